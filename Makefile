@@ -1,0 +1,33 @@
+# Two commands do all the set-up on a fresh machine: `make run` and `make test`.
+BUILD ?= build
+TYPE ?= Release
+JOBS ?= $(shell nproc)
+
+.PHONY: all bootstrap configure build run test bench sanitize clean
+
+all: build
+
+bootstrap:
+	@bash scripts/bootstrap.sh
+
+configure: bootstrap
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(TYPE) $(CMAKE_ARGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/fathomhost $(ARGS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench:
+	@$(MAKE) build BUILD=build-bench CMAKE_ARGS=-DFATHOM_BENCH=ON
+	@for b in build-bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+sanitize:
+	@$(MAKE) test BUILD=build-asan TYPE=Debug CMAKE_ARGS=-DFATHOM_SANITIZE=ON
+
+clean:
+	rm -rf build build-bench build-asan

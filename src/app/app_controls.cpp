@@ -1,0 +1,133 @@
+// Control table rows of the application shell: unit type, menus, factory prompt, timers and the
+// tab pages' own controls.
+#include <array>
+
+#include "platform/control_table.h"
+
+namespace platform::fragments {
+
+namespace {
+
+constexpr std::array<RingItem, 10> kUnitTypes{{
+    {"Fathomrod XB radio staff", 0},
+    {"Echorod XB radio sonic (035)", 1},
+    {"Echorod XB radio sonic (036)", 2},
+    {"Fathomrod RS232 staff", 3},
+    {"Fathomrod RS232 staff, second variant", 4},
+    {"Tidecorder RS232 logger", 5},
+    {"Tidecorder RS232 logger, second variant", 6},
+    {"Synchronizer board (RS232)", 7},
+    {"Data logger (radio)", 8},
+    {"Swellmeter pressure gauge (RS232)", 9},
+}};
+
+constexpr std::string_view kUnitTypeHelp =
+    "Choose the kind of unit connected to this computer before choosing its serial port.\n"
+    "Radio units (Fathomrod XB, Echorod XB, data logger) talk through the USB radio adapter at\n"
+    "115200 baud. Wired units talk on a plain RS232 port at 9600 baud (38400 baud for the\n"
+    "synchronizer board). Changing the unit type releases the open ports.";
+
+ControlSpec menu(Ctl id, std::string_view menuName, std::string_view caption) {
+    return {.id = id, .kind = Kind::MenuItem, .caption = caption, .frame = menuName};
+}
+
+ControlSpec timer(Ctl id, int ms) {
+    return {.id = id, .kind = Kind::Timer, .caption = ctlName(id), .timerMs = ms};
+}
+
+ControlSpec traceSelect(int n) {
+    return {.id = ctlAt(Ctl::TraceSelect1, n),
+            .page = Page::Plot,
+            .kind = Kind::Numeric,
+            .caption = "",
+            .frame = "Traces",
+            .defValue = 0,
+            .minValue = 0,
+            .maxValue = 255,
+            .helpTitle = "TRACE DEVICE",
+            .helpText = "Device number of the unit drawn by this trace (0 = none)."};
+}
+
+std::vector<ControlSpec> build() {
+    std::vector<ControlSpec> t = {
+        {.id = Ctl::MainWindow, .kind = Kind::Decoration, .caption = "Fathomrod Interface"},
+        {.id = Ctl::UnitTypeRing,
+         .kind = Kind::Ring,
+         .caption = "Unit type",
+         .frame = "Unit",
+         .items = kUnitTypes,
+         .helpTitle = "UNIT TYPE",
+         .helpText = kUnitTypeHelp},
+        {.id = Ctl::FactoryButton,
+         .kind = Kind::Button,
+         .caption = "Factory...",
+         .frame = "Unit"},
+        {.id = Ctl::EntryHint,
+         .kind = Kind::TextMsg,
+         .caption = "",
+         .frame = "Unit",
+         .defText = "Press Enter to send the new value",
+         .startVisible = false},
+        menu(Ctl::MenuOpenPlotFile, "File", "Open file to plot..."),
+        menu(Ctl::MenuClosePlotFile, "File", "Close plot file"),
+        menu(Ctl::MenuSaveOutputData, "File", "Save output data to file..."),
+        menu(Ctl::MenuSaveApiFrames, "File", "Save API frame data to file..."),
+        menu(Ctl::MenuPrintPlot, "File", "Print plot..."),
+        menu(Ctl::MenuPrintSpectrum, "File", "Print spectrum..."),
+        menu(Ctl::MenuPrintConfig, "File", "Print configuration..."),
+        menu(Ctl::MenuPrintMainPanel, "File", "Print main panel..."),
+        menu(Ctl::MenuExit, "File", "Exit"),
+        menu(Ctl::MenuScaleResize, "View", "Scale contents on resize"),
+        menu(Ctl::MenuHelpPorts, "Help", "Serial ports"),
+        menu(Ctl::MenuHelpDisplay, "Help", "Display columns"),
+        menu(Ctl::MenuHelpRecording, "Help", "Recording"),
+        menu(Ctl::MenuAbout, "Help", "About"),
+        // Periods of the periodic work; the tick limits of each subsystem count these ticks.
+        timer(Ctl::FRTCDeviceConnectTimer, 1000),
+        timer(Ctl::ConfigTimer, 250),
+        timer(Ctl::TCFRConfigTimer, 250),
+        timer(Ctl::DeviceDisplayTimer, 1000),
+        timer(Ctl::SaveNewFileInterval, 10000),
+        timer(Ctl::ReadFileTimer, 100),
+        timer(Ctl::UpLoadTimer, 2000),
+        {.id = Ctl::ChartGraph,
+         .page = Page::Plot,
+         .kind = Kind::Graph,
+         .caption = "Water level (m)",
+         .frame = "Chart"},
+        {.id = Ctl::AnalysisGraph,
+         .page = Page::Analysis,
+         .kind = Kind::Graph,
+         .caption = "Spectrum",
+         .frame = "Spectrum"},
+        {.id = Ctl::ConfigConnectionStatus,
+         .page = Page::Config,
+         .kind = Kind::TextMsg,
+         .caption = "Connection",
+         .frame = "Unit",
+         .defText = "Not Connected"},
+        {.id = Ctl::LoggerPortsNote,
+         .page = Page::LoggerPorts,
+         .kind = Kind::TextMsg,
+         .caption = "",
+         .frame = "Data-logger ports",
+         .defText = "Group rates, port types and bauds of a data logger appear here."},
+        {.id = Ctl::UploadNote,
+         .page = Page::Upload,
+         .kind = Kind::TextMsg,
+         .caption = "",
+         .frame = "Flash card",
+         .defText = "Files on a data logger's flash card appear here."},
+    };
+    for (int n = 0; n < 8; ++n) t.push_back(traceSelect(n));
+    return t;
+}
+
+}  // namespace
+
+std::span<const ControlSpec> app() {
+    static const std::vector<ControlSpec> rows = build();
+    return rows;
+}
+
+}  // namespace platform::fragments

@@ -1,0 +1,47 @@
+#include "app/host.h"
+
+#include "platform/control_table.h"
+
+namespace app {
+
+using platform::Ctl;
+using platform::Event;
+using platform::EventData;
+
+Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialPorts& ports,
+           platform::Clock& clock, std::function<void()> quitUserInterface)
+    : panel_(panel),
+      dialogs_(dialogs),
+      ports_(ports),
+      clock_(clock),
+      configDisplay_(panel, dialogs, session_),
+      shell_(panel, dialogs, ports, session_, links_, configDisplay_,
+             std::move(quitUserInterface)) {
+    wireCallbacks();
+}
+
+void Host::Initialize() { panel_.setValue(Ctl::BroadcastPower, 0); }
+
+void Host::showHelp(Ctl id) {
+    const platform::ControlSpec& spec = platform::controlSpec(id);
+    dialogs_.message(spec.helpTitle, spec.helpText);
+}
+
+void Host::wireCallbacks() {
+    auto onCommit = [this](Ctl id, std::function<void()> action) {
+        panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
+            if (e == Event::Commit) action();
+        });
+    };
+    panel_.onHelp([this](Ctl id) { showHelp(id); });
+    panel_.onEvent(Ctl::MainWindow, [this](Event e, const EventData&) { shell_.panelCB(e); });
+    onCommit(Ctl::MenuExit, [this] { shell_.ExitFathomrodXB(); });
+    onCommit(Ctl::MenuScaleResize, [this] { shell_.ScaleResizeMenu(); });
+    onCommit(Ctl::MenuAbout, [this] { shell_.AboutFRXB_Interface(); });
+    panel_.onEvent(Ctl::FactoryButton, [this](Event e, const EventData&) { shell_.FACTCTR(e); });
+    onCommit(Ctl::MenuHelpPorts, [this] { showHelp(Ctl::PortARing); });
+    onCommit(Ctl::MenuHelpDisplay, [this] { showHelp(Ctl::PowerLEDID); });
+    onCommit(Ctl::MenuHelpRecording, [this] { showHelp(Ctl::RecordingIndicator); });
+}
+
+}  // namespace app

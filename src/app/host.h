@@ -1,0 +1,49 @@
+#pragma once
+#include <functional>
+
+#include "app/shell.h"
+#include "config/config_display.h"
+#include "link/link_state.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/panel.h"
+#include "platform/serial_ports.h"
+#include "platform/unit_types.h"
+
+namespace app {
+
+// The composition root: owns one of each subsystem, builds them in dependency order and wires
+// the control and timer callbacks. The only place that knows all of them.
+class Host {
+public:
+    Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialPorts& ports,
+         platform::Clock& clock, std::function<void()> quitUserInterface);
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    // Start values of the program, set once before the window is shown.
+    void Initialize();
+    // Runs after the event loop has ended.
+    void exitStep() { shell_.exitStep(); }
+
+    platform::Panel& panel() { return panel_; }
+    platform::Session& session() { return session_; }
+    links::LinkState& links() { return links_; }
+    Shell& shell() { return shell_; }
+    config::ConfigDisplay& configDisplay() { return configDisplay_; }
+
+private:
+    void wireCallbacks();
+    void showHelp(platform::Ctl id);
+
+    platform::Panel& panel_;
+    platform::Dialogs& dialogs_;
+    platform::SerialPorts& ports_;
+    platform::Clock& clock_;
+    platform::Session session_;
+    links::LinkState links_;
+    config::ConfigDisplay configDisplay_;
+    Shell shell_;
+};
+
+}  // namespace app

@@ -1,0 +1,70 @@
+#include "app/shell.h"
+
+#include "config/config_display.h"
+
+namespace app {
+
+using platform::Ctl;
+using platform::Event;
+
+Geometry computeGeometry(int screenHeight, int screenWidth) {
+    Geometry g{};
+    g.height = static_cast<int>(screenHeight * 0.95);
+    g.width = static_cast<int>(screenWidth * 0.96);
+    g.top = static_cast<int>(g.height * 0.03);
+    g.left = static_cast<int>(g.width * 0.02);
+    return g;
+}
+
+Shell::Shell(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialPorts& ports,
+             platform::Session& session, links::LinkState& links,
+             config::ConfigDisplay& configDisplay, std::function<void()> quitUserInterface)
+    : panel_(panel),
+      dialogs_(dialogs),
+      ports_(ports),
+      session_(session),
+      links_(links),
+      configDisplay_(configDisplay),
+      quit_(std::move(quitUserInterface)) {}
+
+void Shell::panelCB(Event event) {
+    if (event == Event::Close) closeAndQuit();
+}
+
+void Shell::ExitFathomrodXB() { closeAndQuit(); }
+
+void Shell::closeAndQuit() {
+    for (ClosesOnExit* f : filesToClose_) f->closeOnExit();
+    if (quit_) quit_();
+}
+
+void Shell::exitStep() {
+    // "g" ends the wired connect handshake and sets the unit streaming, so a unit left stopped
+    // by the handshake or by configuration streams again after the program has gone.
+    if (platform::isWiredType(session_.UnitType) && links_.OpenComPortNum != 0) {
+        ports_.writeByte(links_.OpenComPortNum, 'g');
+    }
+}
+
+void Shell::ScaleResizeMenu() {
+    panel_.setChecked(Ctl::MenuScaleResize, !panel_.checked(Ctl::MenuScaleResize));
+}
+
+void Shell::AboutFRXB_Interface() {
+    dialogs_.message("INTERFACE PROGRAM",
+                     "Version " FATHOM_VERSION "\n"
+                     "fathomhost: live data, configuration, recording and analysis for\n"
+                     "Fathomrod, Echorod, Tidecorder, Swellmeter, synchronizer and data-logger "
+                     "units.\n"
+                     "This program is provided to owners of these instruments for use with them.");
+}
+
+void Shell::FACTCTR(Event event) {
+    if (event != Event::Commit) return;
+    // A cancelled prompt counts as an empty, wrong key.
+    auto reply = dialogs_.prompt("This is a Factory Prompt", "Enter Key...", 20);
+    session_.FactoryMode = (reply && *reply == kFactoryKey) ? 1 : 0;
+    configDisplay_.SetUpConfigDisplay();
+}
+
+}  // namespace app

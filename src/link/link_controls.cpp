@@ -1,0 +1,89 @@
+// Control table rows of the serial links: the three port rings, the change buttons and each
+// port's status and unit indicators.
+#include <array>
+
+#include "platform/control_table.h"
+
+namespace platform::fragments {
+
+namespace {
+
+constexpr std::array<RingItem, 1> kNoPort{{{"Select COM? port", 0}}};
+
+constexpr std::string_view kSelectPortHelp =
+    "Choose the serial port the unit is connected to.\n"
+    "Radio units: the USB radio adapter appears as a USB serial port; unplug and replug it and\n"
+    "see which entry comes and goes (Linux: ttyUSBn or ttyACMn, Windows: the COM number shown\n"
+    "under Ports in the Device Manager).\n"
+    "Wired units: choose the RS232 port or the USB serial adapter the unit's cable is plugged\n"
+    "into. On Linux your user must be in the dialout group to open serial ports.";
+
+constexpr std::string_view kChangePortHelp =
+    "Releases the serial port so that another one can be chosen, or so that another program\n"
+    "can use it. The unit's rows are cleared; they refill when a port is chosen again.";
+
+ControlSpec portControl(Ctl id, Kind kind, std::string_view caption, std::string_view frame,
+                        bool visible = true) {
+    return {.id = id, .kind = kind, .caption = caption, .frame = frame, .startVisible = visible};
+}
+
+std::vector<ControlSpec> build() {
+    std::vector<ControlSpec> t = {
+        {.id = Ctl::PortARing, .kind = Kind::Ring, .caption = "Port A", .frame = "Serial ports",
+         .items = kNoPort, .helpTitle = "SELECT  SERIAL COM PORT", .helpText = kSelectPortHelp},
+        {.id = Ctl::ChangePortA, .kind = Kind::Button, .caption = "Change port A",
+         .frame = "Serial ports", .startVisible = false,
+         .helpTitle = "CHANGE THE SERIAL COM PORT", .helpText = kChangePortHelp},
+        {.id = Ctl::PortBRing, .kind = Kind::Ring, .caption = "Port B", .frame = "Serial ports",
+         .items = kNoPort, .startVisible = false,
+         .helpTitle = "SELECT  SERIAL COM PORT", .helpText = kSelectPortHelp},
+        {.id = Ctl::ChangePortB, .kind = Kind::Button, .caption = "Change port B",
+         .frame = "Serial ports", .startVisible = false,
+         .helpTitle = "CHANGE THE SERIAL COM PORT", .helpText = kChangePortHelp},
+        {.id = Ctl::OutputPortRing, .kind = Kind::Ring, .caption = "Output port",
+         .frame = "Serial ports", .items = kNoPort, .helpTitle = "SELECT OUTPUT COM PORT",
+         .helpText = "Choose a serial port to stream every sample line out at 115200 baud,\n"
+                     "for example to a data acquisition computer."},
+        {.id = Ctl::ChangeOutputPort, .kind = Kind::Button, .caption = "Change output port",
+         .frame = "Serial ports", .startVisible = false,
+         .helpTitle = "CHANGE THE OUTPUT COM PORT",
+         .helpText = "Releases the output port so that another one can be chosen."},
+        portControl(Ctl::PortAStatus, Kind::TextMsg, "Port A", "Wired units", false),
+        portControl(Ctl::PortBStatus, Kind::TextMsg, "Port B", "Wired units", false),
+        portControl(Ctl::PortAIdent, Kind::TextMsg, "Unit A", "Wired units", false),
+        portControl(Ctl::PortBIdent, Kind::TextMsg, "Unit B", "Wired units", false),
+        portControl(Ctl::PortAStaffLength, Kind::Numeric, "Staff A (m)", "Wired units", false),
+        portControl(Ctl::PortBStaffLength, Kind::Numeric, "Staff B (m)", "Wired units", false),
+        portControl(Ctl::PortAValue, Kind::TextMsg, "Value A", "Wired units", false),
+        portControl(Ctl::PortBValue, Kind::TextMsg, "Value B", "Wired units", false),
+        portControl(Ctl::PortAData, Kind::Led, "Data A", "Wired units", false),
+        portControl(Ctl::PortBData, Kind::Led, "Data B", "Wired units", false),
+        portControl(Ctl::PortAText, Kind::TextMsg, "Received A", "Wired units", false),
+        portControl(Ctl::PortBText, Kind::TextMsg, "Received B", "Wired units", false),
+        portControl(Ctl::GaugeSettingA, Kind::TextMsg, "Gauge A", "Wired units", false),
+        portControl(Ctl::GaugeSettingB, Kind::TextMsg, "Gauge B", "Wired units", false),
+        portControl(Ctl::GaugeControl, Kind::Numeric, "Gauge scale", "Wired units", false),
+        {.id = Ctl::SyncLengthTable, .kind = Kind::Table, .caption = "Staff lengths A (m)",
+         .frame = "Synchronizer", .startVisible = false, .helpTitle = "STAFF LENGTH TABLE",
+         .helpText = "Enter the Staff Length for each unit connected to\nthe Synchronizer Board.",
+         .tableRows = 8, .tableCols = 1},
+        {.id = Ctl::SyncLengthTable_B, .kind = Kind::Table, .caption = "Staff lengths B (m)",
+         .frame = "Synchronizer", .startVisible = false, .helpTitle = "STAFF LENGTH TABLE",
+         .helpText = "Enter the Staff Length for each unit connected to\nthe Synchronizer Board.",
+         .tableRows = 8, .tableCols = 1},
+        {.id = Ctl::AdapterPanId, .kind = Kind::Hex64, .caption = "Adapter PAN ID",
+         .frame = "Radio network", .startDimmed = true, .helpTitle = "ADAPTER PAN ID",
+         .helpText = "The network identifier (PAN ID) of the USB radio adapter. Only units with\n"
+                     "the same PAN ID are heard."},
+    };
+    return t;
+}
+
+}  // namespace
+
+std::span<const ControlSpec> link() {
+    static const std::vector<ControlSpec> rows = build();
+    return rows;
+}
+
+}  // namespace platform::fragments

@@ -1,0 +1,40 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/control_spec.h"
+
+namespace platform {
+
+struct FileSelectRequest {
+    std::string directory;  // start directory, empty = current
+    std::string pattern;    // default file pattern, e.g. "*.csv"
+    std::string typeList;   // extra patterns, e.g. "*.csv;*.DAT"
+    std::string title;
+    bool save = false;       // a file to write (may not exist yet) or one to load
+    std::string defaultName; // proposed file name for save dialogs
+};
+
+struct FileSelection {
+    enum class Status { Cancelled, Existing, New } status = Status::Cancelled;
+    std::string path;
+    bool ok() const { return status != Status::Cancelled; }
+    bool existed() const { return status == Status::Existing; }
+};
+
+// Pop-ups the program shows to the operator. Every one is modal and returns when answered.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual void message(std::string_view title, std::string_view text) = 0;
+    virtual bool confirm(std::string_view title, std::string_view text) = 0;
+    // nullopt when cancelled; the reply is cut to maxLength characters.
+    virtual std::optional<std::string> prompt(std::string_view title, std::string_view message,
+                                              int maxLength) = 0;
+    virtual FileSelection fileSelect(const FileSelectRequest& request) = 0;
+    // Prints one page of the program (main panel or a tab page); false when cancelled or failed.
+    virtual bool printPage(Page page, std::string_view title) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,67 @@
+#pragma once
+#include <functional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "platform/rgb.h"
+
+namespace platform {
+
+enum class PlotStyle : std::uint8_t { Line, Dots, Bars };
+
+// The model of one graph control: plots of x/y arrays, axis ranges with gain and offset, and
+// cursors. The chart and the analysis write to it; the plot widget draws it.
+class Graph {
+public:
+    struct Plot {
+        int handle = 0;
+        std::vector<double> x;  // empty for waveforms: x = x0 + i * dx
+        std::vector<double> y;
+        double x0 = 0, dx = 1;
+        Rgb color = 0xFFFF00;
+        PlotStyle style = PlotStyle::Line;
+    };
+    struct Axis {
+        double min = 0, max = 1;
+        bool autoscale = true;
+        double gain = 1, offset = 0;  // displayed label = value * gain + offset
+        std::string_view name;
+    };
+
+    // Returns the plot's handle (> 0).
+    int plotXY(std::span<const double> x, std::span<const double> y, Rgb color,
+               PlotStyle style = PlotStyle::Line);
+    int plotWaveform(std::span<const double> y, double x0, double dx, Rgb color,
+                     PlotStyle style = PlotStyle::Line);
+    bool deletePlot(int handle);
+    void deleteAll();
+    const std::vector<Plot>& plots() const { return plots_; }
+
+    Axis& xAxis() { return x_; }
+    Axis& yAxis() { return y_; }
+    const Axis& xAxis() const { return x_; }
+    const Axis& yAxis() const { return y_; }
+    void setXRange(double lo, double hi);
+    void setYRange(double lo, double hi);
+    void setAxisGainOffset(bool xAxis, double gain, double offset);
+
+    void setCursor(int index, double x, double y);
+    std::pair<double, double> cursor(int index) const;
+    int cursorCount() const { return static_cast<int>(cursors_.size()); }
+
+    // Set by the panel so every change reaches the views.
+    void setChangeHook(std::function<void()> hook) { changed_ = std::move(hook); }
+
+private:
+    void changed() {
+        if (changed_) changed_();
+    }
+    std::vector<Plot> plots_;
+    Axis x_, y_;
+    std::vector<std::pair<double, double>> cursors_;
+    int nextHandle_ = 1;
+    std::function<void()> changed_;
+};
+
+}  // namespace platform

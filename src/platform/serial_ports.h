@@ -1,0 +1,60 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct PortInfo {
+    std::string label;       // e.g. "ttyUSB0 (FT232R USB UART)"
+    int number = 0;          // stable while the program runs; 0 is never a port
+    std::string systemPath;  // e.g. "/dev/ttyUSB0" or "COM12"
+};
+
+enum class Parity : std::uint8_t { None, Odd, Even };
+
+struct SerialSettings {
+    int baud = 9600;
+    Parity parity = Parity::None;
+    int dataBits = 8;
+    int stopBits = 1;
+};
+
+// Result of an operation that can fail: ok, or a message naming the port and the cause.
+struct PortStatus {
+    int code = 0;  // >= 0 success, < 0 failure
+    std::string message;
+    bool ok() const { return code >= 0; }
+};
+
+// The computer's serial ports. Numbers identify open ports; every byte in and out passes here.
+class SerialPorts {
+public:
+    virtual ~SerialPorts() = default;
+
+    // nullopt-like failure is a negative status: the caller then leaves its lists as they are.
+    virtual PortStatus list(std::vector<PortInfo>& out) = 0;
+    // The number for a system path such as /dev/pts/5 (registered on first use), 0 if unusable.
+    virtual int numberForPath(const std::string& path) = 0;
+
+    virtual PortStatus open(int number, const SerialSettings& settings) = 0;
+    virtual void close(int number) = 0;
+    virtual bool isOpen(int number) const = 0;
+
+    virtual int writeByte(int number, std::uint8_t byte) = 0;
+    virtual int write(int number, std::span<const std::uint8_t> bytes) = 0;
+    virtual void flushOutput(int number) = 0;
+
+    // Reading: -1 when nothing is waiting.
+    virtual int readByte(int number) = 0;
+    virtual int inputLength(int number) const = 0;
+
+    // Called from the event loop whenever bytes have arrived on the port.
+    virtual void onReceive(int number, std::function<void(int number)> callback) = 0;
+    // Called when an open port disappears (adapter unplugged); the port is already closed.
+    virtual void onLost(std::function<void(int number, const std::string& reason)> callback) = 0;
+};
+
+}  // namespace platform

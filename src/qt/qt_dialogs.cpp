@@ -1,0 +1,71 @@
+#include "qt/qt_dialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace qtui {
+
+namespace {
+QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+}  // namespace
+
+void QtDialogs::message(std::string_view title, std::string_view text) {
+    QMessageBox::information(parent_, q(title), q(text));
+}
+
+bool QtDialogs::confirm(std::string_view title, std::string_view text) {
+    return QMessageBox::question(parent_, q(title), q(text), QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+std::optional<std::string> QtDialogs::prompt(std::string_view title, std::string_view message,
+                                             int maxLength) {
+    QInputDialog dlg(parent_);
+    dlg.setWindowTitle(q(title));
+    dlg.setLabelText(q(message));
+    dlg.setInputMode(QInputDialog::TextInput);
+    if (auto* edit = dlg.findChild<QLineEdit*>()) edit->setMaxLength(maxLength);
+    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    return dlg.textValue().left(maxLength).toStdString();
+}
+
+platform::FileSelection QtDialogs::fileSelect(const platform::FileSelectRequest& r) {
+    QString filter = q(r.pattern);
+    if (!r.typeList.empty()) filter += QStringLiteral(";;") + q(r.typeList).replace(';', ' ');
+    filter += QStringLiteral(";;All files (*)");
+    QString start = q(r.directory);
+    if (!r.defaultName.empty()) start = start.isEmpty() ? q(r.defaultName) : start + '/' + q(r.defaultName);
+    QString path = r.save ? QFileDialog::getSaveFileName(parent_, q(r.title), start, filter, nullptr,
+                                                         QFileDialog::DontConfirmOverwrite)
+                          : QFileDialog::getOpenFileName(parent_, q(r.title), start, filter);
+    platform::FileSelection sel;
+    if (path.isEmpty()) return sel;
+    sel.path = path.toStdString();
+    sel.status = QFileInfo::exists(path) ? platform::FileSelection::Status::Existing
+                                         : platform::FileSelection::Status::New;
+    return sel;
+}
+
+bool QtDialogs::printPage(platform::Page page, std::string_view title) {
+    QWidget* w = pageWidget_ ? pageWidget_(page) : nullptr;
+    if (!w) return false;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(q(title));
+    QPrintDialog dlg(&printer, parent_);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    QPainter painter(&printer);
+    if (!painter.isActive()) return false;
+    QPixmap shot = w->grab();
+    QRect target = painter.viewport();
+    QSize size = shot.size().scaled(target.size(), Qt::KeepAspectRatio);
+    painter.drawPixmap(QRect(target.topLeft(), size), shot);
+    return true;
+}
+
+}  // namespace qtui

@@ -1,0 +1,162 @@
+#include "app/shell.h"
+
+#include <gtest/gtest.h>
+
+#include "app/conversions.h"
+#include "app/host.h"
+#include "support/fake_clock.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_serial_ports.h"
+
+using namespace platform;
+using testing_support::FakeClock;
+using testing_support::FakeDialogs;
+using testing_support::FakeSerialPorts;
+
+namespace {
+
+struct HostFixture : ::testing::Test {
+    Panel panel;
+    FakeDialogs dialogs;
+    FakeSerialPorts ports;
+    FakeClock clock;
+    int quits = 0;
+    app::Host host{panel, dialogs, ports, clock, [this] { ++quits; }};
+};
+
+struct FileProbe : app::ClosesOnExit {
+    std::vector<std::string>* log;
+    std::string name;
+    FileProbe(std::vector<std::string>* l, std::string n) : log(l), name(std::move(n)) {}
+    void closeOnExit() override { log->push_back(name); }
+};
+
+TEST(Geometry, FollowsTheScreenSize) {
+    app::Geometry g = app::computeGeometry(1024, 1280);
+    EXPECT_EQ(g.height, 972);
+    EXPECT_EQ(g.width, 1228);
+    EXPECT_EQ(g.top, 29);
+    EXPECT_EQ(g.left, 24);
+    g = app::computeGeometry(1080, 1920);
+    EXPECT_EQ(g.height, 1026);
+    EXPECT_EQ(g.width, 1843);
+    EXPECT_EQ(g.top, 30);
+    EXPECT_EQ(g.left, 36);
+}
+
+TEST_F(HostFixture, ClosingTheWindowClosesEveryFileInOrderThenQuits) {
+    std::vector<std::string> log;
+    FileProbe playback(&log, "playback"), recording(&log, "recording"), capture(&log, "capture");
+    host.shell().addFileToClose(&playback);
+    host.shell().addFileToClose(&recording);
+    host.shell().addFileToClose(&capture);
+    panel.raise(Ctl::MainWindow, Event::Close);
+    EXPECT_EQ(log, (std::vector<std::string>{"playback", "recording", "capture"}));
+    EXPECT_EQ(quits, 1);
+    panel.raise(Ctl::MainWindow, Event::RightClick);  // other events are ignored
+    EXPECT_EQ(quits, 1);
+    panel.raise(Ctl::MenuExit, Event::Commit);
+    EXPECT_EQ(quits, 2);
+    EXPECT_EQ(log.size(), 6u);
+}
+
+TEST_F(HostFixture, ExitSendsOneGToAWiredUnitOnPortAAndNothingOnRadio) {
+    ports.open(3, {});
+    host.links().OpenComPortNum_A = 3;
+    host.links().OpenComPortNum = 3;
+    host.session().UnitType = 5;
+    host.exitStep();
+    EXPECT_EQ(ports.writtenText(3), "g");
+
+    ports.ports[3].written.clear();
+    host.session().UnitType = 0;
+    host.exitStep();
+    host.session().UnitType = 8;
+    host.exitStep();
+    EXPECT_EQ(ports.writtenText(3), "");
+
+    host.session().UnitType = 7;  // the synchronizer is wired too
+    host.exitStep();
+    EXPECT_EQ(ports.writtenText(3), "g");
+}
+
+TEST_F(HostFixture, ExitWithNoPortOpenSendsNothing) {
+    host.session().UnitType = 3;
+    host.exitStep();
+    for (auto& [n, p] : ports.ports) EXPECT_TRUE(p.written.empty()) << n;
+}
+
+TEST_F(HostFixture, FactoryKeyMustMatchExactly) {
+    dialogs.promptReplies = {std::string("QXVR_Lantern"), std::string("QXVR_Lantern "),
+                             std::string("QXVR_Lantern"), std::string("qxvr_lantern"),
+                             std::string("QXVR_Lantern"), std::nullopt};
+    panel.raise(Ctl::FactoryButton, Event::Commit);
+    EXPECT_EQ(host.session().FactoryMode, 1);
+    EXPECT_EQ(dialogs.shown.back().title, "This is a Factory Prompt");
+    EXPECT_EQ(dialogs.shown.back().text, "Enter Key...");
+    EXPECT_EQ(dialogs.lastPromptMax, 20);
+    panel.raise(Ctl::FactoryButton, Event::Commit);  // trailing blank
+    EXPECT_EQ(host.session().FactoryMode, 0);
+    panel.raise(Ctl::FactoryButton, Event::Commit);
+    panel.raise(Ctl::FactoryButton, Event::Commit);  // wrong case switches it off again
+    EXPECT_EQ(host.session().FactoryMode, 0);
+    panel.raise(Ctl::FactoryButton, Event::Commit);
+    panel.raise(Ctl::FactoryButton, Event::Commit);  // cancelled
+    EXPECT_EQ(host.session().FactoryMode, 0);
+    panel.raise(Ctl::FactoryButton, Event::RightClick);  // does nothing
+    EXPECT_EQ(dialogs.count("This is a Factory Prompt"), 6);
+}
+
+TEST_F(HostFixture, FactoryModeRebuildsTheDisplay) {
+    host.session().UnitType = 0;
+    dialogs.promptReplies = {std::string("QXVR_Lantern"), std::string("nope")};
+    panel.raise(Ctl::FactoryButton, Event::Commit);
+    EXPECT_TRUE(panel.visible(Ctl::AutoSyncResult));
+    panel.raise(Ctl::FactoryButton, Event::Commit);
+    EXPECT_FALSE(panel.visible(Ctl::AutoSyncResult));
+}
+
+TEST_F(HostFixture, ScaleMenuTogglesAndAboutShowsTheVersion) {
+    panel.raise(Ctl::MenuScaleResize, Event::Commit);
+    EXPECT_TRUE(panel.checked(Ctl::MenuScaleResize));
+    panel.raise(Ctl::MenuScaleResize, Event::Commit);
+    EXPECT_FALSE(panel.checked(Ctl::MenuScaleResize));
+    panel.raise(Ctl::MenuAbout, Event::Commit);
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.shown.back().title, "INTERFACE PROGRAM");
+    EXPECT_EQ(dialogs.shown.back().text.rfind("Version 3.01\n", 0), 0u);
+}
+
+TEST_F(HostFixture, RightClickShowsTheControlsHelp) {
+    panel.raise(Ctl::PortARing, Event::RightClick);
+    panel.raise(Ctl::ZeroAbs3, Event::RightClick);
+    panel.raise(Ctl::OffsetID, Event::RightClick);
+    ASSERT_EQ(dialogs.shown.size(), 3u);
+    EXPECT_EQ(dialogs.shown[0].title, "SELECT  SERIAL COM PORT");
+    EXPECT_EQ(dialogs.shown[1].title, "ZeroABS");
+    EXPECT_EQ(dialogs.shown[1].text,
+              "Toggle between an absolute or Zero display and plot.\nThe zero offset value is set "
+              "with the displayed \nvalue when the button is pressed.\n");
+    EXPECT_EQ(dialogs.shown[2].title, "OFFSET TIME");
+}
+
+TEST_F(HostFixture, InitializeSwitchesBroadcastPowerOff) {
+    panel.setValue(Ctl::BroadcastPower, 1);
+    host.Initialize();
+    EXPECT_EQ(panel.intValue(Ctl::BroadcastPower), 0);
+}
+
+TEST(Conversions, TwoCharacterCodes) {
+    EXPECT_EQ(app::HexStr2Byte("7E"), 0x7E);
+    EXPECT_EQ(app::HexStr2Byte("FF"), 0xFF);
+    EXPECT_EQ(app::HexStr2Byte("0a"), static_cast<std::uint8_t>(0 * 16 + ('a' - 0x37)));
+    EXPECT_EQ(app::DecStr2Byte("09"), 9);
+    EXPECT_EQ(app::DecStr2Byte("12"), 12);
+    char out[3] = {'x', 'x', 'x'};
+    app::Int2ASCII2Char(7, out);
+    EXPECT_EQ(std::string(out, 3), "07x");  // no terminator written
+    app::Int2ASCII2Char(99, out);
+    EXPECT_EQ(std::string(out, 2), "99");
+}
+
+}  // namespace

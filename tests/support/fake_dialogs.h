@@ -1,0 +1,65 @@
+#pragma once
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+
+namespace testing_support {
+
+// Records every pop-up and answers from scripted replies (defaults: confirm yes, prompt
+// cancelled, file select cancelled, print ok).
+class FakeDialogs : public platform::Dialogs {
+public:
+    struct Shown {
+        std::string kind, title, text;
+    };
+    std::vector<Shown> shown;
+    std::deque<bool> confirmReplies;
+    std::deque<std::optional<std::string>> promptReplies;
+    std::deque<platform::FileSelection> fileReplies;
+    std::vector<platform::FileSelectRequest> fileRequests;
+    std::vector<platform::Page> printed;
+    int lastPromptMax = 0;
+
+    void message(std::string_view title, std::string_view text) override {
+        shown.push_back({"message", std::string(title), std::string(text)});
+    }
+    bool confirm(std::string_view title, std::string_view text) override {
+        shown.push_back({"confirm", std::string(title), std::string(text)});
+        if (confirmReplies.empty()) return true;
+        bool r = confirmReplies.front();
+        confirmReplies.pop_front();
+        return r;
+    }
+    std::optional<std::string> prompt(std::string_view title, std::string_view msg,
+                                      int maxLength) override {
+        shown.push_back({"prompt", std::string(title), std::string(msg)});
+        lastPromptMax = maxLength;
+        if (promptReplies.empty()) return std::nullopt;
+        auto r = promptReplies.front();
+        promptReplies.pop_front();
+        if (r && static_cast<int>(r->size()) > maxLength) r->resize(static_cast<std::size_t>(maxLength));
+        return r;
+    }
+    platform::FileSelection fileSelect(const platform::FileSelectRequest& request) override {
+        fileRequests.push_back(request);
+        if (fileReplies.empty()) return {};
+        auto r = fileReplies.front();
+        fileReplies.pop_front();
+        return r;
+    }
+    bool printPage(platform::Page page, std::string_view) override {
+        printed.push_back(page);
+        return true;
+    }
+
+    int count(const std::string& title) const {
+        int n = 0;
+        for (const auto& s : shown) n += s.title == title ? 1 : 0;
+        return n;
+    }
+};
+
+}  // namespace testing_support
