@@ -20,7 +20,10 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
     wireCallbacks();
 }
 
-void Host::Initialize() { panel_.setValue(Ctl::BroadcastPower, 0); }
+void Host::Initialize() {
+    ChartCtr_ = chart::ChartCtr{};  // scale 1, range 6.0 m, offset 0, live source, not running
+    panel_.setValue(Ctl::BroadcastPower, 0);
+}
 
 void Host::showHelp(Ctl id) {
     const platform::ControlSpec& spec = platform::controlSpec(id);

@@ -2,6 +2,8 @@
 #include <functional>
 
 #include "app/shell.h"
+#include "chart/chart_state.h"
+#include "config/config_state.h"
 #include "config/config_display.h"
 #include "link/link_state.h"
 #include "platform/clock.h"
@@ -31,6 +33,8 @@ public:
     links::LinkState& links() { return links_; }
     Shell& shell() { return shell_; }
     config::ConfigDisplay& configDisplay() { return configDisplay_; }
+    config::ConfigState& configState() { return configState_; }
+    chart::ChartCtr& chartCtr() { return ChartCtr_; }
 
 private:
     void wireCallbacks();
@@ -42,6 +46,8 @@ private:
     platform::Clock& clock_;
     platform::Session session_;
     links::LinkState links_;
+    config::ConfigState configState_;
+    chart::ChartCtr ChartCtr_;
     config::ConfigDisplay configDisplay_;
     Shell shell_;
 };

@@ -17,11 +17,21 @@ struct RxFrame {
     FrameSource source = FrameSource::PortA;
 };
 
-// Where complete, checked frames go (the data service).
+// Where complete, checked frames go (the data service). scale is 1 when a wired staff's
+// sample text carries tenths of millimetres (staffs longer than 10 m), 0 otherwise.
 class FrameSink {
 public:
     virtual ~FrameSink() = default;
-    virtual void RxDataService(const RxFrame& frame) = 0;
+    virtual void RxDataService(const RxFrame& frame, int scale) = 0;
+};
+
+// The raw capture file (.DAT): every byte received from the radio adapter is appended to it,
+// still escaped, while it is open.
+class RawCapture {
+public:
+    virtual ~RawCapture() = default;
+    virtual bool APIFrameDataFileOpen() const = 0;
+    virtual void captureByte(std::uint8_t byte) = 0;
 };
 
 inline constexpr std::uint64_t kBroadcastAddress = 0x000000000000FFFFull;
