@@ -77,7 +77,18 @@ ControlBinder::ControlBinder(platform::Panel& panel, QObject* parent)
     panel_.addObserver(this);
 }
 
-ControlBinder::~ControlBinder() { panel_.removeObserver(this); }
+ControlBinder::~ControlBinder() { detach(); }
+
+void ControlBinder::detach() {
+    if (detached_) return;
+    detached_ = true;
+    panel_.removeObserver(this);
+    disconnect(qApp, nullptr, this, nullptr);
+    flushTimer_.stop();
+    for (Bound& b : bound_) {
+        if (b.timer) b.timer->stop();
+    }
+}
 
 int ControlBinder::ctlOf(const QObject* o) {
     for (; o; o = o->parent()) {
@@ -389,6 +400,7 @@ void ControlBinder::watch(Ctl id, QWidget* w) {
 }
 
 bool ControlBinder::eventFilter(QObject* watched, QEvent* event) {
+    if (detached_) return false;
     const int index = ctlOf(watched);
     if (index < 0) return false;
     const Ctl id = static_cast<Ctl>(index);

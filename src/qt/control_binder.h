@@ -43,6 +43,10 @@ public:
     QTimer* timer(platform::Ctl id) const { return at(id).timer; }
     platform::Panel& panel() { return panel_; }
 
+    // Stops all traffic in both directions; the window calls it before its widgets go, so
+    // that their teardown (focus moving, timers) raises nothing in the program.
+    void detach();
+
     // Writes every pending change now (tests; before a screenshot).
     void flushNow();
     bool flushPending() const { return flushTimer_.isActive(); }
@@ -90,6 +94,7 @@ private:
     std::vector<Frame> frames_;
     QTimer flushTimer_;
     bool writing_ = false;  // the view is writing widgets from the model
+    bool detached_ = false;
 };
 
 }  // namespace qtui

@@ -80,7 +80,10 @@ MainWindow::MainWindow(platform::Panel& panel, QWidget* parent)
     panel_.addObserver(this);
 }
 
-MainWindow::~MainWindow() { panel_.removeObserver(this); }
+MainWindow::~MainWindow() {
+    panel_.removeObserver(this);
+    binder_->detach();
+}
 
 void MainWindow::buildMenus() {
     std::vector<std::pair<std::string_view, QMenu*>> menus;
