@@ -232,7 +232,9 @@ void ControlBinder::applyValue(Ctl id) {
         combo->setCurrentIndex(panel_.selectedIndex(id));
     } else if (auto* led = qobject_cast<LedWidget*>(w)) {
         led->setOn(panel_.value(id) != 0);
-        led->setOnColor(rgb(panel_.color(id)));
+        // A lamp without a colour of its own lights green.
+        const platform::Rgb c = panel_.color(id);
+        led->setOnColor(rgb(c == 0 ? platform::kLedGreen : c));
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         if (button->isCheckable()) button->setChecked(panel_.value(id) != 0);
     } else if (auto* spin = qobject_cast<QDoubleSpinBox*>(w)) {

@@ -31,10 +31,6 @@ PlotPainter::Range sane(double lo, double hi, PlotPainter::Range fallback) {
     return {lo, hi};
 }
 
-double xAt(const Graph::Plot& plot, std::size_t i) {
-    return plot.x.empty() ? plot.x0 + static_cast<double>(i) * plot.dx : plot.x[i];
-}
-
 // A tick step of 1, 2 or 5 times a power of ten giving about `count` intervals.
 double niceStep(double span, int count) {
     double raw = span / std::max(1, count);
@@ -107,59 +103,124 @@ PlotPainter::Range PlotPainter::yRange(const Graph& graph) {
     return r;
 }
 
+namespace {
+
+// Collects a trace column by column: one vertical stroke from the lowest to the highest point
+// of each pixel column, joined to the next column from its last point to that one's first.
+class ColumnTracer {
+public:
+    ColumnTracer(std::vector<QLineF>& lines, std::vector<QPointF>& points, platform::PlotStyle style,
+                 double base)
+        : lines_(lines), points_(points), style_(style), base_(base) {}
+    ~ColumnTracer() { close(); }
+
+    void point(long c, double py) { column(c, py, py, py, py); }
+    void column(long c, double first, double last, double lo, double hi) {
+        if (open_ && c == col_) {
+            lo_ = std::min(lo_, lo);
+            hi_ = std::max(hi_, hi);
+            last_ = last;
+            return;
+        }
+        close();
+        open_ = true;
+        col_ = c;
+        first_ = first;
+        last_ = last;
+        lo_ = lo;
+        hi_ = hi;
+    }
+    // A missing value: the line stops here and starts again at the next value.
+    void gap() {
+        close();
+        joined_ = false;
+    }
+
+private:
+    void close() {
+        if (!open_) return;
+        const double x = static_cast<double>(col_) + 0.5;
+        const double lo = clampPx(lo_), hi = clampPx(hi_);
+        if (style_ == platform::PlotStyle::Dots) {
+            points_.emplace_back(x, lo);
+            if (hi != lo) points_.emplace_back(x, hi);
+        } else if (style_ == platform::PlotStyle::Bars) {
+            lines_.emplace_back(x, base_, x, std::abs(lo - base_) > std::abs(hi - base_) ? lo : hi);
+        } else {
+            if (joined_) lines_.emplace_back(prev_, QPointF(x, clampPx(first_)));
+            lines_.emplace_back(x, lo, x, hi);
+            prev_ = QPointF(x, clampPx(last_));
+            joined_ = true;
+        }
+        open_ = false;
+    }
+
+    std::vector<QLineF>& lines_;
+    std::vector<QPointF>& points_;
+    platform::PlotStyle style_;
+    double base_;
+    bool open_ = false, joined_ = false;
+    long col_ = 0;
+    double first_ = 0, last_ = 0, lo_ = 0, hi_ = 0;
+    QPointF prev_;
+};
+
+// Pixel column of an x coordinate already clamped to +-kPixelLimit.
+long columnOf(double px) { return static_cast<long>(px + kPixelLimit) - static_cast<long>(kPixelLimit); }
+
+}  // namespace
+
 void PlotPainter::plotSegments(const Graph::Plot& plot, const QRectF& r, Range xr, Range yr) {
     lines_.clear();
     points_.clear();
     const double sx = r.width() / (xr.hi - xr.lo);
     const double sy = r.height() / (yr.hi - yr.lo);
-    const double base = clampPx(r.bottom() + yr.lo * sy);  // y = 0 for bars
-    const bool dots = plot.style == platform::PlotStyle::Dots;
-    const bool bars = plot.style == platform::PlotStyle::Bars;
-
-    bool open = false, joined = false;
-    long col = 0;
-    double colX = 0, first = 0, last = 0, lo = 0, hi = 0;
-    QPointF prev;
-    auto close = [&] {
-        if (!open) return;
-        if (dots) {
-            points_.emplace_back(colX, lo);
-            if (hi != lo) points_.emplace_back(colX, hi);
-        } else if (bars) {
-            lines_.emplace_back(colX, base, colX, std::abs(lo - base) > std::abs(hi - base) ? lo : hi);
-        } else {
-            if (joined) lines_.emplace_back(prev, QPointF(colX, first));
-            lines_.emplace_back(colX, lo, colX, hi);
-            prev = QPointF(colX, last);
-            joined = true;
-        }
-        open = false;
-    };
+    ColumnTracer tracer(lines_, points_, plot.style, clampPx(r.bottom() + yr.lo * sy));
+    auto toPy = [&](double y) { return r.bottom() - (y - yr.lo) * sy; };
 
     const std::size_t n = plot.x.empty() ? plot.y.size() : std::min(plot.x.size(), plot.y.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const double x = xAt(plot, i), y = plot.y[i];
-        if (!std::isfinite(x) || !std::isfinite(y)) {
-            close();
-            joined = false;
-            continue;
+    const double a = r.left() + (plot.x0 - xr.lo) * sx;  // waveform: px = a + i * b
+    const double b = plot.dx * sx;
+    if (plot.x.empty() && b > 0 && b < 0.5 && std::isfinite(a)) {
+        // Many samples per pixel column: find each column's samples by index and reduce them
+        // in a tight loop; only columns holding a missing value go point by point.
+        const double* y = plot.y.data();
+        auto indexAt = [&](double px) {
+            return static_cast<std::size_t>(std::clamp(std::ceil((px - a) / b), 0.0, double(n)));
+        };
+        std::size_t i = indexAt(r.left() - 1);
+        const std::size_t end = indexAt(r.right() + 2);
+        while (i < end) {
+            const long c = columnOf(clampPx(a + double(i) * b));
+            const std::size_t stop = std::max(i + 1, std::min(end, indexAt(double(c + 1))));
+            double lo = y[i], hi = y[i], bad = 0;
+            for (std::size_t k = i; k < stop; ++k) {
+                const double v = y[k];
+                bad += v - v;  // NaN as soon as one value is NaN or infinite
+                lo = v < lo ? v : lo;
+                hi = v > hi ? v : hi;
+            }
+            if (bad == 0) {
+                tracer.column(c, toPy(y[i]), toPy(y[stop - 1]), toPy(hi), toPy(lo));
+            } else {
+                for (std::size_t k = i; k < stop; ++k) {
+                    if (std::isfinite(y[k])) tracer.point(c, toPy(y[k]));
+                    else tracer.gap();
+                }
+            }
+            i = stop;
         }
-        const double px = clampPx(r.left() + (x - xr.lo) * sx);
-        const double py = clampPx(r.bottom() - (y - yr.lo) * sy);
-        const long c = static_cast<long>(std::floor(px));
-        if (open && c == col) {
-            lo = std::min(lo, py);
-            hi = std::max(hi, py);
-            last = py;
-            continue;
-        }
-        close();
-        open = true;
-        col = c;
-        colX = static_cast<double>(c) + 0.5;
-        first = last = lo = hi = py;
+        return;
     }
-    close();
+    for (std::size_t i = 0; i < n; ++i) {
+        const double x = plot.x.empty() ? plot.x0 + double(i) * plot.dx : plot.x[i];
+        const double y = plot.y[i];
+        if (!std::isfinite(x) || !std::isfinite(y)) {
+            tracer.gap();
+            continue;
+        }
+        tracer.point(columnOf(clampPx(r.left() + (x - xr.lo) * sx)), toPy(y));
+    }
 }
 
 void PlotPainter::paint(QPainter& p, const QRect& area, const Graph& graph, const QPalette& pal,

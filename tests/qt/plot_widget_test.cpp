@@ -107,3 +107,16 @@ TEST(PageBuilder, PairsPortAAndPortBCaptions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PlotPainter, DotsAndBarsAreDrawnToo) {
+    for (auto style : {platform::PlotStyle::Dots, platform::PlotStyle::Bars}) {
+        Graph g;
+        std::vector<double> x{1, 2, 3, 4}, y{0.5, 2, 1, 3};
+        g.plotXY(x, y, kTrace, style);
+        EXPECT_GT(tracePixels(g), 4) << static_cast<int>(style);
+    }
+}
+
+}  // namespace
