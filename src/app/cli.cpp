@@ -43,7 +43,7 @@ const std::array<OptionDef, 5>& options() {
              return !v.empty();
          }},
         {"--tab", "N", "The tab page shown at start: 0 plot, 1 analysis, 2 configuration,\n"
-                       "                      3 data-logger ports, 4 upload.",
+                       "                         3 data-logger ports, 4 upload.",
          [](CliOptions& o, std::string_view v) {
              return parseInt(v, o.tab) && o.tab >= 0 && o.tab <= 4;
          }},
@@ -94,7 +94,7 @@ std::string cliUsage() {
         "data-logger units.\n\nOptions:\n";
     for (const OptionDef& d : options()) {
         std::string left = join({"  ", d.name, d.valueName.empty() ? "" : " ", d.valueName});
-        left.resize(std::max<std::size_t>(left.size() + 2, 22), ' ');
+        left.resize(std::max<std::size_t>(left.size() + 2, 25), ' ');
         s.append(left).append(d.help).append("\n");
     }
     return s;

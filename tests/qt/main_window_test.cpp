@@ -10,10 +10,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <set>
 
 #include "platform/control_table.h"
 #include "qt/control_binder.h"
@@ -230,6 +233,74 @@ TEST_F(WindowFixture, MenusCloseAndScalingGoThroughTheModel) {
 
     EXPECT_FALSE(window.close());  // the program decides whether the window goes
     EXPECT_EQ(count(Ctl::MainWindow, Event::Close), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WindowFixture, AnEditInProgressSurvivesModelUpdatesAndDimmedControlsTakeNoInput) {
+    auto* spin = widget<QDoubleSpinBox>(Ctl::TraceSelect1);
+    showAndFocus(spin);
+    spin->selectAll();
+    QTest::keyClicks(spin, "7");
+    panel.setValue(Ctl::TraceSelect1, 3);  // the program writes while the operator types
+    binder.flushNow();
+    EXPECT_EQ(spin->text(), "7");
+    QTest::keyClick(spin, Qt::Key_Return);
+    EXPECT_EQ(panel.intValue(Ctl::TraceSelect1), 7);
+    EXPECT_EQ(count(Ctl::TraceSelect1, Event::Commit), 1);
+
+    // Values written by the model never come back as operator events.
+    events.clear();
+    panel.setValue(Ctl::TraceSelect2, 9);
+    panel.setValue(Ctl::AutoTimeSync, 1);
+    panel.setSelectedIndex(Ctl::UnitTypeRing, 4);
+    binder.flushNow();
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(widget<QComboBox>(Ctl::UnitTypeRing)->currentIndex(), 4);
+
+    panel.setDimmed(Ctl::UnitTypeRing, true);
+    binder.flushNow();
+    auto* ring = widget<QComboBox>(Ctl::UnitTypeRing);
+    EXPECT_FALSE(ring->isEnabled());
+    EXPECT_FALSE(binder.label(Ctl::UnitTypeRing)->isEnabled());
+    QTest::keyClick(ring, Qt::Key_Down);
+    EXPECT_EQ(panel.intValue(Ctl::UnitTypeRing), 4);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(WindowFixture, DisplaysShowDigitsOnceInUseAndTextColourReturnsToNormal) {
+    auto* rate = widget<QLabel>(Ctl::Rate3);
+    panel.setDimmed(Ctl::Rate3, false);
+    binder.flushNow();
+    EXPECT_EQ(rate->text(), "0");  // in use: a real zero
+    panel.setValue(Ctl::Rate3, 16);
+    panel.setDimmed(Ctl::Rate3, true);  // a dimmed row keeps showing what it last held
+    binder.flushNow();
+    EXPECT_EQ(rate->text(), "16");
+
+    const QColor normal = binder.widget(Ctl::EntryHint)->palette().color(QPalette::WindowText);
+    panel.setTextColor(Ctl::EntryHint, kRed);
+    binder.flushNow();
+    panel.setTextColor(Ctl::EntryHint, kBlack);
+    binder.flushNow();
+    EXPECT_EQ(binder.widget(Ctl::EntryHint)->palette().color(QPalette::WindowText), normal);
+}
+
+TEST_F(WindowFixture, MenusCarryUniqueMnemonics) {
+    for (QMenu* menu : window.menuBar()->findChildren<QMenu*>()) {
+        std::set<QChar> keys;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            const QString t = a->text();
+            const qsizetype amp = t.indexOf('&');
+            ASSERT_GE(amp, 0) << t.toStdString();
+            EXPECT_TRUE(keys.insert(t[amp + 1].toLower()).second) << t.toStdString();
+        }
+    }
+    EXPECT_EQ(binder.action(Ctl::MenuExit)->text(), "&Exit");
+    EXPECT_EQ(binder.action(Ctl::MenuPrintSpectrum)->text(), "P&rint spectrum...");
 }
 
 }  // namespace
