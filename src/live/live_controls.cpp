@@ -78,7 +78,8 @@ std::vector<ControlSpec> build() {
             t.push_back({.id = ctlAt(c.first, row), .kind = c.kind, .caption = c.caption,
                          .frame = "Live units", .precision = c.precision, .startDimmed = true,
                          .helpTitle = c.helpTitle, .helpText = c.helpText,
-                         .onColor = c.kind == Kind::Led ? kLedGreen : 0});
+                         .onColor = c.kind == Kind::Led ? kLedGreen : 0,
+                         .indicator = c.first != Ctl::ZeroAbs1});
         }
     }
     std::vector<ControlSpec> rest = {
@@ -100,11 +101,11 @@ std::vector<ControlSpec> build() {
         {.id = Ctl::AutoSyncResult, .kind = Kind::TextMsg, .caption = "Sync result",
          .frame = "Radio network", .startVisible = false},
         {.id = Ctl::TempPortA, .kind = Kind::Numeric, .caption = "Temperature A (C)",
-         .frame = "Temperature", .precision = 1, .startDimmed = true},
+         .frame = "Temperature", .precision = 1, .startDimmed = true, .indicator = true},
         {.id = Ctl::TempPortB, .kind = Kind::Numeric, .caption = "Temperature B (C)",
-         .frame = "Temperature", .precision = 1, .startDimmed = true},
+         .frame = "Temperature", .precision = 1, .startDimmed = true, .indicator = true},
         {.id = Ctl::TempPlayback, .kind = Kind::Numeric, .caption = "Temperature, file (C)",
-         .frame = "Temperature", .precision = 1, .startDimmed = true},
+         .frame = "Temperature", .precision = 1, .startDimmed = true, .indicator = true},
         {.id = Ctl::RecordingIndicator, .kind = Kind::Led, .caption = "Recording",
          .frame = "Recording", .helpTitle = "RECORDING",
          .helpText = "Lit while sample lines are being saved to a file (File menu).",
