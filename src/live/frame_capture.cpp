@@ -26,7 +26,7 @@ void FrameCapture::SaveAPIDataToFile() {
     request.title = "Save API Frame Data To:";
     request.save = true;
     platform::FileSelection chosen = dialogs_.fileSelect(request);
-    if (!chosen.ok()) return;
+    if (!chosen.ok() || chosen.path.empty()) return;
     std::error_code ec;
     if (std::filesystem::exists(chosen.path, ec) &&
         !dialogs_.confirm("Confirm Save File", "The file already exist\n Do you want to replace it?")) {

@@ -52,7 +52,7 @@ void Recorder::SaveOutputDataToFile() {
     request.title = "Save Output Data To:";
     request.save = true;
     platform::FileSelection chosen = dialogs_.fileSelect(request);
-    if (!chosen.ok()) return;
+    if (!chosen.ok() || chosen.path.empty()) return;
 
     // The question is about the file that will really be overwritten, name000.csv, not the
     // name typed in the dialog.
