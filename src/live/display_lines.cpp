@@ -36,10 +36,8 @@ int DisplayLines::DisplayLinesPage() const {
 void DisplayLines::WrLine2Display(int line) {
     if (!DeviceTable::valid(line)) return;
     OutputLine& e = table_[line];
-    if (e.NetAddress == 0) {
-        DefaultOutputLine(0);
-        return;
-    }
+    // An entry without a rank (free, or keyed by device number 0) has no row of its own.
+    if (!e.inUse()) return;
     const int row = e.DisplaySlot - (DisplayLinesPage() - 1) * kRowsPerPage;
     if (row < 0 || row >= kRowsPerPage) return;
 
@@ -101,7 +99,17 @@ void DisplayLines::updateTemperature(const OutputLine& e) {
 }
 
 void DisplayLines::DisplayAllOutputLines() {
-    for (int i = 0; i < kRowsPerPage; ++i) WrLine2Display(i);
+    // Every row of the page shown is redrawn from the entry ranked there, or emptied, so a
+    // re-ranking never leaves a row blank or showing a unit that moved.
+    const int first = (DisplayLinesPage() - 1) * kRowsPerPage;
+    for (int row = 0; row < kRowsPerPage; ++row) {
+        const int line = table_.lineAtSlot(first + row);
+        if (line >= 0) {
+            WrLine2Display(line);
+        } else {
+            DefaultOutputLine(row);
+        }
+    }
 }
 
 void DisplayLines::ClearAllDisplayLines() {

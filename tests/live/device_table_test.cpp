@@ -75,6 +75,26 @@ TEST_F(DeviceTableTest, EveryMessageRestartsTheSilenceAndFreeingRedrawsTheRows) 
     EXPECT_TRUE(panel.dimmed(platform::ctlAt(Ctl::Output1, 1)));  // row 2 emptied
 }
 
+TEST_F(DeviceTableTest, ReRankingRedrawsEveryRowOfThePageShown) {
+    sample(0x10, 1);
+    burst(0x20, 'A', 2, 32);
+    sample(0x30, 3);
+    for (int i = 0; i < 5; ++i) {
+        ticks(3);
+        sample(0x10, 1);
+        sample(0x30, 3);
+    }
+    // The burst unit (entry 1, rank 1) fell silent: the unit ranked below it moves up.
+    EXPECT_EQ(lineOf(0x20, 2), -1);
+    EXPECT_EQ(panel.u64(Ctl::Address1), 0x10u);
+    EXPECT_FALSE(panel.dimmed(Ctl::Address1));
+    EXPECT_EQ(panel.u64(platform::ctlAt(Ctl::Address1, 1)), 0x30u);
+    EXPECT_TRUE(panel.dimmed(platform::ctlAt(Ctl::Address1, 2)));
+    // A message keyed by device number 0 has no rank and draws nothing.
+    rx(0x05, "C000,D1,S04,09999\r\n");
+    EXPECT_EQ(panel.u64(Ctl::Address1), 0x10u);
+}
+
 TEST_F(DeviceTableTest, FreeingTheConfiguredUnitMarksItsConfigurationStale) {
     config.ConfigDeviceAddr = 0x77;
     sample(0x77, 9);
