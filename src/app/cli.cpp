@@ -1,6 +1,6 @@
 #include "app/cli.h"
 
-#include <array>
+#include <vector>
 #include <charconv>
 #include <algorithm>
 #include <functional>
@@ -30,9 +30,30 @@ bool parseInt(std::string_view s, int& out) {
     return ec == std::errc() && end == s.data() + s.size();
 }
 
+bool parseDouble(std::string_view s, double& out) {
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+    return ec == std::errc() && end == s.data() + s.size();
+}
+
+bool parseOnOff(std::string_view s, int& out) {
+    if (s == "on") out = 1;
+    else if (s == "off") out = 0;
+    else return false;
+    return true;
+}
+
+// An option whose value is a path or file name.
+OptionDef pathOption(std::string_view name, std::string_view valueName, std::string_view help,
+                     std::string CliOptions::*field) {
+    return {name, valueName, help, [field](CliOptions& o, std::string_view v) {
+                o.*field = std::string(v);
+                return !v.empty();
+            }};
+}
+
 // One row per option; new options are new rows.
-const std::array<OptionDef, 5>& options() {
-    static const std::array<OptionDef, 5> defs{{
+const std::vector<OptionDef>& options() {
+    static const std::vector<OptionDef> defs{{
         {"--version", "", "Print the program version and exit.",
          [](CliOptions& o, std::string_view) { return o.version = true; }},
         {"--help", "", "Print this help and exit.",
@@ -49,6 +70,39 @@ const std::array<OptionDef, 5>& options() {
          }},
         {"--startup-time", "", "Print the milliseconds from start to the window shown, and exit.",
          [](CliOptions& o, std::string_view) { return o.startupTime = true; }},
+        {"--simulate", "", "Offer the built-in instrument simulator's ports beside the real ones.",
+         [](CliOptions& o, std::string_view) { return o.simulate = true; }},
+        pathOption("--trace", "FILE", "Write a timestamped hex log of every byte sent and received.",
+                   &CliOptions::trace),
+        {"--headless", "", "Run without a window: open the ports and record as told below.",
+         [](CliOptions& o, std::string_view) { return o.headless = true; }},
+        {"--unit-type", "N", "Headless: unit type 0-9 (0 radio staff, 1 and 2 radio sonic units,\n"
+                             "                         3 and 4 wired staffs, 5 and 6 Tidecorders, 7 synchronizer,\n"
+                             "                         8 data logger, 9 Swellmeter).",
+         [](CliOptions& o, std::string_view v) {
+             return parseInt(v, o.unitType) && o.unitType >= 0 && o.unitType <= 9;
+         }},
+        pathOption("--port", "PATH", "Headless: serial port A, e.g. /dev/ttyUSB0 or COM3.",
+                   &CliOptions::port),
+        pathOption("--port-b", "PATH", "Headless: serial port B (wired units).", &CliOptions::portB),
+        pathOption("--output-port", "PATH", "Headless: stream every sample line out on this port.",
+                   &CliOptions::outputPort),
+        pathOption("--record", "FILE.csv", "Headless: record sample lines to FILE000.csv, FILE001.csv ...",
+                   &CliOptions::record),
+        {"--interval", "DAYS", "Headless: days per recording file, 1-98; 99 = one file (default).",
+         [](CliOptions& o, std::string_view v) {
+             return parseInt(v, o.interval) && o.interval >= 1 && o.interval <= 99;
+         }},
+        pathOption("--capture", "FILE.DAT", "Headless: capture the raw radio frames to FILE.DAT.",
+                   &CliOptions::capture),
+        {"--overwrite", "", "Headless: replace recording and capture files that exist already.",
+         [](CliOptions& o, std::string_view) { return o.overwrite = true; }},
+        {"--broadcast-power", "on|off", "Headless: keep all radio units powered (broadcast).",
+         [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.broadcastPower); }},
+        {"--auto-sync", "on|off", "Headless: keep radio unit clocks in step with this computer.",
+         [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.autoSync); }},
+        {"--duration", "SECONDS", "Headless: stop after SECONDS (default: run until stopped).",
+         [](CliOptions& o, std::string_view v) { return parseDouble(v, o.duration) && o.duration > 0; }},
     }};
     return defs;
 }
@@ -83,6 +137,10 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
                 o.error = join({"bad value for ", name, ": ", value});
             }
         }
+    }
+    if (o.error.empty() && o.headless) {
+        if (o.unitType < 0) o.error = "--headless needs --unit-type";
+        else if (o.port.empty() && o.portB.empty()) o.error = "--headless needs --port";
     }
     return o;
 }

@@ -12,6 +12,22 @@ struct CliOptions {
     int tab = 0;               // --tab N: the tab page shown (0-4)
     bool startupTime = false;  // --startup-time: print the time to the first paint and exit
     std::string error;         // non-empty when the command line is wrong
+
+    // Unattended use: the same program without a window.
+    bool headless = false;
+    bool simulate = false;     // --simulate: the built-in simulator's ports join the real ones
+    int unitType = -1;         // --unit-type N (0-9); -1 = not given
+    std::string port;          // --port PATH: port A
+    std::string portB;         // --port-b PATH
+    std::string outputPort;    // --output-port PATH
+    std::string record;        // --record FILE.csv
+    int interval = 99;         // --interval DAYS: 1-98 days per file, 99 = one file
+    std::string capture;       // --capture FILE.DAT
+    int broadcastPower = -1;   // --broadcast-power on|off; -1 = leave as it is
+    int autoSync = -1;         // --auto-sync on|off
+    double duration = 0;       // --duration SECONDS; 0 = until stopped
+    bool overwrite = false;    // --overwrite: replace existing recording files
+    std::string trace;         // --trace FILE: hex log of every byte on every port
 };
 
 // Arguments the window system consumes itself (-platform, -style ...) are left alone; every

@@ -11,6 +11,7 @@
 #include "app/cli.h"
 #include "app/host.h"
 #include "qt/control_binder.h"
+#include "qt/headless_runner.h"
 #include "qt/main_window.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_dialogs.h"
@@ -52,6 +53,11 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::printf("%s", app::cliUsage().c_str());
         return 0;
+    }
+
+    if (options.headless) {
+        qtui::QtSerialPorts headlessPorts;
+        return qtui::runHeadless(argc, argv, options, headlessPorts);
     }
 
     QApplication application(argc, argv);

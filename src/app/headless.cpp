@@ -1,0 +1,224 @@
+#include "app/headless.h"
+
+#include <cstdio>
+#include <tuple>
+
+#include "live/frame_capture.h"
+#include "live/recorder.h"
+
+namespace app {
+
+using platform::Ctl;
+using platform::Event;
+
+namespace {
+// Seconds between attempts to reopen a port that has gone (an unplugged adapter).
+constexpr int kReopenSeconds = 5;
+
+std::string hex16(std::uint64_t v) {
+    char buf[17];
+    std::snprintf(buf, sizeof buf, "%016llX", static_cast<unsigned long long>(v));
+    return buf;
+}
+}  // namespace
+
+Headless::Headless(Host& host, platform::SerialPorts& ports, platform::Clock& clock,
+                   HeadlessDialogs& dialogs, CliOptions options, Print out, Print err)
+    : host_(host),
+      ports_(ports),
+      clock_(clock),
+      dialogs_(dialogs),
+      o_(std::move(options)),
+      out_(std::move(out)),
+      err_(std::move(err)) {
+    dialogs_.replaceExisting = o_.overwrite;
+}
+
+std::string Headless::stamp() const {
+    platform::CalendarTime t = clock_.now();
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d ", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return buf;
+}
+
+void Headless::say(const std::string& text) const { out_(stamp() + text); }
+void Headless::complain(const std::string& text) const { err_(stamp() + text); }
+
+bool Headless::portOpen(Ctl ring) const {
+    const links::LinkState& l = host_.links();
+    if (ring == Ctl::PortARing) return l.OpenComPortNum_A != 0;
+    if (ring == Ctl::PortBRing) return l.OpenComPortNum_B != 0;
+    return l.OpenComPortNumOutput != 0;
+}
+
+// Opens a port the way the operator does: the port is chosen in its ring and committed. A path
+// the port list does not show (a pseudo-terminal, say) is added to the ring first.
+bool Headless::openPort(Ctl ring, const std::string& path, const char* name) {
+    platform::Panel& panel = host_.panel();
+    const int number = ports_.numberForPath(path);
+    if (number <= 0) {
+        complain(std::string("cannot use ") + path + " as " + name);
+        return false;
+    }
+    if (panel.indexOfValue(ring, number) < 0) panel.insertItem(ring, -1, path, number);
+    panel.setDimmed(ring, false);
+    panel.setValue(ring, number);
+    panel.raise(ring, Event::Commit);
+    return portOpen(ring);
+}
+
+bool Headless::start() {
+    platform::Panel& panel = host_.panel();
+    panel.setValue(Ctl::UnitTypeRing, o_.unitType);
+    panel.raise(Ctl::UnitTypeRing, Event::Commit);
+    say("unit type " + std::to_string(host_.session().UnitType));
+
+    struct Wanted {
+        Ctl ring;
+        const std::string& path;
+        const char* name;
+    };
+    for (const Wanted& w : {Wanted{Ctl::PortARing, o_.port, "port A"},
+                            Wanted{Ctl::PortBRing, o_.portB, "port B"},
+                            Wanted{Ctl::OutputPortRing, o_.outputPort, "output port"}}) {
+        if (w.path.empty()) continue;
+        if (!openPort(w.ring, w.path, w.name)) {
+            complain(std::string("cannot open ") + w.name + " " + w.path);
+            failed_ = true;
+            return false;
+        }
+        say(std::string(w.name) + " " + w.path + " open");
+    }
+    openA_ = portOpen(Ctl::PortARing);
+    openB_ = portOpen(Ctl::PortBRing);
+    openOut_ = portOpen(Ctl::OutputPortRing);
+
+    if (o_.broadcastPower >= 0) {
+        panel.setValue(Ctl::BroadcastPower, o_.broadcastPower);
+        panel.raise(Ctl::BroadcastPower, Event::Commit);
+    }
+    if (o_.autoSync >= 0) {
+        panel.setValue(Ctl::AutoTimeSync, o_.autoSync);
+        panel.raise(Ctl::AutoTimeSync, Event::Commit);
+    }
+
+    if (!o_.record.empty()) {
+        dialogs_.promptAnswers.push_back(std::to_string(o_.interval));
+        dialogs_.fileAnswers.push_back(o_.record);
+        panel.raise(Ctl::MenuSaveOutputData, Event::Commit);
+        if (host_.recorder().OutputDataFileOpen == 0) {
+            complain("cannot record to " + o_.record);
+            failed_ = true;
+            return false;
+        }
+    }
+    if (!o_.capture.empty()) {
+        dialogs_.fileAnswers.push_back(o_.capture);
+        panel.raise(Ctl::MenuSaveApiFrames, Event::Commit);
+        if (!host_.frameCapture().APIFrameDataFileOpen()) {
+            complain("cannot capture to " + o_.capture);
+            failed_ = true;
+            return false;
+        }
+    }
+    reportFiles();
+    return true;
+}
+
+void Headless::reportUnits() {
+    std::set<std::pair<std::uint64_t, int>> now;
+    const live::DeviceTable& table = host_.deviceTable();
+    for (int i = 0; i < live::kOutputLineCount; ++i) {
+        const live::OutputLine& l = table[i];
+        if (l.NetAddress != 0 && l.DeviceNum != 0) now.insert({l.NetAddress, l.DeviceNum});
+    }
+    for (const auto& u : now) {
+        if (!units_.count(u)) say("unit " + std::to_string(u.second) + " (" + hex16(u.first) + ") appeared");
+    }
+    for (const auto& u : units_) {
+        if (!now.count(u)) say("unit " + std::to_string(u.second) + " (" + hex16(u.first) + ") freed");
+    }
+    units_ = std::move(now);
+}
+
+void Headless::reportPorts() {
+    platform::Panel& panel = host_.panel();
+    struct Port {
+        Ctl ring;
+        const std::string& path;
+        const char* name;
+        bool& wasOpen;
+    };
+    bool reopenDue = false;
+    if (reopenCountdown_ > 0 && --reopenCountdown_ == 0) reopenDue = true;
+    for (Port p : {Port{Ctl::PortARing, o_.port, "port A", openA_},
+                   Port{Ctl::PortBRing, o_.portB, "port B", openB_},
+                   Port{Ctl::OutputPortRing, o_.outputPort, "output port", openOut_}}) {
+        if (p.path.empty()) continue;
+        bool open = portOpen(p.ring);
+        if (!open && reopenDue) {
+            open = openPort(p.ring, p.path, p.name);
+            if (open) say(std::string(p.name) + " " + p.path + " reconnected");
+        }
+        if (p.wasOpen && !open) complain(std::string(p.name) + " " + p.path + " lost");
+        if (!open && reopenCountdown_ == 0) reopenCountdown_ = kReopenSeconds;
+        p.wasOpen = open;
+    }
+    // Wired units: the handshake's status texts.
+    if (platform::isWiredType(host_.session().UnitType)) {
+        for (auto [ctl, last, name] : {std::tuple{Ctl::PortAStatus, &statusA_, "port A"},
+                                       std::tuple{Ctl::PortBStatus, &statusB_, "port B"}}) {
+            const std::string& s = panel.text(ctl);
+            if (s != *last && !s.empty()) say(std::string(name) + " " + s);
+            *last = s;
+        }
+    }
+}
+
+void Headless::reportFiles() {
+    const live::Recorder& rec = host_.recorder();
+    bool recording = rec.OutputDataFileOpen != 0;
+    if (recording && rec.SaveOutputDataFileName != recordingFile_) {
+        say((recordingFile_.empty() ? "recording to " : "recording rolled over to ") +
+            rec.SaveOutputDataFileName);
+    }
+    if (recording_ && !recording && !stopping_) {
+        complain("recording to " + recordingFile_ + " stopped");
+        failed_ = true;
+    }
+    recording_ = recording;
+    if (recording) recordingFile_ = rec.SaveOutputDataFileName;
+
+    bool capturing = host_.frameCapture().APIFrameDataFileOpen();
+    if (capturing && !capturing_) say("capturing frames to " + o_.capture);
+    if (capturing_ && !capturing && !stopping_) {
+        complain("frame capture to " + o_.capture + " stopped");
+        failed_ = true;
+    }
+    capturing_ = capturing;
+}
+
+void Headless::poll() {
+    reportPorts();
+    reportUnits();
+    reportFiles();
+}
+
+std::string Headless::statusLine() const {
+    std::string s = "status: " + std::to_string(units_.size()) + " unit(s)";
+    if (!o_.port.empty()) s += openA_ ? ", port A open" : ", port A closed";
+    if (!o_.portB.empty()) s += openB_ ? ", port B open" : ", port B closed";
+    if (recording_) s += ", recording " + recordingFile_;
+    if (capturing_) s += ", capturing " + o_.capture;
+    return s;
+}
+
+int Headless::stop() {
+    stopping_ = true;
+    host_.panel().raise(Ctl::MainWindow, Event::Close);
+    say("stopped");
+    return failed_ ? 1 : 0;
+}
+
+}  // namespace app

@@ -1,0 +1,63 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "app/cli.h"
+#include "app/headless_dialogs.h"
+#include "app/host.h"
+
+namespace app {
+
+// Runs the program without a window: it operates the same controls an operator would (unit
+// type, port rings, File menu) so that ports, handshakes and files behave exactly as in the
+// GUI, and it reports what happens as timestamped lines.
+class Headless {
+public:
+    using Print = std::function<void(const std::string&)>;
+
+    Headless(Host& host, platform::SerialPorts& ports, platform::Clock& clock,
+             HeadlessDialogs& dialogs, CliOptions options, Print out, Print err);
+
+    // Chooses the unit type, opens the ports and starts the files. False when something asked
+    // for cannot be done; the reason has been printed.
+    bool start();
+    // Once a second: reports changes, reopens lost ports, notices failed files.
+    void poll();
+    // A status line for the log (printed once a minute).
+    std::string statusLine() const;
+    // Closes every file through the program's close path. Returns the exit status.
+    int stop();
+
+    bool failed() const { return failed_; }
+    // Prints with a timestamp.
+    void say(const std::string& text) const;
+    void complain(const std::string& text) const;
+
+private:
+    bool openPort(platform::Ctl ring, const std::string& path, const char* name);
+    bool portOpen(platform::Ctl ring) const;
+    void reportUnits();
+    void reportPorts();
+    void reportFiles();
+    std::string stamp() const;
+
+    Host& host_;
+    platform::SerialPorts& ports_;
+    platform::Clock& clock_;
+    HeadlessDialogs& dialogs_;
+    CliOptions o_;
+    Print out_, err_;
+    bool failed_ = false;
+    bool stopping_ = false;
+    int reopenCountdown_ = 0;
+    std::set<std::pair<std::uint64_t, int>> units_;
+    std::string statusA_, statusB_;
+    bool openA_ = false, openB_ = false, openOut_ = false;
+    std::string recordingFile_;
+    bool recording_ = false, capturing_ = false;
+};
+
+}  // namespace app

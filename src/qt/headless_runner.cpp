@@ -1,0 +1,88 @@
+#include "qt/headless_runner.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+
+#include "app/headless.h"
+#include "app/host.h"
+#include "qt/panel_timers.h"
+#include "qt/qt_clock.h"
+
+namespace qtui {
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+extern "C" void requestStop(int) { stopRequested = 1; }
+
+void printLine(std::FILE* f, const std::string& line) {
+    std::fprintf(f, "%s\n", line.c_str());
+    std::fflush(f);
+}
+
+}  // namespace
+
+int runHeadless(int argc, char** argv, const app::CliOptions& options, platform::SerialPorts& ports) {
+    QCoreApplication application(argc, argv);
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+
+    platform::Panel panel;
+    QtClock clock;
+    auto out = [](const std::string& s) { printLine(stdout, s); };
+    auto err = [](const std::string& s) { printLine(stderr, s); };
+    app::Headless* session = nullptr;
+    app::HeadlessDialogs dialogs([&](const std::string& title, const std::string& text) {
+        if (session) session->complain(title + ": " + text);
+    });
+    app::Host host(panel, dialogs, ports, clock, [] { QCoreApplication::quit(); });
+    PanelTimers timers(panel);
+    app::Headless headless(host, ports, clock, dialogs, options, out, err);
+    session = &headless;
+
+    host.Initialize();
+    if (!headless.start()) {
+        headless.stop();
+        return 1;
+    }
+
+    int status = 0;
+    bool stopped = false;
+    auto stopNow = [&] {
+        if (stopped) return;
+        stopped = true;
+        status = headless.stop();  // the close path quits the event loop
+        QCoreApplication::quit();
+    };
+
+    // Signals only set a flag; the stop itself runs in the event loop.
+    QTimer signalWatch;
+    QObject::connect(&signalWatch, &QTimer::timeout, [&] {
+        if (stopRequested) stopNow();
+    });
+    signalWatch.start(100);
+
+    QTimer poll;
+    int seconds = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        headless.poll();
+        if (headless.failed()) stopNow();
+        if (++seconds % 60 == 0) headless.say(headless.statusLine());
+    });
+    poll.start(1000);
+
+    QTimer duration;
+    duration.setSingleShot(true);
+    QObject::connect(&duration, &QTimer::timeout, stopNow);
+    if (options.duration > 0) duration.start(static_cast<int>(options.duration * 1000));
+
+    application.exec();
+    if (!stopped) status = headless.failed() ? 1 : 0;
+    headless.poll();
+    host.exitStep();
+    return status;
+}
+
+}  // namespace qtui
