@@ -72,7 +72,7 @@ void Synchronizer::byte(char c) {
     switch (c) {
     case 'g':
         streaming_ = true;
-        nextSample_ = now();
+        nextSample_ = now() + 1.0 / rate_;
         break;
     case 's':
         streaming_ = false;

@@ -120,7 +120,7 @@ void WiredUnit::command(char c) {
     case 'g':
         send("GOK,");
         streaming_ = true;
-        nextRecord_ = now();
+        nextRecord_ = now() + 1.0 / std::max(1, block_.field[WiredBlock::SampleRate]);
         break;
     case 'w':
         // The block follows some 0.4 s later; a unit gives up on one that never completes.
