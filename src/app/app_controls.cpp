@@ -35,11 +35,14 @@ ControlSpec timer(Ctl id, int ms) {
     return {.id = id, .kind = Kind::Timer, .caption = ctlName(id), .timerMs = ms};
 }
 
+constexpr std::array<std::string_view, 8> kTraceCaptions{
+    "Trace 1", "Trace 2", "Trace 3", "Trace 4", "Trace 5", "Trace 6", "Trace 7", "Trace 8"};
+
 ControlSpec traceSelect(int n) {
     return {.id = ctlAt(Ctl::TraceSelect1, n),
             .page = Page::Plot,
             .kind = Kind::Numeric,
-            .caption = "",
+            .caption = kTraceCaptions[static_cast<std::size_t>(n)],
             .frame = "Traces",
             .defValue = 0,
             .minValue = 0,

@@ -16,8 +16,17 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       clock_(clock),
       configDisplay_(panel, dialogs, session_),
       shell_(panel, dialogs, ports, session_, links_, configDisplay_,
-             std::move(quitUserInterface)) {
+             std::move(quitUserInterface)),
+      displayLines_(panel, deviceTable_, session_, ChartCtr_),
+      recorder_(panel, dialogs, clock, session_, links_),
+      frameCapture_(panel, dialogs),
+      panIds_(panel, dialogs, frameWriter_),
+      dataService_(deviceTable_, displayLines_, recorder_, panIds_, session_, ChartCtr_,
+                   configState_, clock),
+      displayTimer_(panel, deviceTable_, displayLines_, configState_, frameWriter_),
+      zeroDisplay_(panel, deviceTable_, displayLines_) {
     wireCallbacks();
+    wireLive();
 }
 
 void Host::Initialize() {
@@ -45,6 +54,40 @@ void Host::wireCallbacks() {
     onCommit(Ctl::MenuHelpPorts, [this] { showHelp(Ctl::PortARing); });
     onCommit(Ctl::MenuHelpDisplay, [this] { showHelp(Ctl::PowerLEDID); });
     onCommit(Ctl::MenuHelpRecording, [this] { showHelp(Ctl::RecordingIndicator); });
+}
+
+}  // namespace app
+
+namespace app {
+
+// Live data. Hooks still unset wait for their rooms: the clock synchroniser (startFastSync,
+// autoWaitSyncFor, AutoSyncFathomrodXB, autoSyncCycle, onNewUnit), the configuration reply
+// parser (RxConfigData, configDeviceNumber), the chart (PlotData, PlotContData), file playback
+// (frameHandled), the PAN ID room (SaveLocalPANID, ConfigXBPANVisible) and the output port
+// (recorder sendToOutputPort).
+void Host::wireLive() {
+    auto onCommit = [this](Ctl id, std::function<void()> action) {
+        panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
+            if (e == Event::Commit) action();
+        });
+    };
+    onCommit(Ctl::MenuSaveOutputData, [this] { recorder_.menuSaveOutputData(); });
+    onCommit(Ctl::MenuSaveApiFrames, [this] { frameCapture_.menuSaveApiFrames(); });
+    panel_.onEvent(Ctl::SaveNewFileInterval, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) recorder_.SaveNewFileInterval();
+    });
+    panel_.onEvent(Ctl::DeviceDisplayTimer, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) displayTimer_.DeviceDisplayTimer();
+    });
+    panel_.onEvent(Ctl::PageSelect,
+                   [this](Event e, const EventData&) { displayLines_.SelectDisplayLines(e); });
+    for (int row = 0; row < live::kRowsPerPage; ++row) {
+        panel_.onEvent(platform::ctlAt(Ctl::ZeroAbs1, row), [this, row](Event e, const EventData&) {
+            zeroDisplay_.ZeroDisplayRow(row, e);
+        });
+    }
+    shell_.addFileToClose(&recorder_);
+    shell_.addFileToClose(&frameCapture_);
 }
 
 }  // namespace app

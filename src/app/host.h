@@ -5,7 +5,16 @@
 #include "chart/chart_state.h"
 #include "config/config_state.h"
 #include "config/config_display.h"
+#include "link/api_frame.h"
 #include "link/link_state.h"
+#include "live/data_service.h"
+#include "live/device_table.h"
+#include "live/display_lines.h"
+#include "live/display_timer.h"
+#include "live/frame_capture.h"
+#include "live/pan_id_responses.h"
+#include "live/recorder.h"
+#include "live/zero_display.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/panel.h"
@@ -13,6 +22,15 @@
 #include "platform/unit_types.h"
 
 namespace app {
+
+// Stands in for the links' frame writer until it is composed here: with no radio port open
+// a writer sends nothing, and that is what this one does.
+class NoPortFrameWriter : public links::ApiFrameWriter {
+public:
+    void ComWrtAPIFrame(std::uint32_t, std::uint32_t, int) override {}
+    void ComWrtATCommand(int) override {}
+    void ComWrtRemoteATCommand(std::uint32_t, std::uint32_t, int) override {}
+};
 
 // The composition root: owns one of each subsystem, builds them in dependency order and wires
 // the control and timer callbacks. The only place that knows all of them.
@@ -35,9 +53,18 @@ public:
     config::ConfigDisplay& configDisplay() { return configDisplay_; }
     config::ConfigState& configState() { return configState_; }
     chart::ChartCtr& chartCtr() { return ChartCtr_; }
+    links::ApiFrameWriter& frameWriter() { return frameWriter_; }
+    live::DeviceTable& deviceTable() { return deviceTable_; }
+    live::DisplayLines& displayLines() { return displayLines_; }
+    live::DataService& dataService() { return dataService_; }
+    live::Recorder& recorder() { return recorder_; }
+    live::FrameCapture& frameCapture() { return frameCapture_; }
+    live::PanIdResponses& panIdResponses() { return panIds_; }
+    live::DisplayTimer& displayTimer() { return displayTimer_; }
 
 private:
     void wireCallbacks();
+    void wireLive();
     void showHelp(platform::Ctl id);
 
     platform::Panel& panel_;
@@ -50,6 +77,16 @@ private:
     chart::ChartCtr ChartCtr_;
     config::ConfigDisplay configDisplay_;
     Shell shell_;
+    NoPortFrameWriter frameWriter_;
+    // Live data: device entries, their rows, recording, capture and the data service.
+    live::DeviceTable deviceTable_;
+    live::DisplayLines displayLines_;
+    live::Recorder recorder_;
+    live::FrameCapture frameCapture_;
+    live::PanIdResponses panIds_;
+    live::DataService dataService_;
+    live::DisplayTimer displayTimer_;
+    live::ZeroDisplay zeroDisplay_;
 };
 
 }  // namespace app

@@ -74,7 +74,8 @@ std::vector<ControlSpec> build() {
         {.id = Ctl::AdapterPanId, .kind = Kind::Hex64, .caption = "Adapter PAN ID",
          .frame = "Radio network", .startDimmed = true, .helpTitle = "ADAPTER PAN ID",
          .helpText = "The network identifier (PAN ID) of the USB radio adapter. Only units with\n"
-                     "the same PAN ID are heard."},
+                     "the same PAN ID are heard.",
+         .indicator = true},
     };
     return t;
 }

@@ -52,6 +52,35 @@ constexpr std::string_view kZeroHelp =
     "Toggle between an absolute or Zero display and plot.\nThe zero offset value is set with "
     "the displayed \nvalue when the button is pressed.\n";
 
+constexpr std::string_view kSaveHelpTitle = "SAVE OUTPUT DATA TO A FILE";
+constexpr std::string_view kSaveOutputHelp =
+    "Open a file to begin saving the sample data of the connected units.\n"
+    "You are first asked for the Save New File Interval in days (1 to 98); a new file\n"
+    "is started after that many midnights. Enter 99 for one continuous file.\n"
+    "The chosen name gets the file number: survey.csv is saved as survey000.csv,\n"
+    "then survey001.csv and so on. An existing file is never overwritten by a new\n"
+    "numbered file.\n\n"
+    "Example records:\n"
+    "A004,S32,B0,2014-02-10T16:00:40,01.2340,01.2351,...\n"
+    "  A = ASCII burst, 004 = device number, S32 = sample rate 32 Hz,\n"
+    "  B0 = battery state (0 good, 2 low, 3 bad), then date and time of the first\n"
+    "  sample and 32 water levels in metres (64 for I bursts).\n"
+    "C012,D1,S04,01.2340\n"
+    "  a single sample of device 12 at 4 Hz: 1.234 m.";
+constexpr std::string_view kSaveFramesHelp =
+    "Open a file to begin saving the stream of(.DAT) API Frame data\nfrom the connected units. "
+    "The saved data format will be the\nsame format as the wireless data from the XB unit";
+constexpr std::string_view kLocalPanHelp =
+    "The PAN ID of the USB radio adapter. All units must share the adapter's PAN ID.\n"
+    "Change the remote units first, then the adapter, to reach them with the new value.\n"
+    "The adapter keeps its new value through power cycles.";
+constexpr std::string_view kRemotePanHelp =
+    "The PAN ID of the XB unit being configured. A power cycle returns it to its\n"
+    "previous value unless it is saved with the Save remote PAN ID button.";
+constexpr std::string_view kSaveRemotePanHelp =
+    "Keeps the XB unit's new PAN ID through power cycles. Set the adapter to the new\n"
+    "PAN ID and reconnect first: only then does the save command reach the unit.";
+
 constexpr std::array<Column, 9> kColumns{{
     {Ctl::Power1, Ctl::PowerOnOffID, Kind::Switch, "Power", 0, "POWER ON", kPowerOnHelp},
     {Ctl::Led1, Ctl::PowerLEDID, Kind::Led, "Status", 0, "POWER STATUS", kPowerLedHelp},
@@ -78,7 +107,8 @@ std::vector<ControlSpec> build() {
             t.push_back({.id = ctlAt(c.first, row), .kind = c.kind, .caption = c.caption,
                          .frame = "Live units", .precision = c.precision, .startDimmed = true,
                          .helpTitle = c.helpTitle, .helpText = c.helpText,
-                         .onColor = c.kind == Kind::Led ? kLedGreen : 0});
+                         .onColor = c.kind == Kind::Led ? kLedGreen : 0,
+                         .indicator = c.first != Ctl::ZeroAbs1});
         }
     }
     std::vector<ControlSpec> rest = {
@@ -100,19 +130,26 @@ std::vector<ControlSpec> build() {
         {.id = Ctl::AutoSyncResult, .kind = Kind::TextMsg, .caption = "Sync result",
          .frame = "Radio network", .startVisible = false},
         {.id = Ctl::TempPortA, .kind = Kind::Numeric, .caption = "Temperature A (C)",
-         .frame = "Temperature", .precision = 1, .startDimmed = true},
+         .frame = "Temperature", .precision = 1, .startDimmed = true, .indicator = true},
         {.id = Ctl::TempPortB, .kind = Kind::Numeric, .caption = "Temperature B (C)",
-         .frame = "Temperature", .precision = 1, .startDimmed = true},
+         .frame = "Temperature", .precision = 1, .startDimmed = true, .indicator = true},
         {.id = Ctl::TempPlayback, .kind = Kind::Numeric, .caption = "Temperature, file (C)",
-         .frame = "Temperature", .precision = 1, .startDimmed = true},
+         .frame = "Temperature", .precision = 1, .startDimmed = true, .indicator = true},
         {.id = Ctl::RecordingIndicator, .kind = Kind::Led, .caption = "Recording",
-         .frame = "Recording", .helpTitle = "RECORDING",
-         .helpText = "Lit while sample lines are being saved to a file (File menu).",
-         .onColor = kRed},
+         .frame = "Recording", .startVisible = false, .helpTitle = kSaveHelpTitle,
+         .helpText = kSaveOutputHelp, .onColor = kRed},
         {.id = Ctl::CaptureIndicator, .kind = Kind::Led, .caption = "Capturing frames",
-         .frame = "Recording", .helpTitle = "FRAME CAPTURE",
-         .helpText = "Lit while the raw radio frames are being saved to a .DAT file.",
-         .onColor = kRed},
+         .frame = "Recording", .startVisible = false, .helpTitle = kSaveHelpTitle,
+         .helpText = kSaveFramesHelp, .onColor = kRed},
+        {.id = Ctl::LocalPanID, .kind = Kind::Hex64, .caption = "Adapter PAN ID",
+         .frame = "Radio network", .helpTitle = "CHANGE THE LOCAL XSTICK PAN ID?",
+         .helpText = kLocalPanHelp},
+        {.id = Ctl::RemotePanID, .page = Page::Config, .kind = Kind::Hex64,
+         .caption = "XB unit PAN ID", .frame = "Radio network",
+         .helpTitle = "CHANGE THE REMOTE XB Unit's PAN ID?", .helpText = kRemotePanHelp},
+        {.id = Ctl::SaveRemotePanID, .page = Page::Config, .kind = Kind::Button,
+         .caption = "Save remote PAN ID", .frame = "Radio network",
+         .helpTitle = "SAVE THE REMOTE XB DEVICE PAN ID?", .helpText = kSaveRemotePanHelp},
     };
     t.insert(t.end(), rest.begin(), rest.end());
     return t;

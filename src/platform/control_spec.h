@@ -58,6 +58,7 @@ struct ControlSpec {
     int tableRows = 0;      // tables
     int tableCols = 0;
     Rgb onColor = 0;        // LEDs: start on-colour
+    bool indicator = false; // shows a value the program writes; the operator cannot edit it
 };
 
 }  // namespace platform

@@ -1,0 +1,46 @@
+// Full redraw of the live chart: 8 traces of 55,296 points into a 1600 x 600 image.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <vector>
+
+#include "platform/graph.h"
+#include "qt/plot_painter.h"
+
+namespace {
+
+void BM_PlotRedraw8x55296(benchmark::State& state) {
+    platform::Graph graph;
+    std::vector<double> y(55296);
+    for (int t = 0; t < 8; ++t) {
+        for (std::size_t i = 0; i < y.size(); ++i) {
+            y[i] = t + 0.4 * std::sin(i * 0.013 + t) + 0.05 * std::sin(i * 0.71);
+        }
+        graph.plotWaveform(y, 0, 1.0 / 32, 0x2060FF + 0x1F0000 * static_cast<unsigned>(t));
+    }
+    QImage image(1600, 600, QImage::Format_RGB32);
+    qtui::PlotPainter painter;
+    const QFont font;
+    const QPalette palette;
+    for (auto _ : state) {
+        QPainter p(&image);
+        painter.paint(p, image.rect(), graph, palette, font);
+        p.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_PlotRedraw8x55296)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Fonts need a GUI application; the offscreen platform needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

@@ -1,0 +1,214 @@
+#include "live/data_service.h"
+
+#include <algorithm>
+#include <cstring>
+#include <span>
+
+namespace live {
+
+namespace {
+
+constexpr std::uint8_t kReceivePacket = 0x90;
+constexpr std::uint8_t kAtResponse = 0x88;
+constexpr std::uint8_t kRemoteAtResponse = 0x97;
+
+// Offsets of a "C" text message.
+constexpr int kDeviceNumber = 13;
+constexpr int kSubType = 18;
+constexpr int kField = 20;
+constexpr int kSampleRate = 21;
+constexpr int kSampleValue = 24;
+
+std::uint64_t addressAt(const MessageText& f, int at) {
+    std::uint64_t a = 0;
+    for (int i = 0; i < 8; ++i) a = a << 8 | f.byteAt(at + i);
+    return a;
+}
+
+}  // namespace
+
+DataService::DataService(DeviceTable& table, DisplayLines& display, Recorder& recorder,
+                         PanIdResponses& panIds, const platform::Session& session,
+                         const chart::ChartCtr& chart, const config::ConfigState& config,
+                         platform::Clock& clock)
+    : table_(table),
+      display_(display),
+      recorder_(recorder),
+      panIds_(panIds),
+      session_(session),
+      chart_(chart),
+      config_(config),
+      clock_(clock) {}
+
+void DataService::RxDataService(const links::RxFrame& frame, int scale) {
+    // The length comes from the wire or a file: never trust it beyond the buffer.
+    const int length = std::clamp(frame.length, 0, static_cast<int>(links::kRxFrameSize) - 1);
+    const MessageText f(frame.data.data(), length);
+    const std::uint8_t* d = frame.data.data();
+    switch (f.byteAt(0)) {
+        case kReceivePacket:
+            receivePacket(f, scale);
+            break;
+        case kAtResponse:
+            if (length >= 2) panIds_.RxATCommandResponce(d + 2, length - 2);
+            break;
+        case kRemoteAtResponse:
+            if (length >= 12 && addressAt(f, 2) == config_.ConfigDeviceAddr) {
+                panIds_.RxRemoteATCommandResponce(d + 12, length - 12);
+            }
+            break;
+        default:
+            break;  // transmit status and anything else: nothing to do
+    }
+    if (hooks.frameHandled) hooks.frameHandled();
+}
+
+void DataService::receivePacket(const MessageText& f, int scale) {
+    const std::uint64_t address = addressAt(f, 1);
+    const char type = f.at(kPayloadStart);
+    int deviceNumber;
+    if (type == '$') {
+        // A reply carries no device number: it is from the unit being configured.
+        deviceNumber = hooks.configDeviceNumber ? hooks.configDeviceNumber() : 0;
+        if (session_.UnitType == 8 && deviceNumber == 255) deviceNumber = 0;
+    } else {
+        deviceNumber = f.atoiAt(kDeviceNumber);
+    }
+    const int line = display_.GetOutputLineLoc(address, static_cast<std::uint8_t>(deviceNumber));
+    clockSyncTrigger(line, address, f);
+    if (!DeviceTable::valid(line)) return;  // a 25th unit finds no entry and is ignored
+
+    OutputLine& e = table_[line];
+    e.MsgType = type;
+    if (type == 'C') {
+        textMessage(line, f, scale);
+    } else if (type == '$') {
+        configReply(line, f);
+    } else {
+        burstMessage(line, f);
+    }
+    if (e.SampleRate == 0 || e.SampleRate > 32) e.SampleRate = 1;
+    e.SilenceTicks = 0;
+}
+
+void DataService::clockSyncTrigger(int line, std::uint64_t address, const MessageText& f) {
+    if (!DeviceTable::valid(line) || !hooks.autoWaitSyncFor || !hooks.autoWaitSyncFor(line)) return;
+    clock_.delay(0.004);
+    if (table_[line].MsgType == 'C') {
+        RxSecSync = {':', ':', '\0'};
+    } else {
+        // A burst unit takes the digits of its time tag's last field raised to 'A'..'J'.
+        RxSecSync = {static_cast<char>(f.at(41) + 17), static_cast<char>(f.at(42) + 17), '\0'};
+    }
+    if (hooks.AutoSyncFathomrodXB) hooks.AutoSyncFathomrodXB(address, RxSecSync);
+}
+
+void DataService::setSampleRate(OutputLine& e, int rate) {
+    const auto r = static_cast<std::uint8_t>(rate);
+    if (r != e.SampleRate && hooks.startFastSync) hooks.startFastSync();
+    e.SampleRate = r;
+}
+
+void DataService::textMessage(int line, const MessageText& f, int scale) {
+    OutputLine& e = table_[line];
+    e.DeviceNum = static_cast<std::uint8_t>(f.atoiAt(kDeviceNumber));
+    switch (f.at(kSubType)) {
+        case '1': {
+            setSampleRate(e, f.atoiAt(kSampleRate));
+            double v;
+            if (session_.UnitType == 9) {
+                v = f.atofAt(kSampleValue);  // already in the unit's final unit
+            } else if (scale == 1) {
+                v = f.atofAt(kSampleValue) / 10000.0;  // tenths of millimetres
+            } else {
+                v = f.atoiAt(kSampleValue) / 1000.0;  // millimetres
+            }
+            auto value = static_cast<float>(v);
+            if (e.ZeroOn != 0) value -= e.Offset;
+            WorkValue[0] = value;
+            e.Value = value;
+            ++e.SampleCount;
+            e.PowerOn = 1;
+            e.DataKind = kKindSample;
+            if (chart_.PlotRun != 0 && hooks.PlotContData) hooks.PlotContData(line);
+            break;
+        }
+        case '4':
+            e.Temperature = static_cast<float>(f.atofAt(kField));
+            e.DataKind = kKindTemperature;
+            break;
+        case '7':
+            switch (f.at(kField)) {
+                case 'G': e.PowerState = '0'; break;
+                case 'L': e.PowerState = '2'; break;
+                case 'B': e.PowerState = '3'; break;
+                default: break;
+            }
+            break;
+        case '8':
+            for (int i = 0; i < 10; ++i) e.DateTime[static_cast<std::size_t>(i)] = f.at(kField + i);
+            e.DateTime[10] = 'T';
+            e.DataKind = kKindDate;
+            break;
+        case '9':
+            for (int i = 0; i < 8; ++i) e.DateTime[static_cast<std::size_t>(11 + i)] = f.at(kField + i);
+            e.DateTime[19] = '\0';
+            GetDatesTimesFormStr(e);
+            e.SampleCount = 0;
+            e.DataKind = kKindTime;
+            break;
+        default:
+            break;
+    }
+    display_.showMessage(line);
+    record(e, f, 1);
+}
+
+void DataService::burstMessage(int line, const MessageText& f) {
+    OutputLine& e = table_[line];
+    const BurstLayout* layout = burstLayout(f.at(kPayloadStart));
+    const int count = decodeBurst(f, WorkValue, WorkASCIIValue);
+    if (layout == nullptr || count < 0) return;  // unknown type or truncated: dropped whole
+
+    e.DeviceNum = static_cast<std::uint8_t>(f.atoiAt(kDeviceNumber));
+    setSampleRate(e, f.atoiAt(kBurstRate));
+    e.PowerState = f.at(kBurstPower);
+    e.PowerOn = 1;
+    for (int i = 0; i < kBurstTimeTagLength; ++i) {
+        e.DateTime[static_cast<std::size_t>(i)] = f.at(kBurstTimeTag + i);
+    }
+    e.DateTime[kBurstTimeTagLength] = '\0';
+    GetDatesTimesFormStr(e);
+    e.SampleCount = static_cast<std::uint8_t>(count);
+    if (layout->durationUnits != 0) {
+        if (e.SampleRate != 0) e.OffsetTime = layout->durationUnits / e.SampleRate;
+        if (e.ZeroOn != 0) {
+            for (int i = 0; i < count; ++i) WorkValue[static_cast<std::size_t>(i)] -= e.Offset;
+        }
+        e.Value = WorkValue[static_cast<std::size_t>(count - 1)];
+    } else {
+        e.OffsetTime = 0;
+        e.Value = 0;
+    }
+    e.DataKind = kKindBurst;
+    display_.showMessage(line);
+    if (chart_.PlotRun != 0 && hooks.PlotData) hooks.PlotData(line);
+    record(e, f, std::min(count, kMaxBurstValues));
+}
+
+void DataService::configReply(int line, const MessageText& f) {
+    const int n = std::clamp(f.length() - kPayloadStart, 0, static_cast<int>(RxChars.size()) - 1);
+    for (int i = 0; i < n; ++i) RxChars[static_cast<std::size_t>(i)] = f.at(kPayloadStart + i);
+    RxChars[static_cast<std::size_t>(n)] = '\0';
+    table_[line].SilenceTicks = 0;
+    if (hooks.RxConfigData) hooks.RxConfigData(line);
+}
+
+void DataService::record(const OutputLine& e, const MessageText& f, int values) {
+    if (!recorder_.wantsRecords()) return;
+    recorder_.WriteOutputToFile(
+        e, f, std::span<const float>(WorkValue.data(), static_cast<std::size_t>(values)),
+        WorkASCIIValue);
+}
+
+}  // namespace live

@@ -1,0 +1,72 @@
+#include "live/device_table.h"
+
+#include "live/message_text.h"
+
+namespace live {
+
+DeviceTable::Location DeviceTable::findOrAllocate(std::uint64_t address, std::uint8_t deviceNumber) {
+    for (int i = 0; i < kOutputLineCount; ++i) {
+        const OutputLine& e = (*this)[i];
+        if (e.NetAddress == address && e.DeviceNum == deviceNumber) return {i, false};
+    }
+    for (int i = 0; i < kOutputLineCount; ++i) {
+        OutputLine& e = (*this)[i];
+        if (e.NetAddress != 0 && e.DeviceNum != 0) continue;
+        e.NetAddress = address;
+        e.DeviceNum = deviceNumber;
+        e.ZeroOn = 0;
+        e.Offset = 0;
+        SortAllDisplayNum();
+        return {i, true};
+    }
+    return {-1, false};
+}
+
+void DeviceTable::SortAllDisplayNum() {
+    for (int i = 0; i < kOutputLineCount; ++i) {
+        OutputLine& e = (*this)[i];
+        int rank = 0;
+        if (e.inUse()) {
+            for (int j = 0; j < kOutputLineCount; ++j) {
+                const OutputLine& o = (*this)[j];
+                if (j == i || !o.inUse()) continue;
+                if (o.NetAddress < e.NetAddress ||
+                    (o.NetAddress == e.NetAddress && o.DeviceNum < e.DeviceNum)) {
+                    ++rank;
+                }
+            }
+        }
+        e.DisplaySlot = static_cast<std::uint8_t>(rank);
+    }
+}
+
+void DeviceTable::freeEntry(int line) {
+    if (!valid(line)) return;
+    (*this)[line].NetAddress = 0;
+    (*this)[line].DeviceNum = 0;
+}
+
+void DeviceTable::freeAll() {
+    for (int i = 0; i < kOutputLineCount; ++i) freeEntry(i);
+    SortAllDisplayNum();
+}
+
+int DeviceTable::lineAtSlot(int slot) const {
+    for (int i = 0; i < kOutputLineCount; ++i) {
+        if ((*this)[i].inUse() && (*this)[i].DisplaySlot == slot) return i;
+    }
+    return -1;
+}
+
+void GetDatesTimesFormStr(OutputLine& line) {
+    MessageText t(reinterpret_cast<const std::uint8_t*>(line.DateTime.data()),
+                  static_cast<int>(line.DateTime.size()) - 1);
+    line.Year = t.atoiAt(0);
+    line.Month = t.atoiAt(5);
+    line.Day = t.atoiAt(8);
+    line.Hour = t.atoiAt(11);
+    line.Minute = t.atoiAt(14);
+    line.Second = t.atoiAt(17);
+}
+
+}  // namespace live

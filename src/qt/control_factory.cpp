@@ -1,0 +1,209 @@
+#include "qt/control_factory.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTableWidget>
+
+#include "qt/led_widget.h"
+#include "qt/plot_widget.h"
+#include "qt/toggle_switch.h"
+
+namespace qtui {
+
+using platform::ControlSpec;
+using platform::Kind;
+
+namespace {
+
+constexpr const char* kChars = "fathomChars";
+
+QString q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// A fixed-pitch face that still takes its size from the parent, so it follows scaling.
+QFont monoFont() {
+    QFont f;
+    f.setFamilies(QFontDatabase::systemFont(QFontDatabase::FixedFont).families());
+    f.setStyleHint(QFont::TypeWriter);
+    return f;
+}
+
+// A spin box sized by its expected contents rather than by its (often unbounded) range.
+class NumericEntry : public QDoubleSpinBox {
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+    QSize sizeHint() const override {
+        QSize s = QDoubleSpinBox::sizeHint();
+        int chars = property(kChars).toInt();
+        if (chars > 0) s.setWidth(fontMetrics().horizontalAdvance(QString(chars, '0')) + 40);
+        return s;
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
+QWidget* makeTable(const ControlSpec& spec, QWidget* parent) {
+    auto* t = new QTableWidget(spec.tableRows, spec.tableCols, parent);
+    t->setAlternatingRowColors(true);
+    t->horizontalHeader()->setStretchLastSection(true);
+    t->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    t->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    if (spec.tableCols == 1) t->horizontalHeader()->hide();
+    t->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    return t;
+}
+
+QWidget* makeNumeric(const ControlSpec& spec, QWidget* parent) {
+    auto* s = new NumericEntry(parent);
+    s->setDecimals(spec.precision);
+    s->setKeyboardTracking(false);
+    s->setAlignment(Qt::AlignRight);
+    s->setAccelerated(true);
+    s->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    setCharWidth(s, 9);
+    return s;
+}
+
+QWidget* makeLineEdit(const ControlSpec& spec, QWidget* parent) {
+    auto* e = new QLineEdit(parent);
+    if (spec.kind == Kind::Hex64) {
+        static const QRegularExpression hex(QStringLiteral("[0-9A-Fa-f]{0,16}"));
+        e->setValidator(new QRegularExpressionValidator(hex, e));
+        e->setFont(monoFont());
+        setCharWidth(e, 17);
+    } else {
+        setCharWidth(e, 14);
+    }
+    return e;
+}
+
+QWidget* makeDisplay(const ControlSpec& spec, QWidget* parent) {
+    auto* l = new QLabel(parent);
+    const bool number = spec.kind == Kind::Numeric || spec.kind == Kind::Hex64;
+    makeFieldLook(l, number);
+    if (spec.kind == Kind::Hex64) {
+        l->setFont(monoFont());
+        setCharWidth(l, 17);
+    } else if (number) {
+        setCharWidth(l, 8);
+    }
+    return l;
+}
+
+}  // namespace
+
+bool isReadOnly(const ControlSpec& spec) {
+    switch (spec.kind) {
+        case Kind::TextMsg:
+        case Kind::TextBox:
+        case Kind::Led:
+        case Kind::Gauge:
+        case Kind::Decoration:
+            return true;
+        default:
+            return spec.indicator;
+    }
+}
+
+QWidget* makeControlWidget(const ControlSpec& spec, const platform::Graph* graph,
+                           QWidget* parent) {
+    if (spec.indicator && (spec.kind == Kind::Numeric || spec.kind == Kind::Hex64)) {
+        return makeDisplay(spec, parent);
+    }
+    switch (spec.kind) {
+        case Kind::Ring:
+            return new QComboBox(parent);
+        case Kind::Switch:
+            if (spec.items.size() > 2) return new QComboBox(parent);
+            {
+                auto* t = new ToggleSwitch(parent);
+                t->setReadOnly(spec.indicator);
+                return t;
+            }
+        case Kind::Button:
+            return new QPushButton(q(spec.caption), parent);
+        case Kind::Check:
+            return new QCheckBox(q(spec.caption), parent);
+        case Kind::Numeric:
+            return makeNumeric(spec, parent);
+        case Kind::Hex64:
+        case Kind::TextEntry:
+            return makeLineEdit(spec, parent);
+        case Kind::TextBox: {
+            auto* t = new QPlainTextEdit(parent);
+            t->setReadOnly(true);
+            t->setMaximumBlockCount(500);
+            return t;
+        }
+        case Kind::Led:
+            return new LedWidget(parent);
+        case Kind::Gauge: {
+            auto* g = new QProgressBar(parent);
+            g->setRange(0, 1000);
+            g->setTextVisible(true);
+            return g;
+        }
+        case Kind::Table:
+            return makeTable(spec, parent);
+        case Kind::Graph:
+            if (graph) return new PlotWidget(*graph, parent);
+            return new QWidget(parent);
+        case Kind::Decoration: {
+            auto* l = new QLabel(q(spec.caption), parent);
+            QFont f = l->font();
+            f.setBold(true);
+            l->setFont(f);
+            return l;
+        }
+        case Kind::TextMsg:
+        case Kind::MenuItem:
+        case Kind::Timer:
+            break;
+    }
+    return new QLabel(parent);
+}
+
+void makeFieldLook(QWidget* w, bool number) {
+    auto* l = qobject_cast<QLabel*>(w);
+    if (!l) return;
+    l->setFrameShape(QFrame::StyledPanel);
+    l->setFrameShadow(QFrame::Sunken);
+    l->setAutoFillBackground(true);
+    l->setBackgroundRole(QPalette::Base);
+    l->setMargin(2);
+    l->setIndent(3);
+    l->setAlignment((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
+
+void setCharWidth(QWidget* w, int chars) {
+    w->setProperty(kChars, chars);
+    w->setMinimumWidth(w->fontMetrics().horizontalAdvance(QString(chars, '0')) + 12);
+}
+
+void applyCharWidths(QWidget* root) {
+    QList<QWidget*> all = root->findChildren<QWidget*>();
+    all.prepend(root);
+    for (QWidget* w : all) {
+        int chars = w->property(kChars).toInt();
+        if (chars > 0) setCharWidth(w, chars);
+        w->updateGeometry();
+    }
+}
+
+QString formatNumber(double v, int precision) { return QString::number(v, 'f', precision); }
+
+QString formatHex64(std::uint64_t v) {
+    return QStringLiteral("%1").arg(static_cast<qulonglong>(v), 16, 16, QLatin1Char('0')).toUpper();
+}
+
+}  // namespace qtui

@@ -1,0 +1,345 @@
+#include "qt/page_builder.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <array>
+
+#include "platform/control_table.h"
+#include "qt/control_binder.h"
+#include "qt/control_factory.h"
+
+namespace qtui {
+
+using platform::ControlSpec;
+using platform::Ctl;
+using platform::Kind;
+using platform::Page;
+
+namespace {
+
+QString q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The live display: one column per header, rows 1-8 of each family beneath.
+struct LiveColumn {
+    Ctl header;
+    Ctl first;
+};
+constexpr std::array<LiveColumn, 9> kLiveColumns{{
+    {Ctl::PowerOnOffID, Ctl::Power1},
+    {Ctl::PowerLEDID, Ctl::Led1},
+    {Ctl::NetworkAddressID, Ctl::Address1},
+    {Ctl::DeviceNumberID, Ctl::Device1},
+    {Ctl::SampleRateID, Ctl::Rate1},
+    {Ctl::DateTimeID, Ctl::DateTime1},
+    {Ctl::OffsetID, Ctl::Offset1},
+    {Ctl::OutputDataID, Ctl::Output1},
+    {Ctl::ZeroAbsID, Ctl::ZeroAbs1},
+}};
+constexpr int kLiveRows = 8;
+constexpr std::string_view kLiveFrame = "Live units";
+
+// Where the main panel's frames go: the left column, the top of the right side, or the row
+// beneath it. Frames not listed join that row.
+enum class Place { Left, Top, Bottom };
+struct FramePlace {
+    std::string_view frame;
+    Place place;
+};
+constexpr std::array<FramePlace, 5> kMainPlaces{{
+    {"Unit", Place::Left},
+    {"Serial ports", Place::Left},
+    {"Radio network", Place::Left},
+    {"Recording", Place::Left},
+    {kLiveFrame, Place::Top},
+}};
+
+Place placeOf(std::string_view frame) {
+    for (const FramePlace& p : kMainPlaces) {
+        if (p.frame == frame) return p.place;
+    }
+    return Place::Bottom;
+}
+
+bool isLiveMember(Ctl id) {
+    for (const LiveColumn& c : kLiveColumns) {
+        int d = platform::ctlIndex(id) - platform::ctlIndex(c.first);
+        if (id == c.header || (d >= 0 && d < kLiveRows)) return true;
+    }
+    return false;
+}
+
+// Controls that take input and can carry a trailing button or lamp in their row.
+bool takesTrailer(const ControlSpec& s) {
+    switch (s.kind) {
+        case Kind::Ring:
+        case Kind::Switch:
+        case Kind::Numeric:
+        case Kind::Hex64:
+        case Kind::TextEntry:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool isWide(Kind k) { return k == Kind::Table || k == Kind::Graph || k == Kind::TextBox; }
+
+QGroupBox* newFrame(std::string_view name, QWidget* parent) {
+    auto* box = new QGroupBox(q(name), parent);
+    box->setObjectName(QStringLiteral("frame:") + q(name));
+    return box;
+}
+
+QLabel* columnHead(const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    l->setAlignment(Qt::AlignCenter);
+    return l;
+}
+
+}  // namespace
+
+QString pairedCaption(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return {};
+    for (std::size_t i = 0; i + 1 < a.size(); ++i) {
+        if (a[i] != ' ' || a[i + 1] != 'A' || b[i + 1] != 'B') continue;
+        if (i + 2 < a.size() && a[i + 2] != ' ') continue;
+        if (a.substr(0, i + 1) != b.substr(0, i + 1) || a.substr(i + 2) != b.substr(i + 2)) continue;
+        return q(a.substr(0, i)) + q(a.substr(i + 2));
+    }
+    return {};
+}
+
+std::vector<PageBuilder::FrameRows> PageBuilder::framesOf(Page page) {
+    std::vector<FrameRows> frames;
+    for (const ControlSpec& spec : platform::controlTable()) {
+        if (spec.page != page || spec.kind == Kind::MenuItem || spec.kind == Kind::Timer) continue;
+        if (spec.id == Ctl::MainWindow) continue;
+        auto it = std::find_if(frames.begin(), frames.end(),
+                               [&](const FrameRows& f) { return f.name == spec.frame; });
+        if (it == frames.end()) {
+            frames.push_back({spec.frame, {}});
+            it = frames.end() - 1;
+        }
+        it->controls.push_back(&spec);
+    }
+    return frames;
+}
+
+void PageBuilder::registerFrame(QWidget* box, const FrameRows& frame) {
+    std::vector<Ctl> ids;
+    for (const ControlSpec* s : frame.controls) ids.push_back(s->id);
+    binder_.addFrame(box, std::move(ids));
+}
+
+QGroupBox* PageBuilder::buildFrame(const FrameRows& frame, QWidget* parent) {
+    QGroupBox* box = newFrame(frame.name, parent);
+    auto* grid = new QGridLayout(box);
+    grid->setColumnStretch(1, 1);
+    grid->setHorizontalSpacing(10);
+    const auto& cs = frame.controls;
+    bool paired = false;
+    for (std::size_t i = 0; i + 1 < cs.size(); ++i) {
+        paired = paired || !pairedCaption(cs[i]->caption, cs[i + 1]->caption).isEmpty();
+    }
+    int row = 0;
+    if (paired) {
+        grid->addWidget(columnHead(QStringLiteral("A"), box), row, 1);
+        grid->addWidget(columnHead(QStringLiteral("B"), box), row, 2);
+        grid->setColumnStretch(2, 1);
+        ++row;
+    }
+    const ControlSpec* open = nullptr;  // input field of the previous row, free to take a trailer
+    for (std::size_t i = 0; i < cs.size(); ++i) {
+        const ControlSpec& s = *cs[i];
+        if ((s.kind == Kind::Button || s.kind == Kind::Led) && open && !paired) {
+            QWidget* w = binder_.createWidget(s.id, box);
+            if (s.kind == Kind::Led) {
+                auto* holder = new QWidget(box);
+                auto* h = new QHBoxLayout(holder);
+                h->setContentsMargins(0, 0, 0, 0);
+                w->setParent(holder);
+                h->addWidget(w);
+                h->addWidget(binder_.createLabel(s.id, holder));
+                h->addStretch(1);
+                grid->addWidget(holder, row - 1, 2);
+            } else {
+                grid->addWidget(w, row - 1, 2);
+            }
+            open = nullptr;
+            continue;
+        }
+        open = nullptr;
+        if (i + 1 < cs.size()) {
+            QString shared = pairedCaption(s.caption, cs[i + 1]->caption);
+            if (!shared.isEmpty()) {
+                QWidget* a = binder_.createWidget(s.id, box);
+                QWidget* b = binder_.createWidget(cs[i + 1]->id, box);
+                QLabel* l = binder_.createLabel(s.id, box);
+                l->setText(shared);
+                grid->addWidget(l, row, 0, isWide(s.kind) ? Qt::AlignTop : Qt::Alignment());
+                grid->addWidget(a, row, 1);
+                grid->addWidget(b, row, 2);
+                ++row;
+                ++i;
+                continue;
+            }
+        }
+        QWidget* w = binder_.createWidget(s.id, box);
+        if (isWide(s.kind)) {
+            if (!s.caption.empty() && s.kind != Kind::Graph) {
+                grid->addWidget(binder_.createLabel(s.id, box), row++, 0, 1, 3);
+            }
+            grid->addWidget(w, row++, 0, 1, 3);
+            if (s.kind == Kind::Graph) grid->setRowStretch(row - 1, 1);
+            continue;
+        }
+        const bool ownCaption = s.kind == Kind::Check || s.kind == Kind::Button;
+        if (s.caption.empty() || ownCaption) {
+            grid->addWidget(w, row, s.caption.empty() && !ownCaption ? 0 : 1, 1,
+                            s.caption.empty() && !ownCaption ? 3 : 1, Qt::AlignLeft);
+            if (s.kind == Kind::TextMsg) w->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        } else {
+            grid->addWidget(binder_.createLabel(s.id, box), row, 0);
+            const bool compact = s.kind == Kind::Led || s.kind == Kind::Switch;
+            grid->addWidget(w, row, 1, compact ? Qt::AlignLeft : Qt::Alignment());
+            if (takesTrailer(s)) open = &s;
+        }
+        ++row;
+    }
+    registerFrame(box, frame);
+    return box;
+}
+
+QGroupBox* PageBuilder::buildLiveGrid(const FrameRows& frame, QWidget* parent) {
+    QGroupBox* box = newFrame(frame.name, parent);
+    auto* outer = new QVBoxLayout(box);
+    auto* grid = new QGridLayout();
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(4);
+    outer->addLayout(grid);
+    for (int c = 0; c < static_cast<int>(kLiveColumns.size()); ++c) {
+        const LiveColumn& col = kLiveColumns[static_cast<std::size_t>(c)];
+        auto* head = qobject_cast<QLabel*>(binder_.createWidget(col.header, box));
+        if (head) head->setAlignment(Qt::AlignCenter);
+        grid->addWidget(head, 0, c);
+        const Kind kind = platform::controlSpec(col.first).kind;
+        const bool compact = kind == Kind::Led || kind == Kind::Switch;
+        for (int r = 0; r < kLiveRows; ++r) {
+            QWidget* w = binder_.createWidget(platform::ctlAt(col.first, r), box);
+            if (kind == Kind::TextMsg) {
+                makeFieldLook(w, false);
+                setCharWidth(w, 19);
+            }
+            grid->addWidget(w, r + 1, c, compact ? Qt::AlignCenter : Qt::Alignment());
+        }
+        grid->setColumnStretch(c, compact ? 0 : 1);
+    }
+    // The rest of the frame (the page selector and whatever joins it) sits beneath the grid.
+    FrameRows rest{frame.name, {}};
+    for (const ControlSpec* s : frame.controls) {
+        if (!isLiveMember(s->id)) rest.controls.push_back(s);
+    }
+    if (!rest.controls.empty()) {
+        auto* footer = new QHBoxLayout();
+        for (const ControlSpec* s : rest.controls) {
+            if (!s->caption.empty() && s->kind != Kind::Button && s->kind != Kind::Check) {
+                footer->addWidget(binder_.createLabel(s->id, box));
+            }
+            QWidget* w = binder_.createWidget(s->id, box);
+            footer->addWidget(w);
+            if (QLabel* l = binder_.label(s->id)) l->setBuddy(w);
+            footer->addSpacing(16);
+        }
+        footer->addStretch(1);
+        outer->addLayout(footer);
+    }
+    outer->addStretch(1);
+    registerFrame(box, frame);
+    return box;
+}
+
+QWidget* PageBuilder::buildMainPanel(QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(QStringLiteral("mainPanel"));
+    auto* columns = new QHBoxLayout(panel);
+    columns->setContentsMargins(8, 6, 8, 4);
+    auto* left = new QVBoxLayout();
+    auto* right = new QVBoxLayout();
+    auto* bottom = new QHBoxLayout();
+    columns->addLayout(left, 0);
+    columns->addLayout(right, 1);
+    for (const FrameRows& f : framesOf(Page::Main)) {
+        const Place place = placeOf(f.name);
+        if (place == Place::Top) {
+            right->addWidget(buildLiveGrid(f, panel));
+        } else if (place == Place::Left) {
+            left->addWidget(buildFrame(f, panel));
+        } else {
+            bottom->addWidget(buildFrame(f, panel), 0, Qt::AlignTop);
+        }
+    }
+    bottom->addStretch(1);
+    right->addLayout(bottom);
+    right->addStretch(1);
+    left->addStretch(1);
+    return panel;
+}
+
+QWidget* PageBuilder::buildTabPage(Page page, QWidget* parent) {
+    auto* content = new QWidget();
+    content->setObjectName(QStringLiteral("page%1").arg(static_cast<int>(page)));
+    std::vector<QGroupBox*> graphs, others;
+    for (const FrameRows& f : framesOf(page)) {
+        const bool hasGraph = std::any_of(f.controls.begin(), f.controls.end(),
+                                          [](const ControlSpec* s) { return s->kind == Kind::Graph; });
+        (hasGraph ? graphs : others).push_back(buildFrame(f, content));
+    }
+    auto* outer = new QHBoxLayout(content);
+    outer->setContentsMargins(8, 8, 8, 8);
+    if (!graphs.empty()) {
+        // Graph pages: the other frames in a column at the left, the graphs take the rest.
+        auto* side = new QVBoxLayout();
+        for (QGroupBox* b : others) side->addWidget(b);
+        side->addStretch(1);
+        if (!others.empty()) outer->addLayout(side, 0);
+        auto* plots = new QVBoxLayout();
+        for (QGroupBox* b : graphs) plots->addWidget(b, 1);
+        outer->addLayout(plots, 1);
+        content->setParent(parent);
+        return content;
+    }
+    // Pages of settings: frames flow into up to three columns, each frame into the column
+    // that is shortest so far, and the page scrolls when it is taller than the window.
+    const int columnCount = std::clamp(static_cast<int>(others.size()), 1, 3);
+    std::vector<QVBoxLayout*> cols;
+    std::vector<int> heights(static_cast<std::size_t>(columnCount), 0);
+    for (int c = 0; c < columnCount; ++c) {
+        cols.push_back(new QVBoxLayout());
+        outer->addLayout(cols.back(), 1);
+    }
+    for (QGroupBox* b : others) {
+        auto shortest = std::min_element(heights.begin(), heights.end()) - heights.begin();
+        cols[static_cast<std::size_t>(shortest)]->addWidget(b);
+        heights[static_cast<std::size_t>(shortest)] += b->sizeHint().height();
+    }
+    for (QVBoxLayout* c : cols) c->addStretch(1);
+    if (columnCount < 3) outer->addStretch(3 - columnCount);
+    auto* scroll = new QScrollArea(parent);
+    scroll->setObjectName(content->objectName() + QStringLiteral("Scroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    return scroll;
+}
+
+}  // namespace qtui

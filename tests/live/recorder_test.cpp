@@ -1,0 +1,273 @@
+#include "live/recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "app/host.h"
+#include "live_rig.h"
+#include "support/fake_serial_ports.h"
+
+using live_test::burstHead;
+using live_test::LiveRig;
+using live_test::TempDir;
+using platform::Ctl;
+using platform::FileSelection;
+
+namespace {
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void spit(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+struct RecorderTest : ::testing::Test, LiveRig {
+    TempDir dir;
+
+    // Answers the interval prompt and the file dialog, then starts recording.
+    void start(const std::string& interval, const std::string& chosen, bool existed = false) {
+        dialogs.promptReplies.push_back(interval);
+        dialogs.fileReplies.push_back(
+            {existed ? FileSelection::Status::Existing : FileSelection::Status::New, chosen});
+        recorder.menuSaveOutputData();
+    }
+    void at(int day, int hour, int minute) { clock.set({2026, 12, day, hour, minute, 0, 0}); }
+    void tick() { recorder.SaveNewFileInterval(); }
+    void sample(int mm) {
+        char text[40];
+        std::snprintf(text, sizeof text, "C012,D1,S04,%05d\r\n", mm);
+        rx(0x42, text);
+    }
+};
+
+TEST_F(RecorderTest, ASampleIsRecordedByteForByteIntoName000) {
+    start("1", dir.file("log.txt"));
+    ASSERT_EQ(recorder.OutputDataFileOpen, 1);
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("log000.csv"));
+    EXPECT_EQ(dialogs.lastPromptMax, 2);
+    EXPECT_EQ(dialogs.shown.front().title, "SAVE FILE INTERVAL");
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].pattern, "*.csv");
+    EXPECT_EQ(dialogs.fileRequests[0].typeList, "*.txt;*.*");
+    EXPECT_EQ(dialogs.fileRequests[0].title, "Save Output Data To:");
+    EXPECT_TRUE(panel.visible(Ctl::RecordingIndicator));
+    EXPECT_EQ(panel.label(Ctl::MenuSaveOutputData), "Stop saving output data");
+    EXPECT_TRUE(panel.timerEnabled(Ctl::SaveNewFileInterval));
+
+    sample(1234);
+    // Unbuffered: the record is in the file before the recording stops.
+    EXPECT_EQ(slurp(dir.file("log000.csv")), "C012,D1,S04,01.2340\r\n");
+
+    recorder.menuSaveOutputData();  // the same item now stops
+    EXPECT_EQ(recorder.OutputDataFileOpen, 0);
+    EXPECT_FALSE(panel.visible(Ctl::RecordingIndicator));
+    EXPECT_EQ(panel.label(Ctl::MenuSaveOutputData), "Save output data to file...");
+    sample(2000);
+    EXPECT_EQ(slurp(dir.file("log000.csv")), "C012,D1,S04,01.2340\r\n");
+}
+
+TEST_F(RecorderTest, NothingStartsWithoutAValidIntervalAndAFile) {
+    for (const char* bad : {"0", "-1", "ab", ""}) {
+        dialogs.promptReplies.push_back(std::string(bad));
+        recorder.menuSaveOutputData();
+    }
+    dialogs.promptReplies.push_back(std::nullopt);
+    recorder.menuSaveOutputData();
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+    dialogs.promptReplies.push_back("5");  // dialog cancelled
+    recorder.menuSaveOutputData();
+    start("5", "");  // a dialog that returns no name counts as cancelled
+    EXPECT_EQ(dialogs.fileRequests.size(), 2u);
+    EXPECT_EQ(recorder.OutputDataFileOpen, 0);
+    EXPECT_EQ(dialogs.shown.size(), 7u);  // the seven prompts and nothing else
+}
+
+TEST_F(RecorderTest, TheReplaceQuestionIsAboutTheFileReallyWritten) {
+    spit(dir.file("survey.csv"), "chosen");
+    start("99", dir.file("survey.csv"), true);  // survey000.csv does not exist: no question
+    EXPECT_EQ(dialogs.count("Confirm Save File"), 0);
+    ASSERT_EQ(recorder.OutputDataFileOpen, 1);
+    sample(1000);
+    recorder.StopOutputDataToFile();
+    EXPECT_EQ(slurp(dir.file("survey.csv")), "chosen");
+
+    dialogs.confirmReplies.push_back(false);  // survey000.csv exists now: asked, and "no"
+    start("99", dir.file("survey.csv"), true);
+    EXPECT_EQ(dialogs.count("Confirm Save File"), 1);
+    EXPECT_EQ(dialogs.shown.back().text, "The file already exist\n Do you want to replace it?");
+    EXPECT_EQ(recorder.OutputDataFileOpen, 0);
+    EXPECT_EQ(slurp(dir.file("survey000.csv")), "C012,D1,S04,01.0000\r\n");
+}
+
+TEST_F(RecorderTest, IntervalOneStartsFile001AtTheFirstTickAfterMidnight) {
+    at(8, 23, 59);
+    start("1", dir.file("log.csv"));
+    sample(1000);
+    tick();
+    at(8, 23, 59);
+    tick();
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("log000.csv"));
+    at(9, 0, 0);
+    tick();
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("log001.csv"));
+    sample(2000);
+    EXPECT_EQ(slurp(dir.file("log000.csv")), "C012,D1,S04,01.0000\r\n");
+    EXPECT_EQ(slurp(dir.file("log001.csv")), "C012,D1,S04,02.0000\r\n");
+}
+
+TEST_F(RecorderTest, IntervalTwoWaitsForTheSecondMidnightAndNinetyNineNeverRolls) {
+    at(8, 12, 0);
+    start("2", dir.file("a.csv"));
+    at(9, 0, 1);
+    tick();
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("a000.csv"));
+    at(10, 0, 1);
+    tick();
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("a001.csv"));
+    recorder.StopOutputDataToFile();
+
+    at(8, 12, 0);
+    start("99", dir.file("b.csv"));
+    for (int day = 9; day <= 30; ++day) {
+        at(day, 0, 1);
+        tick();
+    }
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("b000.csv"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("b001.csv")));
+}
+
+TEST_F(RecorderTest, TheCounterRunsOnAcrossRecordingsOfOneRun) {
+    at(8, 12, 0);
+    start("1", dir.file("first.csv"));
+    at(9, 0, 1);
+    tick();
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("first001.csv"));
+    recorder.StopOutputDataToFile();
+    start("1", dir.file("second.csv"));
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("second000.csv"));
+    at(10, 0, 1);
+    tick();
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("second002.csv"));
+}
+
+TEST_F(RecorderTest, ARolloverNeverTruncatesAnExistingFile) {
+    spit(dir.file("name001.csv"), "older survey\r\n");
+    at(8, 12, 0);
+    start("1", dir.file("name.csv"));
+    at(9, 0, 1);
+    tick();
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("name002.csv"));
+    sample(3000);
+    EXPECT_EQ(slurp(dir.file("name001.csv")), "older survey\r\n");
+    EXPECT_EQ(slurp(dir.file("name002.csv")), "C012,D1,S04,03.0000\r\n");
+}
+
+TEST_F(RecorderTest, AfterTheLastNumberTheRecordingStopsAndSays) {
+    at(8, 12, 0);
+    start("1", dir.file("n.csv"));
+    recorder.SaveFileNameCounter = 997;
+    at(9, 0, 1);
+    tick();
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("n998.csv"));
+    at(10, 0, 1);
+    tick();
+    EXPECT_EQ(recorder.OutputDataFileOpen, 0);
+    EXPECT_FALSE(panel.visible(Ctl::RecordingIndicator));
+    ASSERT_EQ(dialogs.count("RECORDING STOPPED"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find("n998.csv"), std::string::npos);
+}
+
+TEST_F(RecorderTest, AFullDiskStopsTheRecordingAndNamesFileAndCause) {
+    std::filesystem::create_symlink("/dev/full", dir.file("disk000.csv"));
+    start("1", dir.file("disk.csv"));
+    EXPECT_EQ(dialogs.count("Confirm Save File"), 1);
+    ASSERT_EQ(recorder.OutputDataFileOpen, 1);
+    sample(1000);
+    EXPECT_EQ(recorder.OutputDataFileOpen, 0);
+    EXPECT_FALSE(panel.visible(Ctl::RecordingIndicator));
+    EXPECT_EQ(panel.label(Ctl::MenuSaveOutputData), "Save output data to file...");
+    ASSERT_EQ(dialogs.count("RECORDING STOPPED"), 1);
+    const std::string& text = dialogs.shown.back().text;
+    EXPECT_NE(text.find(dir.file("disk000.csv")), std::string::npos);
+    EXPECT_NE(text.find("No space left on device"), std::string::npos);
+    sample(1000);  // told once
+    EXPECT_EQ(dialogs.count("RECORDING STOPPED"), 1);
+}
+
+TEST_F(RecorderTest, AFileThatCannotBeOpenedIsReportedAndNothingRecords) {
+    start("1", dir.file("missing/dir/x.csv"));
+    EXPECT_EQ(recorder.OutputDataFileOpen, 0);
+    ASSERT_EQ(dialogs.count("CANNOT OPEN FILE"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find("missing/dir/x000.csv"), std::string::npos);
+    EXPECT_FALSE(panel.visible(Ctl::RecordingIndicator));
+}
+
+TEST_F(RecorderTest, TheOutputPortGetsTheSameRecordsWithOrWithoutAFile) {
+    std::string streamed;
+    recorder.sendToOutputPort = [&](std::span<const std::uint8_t> b) {
+        streamed.append(b.begin(), b.end());
+    };
+    sample(1000);
+    EXPECT_EQ(streamed, "");
+    links.OpenComPortNumOutput = 4;
+    sample(1234);
+    start("99", dir.file("s.csv"));
+    rx(0x42, "C012,D9,10:11:12\r\n");
+    EXPECT_EQ(streamed, "C012,D1,S04,01.2340\r\nC012,D9,10:11:12\r\n");
+    EXPECT_EQ(slurp(dir.file("s000.csv")), "C012,D9,10:11:12\r\n");
+}
+
+TEST_F(RecorderTest, FrameCaptureWritesEveryByteUnchangedAndStopsOnFailure) {
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("frames.DAT")});
+    capture.menuSaveApiFrames();
+    ASSERT_TRUE(capture.APIFrameDataFileOpen());
+    EXPECT_EQ(dialogs.fileRequests.back().pattern, "*.DAT");
+    EXPECT_EQ(dialogs.fileRequests.back().title, "Save API Frame Data To:");
+    EXPECT_TRUE(panel.visible(Ctl::CaptureIndicator));
+    for (std::uint8_t b : {0x7E, 0x00, 0x7D, 0x31, 0xFF}) capture.captureByte(b);
+    EXPECT_EQ(slurp(dir.file("frames.DAT")), std::string("\x7E\x00\x7D\x31\xFF", 5));
+    capture.menuSaveApiFrames();
+    EXPECT_FALSE(capture.APIFrameDataFileOpen());
+    EXPECT_FALSE(panel.visible(Ctl::CaptureIndicator));
+    capture.captureByte(0x01);
+    EXPECT_EQ(slurp(dir.file("frames.DAT")).size(), 5u);
+
+    dialogs.fileReplies.push_back({FileSelection::Status::Existing, "/dev/full"});
+    capture.menuSaveApiFrames();
+    ASSERT_TRUE(capture.APIFrameDataFileOpen());
+    capture.captureByte(0x7E);
+    EXPECT_FALSE(capture.APIFrameDataFileOpen());
+    ASSERT_EQ(dialogs.count("CAPTURE STOPPED"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find("/dev/full"), std::string::npos);
+}
+
+TEST(RecorderHost, MenusStartAndStopAndClosingTheWindowClosesBothFiles) {
+    platform::Panel panel;
+    testing_support::FakeDialogs dialogs;
+    testing_support::FakeSerialPorts ports;
+    testing_support::FakeClock clock;
+    TempDir dir;
+    app::Host host(panel, dialogs, ports, clock, [] {});
+    dialogs.promptReplies.push_back("1");
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("h.csv")});
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("h.DAT")});
+    panel.raise(Ctl::MenuSaveOutputData, platform::Event::Commit);
+    panel.raise(Ctl::MenuSaveApiFrames, platform::Event::Commit);
+    ASSERT_EQ(host.recorder().OutputDataFileOpen, 1);
+    ASSERT_TRUE(host.frameCapture().APIFrameDataFileOpen());
+    host.dataService().RxDataService(live_test::packet(0x42, "C012,D1,S04,01234\r\n"), 0);
+    panel.raise(Ctl::MainWindow, platform::Event::Close);
+    EXPECT_EQ(host.recorder().OutputDataFileOpen, 0);
+    EXPECT_FALSE(host.frameCapture().APIFrameDataFileOpen());
+    EXPECT_EQ(slurp(dir.file("h000.csv")), "C012,D1,S04,01.2340\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,306 @@
+#include "qt/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <set>
+
+#include "platform/control_table.h"
+#include "qt/control_binder.h"
+#include "qt/led_widget.h"
+#include "qt/toggle_switch.h"
+#include "qt/window_scaler.h"
+
+using namespace platform;
+
+namespace {
+
+struct Seen {
+    Ctl id;
+    Event event;
+    EventData data;
+};
+
+// A window on a fresh panel, with every control's events recorded.
+struct WindowFixture : ::testing::Test {
+    Panel panel;
+    qtui::MainWindow window{panel};
+    qtui::ControlBinder& binder = window.binder();
+    std::vector<Seen> events;
+    std::vector<Ctl> helped;
+
+    WindowFixture() {
+        panel.onAnyEvent([this](Ctl id, Event e, const EventData& d) { events.push_back({id, e, d}); });
+        panel.onHelp([this](Ctl id) { helped.push_back(id); });
+    }
+    template <typename W>
+    W* widget(Ctl id) {
+        return qobject_cast<W*>(binder.widget(id));
+    }
+    int count(Ctl id, Event e) const {
+        int n = 0;
+        for (const Seen& s : events) n += (s.id == id && s.event == e) ? 1 : 0;
+        return n;
+    }
+    void rightClick(QWidget* w) {
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(w, &ev);
+    }
+    void showAndFocus(QWidget* w) {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        w->setFocus();
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(WindowFixture, EveryControlOfTheTableHasItsWidgetActionOrTimer) {
+    EXPECT_EQ(window.objectName(), "MainWindow");
+    for (const ControlSpec& spec : controlTable()) {
+        const QString name = ctlName(spec.id);
+        if (spec.id == Ctl::MainWindow) continue;
+        if (spec.kind == Kind::MenuItem) {
+            EXPECT_NE(window.findChild<QAction*>(name), nullptr) << ctlName(spec.id);
+        } else if (spec.kind == Kind::Timer) {
+            EXPECT_NE(window.findChild<QTimer*>(name), nullptr) << ctlName(spec.id);
+        } else {
+            EXPECT_NE(window.findChild<QWidget*>(name), nullptr) << ctlName(spec.id);
+        }
+    }
+    QTabWidget* tabs = window.tabs();
+    ASSERT_EQ(tabs->count(), 5);
+    QStringList names;
+    for (int i = 0; i < 5; ++i) names << tabs->tabText(i).remove('&');
+    EXPECT_EQ(names, QStringList({"Plot", "Analysis", "Configuration", "Data-logger ports", "Upload"}));
+    // The column heads sit above their eight rows, in one grid.
+    EXPECT_EQ(binder.widget(Ctl::PowerLEDID)->parentWidget(), binder.widget(Ctl::Led8)->parentWidget());
+}
+
+TEST_F(WindowFixture, ModelChangesReachTheWidgetsOnlyAtTheCoalescedFlush) {
+    auto* out = widget<QLabel>(Ctl::Output1);
+    ASSERT_NE(out, nullptr);
+    EXPECT_FALSE(out->isEnabled());
+    EXPECT_TRUE(out->text().isEmpty());  // an unused row shows no zeros
+
+    for (int i = 1; i <= 500; ++i) panel.setValue(Ctl::Output1, i / 1000.0);
+    panel.setDimmed(Ctl::Output1, false);
+    panel.setU64(Ctl::Address1, 0x0013a20040a1b2c3ull);
+    panel.setDimmed(Ctl::Address1, false);
+    EXPECT_TRUE(binder.flushPending());
+    EXPECT_TRUE(out->text().isEmpty());  // nothing drawn per message
+    binder.flushNow();
+    EXPECT_EQ(out->text(), "0.500");  // the last value, with the column's precision
+    EXPECT_TRUE(out->isEnabled());
+    EXPECT_EQ(widget<QLabel>(Ctl::Address1)->text(), "0013A20040A1B2C3");
+
+    panel.setLabel(Ctl::UnitTypeRing, "Instrument");
+    panel.setTextColor(Ctl::EntryHint, kRed);
+    panel.setVisible(Ctl::ChangePortA, true);
+    panel.setValue(Ctl::Led2, 1);
+    panel.setColor(Ctl::Led2, kLedYellow);
+    binder.flushNow();
+    EXPECT_EQ(binder.label(Ctl::UnitTypeRing)->text(), "Instrument");
+    EXPECT_EQ(binder.widget(Ctl::EntryHint)->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_FALSE(binder.widget(Ctl::ChangePortA)->isHidden());
+    auto* led = widget<qtui::LedWidget>(Ctl::Led2);
+    EXPECT_TRUE(led->isOn());
+    EXPECT_EQ(led->onColor(), QColor(0xFF, 0xFF, 0x00));
+}
+
+TEST_F(WindowFixture, RingsAreRefilledAndFramesFollowTheirControls) {
+    panel.clearItems(Ctl::PortARing);
+    panel.insertItem(Ctl::PortARing, -1, "ttyUSB0", 10);
+    panel.insertItem(Ctl::PortARing, -1, "ttyUSB1", 11);
+    panel.setSelectedIndex(Ctl::PortARing, 1);
+    binder.flushNow();
+    auto* combo = widget<QComboBox>(Ctl::PortARing);
+    ASSERT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->itemText(0), "ttyUSB0");
+    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_EQ(count(Ctl::PortARing, Event::Commit), 0);  // written by the model, not chosen
+
+    auto* wired = window.findChild<QGroupBox*>("frame:Wired units");
+    ASSERT_NE(wired, nullptr);
+    EXPECT_TRUE(wired->isHidden());
+    panel.setVisible(Ctl::PortAStatus, true);
+    binder.flushNow();
+    EXPECT_FALSE(wired->isHidden());
+}
+
+TEST_F(WindowFixture, OperatorActionsSetTheModelAndRaiseTheirEvents) {
+    auto* ring = widget<QComboBox>(Ctl::UnitTypeRing);
+    showAndFocus(ring);
+    QTest::keyClick(ring, Qt::Key_Down);
+    EXPECT_EQ(panel.intValue(Ctl::UnitTypeRing), 1);
+    EXPECT_EQ(count(Ctl::UnitTypeRing, Event::Commit), 1);
+
+    auto* spin = widget<QDoubleSpinBox>(Ctl::TraceSelect3);
+    window.tabs()->setCurrentIndex(0);
+    showAndFocus(spin);
+    spin->selectAll();
+    QTest::keyClicks(spin, "12");
+    EXPECT_EQ(count(Ctl::TraceSelect3, Event::KeyPress), 2);
+    EXPECT_EQ(count(Ctl::TraceSelect3, Event::Commit), 0);
+    QTest::keyClick(spin, Qt::Key_Return);
+    EXPECT_EQ(panel.intValue(Ctl::TraceSelect3), 12);
+    EXPECT_EQ(count(Ctl::TraceSelect3, Event::Commit), 1);
+    // Enter on an unchanged value sends it again, as an operator expects.
+    QTest::keyClick(spin, Qt::Key_Return);
+    EXPECT_EQ(count(Ctl::TraceSelect3, Event::Commit), 2);
+    ring->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(count(Ctl::TraceSelect3, Event::LostFocus), 1);
+
+    auto* sync = widget<qtui::ToggleSwitch>(Ctl::AutoTimeSync);
+    QTest::mouseClick(sync, Qt::LeftButton);
+    EXPECT_EQ(panel.intValue(Ctl::AutoTimeSync), 1);
+    EXPECT_EQ(count(Ctl::AutoTimeSync, Event::Commit), 1);
+
+    // A read-only switch of a display row does not move.
+    panel.setDimmed(Ctl::Power1, false);
+    binder.flushNow();
+    QTest::mouseClick(binder.widget(Ctl::Power1), Qt::LeftButton);
+    EXPECT_EQ(panel.intValue(Ctl::Power1), 0);
+
+    auto* table = widget<QTableWidget>(Ctl::SyncLengthTable);
+    table->item(2, 0)->setText("4.5");
+    EXPECT_EQ(panel.cell(Ctl::SyncLengthTable, 2, 0), "4.5");
+    ASSERT_EQ(count(Ctl::SyncLengthTable, Event::Commit), 1);
+    EXPECT_EQ(events.back().data.data1, 2);
+}
+
+TEST_F(WindowFixture, RightClickAsksForHelpOnControlsCaptionsAndColumnHeads) {
+    rightClick(binder.widget(Ctl::PortARing));
+    rightClick(binder.label(Ctl::BroadcastPower));
+    rightClick(binder.widget(Ctl::SampleRateID));
+    rightClick(binder.widget(Ctl::ZeroAbs4));
+    EXPECT_EQ(helped, (std::vector<Ctl>{Ctl::PortARing, Ctl::BroadcastPower, Ctl::SampleRateID,
+                                        Ctl::ZeroAbs4}));
+    EXPECT_EQ(binder.widget(Ctl::SampleRateID)->toolTip().toStdString(),
+              controlSpec(Ctl::SampleRateID).helpText);
+}
+
+TEST_F(WindowFixture, TimersFollowTheModelAndTick) {
+    QTimer* t = binder.timer(Ctl::DeviceDisplayTimer);
+    ASSERT_NE(t, nullptr);
+    EXPECT_FALSE(t->isActive());
+    panel.setTimerEnabled(Ctl::DeviceDisplayTimer, true);
+    panel.setTimerInterval(Ctl::DeviceDisplayTimer, 250);
+    binder.flushNow();
+    EXPECT_TRUE(t->isActive());
+    EXPECT_EQ(t->interval(), 250);
+    QMetaObject::invokeMethod(t, "timeout");
+    EXPECT_EQ(count(Ctl::DeviceDisplayTimer, Event::TimerTick), 1);
+    panel.setTimerEnabled(Ctl::DeviceDisplayTimer, false);
+    binder.flushNow();
+    EXPECT_FALSE(t->isActive());
+}
+
+TEST_F(WindowFixture, MenusCloseAndScalingGoThroughTheModel) {
+    QAction* scale = binder.action(Ctl::MenuScaleResize);
+    ASSERT_TRUE(scale->isCheckable());
+    scale->trigger();
+    EXPECT_EQ(count(Ctl::MenuScaleResize, Event::Commit), 1);
+    EXPECT_FALSE(scale->isChecked());  // the program has not checked it
+
+    window.resize(1300, 1000);
+    window.show();
+    QApplication::processEvents();
+    const QSize base = window.size();
+    const qreal normal = window.centralWidget()->font().pointSizeF();
+    panel.setChecked(Ctl::MenuScaleResize, true);
+    binder.flushNow();
+    EXPECT_TRUE(scale->isChecked());
+    window.resize(base * 1.5);
+    QApplication::processEvents();
+    EXPECT_NEAR(window.scaler().factor(), 1.5, 0.05);
+    EXPECT_GT(window.centralWidget()->font().pointSizeF(), normal * 1.3);
+    panel.setChecked(Ctl::MenuScaleResize, false);
+    EXPECT_DOUBLE_EQ(window.centralWidget()->font().pointSizeF(), normal);
+
+    EXPECT_FALSE(window.close());  // the program decides whether the window goes
+    EXPECT_EQ(count(Ctl::MainWindow, Event::Close), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WindowFixture, AnEditInProgressSurvivesModelUpdatesAndDimmedControlsTakeNoInput) {
+    auto* spin = widget<QDoubleSpinBox>(Ctl::TraceSelect1);
+    showAndFocus(spin);
+    spin->selectAll();
+    QTest::keyClicks(spin, "7");
+    panel.setValue(Ctl::TraceSelect1, 3);  // the program writes while the operator types
+    binder.flushNow();
+    EXPECT_EQ(spin->text(), "7");
+    QTest::keyClick(spin, Qt::Key_Return);
+    EXPECT_EQ(panel.intValue(Ctl::TraceSelect1), 7);
+    EXPECT_EQ(count(Ctl::TraceSelect1, Event::Commit), 1);
+
+    // Values written by the model never come back as operator events.
+    events.clear();
+    panel.setValue(Ctl::TraceSelect2, 9);
+    panel.setValue(Ctl::AutoTimeSync, 1);
+    panel.setSelectedIndex(Ctl::UnitTypeRing, 4);
+    binder.flushNow();
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(widget<QComboBox>(Ctl::UnitTypeRing)->currentIndex(), 4);
+
+    panel.setDimmed(Ctl::UnitTypeRing, true);
+    binder.flushNow();
+    auto* ring = widget<QComboBox>(Ctl::UnitTypeRing);
+    EXPECT_FALSE(ring->isEnabled());
+    EXPECT_FALSE(binder.label(Ctl::UnitTypeRing)->isEnabled());
+    QTest::keyClick(ring, Qt::Key_Down);
+    EXPECT_EQ(panel.intValue(Ctl::UnitTypeRing), 4);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(WindowFixture, DisplaysShowDigitsOnceInUseAndTextColourReturnsToNormal) {
+    auto* rate = widget<QLabel>(Ctl::Rate3);
+    panel.setDimmed(Ctl::Rate3, false);
+    binder.flushNow();
+    EXPECT_EQ(rate->text(), "0");  // in use: a real zero
+    panel.setValue(Ctl::Rate3, 16);
+    panel.setDimmed(Ctl::Rate3, true);  // a dimmed row keeps showing what it last held
+    binder.flushNow();
+    EXPECT_EQ(rate->text(), "16");
+
+    const QColor normal = binder.widget(Ctl::EntryHint)->palette().color(QPalette::WindowText);
+    panel.setTextColor(Ctl::EntryHint, kRed);
+    binder.flushNow();
+    panel.setTextColor(Ctl::EntryHint, kBlack);
+    binder.flushNow();
+    EXPECT_EQ(binder.widget(Ctl::EntryHint)->palette().color(QPalette::WindowText), normal);
+}
+
+TEST_F(WindowFixture, MenusCarryUniqueMnemonics) {
+    for (QMenu* menu : window.menuBar()->findChildren<QMenu*>()) {
+        std::set<QChar> keys;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            const QString t = a->text();
+            const qsizetype amp = t.indexOf('&');
+            ASSERT_GE(amp, 0) << t.toStdString();
+            EXPECT_TRUE(keys.insert(t[amp + 1].toLower()).second) << t.toStdString();
+        }
+    }
+    EXPECT_EQ(binder.action(Ctl::MenuExit)->text(), "&Exit");
+    EXPECT_EQ(binder.action(Ctl::MenuPrintSpectrum)->text(), "P&rint spectrum...");
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+#include "qt/plot_widget.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "qt/page_builder.h"
+#include "qt/plot_painter.h"
+
+using platform::Graph;
+
+namespace {
+
+constexpr QRgb kTrace = 0xFFFF00;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Draws the graph into a fresh image and counts the pixels in the trace colour.
+int tracePixels(const Graph& g, QSize size = {800, 400}) {
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    qtui::PlotPainter painter;
+    painter.paint(p, img.rect(), g, QPalette(), QFont());
+    p.end();
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) n += (img.pixel(x, y) & 0xFFFFFF) == kTrace ? 1 : 0;
+    }
+    return n;
+}
+
+TEST(PlotPainter, DrawsTracesAndSurvivesEmptyMissingAndHugeData) {
+    Graph g;
+    EXPECT_EQ(tracePixels(g), 0);  // axes and grid only
+
+    std::vector<double> wave(55296);
+    for (std::size_t i = 0; i < wave.size(); ++i) wave[i] = std::sin(i * 0.01);
+    g.plotWaveform(wave, 0, 1.0 / 32, kTrace);
+    const int full = tracePixels(g);
+    EXPECT_GT(full, 800);  // at least one stroke per pixel column
+
+    // Missing values break the line but the rest is drawn.
+    for (std::size_t i = 1000; i < 20000; ++i) wave[i] = kNaN;
+    g.deleteAll();
+    g.plotWaveform(wave, 0, 1.0 / 32, kTrace);
+    const int broken = tracePixels(g);
+    EXPECT_GT(broken, 100);
+    EXPECT_LT(broken, full);
+
+    // All missing, huge and infinite values, and a fixed range far from the data.
+    g.deleteAll();
+    std::vector<double> bad{kNaN, kNaN, kNaN};
+    g.plotWaveform(bad, 0, 1, kTrace);
+    EXPECT_EQ(tracePixels(g), 0);
+    std::vector<double> huge{1e300, -1e300, std::numeric_limits<double>::infinity(), 0, 1e-300};
+    g.plotXY(huge, huge, kTrace);
+    g.setYRange(-1e-9, 1e-9);
+    g.setXRange(5, 5);  // an empty range
+    tracePixels(g, {3, 3});
+    EXPECT_GE(tracePixels(g), 0);
+}
+
+TEST(PlotPainter, RangesIgnoreMissingValuesAndFollowFixedAxes) {
+    Graph g;
+    std::vector<double> x{0, 1, 2, 3}, y{1, kNaN, -3, 5};
+    g.plotXY(x, y, kTrace);
+    auto yr = qtui::PlotPainter::yRange(g);
+    EXPECT_LT(yr.lo, -3);
+    EXPECT_GT(yr.hi, 5);
+    EXPECT_LT(yr.hi, 6);
+    auto xr = qtui::PlotPainter::xRange(g);
+    EXPECT_EQ(xr.lo, 0);
+    EXPECT_EQ(xr.hi, 3);
+    g.setYRange(-2, 2);
+    yr = qtui::PlotPainter::yRange(g);
+    EXPECT_EQ(yr.lo, -2);
+    EXPECT_EQ(yr.hi, 2);
+    // Flat data still gets a drawable range.
+    Graph flat;
+    std::vector<double> same{4, 4, 4};
+    flat.plotWaveform(same, 0, 1, kTrace);
+    yr = qtui::PlotPainter::yRange(flat);
+    EXPECT_LT(yr.lo, 4);
+    EXPECT_GT(yr.hi, 4);
+}
+
+TEST(PlotPainter, ATraceOutsideTheFixedRangeIsClippedAway) {
+    Graph g;
+    std::vector<double> y(100, 50.0);
+    g.plotWaveform(y, 0, 1, kTrace);
+    g.setYRange(0, 10);
+    EXPECT_EQ(tracePixels(g), 0);
+    g.setYRange(0, 100);
+    EXPECT_GT(tracePixels(g), 0);
+}
+
+TEST(PageBuilder, PairsPortAAndPortBCaptions) {
+    EXPECT_EQ(qtui::pairedCaption("Staff A (m)", "Staff B (m)"), "Staff (m)");
+    EXPECT_EQ(qtui::pairedCaption("Port A", "Port B"), "Port");
+    EXPECT_TRUE(qtui::pairedCaption("Port A", "Output port").isEmpty());
+    EXPECT_TRUE(qtui::pairedCaption("Alarm A", "Alarm A").isEmpty());
+    EXPECT_TRUE(qtui::pairedCaption("Abc", "Bbc").isEmpty());  // not a word of its own
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PlotPainter, DotsAndBarsAreDrawnToo) {
+    for (auto style : {platform::PlotStyle::Dots, platform::PlotStyle::Bars}) {
+        Graph g;
+        std::vector<double> x{1, 2, 3, 4}, y{0.5, 2, 1, 3};
+        g.plotXY(x, y, kTrace, style);
+        EXPECT_GT(tracePixels(g), 4) << static_cast<int>(style);
+    }
+}
+
+}  // namespace
