@@ -31,8 +31,8 @@ bool parseInt(std::string_view s, int& out) {
 }
 
 // One row per option; new options are new rows.
-const std::array<OptionDef, 5>& options() {
-    static const std::array<OptionDef, 5> defs{{
+const std::array<OptionDef, 7>& options() {
+    static const std::array<OptionDef, 7> defs{{
         {"--version", "", "Print the program version and exit.",
          [](CliOptions& o, std::string_view) { return o.version = true; }},
         {"--help", "", "Print this help and exit.",
@@ -49,6 +49,15 @@ const std::array<OptionDef, 5>& options() {
          }},
         {"--startup-time", "", "Print the milliseconds from start to the window shown, and exit.",
          [](CliOptions& o, std::string_view) { return o.startupTime = true; }},
+        {"--simulate", "", "Offer simulated instruments (SIM1 ...) beside the real serial ports.",
+         [](CliOptions& o, std::string_view) { return o.simulate = true; }},
+        {"--screenshot-after", "SECONDS", "With --screenshot: run that long first.",
+         [](CliOptions& o, std::string_view v) {
+             int s = 0;
+             if (!parseInt(v, s) || s < 0) return false;
+             o.screenshotAfter = s;
+             return true;
+         }},
     }};
     return defs;
 }

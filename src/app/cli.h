@@ -11,6 +11,8 @@ struct CliOptions {
     std::string screenshot;    // --screenshot FILE.png: render the window to FILE and exit
     int tab = 0;               // --tab N: the tab page shown (0-4)
     bool startupTime = false;  // --startup-time: print the time to the first paint and exit
+    bool simulate = false;     // --simulate: offer simulated instruments beside the real ports
+    double screenshotAfter = 0;  // --screenshot-after S: run S seconds before the screenshot
     std::string error;         // non-empty when the command line is wrong
 };
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "app/cli.h"
 #include "app/host.h"
@@ -15,6 +16,8 @@
 #include "qt/qt_clock.h"
 #include "qt/qt_dialogs.h"
 #include "qt/qt_serial_ports.h"
+#include "sim/sim_network.h"
+#include "sim/sim_serial_ports.h"
 
 namespace {
 
@@ -67,8 +70,23 @@ int main(int argc, char** argv) {
     //    and Initialize, from the serial ports passed in here.
     platform::Panel panel;
     qtui::QtDialogs dialogs;
-    qtui::QtSerialPorts ports;
+    qtui::QtSerialPorts realPorts;
     qtui::QtClock clock;
+    // --simulate: simulated instruments in the port lists, moved on in real time.
+    sim::SimSerialPorts simPorts(&realPorts);
+    QTimer simTimer;
+    if (options.simulate) {
+        sim::addDefaultPorts(simPorts, clock.absNow());
+        auto last = std::make_shared<Clock::time_point>(Clock::now());
+        QObject::connect(&simTimer, &QTimer::timeout, [&simPorts, last] {
+            const auto now = Clock::now();
+            simPorts.advance(std::chrono::duration<double, std::milli>(now - *last).count());
+            *last = now;
+        });
+        simTimer.start(20);
+    }
+    platform::SerialPorts& ports = options.simulate ? static_cast<platform::SerialPorts&>(simPorts)
+                                                    : realPorts;
     app::Host host(panel, dialogs, ports, clock, [] { QApplication::quit(); });
 
     // 3. The window: control arrays and tab pages are built from the control table.
@@ -79,6 +97,13 @@ int main(int argc, char** argv) {
     // 4. Start values.
     host.Initialize();
 
+    if (!options.screenshot.empty() && options.screenshotAfter > 0) {
+        window.resize(1280, 1024);
+        window.show();
+        QTimer::singleShot(static_cast<int>(options.screenshotAfter * 1000),
+                           [&] { QApplication::exit(saveScreenshot(window, options)); });
+        return application.exec();
+    }
     if (!options.screenshot.empty()) return saveScreenshot(window, options);
 
     const bool reportStartup = options.startupTime || std::getenv("FATHOM_STARTUP_TIME");

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "sim/data_logger.h"
+#include "sim/sim_serial_ports.h"
 #include "sim/synchronizer.h"
 #include "sim/wired_unit.h"
 
@@ -100,6 +101,14 @@ std::string scenarioForType(int unitType) {
     for (const Scenario& s : kScenarios)
         if (s.unitType == unitType) return s.name;
     return "radio";
+}
+
+void addDefaultPorts(SimSerialPorts& ports, platform::AbsTime start) {
+    constexpr const char* kPorts[] = {"radio", "staff3", "staff4", "tide5", "tide6",
+                                      "gauge9", "sync8", "logger"};
+    std::uint32_t seed = 1;
+    for (const char* name : kPorts) ports.add(makeScenario(name, start, seed++));
+    ports.add(makeScenario("staff3", start, seed));
 }
 
 std::vector<std::string> scenarioNames() {

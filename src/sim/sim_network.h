@@ -30,4 +30,9 @@ std::unique_ptr<SimDevice> makeScenario(const std::string& name, platform::AbsTi
 std::string scenarioForType(int unitType);
 std::vector<std::string> scenarioNames();
 
+class SimSerialPorts;
+// The simulated ports "fathomhost --simulate" offers: SIM1 the radio network, then one port per
+// wired unit type, the synchronizer, a data logger network and a second wired staff for port B.
+void addDefaultPorts(SimSerialPorts& ports, platform::AbsTime start);
+
 }  // namespace sim
