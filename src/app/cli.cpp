@@ -103,6 +103,13 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.autoSync); }},
         {"--duration", "SECONDS", "Headless: stop after SECONDS (default: run until stopped).",
          [](CliOptions& o, std::string_view v) { return parseDouble(v, o.duration) && o.duration > 0; }},
+        {"--screenshot-after", "SECONDS", "With --screenshot: run that long first.",
+         [](CliOptions& o, std::string_view v) {
+             int s = 0;
+             if (!parseInt(v, s) || s < 0) return false;
+             o.screenshotAfter = s;
+             return true;
+         }},
     }};
     return defs;
 }

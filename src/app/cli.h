@@ -11,11 +11,12 @@ struct CliOptions {
     std::string screenshot;    // --screenshot FILE.png: render the window to FILE and exit
     int tab = 0;               // --tab N: the tab page shown (0-4)
     bool startupTime = false;  // --startup-time: print the time to the first paint and exit
+    bool simulate = false;     // --simulate: offer simulated instruments beside the real ports
+    double screenshotAfter = 0;  // --screenshot-after S: run S seconds before the screenshot
     std::string error;         // non-empty when the command line is wrong
 
     // Unattended use: the same program without a window.
     bool headless = false;
-    bool simulate = false;     // --simulate: the built-in simulator's ports join the real ones
     int unitType = -1;         // --unit-type N (0-9); -1 = not given
     std::string port;          // --port PATH: port A
     std::string portB;         // --port-b PATH

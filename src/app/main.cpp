@@ -16,6 +16,7 @@
 #include "qt/qt_clock.h"
 #include "qt/qt_dialogs.h"
 #include "qt/qt_serial_ports.h"
+#include "qt/simulated_ports.h"
 
 namespace {
 
@@ -56,8 +57,10 @@ int main(int argc, char** argv) {
     }
 
     if (options.headless) {
-        qtui::QtSerialPorts headlessPorts;
-        return qtui::runHeadless(argc, argv, options, headlessPorts);
+        QCoreApplication application(argc, argv);
+        qtui::QtSerialPorts realPorts;
+        qtui::SimulatedPorts simulated(realPorts, options.simulate);
+        return qtui::runHeadless(options, simulated.ports());
     }
 
     QApplication application(argc, argv);
@@ -73,8 +76,11 @@ int main(int argc, char** argv) {
     //    and Initialize, from the serial ports passed in here.
     platform::Panel panel;
     qtui::QtDialogs dialogs;
-    qtui::QtSerialPorts ports;
+    qtui::QtSerialPorts realPorts;
     qtui::QtClock clock;
+    // --simulate: simulated instruments in the port lists, moved on in real time.
+    qtui::SimulatedPorts simulated(realPorts, options.simulate);
+    platform::SerialPorts& ports = simulated.ports();
     app::Host host(panel, dialogs, ports, clock, [] { QApplication::quit(); });
 
     // 3. The window: control arrays and tab pages are built from the control table.
@@ -85,6 +91,13 @@ int main(int argc, char** argv) {
     // 4. Start values.
     host.Initialize();
 
+    if (!options.screenshot.empty() && options.screenshotAfter > 0) {
+        window.resize(1280, 1024);
+        window.show();
+        QTimer::singleShot(static_cast<int>(options.screenshotAfter * 1000),
+                           [&] { QApplication::exit(saveScreenshot(window, options)); });
+        return application.exec();
+    }
     if (!options.screenshot.empty()) return saveScreenshot(window, options);
 
     const bool reportStartup = options.startupTime || std::getenv("FATHOM_STARTUP_TIME");

@@ -24,8 +24,7 @@ void printLine(std::FILE* f, const std::string& line) {
 
 }  // namespace
 
-int runHeadless(int argc, char** argv, const app::CliOptions& options, platform::SerialPorts& ports) {
-    QCoreApplication application(argc, argv);
+int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
 
@@ -78,7 +77,7 @@ int runHeadless(int argc, char** argv, const app::CliOptions& options, platform:
     QObject::connect(&duration, &QTimer::timeout, stopNow);
     if (options.duration > 0) duration.start(static_cast<int>(options.duration * 1000));
 
-    application.exec();
+    QCoreApplication::exec();
     if (!stopped) status = headless.failed() ? 1 : 0;
     headless.poll();
     host.exitStep();

@@ -7,6 +7,7 @@ namespace qtui {
 // fathomhost --headless: the program's core on Qt's event loop without any window. Returns the
 // process exit status: 0 after a clean stop (SIGINT, SIGTERM or --duration), non-zero when a
 // port or a file asked for could not be used.
-int runHeadless(int argc, char** argv, const app::CliOptions& options, platform::SerialPorts& ports);
+// A QCoreApplication must exist.
+int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports);
 
 }  // namespace qtui

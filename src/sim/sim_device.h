@@ -1,0 +1,58 @@
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace sim {
+
+// One simulated instrument (or radio network) at the far end of a serial line. The owner feeds it
+// the bytes the program writes, moves its time on explicitly and takes what it has sent.
+class SimDevice {
+public:
+    explicit SimDevice(platform::AbsTime start) : now_(start) {}
+    virtual ~SimDevice() = default;
+    SimDevice(const SimDevice&) = delete;
+    SimDevice& operator=(const SimDevice&) = delete;
+
+    // Line speed the device talks at; bytes sent at any other speed never reach it.
+    virtual int baud() const = 0;
+    // Shown after the port name, e.g. "simulated radio network".
+    virtual std::string description() const = 0;
+
+    virtual void receive(std::span<const std::uint8_t> bytes) = 0;
+    void receive(std::string_view text) {
+        receive(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    }
+
+    // Moves the device's time on by ms milliseconds; it sends whatever falls due meanwhile.
+    void advance(double ms) {
+        now_ += ms / 1000.0;
+        step();
+    }
+    platform::AbsTime now() const { return now_; }
+
+    // Bytes the device has sent since the last call.
+    std::vector<std::uint8_t> takeOutput() { return std::exchange(output_, {}); }
+    std::string takeText() {
+        auto bytes = takeOutput();
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+protected:
+    virtual void step() = 0;
+    void send(std::string_view text) { output_.insert(output_.end(), text.begin(), text.end()); }
+    void send(std::span<const std::uint8_t> bytes) {
+        output_.insert(output_.end(), bytes.begin(), bytes.end());
+    }
+
+private:
+    platform::AbsTime now_;
+    std::vector<std::uint8_t> output_;
+};
+
+}  // namespace sim

@@ -1,2 +1,0 @@
-// Keeps fathom_sim a valid library until the simulator lands.
-namespace sim { int placeholder() { return 0; } }

@@ -1,0 +1,191 @@
+#include "sim/xbee_adapter.h"
+
+#include <string_view>
+
+namespace sim {
+
+namespace {
+
+constexpr std::uint8_t kLocalAt = 0x08;
+constexpr std::uint8_t kTransmitRequest = 0x10;
+constexpr std::uint8_t kRemoteAt = 0x17;
+constexpr std::uint8_t kAtResponse = 0x88;
+constexpr std::uint8_t kTransmitStatus = 0x8B;
+constexpr std::uint8_t kReceivePacket = 0x90;
+constexpr std::uint8_t kRemoteAtResponse = 0x97;
+constexpr std::uint64_t kBroadcast = 0xFFFF;
+
+std::uint64_t readAddress(std::span<const std::uint8_t> f, std::size_t at) {
+    std::uint64_t a = 0;
+    for (std::size_t i = 0; i < 8; ++i) a = (a << 8) | f[at + i];
+    return a;
+}
+
+void putAddress(std::vector<std::uint8_t>& out, std::uint64_t a) {
+    for (int i = 7; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(a >> (8 * i)));
+}
+
+// The 16-bit network address a unit's radio picked when it joined; never 0xFFFE ("unknown").
+std::uint16_t shortAddress(std::uint64_t a) {
+    auto s = static_cast<std::uint16_t>((a * 0x9E37u) & 0x7FFF);
+    return s == 0 ? 1 : s;
+}
+
+void putShort(std::vector<std::uint8_t>& out, std::uint16_t s) {
+    out.push_back(static_cast<std::uint8_t>(s >> 8));
+    out.push_back(static_cast<std::uint8_t>(s & 0xFF));
+}
+
+}  // namespace
+
+XBeeAdapter::XBeeAdapter(platform::AbsTime start, std::uint64_t panId,
+                         std::unique_ptr<FrameLayer> frames)
+    : SimDevice(start), frames_(std::move(frames)), panId_(panId), savedPanId_(panId) {}
+
+RadioUnit& XBeeAdapter::add(std::unique_ptr<RadioUnit> unit) {
+    units_.push_back(std::move(unit));
+    return *units_.back();
+}
+
+RadioUnit* XBeeAdapter::find(std::uint64_t address) {
+    for (auto& u : units_)
+        if (u->address() == address) return u.get();
+    return nullptr;
+}
+
+bool XBeeAdapter::reachable(const RadioUnit& unit) const { return unit.panId() == panId_; }
+
+void XBeeAdapter::receive(std::span<const std::uint8_t> bytes) {
+    for (std::uint8_t b : bytes)
+        if (frames_->feed(b)) {
+            const auto f = frames_->frame();
+            handleFrame(std::vector<std::uint8_t>(f.begin(), f.end()));
+        }
+}
+
+void XBeeAdapter::handleFrame(std::span<const std::uint8_t> f) {
+    if (f.size() < 2) return;
+    switch (f[0]) {
+    case kLocalAt: localAt(f); break;
+    case kRemoteAt: remoteAt(f); break;
+    case kTransmitRequest: transmit(f); break;
+    default: break;  // the adapter ignores frame types it does not take
+    }
+}
+
+void XBeeAdapter::sendFrame(const std::vector<std::uint8_t>& data) {
+    std::vector<std::uint8_t> bytes;
+    frames_->encode(data, bytes);
+    send(bytes);
+}
+
+void XBeeAdapter::localAt(std::span<const std::uint8_t> f) {
+    if (f.size() < 4) return;
+    const std::string_view cmd(reinterpret_cast<const char*>(&f[2]), 2);
+    const auto param = f.subspan(4);
+    std::vector<std::uint8_t> r{kAtResponse, f[1], f[2], f[3], kOk};
+    if (cmd == "ID" && param.empty()) {
+        putAddress(r, panId_);
+    } else if (cmd == "ID" && param.size() == 8) {
+        panId_ = readAddress(param, 0);
+    } else if (cmd == "ID") {
+        r[4] = kInvalidParameter;
+    } else if (cmd == "WR") {
+        savedPanId_ = panId_;
+    } else {
+        r[4] = kInvalidCommand;
+    }
+    if (f[1] != 0) sendFrame(r);
+}
+
+void XBeeAdapter::remoteAt(std::span<const std::uint8_t> f) {
+    if (f.size() < 15) return;
+    const std::uint64_t dest = readAddress(f, 2);
+    const std::string_view cmd(reinterpret_cast<const char*>(&f[13]), 2);
+    const auto param = f.subspan(15);
+    RadioUnit* unit = find(dest);
+    std::vector<std::uint8_t> r{kRemoteAtResponse, f[1]};
+    putAddress(r, dest);
+    putShort(r, unit ? shortAddress(dest) : 0xFFFE);
+    r.push_back(f[13]);
+    r.push_back(f[14]);
+    if (!unit || !reachable(*unit) || !unit->awake(now())) {
+        r.push_back(kTransmissionFailed);
+        sendFrame(r);
+        return;
+    }
+    // A text the unit's own processor takes (the data logger's "#3P0WM"): it answers in a
+    // receive packet of its own.
+    std::vector<std::string> texts;
+    if (unit->remoteText(std::string_view(reinterpret_cast<const char*>(&f[13]), f.size() - 13), texts)) {
+        sendFromUnit(*unit, texts);
+        return;
+    }
+    std::uint64_t newPan = 0;
+    bool changePan = false;
+    if (cmd == "ID" && param.empty()) {
+        r.push_back(kOk);
+        putAddress(r, unit->panId());
+    } else if (cmd == "ID" && param.size() == 8) {
+        r.push_back(kOk);
+        newPan = readAddress(param, 0);
+        changePan = true;
+    } else if (cmd == "WR") {
+        r.push_back(kOk);
+        unit->savePanId();
+    } else {
+        r.push_back(cmd == "ID" ? kInvalidParameter : kInvalidCommand);
+    }
+    sendFrame(r);
+    // The radio answers on the old network, then moves (the request asked to apply changes).
+    if (changePan) unit->setPanId(newPan);
+}
+
+void XBeeAdapter::transmit(std::span<const std::uint8_t> f) {
+    if (f.size() < 14) return;
+    const std::uint64_t dest = readAddress(f, 2);
+    const std::string_view text(reinterpret_cast<const char*>(f.data() + 14), f.size() - 14);
+    std::uint8_t status = kAddressNotFound;
+    std::vector<std::pair<RadioUnit*, std::vector<std::string>>> replies;
+    for (auto& u : units_) {
+        if (!reachable(*u) || (dest != kBroadcast && u->address() != dest)) continue;
+        const bool isPower = text.substr(0, 3) == "BP,";
+        if (!isPower && !u->awake(now())) {
+            if (dest != kBroadcast) status = kNoAck;
+            continue;
+        }
+        status = kDelivered;
+        replies.emplace_back(u.get(), std::vector<std::string>{});
+        u->command(now(), text, replies.back().second);
+    }
+    if (dest == kBroadcast) status = kDelivered;
+    if (f[1] != 0) {
+        std::vector<std::uint8_t> r{kTransmitStatus, f[1]};
+        putShort(r, dest == kBroadcast ? 0xFFFE : shortAddress(dest));
+        r.insert(r.end(), {0, status, 0});
+        sendFrame(r);
+    }
+    for (auto& [unit, texts] : replies) sendFromUnit(*unit, texts);
+}
+
+void XBeeAdapter::sendFromUnit(const RadioUnit& unit, const std::vector<std::string>& texts) {
+    for (const std::string& t : texts) {
+        std::vector<std::uint8_t> r{kReceivePacket};
+        putAddress(r, unit.address());
+        putShort(r, shortAddress(unit.address()));
+        r.push_back(0x01);  // receive options: acknowledged
+        r.insert(r.end(), t.begin(), t.end());
+        sendFrame(r);
+    }
+}
+
+void XBeeAdapter::step() {
+    std::vector<std::string> texts;
+    for (auto& u : units_) {
+        texts.clear();
+        u->advance(now(), texts);
+        if (reachable(*u)) sendFromUnit(*u, texts);
+    }
+}
+
+}  // namespace sim

@@ -1,0 +1,92 @@
+// fathomsim: a simulated instrument (or radio network) behind a pseudo-terminal. Prints the
+// terminal's path on the first line of standard output; runs until SIGINT or SIGTERM.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "pty_bridge.h"
+#include "sim/sim_network.h"
+
+namespace {
+
+volatile bool stopRequested = false;
+void onSignal(int) { stopRequested = true; }
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: fathomsim [--type N | --scenario NAME] [--seed N] [--link PATH]\n"
+                 "  --type N         unit type 0-9 (0, 1, 2: a radio network of that type;\n"
+                 "                   8 a data logger; 3-6, 9 a wired unit; 7 the synchronizer)\n"
+                 "  --scenario NAME  one of:");
+    for (const std::string& name : sim::scenarioNames()) std::fprintf(stderr, " %s", name.c_str());
+    std::fprintf(stderr,
+                 "\n  --seed N         another sea and other unit details\n"
+                 "  --link PATH      also make PATH a symbolic link to the terminal\n");
+}
+
+platform::AbsTime localNow() {
+    const std::time_t t = std::time(nullptr);
+    std::tm c{};
+    localtime_r(&t, &c);
+    return platform::toAbsTime({c.tm_year + 1900, c.tm_mon + 1, c.tm_mday, c.tm_hour, c.tm_min, c.tm_sec, 0});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string scenario = "radio";
+    std::string link;
+    unsigned seed = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--type" && hasValue) {
+            scenario = sim::scenarioForType(std::atoi(argv[++i]));
+        } else if (arg == "--scenario" && hasValue) {
+            scenario = argv[++i];
+        } else if (arg == "--seed" && hasValue) {
+            seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (arg == "--link" && hasValue) {
+            link = argv[++i];
+        } else {
+            usage();
+            return arg == "--help" ? 0 : 2;
+        }
+    }
+    auto device = sim::makeScenario(scenario, localNow(), seed);
+    if (!device) {
+        std::fprintf(stderr, "fathomsim: unknown scenario \"%s\"\n", scenario.c_str());
+        usage();
+        return 2;
+    }
+    tools::PtyBridge bridge;
+    if (!bridge.open()) {
+        std::fprintf(stderr, "fathomsim: %s\n", bridge.error().c_str());
+        return 1;
+    }
+    if (!link.empty()) {
+        unlink(link.c_str());
+        if (symlink(bridge.path().c_str(), link.c_str()) != 0) {
+            std::fprintf(stderr, "fathomsim: cannot link %s to %s\n", link.c_str(), bridge.path().c_str());
+            return 1;
+        }
+    }
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    std::printf("%s\n", bridge.path().c_str());
+    std::fflush(stdout);
+    std::fprintf(stderr, "fathomsim: %s at %d baud on %s\n", device->description().c_str(),
+                 device->baud(), bridge.path().c_str());
+    bridge.run(*device, stopRequested);
+    if (!link.empty()) unlink(link.c_str());
+    std::fprintf(stderr, "fathomsim: stopped\n");
+    return 0;
+}

@@ -1,0 +1,71 @@
+#include "pty_bridge.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace tools {
+
+bool PtyBridge::open() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        error_ = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    const char* name = ptsname(master_);
+    if (!name) {
+        error_ = std::string("cannot name the pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    path_ = name;
+    slave_ = ::open(name, O_RDWR | O_NOCTTY);
+    if (slave_ < 0) {
+        error_ = "cannot open " + path_ + ": " + std::strerror(errno);
+        return false;
+    }
+    // Raw line: every byte passes unchanged in both directions.
+    termios t{};
+    tcgetattr(slave_, &t);
+    cfmakeraw(&t);
+    tcsetattr(slave_, TCSANOW, &t);
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    return true;
+}
+
+PtyBridge::~PtyBridge() {
+    if (slave_ >= 0) ::close(slave_);
+    if (master_ >= 0) ::close(master_);
+}
+
+void PtyBridge::run(sim::SimDevice& device, const volatile bool& stop) {
+    using Steady = std::chrono::steady_clock;
+    auto last = Steady::now();
+    std::vector<std::uint8_t> in(4096);
+    while (!stop) {
+        pollfd p{master_, POLLIN, 0};
+        const int ready = poll(&p, 1, 10);
+        if (ready > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = read(master_, in.data(), in.size());
+            if (n > 0) device.receive(std::span(in.data(), static_cast<std::size_t>(n)));
+        }
+        const auto now = Steady::now();
+        device.advance(std::chrono::duration<double, std::milli>(now - last).count());
+        last = now;
+        const std::vector<std::uint8_t> out = device.takeOutput();
+        std::size_t done = 0;
+        while (done < out.size()) {
+            const ssize_t n = write(master_, out.data() + done, out.size() - done);
+            if (n <= 0) break;  // line full: the rest is lost
+            done += static_cast<std::size_t>(n);
+        }
+    }
+}
+
+}  // namespace tools
