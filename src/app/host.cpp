@@ -16,13 +16,25 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       clock_(clock),
       configDisplay_(panel, dialogs, session_),
       shell_(panel, dialogs, ports, session_, links_, configDisplay_,
-             std::move(quitUserInterface)) {
+             std::move(quitUserInterface)),
+      apiFrames_(ports, links_),
+      portLister_(ports, panel),
+      receivePaths_(ports, panel, clock, session_, links_, ChartCtr_, linkHooks_),
+      wiredHandshake_(ports, panel, clock, session_, links_, configState_, linkHooks_),
+      portManager_(ports, panel, dialogs, clock, session_, links_, portLister_, receivePaths_,
+                   configDisplay_, linkHooks_),
+      outputPort_(ports, panel, dialogs, clock, links_, portLister_) {
     wireCallbacks();
+    wireLinks();
 }
 
 void Host::Initialize() {
     ChartCtr_ = chart::ChartCtr{};  // scale 1, range 6.0 m, offset 0, live source, not running
     panel_.setValue(Ctl::BroadcastPower, 0);
+    // The three port rings: port A, port B, output.
+    portManager_.GetComPortList();
+    portManager_.GetComPortList_B();
+    portManager_.GetComPortOutPutList();
 }
 
 void Host::showHelp(Ctl id) {
@@ -45,6 +57,31 @@ void Host::wireCallbacks() {
     onCommit(Ctl::MenuHelpPorts, [this] { showHelp(Ctl::PortARing); });
     onCommit(Ctl::MenuHelpDisplay, [this] { showHelp(Ctl::PowerLEDID); });
     onCommit(Ctl::MenuHelpRecording, [this] { showHelp(Ctl::RecordingIndicator); });
+}
+
+void Host::wireLinks() {
+    auto onCommit = [this](Ctl id, std::function<void()> action) {
+        panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
+            if (e == Event::Commit) action();
+        });
+    };
+    onCommit(Ctl::PortARing, [this] { portManager_.ComPort(); });
+    onCommit(Ctl::PortBRing, [this] { portManager_.ComPort_B(); });
+    onCommit(Ctl::ChangePortA, [this] { portManager_.ChangeComport(); });
+    onCommit(Ctl::ChangePortB, [this] { portManager_.ChangeComport_B(); });
+    onCommit(Ctl::OutputPortRing, [this] { outputPort_.ComPortOutput(); });
+    onCommit(Ctl::ChangeOutputPort, [this] { outputPort_.ChangeComportOutput(); });
+    onCommit(Ctl::UnitTypeRing, [this] { portManager_.SetUnitType(); });
+    panel_.onEvent(Ctl::FRTCDeviceConnectTimer, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) wiredHandshake_.FRTCDeviceConnectTimer();
+    });
+    configDisplay_.setWiredHandshakeReset([this] {
+        links_.FRTCConnectStatus = 0;
+        links_.FRTCConnectStatus_B = 0;
+    });
+    ports_.onLost([this](int number, const std::string& reason) {
+        if (!portManager_.portLost(number, reason)) outputPort_.portLost(number, reason);
+    });
 }
 
 }  // namespace app

@@ -5,7 +5,14 @@
 #include "chart/chart_state.h"
 #include "config/config_state.h"
 #include "config/config_display.h"
+#include "link/api_frame_sender.h"
+#include "link/link_hooks.h"
 #include "link/link_state.h"
+#include "link/output_port.h"
+#include "link/port_lister.h"
+#include "link/port_manager.h"
+#include "link/receive_paths.h"
+#include "link/wired_handshake.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/panel.h"
@@ -36,8 +43,17 @@ public:
     config::ConfigState& configState() { return configState_; }
     chart::ChartCtr& chartCtr() { return ChartCtr_; }
 
+    // Serial links.
+    links::LinkHooks& linkHooks() { return linkHooks_; }
+    links::ApiFrameWriter& apiFrames() { return apiFrames_; }
+    links::ReceivePaths& receivePaths() { return receivePaths_; }
+    links::WiredHandshake& wiredHandshake() { return wiredHandshake_; }
+    links::PortManager& portManager() { return portManager_; }
+    links::OutputPort& outputPort() { return outputPort_; }
+
 private:
     void wireCallbacks();
+    void wireLinks();
     void showHelp(platform::Ctl id);
 
     platform::Panel& panel_;
@@ -50,6 +66,15 @@ private:
     chart::ChartCtr ChartCtr_;
     config::ConfigDisplay configDisplay_;
     Shell shell_;
+
+    // Serial links, in dependency order.
+    links::LinkHooks linkHooks_;
+    links::ApiFrameSender apiFrames_;
+    links::PortLister portLister_;
+    links::ReceivePaths receivePaths_;
+    links::WiredHandshake wiredHandshake_;
+    links::PortManager portManager_;
+    links::OutputPort outputPort_;
 };
 
 }  // namespace app

@@ -22,6 +22,11 @@ constexpr std::string_view kChangePortHelp =
     "Releases the serial port so that another one can be chosen, or so that another program\n"
     "can use it. The unit's rows are cleared; they refill when a port is chosen again.";
 
+constexpr std::string_view kOutputHelp =
+    "Select a Com Port to begin streaming output data at 115200 baud from the \nConnected "
+    "Devices.  Deselect the Com Port to stop the output stream. The \ndata format will be an "
+    "ASCII fixed length format. The same as the Save\nOutput Data to File\n\n";
+
 ControlSpec portControl(Ctl id, Kind kind, std::string_view caption, std::string_view frame,
                         bool visible = true) {
     return {.id = id, .kind = kind, .caption = caption, .frame = frame, .startVisible = visible};
@@ -41,13 +46,11 @@ std::vector<ControlSpec> build() {
          .frame = "Serial ports", .startVisible = false,
          .helpTitle = "CHANGE THE SERIAL COM PORT", .helpText = kChangePortHelp},
         {.id = Ctl::OutputPortRing, .kind = Kind::Ring, .caption = "Output port",
-         .frame = "Serial ports", .items = kNoPort, .helpTitle = "SELECT OUTPUT COM PORT",
-         .helpText = "Choose a serial port to stream every sample line out at 115200 baud,\n"
-                     "for example to a data acquisition computer."},
+         .frame = "Serial ports", .items = kNoPort, .helpTitle = "OUTPUT TO COM PORT",
+         .helpText = kOutputHelp},
         {.id = Ctl::ChangeOutputPort, .kind = Kind::Button, .caption = "Change output port",
-         .frame = "Serial ports", .startVisible = false,
-         .helpTitle = "CHANGE THE OUTPUT COM PORT",
-         .helpText = "Releases the output port so that another one can be chosen."},
+         .frame = "Serial ports", .startVisible = false, .helpTitle = "OUTPUT TO COM PORT",
+         .helpText = kOutputHelp},
         portControl(Ctl::PortAStatus, Kind::TextMsg, "Port A", "Wired units", false),
         portControl(Ctl::PortBStatus, Kind::TextMsg, "Port B", "Wired units", false),
         portControl(Ctl::PortAIdent, Kind::TextMsg, "Unit A", "Wired units", false),
