@@ -74,9 +74,11 @@ WiredEvent WiredLineParser::feed(std::uint8_t byte, int connectStatus, int unitT
 WiredEvent WiredLineParser::record(std::uint8_t byte, int unitType) {
     const int k = recordShift(unitType);
     if (byte == '\r' || byte == '\n') {
-        const bool withTemperature = index_ > k + 6;
+        const int length = index_;
         index_ = 0;
-        return withTemperature ? WiredEvent::LineEndTemp : WiredEvent::LineEnd;
+        // The LF of a CR LF pair ends an empty line: it says nothing of the temperature.
+        if (length <= 1) return WiredEvent::None;
+        return length > k + 6 ? WiredEvent::LineEndTemp : WiredEvent::LineEnd;
     }
     if (index_ == k + 9) return WiredEvent::Temperature;
     if (index_ == k + 4) return WiredEvent::Sample;

@@ -130,8 +130,8 @@ TEST(WiredRecords, SampleTemperatureAndLineEndPositions) {
     }
     using E = WiredEvent;
     EXPECT_EQ(events, (std::vector<E>{E::None, E::None, E::None, E::Sample, E::None, E::None,
-                                      E::None, E::None, E::Temperature, E::LineEndTemp, E::LineEnd,
-                                      E::None, E::None, E::None, E::Sample, E::LineEnd, E::LineEnd}));
+                                      E::None, E::None, E::Temperature, E::LineEndTemp, E::None,
+                                      E::None, E::None, E::None, E::Sample, E::LineEnd, E::None}));
 }
 
 TEST(WiredRecords, EndlessLineNeverOverrunsTheBuffer) {
