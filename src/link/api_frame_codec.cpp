@@ -70,16 +70,43 @@ EncodedFrame remoteAtCommand(std::uint64_t destination, std::span<const std::uin
     return encode(h, command);
 }
 
-bool FrameDecoder::feed(std::uint8_t byte) {
+std::size_t FrameDecoder::feed(std::span<const std::uint8_t> bytes, bool& complete) {
+    complete = false;
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        if (phase_ == Phase::Data && !escapePending_) {
+            // Plain data bytes in local variables: stores into the frame cannot alias them.
+            int index = index_;
+            const int length = length_;
+            std::uint8_t sum = checksum_;
+            std::uint8_t* out = frame_.data.data();
+            while (i < n && index < length && bytes[i] != kEscape) {
+                const std::uint8_t b = bytes[i++];
+                out[index++] = b;
+                sum = static_cast<std::uint8_t>(sum + b);
+            }
+            index_ = index;
+            checksum_ = sum;
+            if (i == n) break;
+        }
+        if (feedSlow(bytes[i++])) {
+            complete = true;
+            break;
+        }
+    }
+    return i;
+}
+
+bool FrameDecoder::feedSlow(std::uint8_t byte) {
     // An escape byte is taken in any state; a second 0x7D right after it is data.
     if (byte == kEscape && !escapePending_) {
         escapePending_ = true;
         return false;
     }
-    if (status_ != RxStatus::Inside) {
+    if (phase_ == Phase::Idle) {
         if (byte == kStartDelimiter) {
-            status_ = RxStatus::Inside;
-            lengthPhase_ = 1;
+            phase_ = Phase::LengthHigh;
             escapePending_ = false;
         }
         return false;
@@ -88,20 +115,17 @@ bool FrameDecoder::feed(std::uint8_t byte) {
         byte ^= 0x20;
         escapePending_ = false;
     }
-    switch (lengthPhase_) {
-        case 1:
+    switch (phase_) {
+        case Phase::LengthHigh:
             length_ = byte * 256;
-            lengthPhase_ = 2;
+            phase_ = Phase::LengthLow;
             return false;
-        case 2:
+        case Phase::LengthLow:
             length_ += byte;
-            if (length_ >= kMinFrameLength && length_ <= kMaxFrameLength) {
-                index_ = 0;
-                checksum_ = 0;
-                lengthPhase_ = 3;
-            } else {
-                status_ = RxStatus::Idle;
-            }
+            index_ = 0;
+            checksum_ = 0;
+            phase_ = length_ >= kMinFrameLength && length_ <= kMaxFrameLength ? Phase::Data
+                                                                              : Phase::Idle;
             return false;
         default:
             break;
@@ -111,15 +135,11 @@ bool FrameDecoder::feed(std::uint8_t byte) {
         checksum_ = static_cast<std::uint8_t>(checksum_ + byte);
         return false;
     }
-    // The checksum byte.
-    if (static_cast<std::uint8_t>(0xFF - checksum_) != byte) {
-        status_ = RxStatus::Idle;
-        return false;
-    }
+    // The checksum byte. Either way the frame ends here; the next 0x7E starts a new one.
+    phase_ = Phase::Idle;
+    if (static_cast<std::uint8_t>(0xFF - checksum_) != byte) return false;
     frame_.data[static_cast<std::size_t>(index_)] = byte;
     frame_.length = length_;
-    // The frame is handed on before the next byte is fed; the next 0x7E starts a new one.
-    status_ = RxStatus::Idle;
     return true;
 }
 

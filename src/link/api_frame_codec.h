@@ -51,21 +51,36 @@ constexpr std::uint64_t joinAddress(std::uint32_t low, std::uint32_t high) {
 // falls back in step only through the length and checksum tests.
 class FrameDecoder {
 public:
-    enum class RxStatus : std::uint8_t { Idle = 0, Inside = 2 };
-
     explicit FrameDecoder(FrameSource source = FrameSource::PortA) { frame_.source = source; }
 
     // True when this byte completed a frame with a correct checksum; frame() then holds it
     // until the next byte is fed.
-    bool feed(std::uint8_t byte);
+    bool feed(std::uint8_t byte) {
+        // The common case inline: a plain data byte inside a frame.
+        const int index = index_;
+        if (index < length_ && phase_ == Phase::Data && byte != kEscape && !escapePending_) {
+            // Members first, the frame byte last: the byte store may alias them.
+            index_ = index + 1;
+            checksum_ = static_cast<std::uint8_t>(checksum_ + byte);
+            frame_.data[static_cast<std::size_t>(index)] = byte;
+            return false;
+        }
+        return feedSlow(byte);
+    }
+    // Feeds bytes until a frame completes or they run out; returns how many it took. complete
+    // tells whether the last byte taken completed a frame. Same result as feeding one by one.
+    std::size_t feed(std::span<const std::uint8_t> bytes, bool& complete);
     const RxFrame& frame() const { return frame_; }
-    RxStatus status() const { return status_; }
+    bool insideFrame() const { return phase_ != Phase::Idle; }
 
 private:
+    bool feedSlow(std::uint8_t byte);
+
+    enum class Phase : std::uint8_t { Idle, LengthHigh, LengthLow, Data };
+
     RxFrame frame_;
-    RxStatus status_ = RxStatus::Idle;
+    Phase phase_ = Phase::Idle;
     bool escapePending_ = false;
-    std::uint8_t lengthPhase_ = 0;  // 1 high byte expected, 2 low byte, 3 frame data
     std::uint8_t checksum_ = 0;
     int length_ = 0;
     int index_ = 0;

@@ -84,6 +84,26 @@ TEST(ApiFrameDecode, RoundTripsEveryFrameKindIncludingAnEscapedChecksum) {
     EXPECT_EQ(frames[2][16], 0x13);
 }
 
+TEST(ApiFrameDecode, BlockFeedingFindsTheSameFramesAsByteByByte) {
+    std::vector<std::uint8_t> stream = wire(transmitRequest(0x0013A2007E7D1113ull, text("C001,D1")));
+    const auto at = wire(atCommand(bytes({'I', 'D', 0x7D, 0x7D})));
+    stream.insert(stream.end(), {0x7D, 0x7D, 0x00});  // escapes outside a frame
+    stream.insert(stream.end(), at.begin(), at.end());
+    stream.insert(stream.end(), at.begin(), at.end() - 1);  // cut short
+    FrameDecoder one, block;
+    auto expected = decodeAll(one, stream);
+    std::vector<std::vector<std::uint8_t>> got;
+    std::span<const std::uint8_t> rest(stream);
+    bool complete = false;
+    while (!rest.empty()) {
+        rest = rest.subspan(block.feed(rest, complete));
+        if (complete) got.emplace_back(block.frame().data.begin(), block.frame().data.begin() + block.frame().length + 1);
+    }
+    ASSERT_EQ(expected.size(), 2u);
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(block.insideFrame(), one.insideFrame());
+}
+
 // A frame of the given length field whose data bytes are all 0x01.
 std::vector<std::uint8_t> plainFrame(int length) {
     std::vector<std::uint8_t> f = bytes({0x7E, length >> 8, length & 0xFF});
