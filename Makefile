@@ -33,8 +33,9 @@ sanitize:
 # summary line per target. Needs clang with its fuzzer runtime (clang, libclang-rt-14-dev).
 FUZZ_SECONDS ?= 60
 fuzz:
-	@$(MAKE) build BUILD=build-fuzz TYPE=RelWithDebInfo \
+	@$(MAKE) configure BUILD=build-fuzz TYPE=RelWithDebInfo \
 		CMAKE_ARGS="-DFATHOM_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang"
+	@cmake --build build-fuzz --target fuzz_all -j $(JOBS)
 	@status=0; for f in build-fuzz/fuzz/fuzz_*; do \
 		name=$$(basename $$f); mkdir -p build-fuzz/corpus/$$name; \
 		cp -n fuzz/corpus/$$name/* build-fuzz/corpus/$$name/ 2>/dev/null; \

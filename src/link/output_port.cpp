@@ -49,7 +49,7 @@ void OutputPort::portClosed() {
     lister_.fill(Ctl::OutputPortRing);
 }
 
-void OutputPort::WriteOutputToFile(std::string_view record) {
+void OutputPort::sendRecord(std::string_view record) {
     if (links_.OpenComPortNumOutput == 0) return;
     ports_.write(links_.OpenComPortNumOutput,
                  {reinterpret_cast<const std::uint8_t*>(record.data()), record.size()});

@@ -27,8 +27,9 @@ public:
     void ComOutPutCallback(int number);
 
     bool isOpen() const { return links_.OpenComPortNumOutput != 0; }
-    // The recorder's record line, sent when the port is open; write errors are not repeated.
-    void WriteOutputToFile(std::string_view record);
+    // The record line the recorder writes (its WriteOutputToFile), sent when the port is open;
+    // write errors are not repeated.
+    void sendRecord(std::string_view record);
 
     // True if number was the output port (already closed by the port layer).
     bool portLost(int number, const std::string& reason);

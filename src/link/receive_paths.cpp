@@ -130,7 +130,6 @@ void ReceivePaths::blockReceived(PortId p) {
     WiredUnit& u = r.unit;
     auto block = r.wired.at(4, WiredLineParser::kBlockLength);
     std::copy(block.begin(), block.end(), u.FRTCRaw.begin());
-    ++u.blocksReceived;
     // Reply characters 25 and 26 are block field 7, the sample rate: one hexadecimal digit
     // and a "1" in front of it for rates from 16 on.
     const char rate[2] = {'0', static_cast<char>(u.FRTCRaw[22])};

@@ -15,7 +15,6 @@ struct WiredUnit {
     std::uint8_t configByte2 = 0;             // block field 2 (staff range)
     float staffLength = 0;                    // millimetres
     int sampleRate = 0;                       // 0..31, block field 7
-    int blocksReceived = 0;                   // counts complete "ROK" replies
     SyncUnitInfo sync;                        // synchronizer board (unit type 7)
 };
 

@@ -110,12 +110,12 @@ TEST_F(PortRings, ALostPortIsClosedShownAndToldByName) {
 
 TEST_F(PortRings, OutputPortStreamsRecordsAndDropsWhatItReceives) {
     auto& out = host->outputPort();
-    out.WriteOutputToFile("nothing open\r\n");
+    out.sendRecord("nothing open\r\n");
     open(Ctl::OutputPortRing, kPortOut);
     EXPECT_EQ(ports.ports[kPortOut].settings.baud, 115200);
     EXPECT_TRUE(panel.dimmed(Ctl::OutputPortRing));
     EXPECT_FALSE(panel.dimmed(Ctl::PortARing));
-    out.WriteOutputToFile("001,2026-12-08T12:00:00,1.234\r\n");
+    out.sendRecord("001,2026-12-08T12:00:00,1.234\r\n");
     EXPECT_EQ(sent(kPortOut), "001,2026-12-08T12:00:00,1.234\r\n");
     ports.receive(kPortOut, "chatter from the other end");
     EXPECT_EQ(ports.inputLength(kPortOut), 0);
@@ -125,7 +125,7 @@ TEST_F(PortRings, OutputPortStreamsRecordsAndDropsWhatItReceives) {
     EXPECT_EQ(links().OpenComPortNumOutput, 0);
     EXPECT_FALSE(panel.dimmed(Ctl::OutputPortRing));
     EXPECT_TRUE(panel.dimmed(Ctl::PortARing));  // only its own ring changes
-    out.WriteOutputToFile("after close\r\n");
+    out.sendRecord("after close\r\n");
     EXPECT_EQ(sent(kPortOut), "");
 }
 
