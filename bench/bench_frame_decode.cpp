@@ -33,10 +33,12 @@ std::vector<std::uint8_t> frame(const std::vector<std::uint8_t>& data) {
 std::vector<std::uint8_t> stream() {
     std::vector<std::uint8_t> all;
     for (int unit = 0; unit < 24; ++unit) {
-        std::vector<std::uint8_t> head{0x90, 0x00, 0x13, 0xA2, 0x00, 0x40, 0xA1, 0x7E,
-                                       static_cast<std::uint8_t>(unit), 0x11, 0x13, 0x01};
+        std::vector<std::uint8_t> head{
+            0x90, 0x00, 0x13, 0xA2, 0x00, 0x40, 0xA1, 0x7E, static_cast<std::uint8_t>(unit),
+            0x11, 0x13, 0x01};
         std::string burst = "A012,16,G,2026-12-08T12:00:00,  ";
-        for (int s = 0; s < 32; ++s) burst += std::to_string(100000 + unit * 97 + s * 13).substr(0, 6);
+        for (int s = 0; s < 32; ++s)
+            burst += std::to_string(100000 + unit * 97 + s * 13).substr(0, 6);
         auto append = [&head](const std::string& text) {
             std::vector<std::uint8_t> data = head;
             for (char c : text) data.push_back(static_cast<std::uint8_t>(c));

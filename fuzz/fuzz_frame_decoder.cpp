@@ -20,12 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!complete || blockAt != i + 1) std::abort();
         const links::RxFrame& f = decoder.frame();
         if (block.frame().length != f.length ||
-            std::memcmp(block.frame().data.data(), f.data.data(), static_cast<std::size_t>(f.length) + 1) != 0) {
+            std::memcmp(block.frame().data.data(), f.data.data(),
+                        static_cast<std::size_t>(f.length) + 1) != 0) {
             std::abort();
         }
         if (f.length < links::kMinFrameLength || f.length > links::kMaxFrameLength) std::abort();
         std::uint8_t sum = 0;
-        for (int k = 0; k <= f.length; ++k) sum = static_cast<std::uint8_t>(sum + f.data[static_cast<std::size_t>(k)]);
+        for (int k = 0; k <= f.length; ++k)
+            sum = static_cast<std::uint8_t>(sum + f.data[static_cast<std::size_t>(k)]);
         if (sum != 0xFF) std::abort();
     }
     // Whatever the bytes, an AT command made of them (cut to the transmit buffer) round-trips.

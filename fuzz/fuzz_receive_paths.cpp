@@ -31,7 +31,8 @@ struct World {
         paths.setFrameSink(&sink);
         hooks.SMI_BarMeters = [] { return true; };
         panel.setValue(platform::Ctl::GaugeControl, 1);
-        for (int row = 0; row < 8; ++row) panel.setCell(platform::Ctl::SyncLengthTable, row, 0, "12.5");
+        for (int row = 0; row < 8; ++row)
+            panel.setCell(platform::Ctl::SyncLengthTable, row, 0, "12.5");
     }
 };
 

@@ -50,7 +50,7 @@ constexpr std::uint64_t joinAddress(std::uint32_t low, std::uint32_t high) {
 // frame data into its own RxFrame. A 0x7E inside a frame does not restart it; the receiver
 // falls back in step only through the length and checksum tests.
 class FrameDecoder {
-public:
+  public:
     explicit FrameDecoder(FrameSource source = FrameSource::PortA) { frame_.source = source; }
 
     // True when this byte completed a frame with a correct checksum; frame() then holds it
@@ -73,7 +73,7 @@ public:
     const RxFrame& frame() const { return frame_; }
     bool insideFrame() const { return phase_ != Phase::Idle; }
 
-private:
+  private:
     bool feedSlow(std::uint8_t byte);
 
     enum class Phase : std::uint8_t { Idle, LengthHigh, LengthLow, Data };

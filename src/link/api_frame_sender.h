@@ -8,7 +8,7 @@ namespace links {
 // Sends the commands of every subsystem to the radio adapter on OpenComPortNum. Nothing is
 // sent while no port is open; delivery is not confirmed (transmit-status frames are ignored).
 class ApiFrameSender : public ApiFrameWriter {
-public:
+  public:
     ApiFrameSender(platform::SerialPorts& ports, const LinkState& links)
         : ports_(ports), links_(links) {}
 
@@ -16,7 +16,7 @@ public:
     void ComWrtATCommand(int n) override;
     void ComWrtRemoteATCommand(std::uint32_t addrLow, std::uint32_t addrHigh, int n) override;
 
-private:
+  private:
     std::span<const std::uint8_t> text(int n) const;
     void send(std::span<const std::uint8_t> bytes);
 

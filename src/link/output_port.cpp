@@ -9,7 +9,12 @@ using platform::Ctl;
 OutputPort::OutputPort(platform::SerialPorts& ports, platform::Panel& panel,
                        platform::Dialogs& dialogs, platform::Clock& clock, LinkState& links,
                        PortLister& lister)
-    : ports_(ports), panel_(panel), dialogs_(dialogs), clock_(clock), links_(links), lister_(lister) {}
+    : ports_(ports),
+      panel_(panel),
+      dialogs_(dialogs),
+      clock_(clock),
+      links_(links),
+      lister_(lister) {}
 
 void OutputPort::ComPortOutput() {
     const int number = panel_.intValue(Ctl::OutputPortRing);

@@ -14,7 +14,7 @@ namespace links {
 // A send-only port that streams every record the recorder writes, at 115200 baud, so another
 // computer or logger can take the live data of all connected units.
 class OutputPort {
-public:
+  public:
     static constexpr int kBaud = 115200;
 
     OutputPort(platform::SerialPorts& ports, platform::Panel& panel, platform::Dialogs& dialogs,
@@ -34,7 +34,7 @@ public:
     // True if number was the output port (already closed by the port layer).
     bool portLost(int number, const std::string& reason);
 
-private:
+  private:
     void portClosed();
 
     platform::SerialPorts& ports_;

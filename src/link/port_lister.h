@@ -10,7 +10,7 @@ namespace links {
 // Fills a port ring with the computer's serial ports and remembers their names, so that a
 // message about a port can name it.
 class PortLister {
-public:
+  public:
     PortLister(platform::SerialPorts& ports, platform::Panel& panel)
         : ports_(ports), panel_(panel) {}
 
@@ -20,7 +20,7 @@ public:
     // The port's label as last listed, or its number.
     std::string nameOf(int number) const;
 
-private:
+  private:
     platform::SerialPorts& ports_;
     platform::Panel& panel_;
     std::map<int, std::string> names_;

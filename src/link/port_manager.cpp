@@ -31,7 +31,8 @@ void reportOpenFailure(platform::Dialogs& dialogs, const std::string& name,
                         "\nChoose the port again, or another port.");
 }
 
-void reportPortLost(platform::Dialogs& dialogs, const std::string& name, const std::string& reason) {
+void reportPortLost(platform::Dialogs& dialogs, const std::string& name,
+                    const std::string& reason) {
     dialogs.message("SERIAL PORT LOST",
                     name + " went away while it was open (" + reason +
                         ").\nIt has been closed; recording files are kept as they are.\n"

@@ -18,7 +18,7 @@ namespace links {
 // its change button; a unit type change closes every port. The link timers of the unit type's
 // kind (radio or wired) run while a port is open.
 class PortManager {
-public:
+  public:
     PortManager(platform::SerialPorts& ports, platform::Panel& panel, platform::Dialogs& dialogs,
                 platform::Clock& clock, platform::Session& session, LinkState& links,
                 PortLister& lister, ReceivePaths& receive, config::ConfigDisplay& configDisplay,
@@ -40,7 +40,7 @@ public:
     // port A or B.
     bool portLost(int number, const std::string& reason);
 
-private:
+  private:
     void openPort(PortId p);
     void releasePort(PortId p);
     void setLinkTimers(bool radio, bool wired);

@@ -160,21 +160,24 @@ void ReceivePaths::wiredSample(PortId p) {
         const bool metres = hooks_.SMI_BarMeters && hooks_.SMI_BarMeters();
         const PressureValue v = pressureValue(r.wired.at(0, 7), shift, metres);
         r.lastPressure = v.value;
-        send(p, address, d.device, pressureSampleText(d.device, r.unit.sampleRate, v.view()).view());
+        send(p, address, d.device,
+             pressureSampleText(d.device, r.unit.sampleRate, v.view()).view());
         if (p == PortId::B) {
             char diff[48];
             int n = std::snprintf(diff, sizeof diff, "%.5f",
                                   rx(PortId::A).lastPressure - rx(PortId::B).lastPressure);
-            send(p, kDifferenceDevice, kDifferenceDevice,
-                 pressureSampleText(kDifferenceDevice, r.unit.sampleRate,
-                                    std::string_view(diff, static_cast<std::size_t>(std::max(n, 0))))
-                     .view());
+            send(
+                p, kDifferenceDevice, kDifferenceDevice,
+                pressureSampleText(kDifferenceDevice, r.unit.sampleRate,
+                                   std::string_view(diff, static_cast<std::size_t>(std::max(n, 0))))
+                    .view());
         }
     }
     if (++r.sampleCounter < kSamplesPerTimeStamp) return;
     r.sampleCounter = 0;
     dateAndTime(p, d.device, address);
-    if (session_.UnitType == 9 && p == PortId::B) dateAndTime(p, kDifferenceDevice, kDifferenceDevice);
+    if (session_.UnitType == 9 && p == PortId::B)
+        dateAndTime(p, kDifferenceDevice, kDifferenceDevice);
 }
 
 void ReceivePaths::syncByte(PortId p, std::uint8_t byte) {

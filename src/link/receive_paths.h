@@ -20,7 +20,7 @@ namespace links {
 // frame decoder of their own port; wired units' bytes answer the connect handshake and, once
 // a unit streams, become the same receive-packet frames a radio unit would send.
 class ReceivePaths {
-public:
+  public:
     ReceivePaths(platform::SerialPorts& ports, platform::Panel& panel, platform::Clock& clock,
                  const platform::Session& session, LinkState& links,
                  const chart::ChartCtr& chartCtr, const LinkHooks& hooks);
@@ -38,7 +38,7 @@ public:
     const WiredUnit& wiredUnit(PortId p) const { return rx(p).unit; }
     double SMI_LastData(PortId p) const { return rx(p).lastPressure; }
 
-private:
+  private:
     struct PortRx {
         explicit PortRx(FrameSource s) : decoder(s) { synth.source = s; }
         FrameDecoder decoder;

@@ -25,14 +25,14 @@ struct SyncUnitInfo {
     std::array<char, 6> head{};             // five characters and a NUL
     std::array<char, 19> identification{};  // eighteen characters and a NUL
     int sampleRate = 0;
-    int modeFlag = 0;      // 1 = "c" (sample on command)
-    int timeTagUnit = 0;   // 0 seconds "n", 1 minutes "m", 2 hours "h", 3 days "d"
+    int modeFlag = 0;     // 1 = "c" (sample on command)
+    int timeTagUnit = 0;  // 0 seconds "n", 1 minutes "m", 2 hours "h", 3 days "d"
     int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
 };
 
 // Collects one line at a time; NUL bytes are dropped.
 class SyncLineParser {
-public:
+  public:
     static constexpr int kLineSize = 141;
 
     // True when an LF ended a line; line() then holds it (the LF included).
@@ -41,7 +41,7 @@ public:
         return std::span<const std::uint8_t>(line_).first(static_cast<std::size_t>(length_));
     }
 
-private:
+  private:
     std::array<std::uint8_t, kLineSize + 1> line_{};
     int index_ = 0;
     int length_ = 0;

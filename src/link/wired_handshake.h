@@ -13,7 +13,7 @@ namespace links {
 // port B: it stops the unit's stream, reads its identification and configuration block, and
 // starts the stream again; a reply missing for a few ticks starts it over, forever.
 class WiredHandshake {
-public:
+  public:
     WiredHandshake(platform::SerialPorts& ports, platform::Panel& panel, platform::Clock& clock,
                    const platform::Session& session, LinkState& links,
                    config::ConfigState& configState, const LinkHooks& hooks);
@@ -22,7 +22,7 @@ public:
     void FRTCDeviceConnect_A() { connect(PortId::A); }
     void FRTCDeviceConnect_B() { connect(PortId::B); }
 
-private:
+  private:
     void connect(PortId p);
     void staffStep(PortId p);
     void synchronizerStep(PortId p);

@@ -53,11 +53,11 @@ WiredEvent WiredLineParser::feed(std::uint8_t byte, int connectStatus, int unitT
             // An "I" inside the identification does not restart the reply.
             if (byte == 'I' && pos > 3 && startsWith("IOK,", 4)) return WiredEvent::None;
             return replyDone(byte, pos, 'I', 4 + kIdentLength, "IOK") ? WiredEvent::IdentOk
-                                                                       : WiredEvent::None;
+                                                                      : WiredEvent::None;
         case kWaitBlock:
             // "ROK," then 44 fields of "XX," whose last comma ends the reply.
             return replyDone(byte, pos, 'R', 4 + 132 - 1, "ROK") ? WiredEvent::BlockOk
-                                                                  : WiredEvent::None;
+                                                                 : WiredEvent::None;
         case kWaitGo:
             if (replyDone(byte, pos, 'G', 3, "GOK")) {
                 index_ = 0;  // the first record starts a fresh line

@@ -31,7 +31,7 @@ inline constexpr int kStreaming = 8;
 // that fit no rule are kept and otherwise ignored; the index wraps, so an endless line never
 // overruns the buffer.
 class WiredLineParser {
-public:
+  public:
     static constexpr int kLineSize = 140;
     static constexpr int kIdentLength = 14;
     static constexpr int kBlockLength = 134;  // bytes kept after "ROK,": the block and 2 more
@@ -46,7 +46,7 @@ public:
     static int recordShift(int unitType) { return unitType == 9 ? 3 : 0; }
     static int sampleWidth(int unitType) { return unitType == 9 ? 7 : 4; }
 
-private:
+  private:
     bool startsWith(const char* text, int n) const;
     bool replyDone(std::uint8_t byte, int pos, char letter, int commaPos, const char* head);
     WiredEvent record(std::uint8_t byte, int unitType);

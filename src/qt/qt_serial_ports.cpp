@@ -64,7 +64,8 @@ platform::PortStatus QtSerialPorts::list(std::vector<platform::PortInfo>& out) {
         out.push_back({label, numberForPath(path), path});
     }
     for (const std::string& path : extraPaths_) {
-        if (std::none_of(out.begin(), out.end(), [&](const auto& p) { return p.systemPath == path; })) {
+        if (std::none_of(out.begin(), out.end(),
+                         [&](const auto& p) { return p.systemPath == path; })) {
             out.push_back({path, numberForPath(path), path});
         }
     }
@@ -113,7 +114,8 @@ platform::PortStatus QtSerialPorts::open(int number, const platform::SerialSetti
             serial->setBaudRate(settings.baud);
             serial->setParity(toQt(settings.parity));
             serial->setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits));
-            serial->setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+            serial->setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop
+                                                       : QSerialPort::OneStop);
             serial->setFlowControl(QSerialPort::NoFlowControl);
             if (!serial->open(QIODevice::ReadWrite)) {
                 error = serial->errorString();
@@ -130,8 +132,8 @@ platform::PortStatus QtSerialPorts::open(int number, const platform::SerialSetti
                     p->input.insert(p->input.end(), data.begin(), data.end());
                 }
                 if (!p->notifyPending.exchange(true)) {
-                    QMetaObject::invokeMethod(this, [this, number] { deliver(number); },
-                                              Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(
+                        this, [this, number] { deliver(number); }, Qt::QueuedConnection);
                 }
             });
             QObject::connect(
@@ -144,19 +146,20 @@ platform::PortStatus QtSerialPorts::open(int number, const platform::SerialSetti
                     // device node goes away. A line that keeps failing reads without a byte
                     // in between is no use either, and would keep the port's thread busy.
                     if (e == QSerialPort::ReadError || e == QSerialPort::WriteError) ++p->failures;
-                    const bool gone = e == QSerialPort::ResourceError ||
-                                      (p->failures > 0 &&
-                                       !QFileInfo::exists(QString::fromStdString(p->path))) ||
-                                      p->failures >= kFailuresBeforeLost;
+                    const bool gone =
+                        e == QSerialPort::ResourceError ||
+                        (p->failures > 0 && !QFileInfo::exists(QString::fromStdString(p->path))) ||
+                        p->failures >= kFailuresBeforeLost;
                     if (!gone || p->gone) return;
                     p->gone = true;
                     const QString reason = serial->errorString();
                     // Closed once the port has finished emitting: closing inside its own
                     // error signal would free the notifier that is emitting it.
-                    QMetaObject::invokeMethod(serial, [serial] { serial->close(); },
-                                              Qt::QueuedConnection);
-                    QMetaObject::invokeMethod(this, [this, number, reason] { portGone(number, reason); },
-                                              Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(
+                        serial, [serial] { serial->close(); }, Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(
+                        this, [this, number, reason] { portGone(number, reason); },
+                        Qt::QueuedConnection);
                 });
         },
         true);
@@ -195,7 +198,8 @@ int QtSerialPorts::write(int number, std::span<const std::uint8_t> bytes) {
     Port* p = find(number);
     if (!p) return -1;
     if (trace_) trace_(number, true, bytes);
-    QByteArray data(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    QByteArray data(reinterpret_cast<const char*>(bytes.data()),
+                    static_cast<qsizetype>(bytes.size()));
     p->run(
         [p, data] {
             if (p->serial) p->serial->write(data);
@@ -241,7 +245,8 @@ void QtSerialPorts::onReceive(int number, std::function<void(int)> callback) {
     p->callback = std::move(callback);
     // Bytes that came before the callback was installed are delivered now.
     if (inputLength(number) > 0 && !p->notifyPending.exchange(true)) {
-        QMetaObject::invokeMethod(this, [this, number] { deliver(number); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, number] { deliver(number); }, Qt::QueuedConnection);
     }
 }
 

@@ -17,7 +17,7 @@ namespace qtui {
 // is blocked in a wait; the received-characters callback runs on the program's thread.
 class QtSerialPorts : public QObject, public platform::SerialPorts {
     Q_OBJECT
-public:
+  public:
     using Trace = std::function<void(int number, bool out, std::span<const std::uint8_t> bytes)>;
 
     explicit QtSerialPorts(QObject* parent = nullptr);
@@ -41,7 +41,7 @@ public:
     // A port the system does not enumerate (a pseudo-terminal, say) listed with the others.
     void includePath(const std::string& path);
 
-private:
+  private:
     struct Port;
     Port* find(int number) const;
     void deliver(int number);

@@ -22,7 +22,8 @@ std::span<const std::uint8_t> text(const std::string& s) {
 }
 
 // Feeds the bytes; returns every frame completed, as frame data plus checksum.
-std::vector<std::vector<std::uint8_t>> decodeAll(FrameDecoder& d, std::span<const std::uint8_t> in) {
+std::vector<std::vector<std::uint8_t>> decodeAll(FrameDecoder& d,
+                                                 std::span<const std::uint8_t> in) {
     std::vector<std::vector<std::uint8_t>> out;
     for (std::uint8_t b : in) {
         if (d.feed(b)) {
@@ -35,8 +36,8 @@ std::vector<std::vector<std::uint8_t>> decodeAll(FrameDecoder& d, std::span<cons
 
 TEST(ApiFrameEncode, BroadcastTransmitRequestByteForByte) {
     EXPECT_EQ(wire(transmitRequest(kBroadcastAddress, text("RS\r\n"))),
-              bytes({0x7E, 0x00, 0x12, 0x10, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF,
-                     0xFF, 0xFE, 0x00, 0x00, 0x52, 0x53, 0x0D, 0x0A, 0x37}));
+              bytes({0x7E, 0x00, 0x12, 0x10, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                     0xFF, 0xFF, 0xFF, 0xFE, 0x00, 0x00, 0x52, 0x53, 0x0D, 0x0A, 0x37}));
 }
 
 TEST(ApiFrameEncode, EscapesFlowControlAndFramingBytesButSumsThemPlain) {
@@ -85,7 +86,8 @@ TEST(ApiFrameDecode, RoundTripsEveryFrameKindIncludingAnEscapedChecksum) {
 }
 
 TEST(ApiFrameDecode, BlockFeedingFindsTheSameFramesAsByteByByte) {
-    std::vector<std::uint8_t> stream = wire(transmitRequest(0x0013A2007E7D1113ull, text("C001,D1")));
+    std::vector<std::uint8_t> stream =
+        wire(transmitRequest(0x0013A2007E7D1113ull, text("C001,D1")));
     const auto at = wire(atCommand(bytes({'I', 'D', 0x7D, 0x7D})));
     stream.insert(stream.end(), {0x7D, 0x7D, 0x00});  // escapes outside a frame
     stream.insert(stream.end(), at.begin(), at.end());
@@ -97,7 +99,9 @@ TEST(ApiFrameDecode, BlockFeedingFindsTheSameFramesAsByteByByte) {
     bool complete = false;
     while (!rest.empty()) {
         rest = rest.subspan(block.feed(rest, complete));
-        if (complete) got.emplace_back(block.frame().data.begin(), block.frame().data.begin() + block.frame().length + 1);
+        if (complete)
+            got.emplace_back(block.frame().data.begin(),
+                             block.frame().data.begin() + block.frame().length + 1);
     }
     ASSERT_EQ(expected.size(), 2u);
     EXPECT_EQ(got, expected);
@@ -128,8 +132,8 @@ TEST(ApiFrameDecode, UnescapesInsideTheFrame) {
     // 7D 5E is 0x7E; a 7D 5D is 0x7D.
     const std::uint8_t sum = static_cast<std::uint8_t>(0x88 + 0x7E + 0x7D + 1 + 2);
     FrameDecoder d;
-    auto frames =
-        decodeAll(d, bytes({0x7E, 0x00, 0x05, 0x88, 0x7D, 0x5E, 0x7D, 0x5D, 0x01, 0x02, 0xFF - sum}));
+    auto frames = decodeAll(
+        d, bytes({0x7E, 0x00, 0x05, 0x88, 0x7D, 0x5E, 0x7D, 0x5D, 0x01, 0x02, 0xFF - sum}));
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0], bytes({0x88, 0x7E, 0x7D, 0x01, 0x02, 0xFF - sum}));
 }

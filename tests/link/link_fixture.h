@@ -26,7 +26,8 @@ struct FrameLog : links::FrameSink {
         e.type = f.data[0];
         e.scale = scale;
         e.source = f.source;
-        for (int i = 1; i <= 8; ++i) e.address = (e.address << 8) | f.data[static_cast<std::size_t>(i)];
+        for (int i = 1; i <= 8; ++i)
+            e.address = (e.address << 8) | f.data[static_cast<std::size_t>(i)];
         const int from = e.type == 0x90 ? 12 : 1;
         e.text.assign(f.data.begin() + from, f.data.begin() + std::max(from, f.length));
         frames.push_back(e);

@@ -69,8 +69,9 @@ TEST_F(RadioLink, CommandsGoToPortAAsFrames) {
     tx.ComWrtAPIFrame(0xFFFF, 0, 4);  // no port: nothing, no failure
     open(Ctl::PortARing, kPortA);
     tx.ComWrtAPIFrame(0xFFFF, 0, 4);
-    EXPECT_EQ(sent(kPortA), wire(links::transmitRequest(links::kBroadcastAddress,
-                                                         std::span(reinterpret_cast<const std::uint8_t*>("RS\r\n"), 4))));
+    EXPECT_EQ(sent(kPortA), wire(links::transmitRequest(
+                                links::kBroadcastAddress,
+                                std::span(reinterpret_cast<const std::uint8_t*>("RS\r\n"), 4))));
     std::snprintf(tx.TxStr.data(), tx.TxStr.size(), "ID");
     tx.ComWrtATCommand(2);
     EXPECT_EQ(sent(kPortA), std::string("\x7E\x00\x04\x08\x01ID\x69", 8));

@@ -42,7 +42,11 @@ struct WiredLink : LinkFixture {
 };
 
 TEST_F(WiredLink, HandshakeBringsAStaffToStreamingAndShowsWhatItLearnt) {
-    EXPECT_EQ(connect(3, kPortA, Ctl::PortARing, 178, 8), "stststst" "i" "r" "g");
+    EXPECT_EQ(connect(3, kPortA, Ctl::PortARing, 178, 8),
+              "stststst"
+              "i"
+              "r"
+              "g");
     EXPECT_EQ(ports.ports[kPortA].settings.baud, 9600);
     EXPECT_EQ(links().FRTCConnectStatus, 8);
     EXPECT_EQ(host->configState().ClearConfig, 1);
@@ -176,9 +180,8 @@ TEST_F(WiredLink, TwoPressureGaugesAlsoGiveTheirDifference) {
     connect(9, kPortA, Ctl::PortARing, 0, 0);
     // port B joins without a new unit type; port A's gauge keeps streaming meanwhile
     open(Ctl::PortBRing, kPortB);
-    for (const std::string& reply :
-         {std::string("STOK,"), std::string("IOK,SWELLMETER-001,"), "ROK," + block(0x12, 0x34, 4),
-          std::string("GOK,")}) {
+    for (const std::string& reply : {std::string("STOK,"), std::string("IOK,SWELLMETER-001,"),
+                                     "ROK," + block(0x12, 0x34, 4), std::string("GOK,")}) {
         tick();
         ports.receive(kPortA, "\n");
         ports.receive(kPortB, reply);
@@ -186,9 +189,9 @@ TEST_F(WiredLink, TwoPressureGaugesAlsoGiveTheirDifference) {
     EXPECT_EQ(panel.text(Ctl::GaugeSettingB), "12 34");
     ports.receive(kPortA, "1.50000\r\n");
     ports.receive(kPortB, "1.25000\r\n");
-    EXPECT_EQ(sink.texts(), (std::vector<std::string>{"C001,D1,S04,1.50000\r\n",
-                                                      "C002,D1,S04,1.25000\r\n",
-                                                      "C003,D1,S04,0.25000\r\n"}));
+    EXPECT_EQ(sink.texts(),
+              (std::vector<std::string>{"C001,D1,S04,1.50000\r\n", "C002,D1,S04,1.25000\r\n",
+                                        "C003,D1,S04,0.25000\r\n"}));
 }
 
 TEST_F(WiredLink, SynchronizerListsItsStatusThenStreamsEveryChannel) {

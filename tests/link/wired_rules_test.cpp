@@ -85,12 +85,14 @@ TEST(WiredReplies, StartRepliesOfEachUnitKind) {
         int type;
         WiredEvent expected;
     };
-    for (const Case& c : {Case{"xxSTOK,", 3, WiredEvent::StartOk}, Case{"BAD,", 3, WiredEvent::StartOk},
-                          Case{"SOK,", 3, WiredEvent::None}, Case{"SOK,", 9, WiredEvent::StartOk},
-                          Case{"STOK,", 9, WiredEvent::StartOk}, Case{"BAD,", 9, WiredEvent::StartOk},
-                          Case{"STO,K,", 3, WiredEvent::None}, Case{"SSTOK,", 5, WiredEvent::StartOk}}) {
+    for (const Case& c :
+         {Case{"xxSTOK,", 3, WiredEvent::StartOk}, Case{"BAD,", 3, WiredEvent::StartOk},
+          Case{"SOK,", 3, WiredEvent::None}, Case{"SOK,", 9, WiredEvent::StartOk},
+          Case{"STOK,", 9, WiredEvent::StartOk}, Case{"BAD,", 9, WiredEvent::StartOk},
+          Case{"STO,K,", 3, WiredEvent::None}, Case{"SSTOK,", 5, WiredEvent::StartOk}}) {
         WiredLineParser p;
-        EXPECT_EQ(feedAll(p, c.text, kWaitStart, c.type), c.expected) << c.text << " type " << c.type;
+        EXPECT_EQ(feedAll(p, c.text, kWaitStart, c.type), c.expected)
+            << c.text << " type " << c.type;
     }
 }
 

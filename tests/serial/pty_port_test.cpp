@@ -1,14 +1,13 @@
 // The real serial ports over a pseudo-terminal pair: the test holds the master end, the port
 // layer opens the slave end as it would open a USB serial adapter.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QTest>
-#include <gtest/gtest.h>
-
 #include <string>
 
 #include "qt/qt_serial_ports.h"
@@ -28,7 +27,9 @@ struct Pty {
         if (master >= 0) ::close(master);
         master = -1;
     }
-    void send(const std::string& s) const { ASSERT_EQ(::write(master, s.data(), s.size()), static_cast<ssize_t>(s.size())); }
+    void send(const std::string& s) const {
+        ASSERT_EQ(::write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
+    }
     // What the port layer wrote, once `count` bytes are there (or the wait runs out).
     std::string receive(std::size_t count) const {
         std::string got;
@@ -74,7 +75,8 @@ struct PtyPort : ::testing::Test {
 TEST_F(PtyPort, ListsTheIncludedPathAndKeepsItsNumber) {
     std::vector<platform::PortInfo> list;
     ASSERT_TRUE(ports.list(list).ok());
-    auto it = std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.systemPath == pty.slave; });
+    auto it = std::find_if(list.begin(), list.end(),
+                           [&](const auto& p) { return p.systemPath == pty.slave; });
     ASSERT_NE(it, list.end());
     EXPECT_EQ(it->number, number);
     EXPECT_EQ(ports.numberForPath(pty.slave), number);
@@ -89,7 +91,8 @@ TEST_F(PtyPort, BytesGoBothWaysAndEveryByteIsTraced) {
     });
     ports.writeByte(number, 's');
     const std::string block = "ROK,\x7E\x7D\x11\x13\x00\xFF,";
-    ports.write(number, std::span(reinterpret_cast<const std::uint8_t*>(block.data()), block.size()));
+    ports.write(number,
+                std::span(reinterpret_cast<const std::uint8_t*>(block.data()), block.size()));
     EXPECT_EQ(pty.receive(1 + block.size()), "s" + block);
 
     pty.send(std::string("2048\r\n\x00\xFF", 8));
@@ -107,7 +110,8 @@ TEST_F(PtyPort, NothingIsLostWhileTheProgramThreadIsBlocked) {
     for (int i = 0; i < 2000; ++i) sent += "C001,D1,S04,01234\r\n";  // about 38 kB
     std::size_t off = 0;
     while (off < sent.size()) {
-        ssize_t n = ::write(pty.master, sent.data() + off, std::min<std::size_t>(4096, sent.size() - off));
+        ssize_t n =
+            ::write(pty.master, sent.data() + off, std::min<std::size_t>(4096, sent.size() - off));
         ASSERT_GT(n, 0);
         off += static_cast<std::size_t>(n);
     }
