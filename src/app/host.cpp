@@ -17,21 +17,33 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       configDisplay_(panel, dialogs, session_),
       shell_(panel, dialogs, ports, session_, links_, configDisplay_,
              std::move(quitUserInterface)),
+      apiFrames_(ports, links_),
+      portLister_(ports, panel),
+      receivePaths_(ports, panel, clock, session_, links_, ChartCtr_, linkHooks_),
+      wiredHandshake_(ports, panel, clock, session_, links_, configState_, linkHooks_),
+      portManager_(ports, panel, dialogs, clock, session_, links_, portLister_, receivePaths_,
+                   configDisplay_, linkHooks_),
+      outputPort_(ports, panel, dialogs, clock, links_, portLister_),
       displayLines_(panel, deviceTable_, session_, ChartCtr_),
       recorder_(panel, dialogs, clock, session_, links_),
       frameCapture_(panel, dialogs),
-      panIds_(panel, dialogs, frameWriter_),
+      panIds_(panel, dialogs, apiFrames_),
       dataService_(deviceTable_, displayLines_, recorder_, panIds_, session_, ChartCtr_,
                    configState_, clock),
-      displayTimer_(panel, deviceTable_, displayLines_, configState_, frameWriter_),
+      displayTimer_(panel, deviceTable_, displayLines_, configState_, apiFrames_),
       zeroDisplay_(panel, deviceTable_, displayLines_) {
     wireCallbacks();
+    wireLinks();
     wireLive();
 }
 
 void Host::Initialize() {
     ChartCtr_ = chart::ChartCtr{};  // scale 1, range 6.0 m, offset 0, live source, not running
     panel_.setValue(Ctl::BroadcastPower, 0);
+    // The three port rings: port A, port B, output.
+    portManager_.GetComPortList();
+    portManager_.GetComPortList_B();
+    portManager_.GetComPortOutPutList();
 }
 
 void Host::showHelp(Ctl id) {
@@ -56,9 +68,30 @@ void Host::wireCallbacks() {
     onCommit(Ctl::MenuHelpRecording, [this] { showHelp(Ctl::RecordingIndicator); });
 }
 
-}  // namespace app
-
-namespace app {
+void Host::wireLinks() {
+    auto onCommit = [this](Ctl id, std::function<void()> action) {
+        panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
+            if (e == Event::Commit) action();
+        });
+    };
+    onCommit(Ctl::PortARing, [this] { portManager_.ComPort(); });
+    onCommit(Ctl::PortBRing, [this] { portManager_.ComPort_B(); });
+    onCommit(Ctl::ChangePortA, [this] { portManager_.ChangeComport(); });
+    onCommit(Ctl::ChangePortB, [this] { portManager_.ChangeComport_B(); });
+    onCommit(Ctl::OutputPortRing, [this] { outputPort_.ComPortOutput(); });
+    onCommit(Ctl::ChangeOutputPort, [this] { outputPort_.ChangeComportOutput(); });
+    onCommit(Ctl::UnitTypeRing, [this] { portManager_.SetUnitType(); });
+    panel_.onEvent(Ctl::FRTCDeviceConnectTimer, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) wiredHandshake_.FRTCDeviceConnectTimer();
+    });
+    configDisplay_.setWiredHandshakeReset([this] {
+        links_.FRTCConnectStatus = 0;
+        links_.FRTCConnectStatus_B = 0;
+    });
+    ports_.onLost([this](int number, const std::string& reason) {
+        if (!portManager_.portLost(number, reason)) outputPort_.portLost(number, reason);
+    });
+}
 
 // Live data. Hooks still unset wait for their rooms: the clock synchroniser (startFastSync,
 // autoWaitSyncFor, AutoSyncFathomrodXB, autoSyncCycle, onNewUnit), the configuration reply
@@ -88,6 +121,25 @@ void Host::wireLive() {
     }
     shell_.addFileToClose(&recorder_);
     shell_.addFileToClose(&frameCapture_);
+
+    // Where the links hand over to the live data.
+    receivePaths_.setFrameSink(&dataService_);
+    receivePaths_.setRawCapture(&frameCapture_);
+    recorder_.sendToOutputPort = [this](std::span<const std::uint8_t> record) {
+        outputPort_.sendRecord(
+            std::string_view(reinterpret_cast<const char*>(record.data()), record.size()));
+    };
+    linkHooks_.ClearAllDisplayLines = [this] { displayLines_.ClearAllDisplayLines(); };
+    linkHooks_.clearDeviceTable = [this] { deviceTable_.freeAll(); };
+    // The adapter answers with its PAN ID, which the AT response handling shows.
+    linkHooks_.GetLocalPANID = [this] {
+        clock_.delay(0.1);
+        apiFrames_.TxStr[0] = 'I';
+        apiFrames_.TxStr[1] = 'D';
+        apiFrames_.TxStr[2] = '\0';
+        apiFrames_.ComWrtATCommand(2);
+        apiFrames_.TxWait = 1;
+    };
 }
 
 }  // namespace app

@@ -6,7 +6,14 @@
 #include "config/config_state.h"
 #include "config/config_display.h"
 #include "link/api_frame.h"
+#include "link/api_frame_sender.h"
+#include "link/link_hooks.h"
 #include "link/link_state.h"
+#include "link/output_port.h"
+#include "link/port_lister.h"
+#include "link/port_manager.h"
+#include "link/receive_paths.h"
+#include "link/wired_handshake.h"
 #include "live/data_service.h"
 #include "live/device_table.h"
 #include "live/display_lines.h"
@@ -22,15 +29,6 @@
 #include "platform/unit_types.h"
 
 namespace app {
-
-// Stands in for the links' frame writer until it is composed here: with no radio port open
-// a writer sends nothing, and that is what this one does.
-class NoPortFrameWriter : public links::ApiFrameWriter {
-public:
-    void ComWrtAPIFrame(std::uint32_t, std::uint32_t, int) override {}
-    void ComWrtATCommand(int) override {}
-    void ComWrtRemoteATCommand(std::uint32_t, std::uint32_t, int) override {}
-};
 
 // The composition root: owns one of each subsystem, builds them in dependency order and wires
 // the control and timer callbacks. The only place that knows all of them.
@@ -53,7 +51,6 @@ public:
     config::ConfigDisplay& configDisplay() { return configDisplay_; }
     config::ConfigState& configState() { return configState_; }
     chart::ChartCtr& chartCtr() { return ChartCtr_; }
-    links::ApiFrameWriter& frameWriter() { return frameWriter_; }
     live::DeviceTable& deviceTable() { return deviceTable_; }
     live::DisplayLines& displayLines() { return displayLines_; }
     live::DataService& dataService() { return dataService_; }
@@ -62,8 +59,17 @@ public:
     live::PanIdResponses& panIdResponses() { return panIds_; }
     live::DisplayTimer& displayTimer() { return displayTimer_; }
 
+    // Serial links.
+    links::LinkHooks& linkHooks() { return linkHooks_; }
+    links::ApiFrameWriter& apiFrames() { return apiFrames_; }
+    links::ReceivePaths& receivePaths() { return receivePaths_; }
+    links::WiredHandshake& wiredHandshake() { return wiredHandshake_; }
+    links::PortManager& portManager() { return portManager_; }
+    links::OutputPort& outputPort() { return outputPort_; }
+
 private:
     void wireCallbacks();
+    void wireLinks();
     void wireLive();
     void showHelp(platform::Ctl id);
 
@@ -77,7 +83,16 @@ private:
     chart::ChartCtr ChartCtr_;
     config::ConfigDisplay configDisplay_;
     Shell shell_;
-    NoPortFrameWriter frameWriter_;
+
+    // Serial links, in dependency order.
+    links::LinkHooks linkHooks_;
+    links::ApiFrameSender apiFrames_;
+    links::PortLister portLister_;
+    links::ReceivePaths receivePaths_;
+    links::WiredHandshake wiredHandshake_;
+    links::PortManager portManager_;
+    links::OutputPort outputPort_;
+
     // Live data: device entries, their rows, recording, capture and the data service.
     live::DeviceTable deviceTable_;
     live::DisplayLines displayLines_;

@@ -20,7 +20,7 @@ struct RxFrame {
 // Where complete, checked frames go (the data service). scale is 1 when a wired staff's
 // sample text carries tenths of millimetres (staffs longer than 10 m), 0 otherwise.
 class FrameSink {
-public:
+  public:
     virtual ~FrameSink() = default;
     virtual void RxDataService(const RxFrame& frame, int scale) = 0;
 };
@@ -28,7 +28,7 @@ public:
 // The raw capture file (.DAT): every byte received from the radio adapter is appended to it,
 // still escaped, while it is open.
 class RawCapture {
-public:
+  public:
     virtual ~RawCapture() = default;
     virtual bool APIFrameDataFileOpen() const = 0;
     virtual void captureByte(std::uint8_t byte) = 0;
@@ -40,7 +40,7 @@ inline constexpr std::uint64_t kBroadcastAddress = 0x000000000000FFFFull;
 // a caller formats its command into it and passes the number of bytes to send. TxWait is set
 // while a reply to a sent command is awaited.
 class ApiFrameWriter {
-public:
+  public:
     virtual ~ApiFrameWriter() = default;
     std::array<char, 52> TxStr{};
     int TxWait = 0;

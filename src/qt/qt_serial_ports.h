@@ -1,14 +1,25 @@
 #pragma once
 #include <QObject>
+#include <QString>
+#include <functional>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "platform/serial_ports.h"
 
 namespace qtui {
 
-// The computer's serial ports through QtSerialPort.
+// The computer's serial ports through QtSerialPort. Each open port is served by a thread of
+// its own that reads into an unbounded buffer, so nothing is lost while the program's thread
+// is blocked in a wait; the received-characters callback runs on the program's thread.
 class QtSerialPorts : public QObject, public platform::SerialPorts {
     Q_OBJECT
-public:
+  public:
+    using Trace = std::function<void(int number, bool out, std::span<const std::uint8_t> bytes)>;
+
     explicit QtSerialPorts(QObject* parent = nullptr);
     ~QtSerialPorts() override;
 
@@ -25,8 +36,22 @@ public:
     void onReceive(int number, std::function<void(int number)> callback) override;
     void onLost(std::function<void(int number, const std::string& reason)> callback) override;
 
-private:
+    // Every byte the program writes or reads passes here (a trace of the serial traffic).
+    void setTrace(Trace trace) { trace_ = std::move(trace); }
+    // A port the system does not enumerate (a pseudo-terminal, say) listed with the others.
+    void includePath(const std::string& path);
+
+  private:
+    struct Port;
+    Port* find(int number) const;
+    void deliver(int number);
+    void portGone(int number, const QString& reason);
+
     std::vector<std::string> paths_;  // number n is paths_[n - 1]
+    std::vector<std::string> extraPaths_;
+    std::map<int, std::unique_ptr<Port>> open_;
+    std::function<void(int, const std::string&)> lost_;
+    Trace trace_;
 };
 
 }  // namespace qtui

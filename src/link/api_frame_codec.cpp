@@ -1,0 +1,146 @@
+#include "link/api_frame_codec.h"
+
+#include <algorithm>
+
+namespace links {
+
+namespace {
+
+constexpr bool needsEscape(std::uint8_t b) {
+    return b == kStartDelimiter || b == kEscape || b == 0x11 || b == 0x13;
+}
+
+void put(EncodedFrame& f, std::uint8_t b) {
+    if (needsEscape(b)) {
+        f.bytes[f.size++] = kEscape;
+        f.bytes[f.size++] = static_cast<std::uint8_t>(b ^ 0x20);
+    } else {
+        f.bytes[f.size++] = b;
+    }
+}
+
+// Frame data = header followed by the payload; the checksum covers both.
+EncodedFrame encode(std::span<const std::uint8_t> header, std::span<const std::uint8_t> payload) {
+    payload = payload.first(std::min(payload.size(), kMaxTxPayload));
+    const std::size_t length = header.size() + payload.size();
+    EncodedFrame f;
+    f.bytes[f.size++] = kStartDelimiter;
+    put(f, static_cast<std::uint8_t>(length >> 8));
+    put(f, static_cast<std::uint8_t>(length & 0xFF));
+    std::uint8_t sum = 0;
+    for (std::uint8_t b : header) {
+        sum = static_cast<std::uint8_t>(sum + b);
+        put(f, b);
+    }
+    for (std::uint8_t b : payload) {
+        sum = static_cast<std::uint8_t>(sum + b);
+        put(f, b);
+    }
+    put(f, static_cast<std::uint8_t>(0xFF - sum));
+    return f;
+}
+
+void putAddress(std::uint8_t* out, std::uint64_t address) {
+    for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(address >> (56 - 8 * i));
+}
+
+}  // namespace
+
+EncodedFrame transmitRequest(std::uint64_t destination, std::span<const std::uint8_t> payload) {
+    // type, frame ID, 64-bit destination, 16-bit destination unknown, radius 0, options 0
+    std::array<std::uint8_t, 14> h{kTransmitRequest, 1};
+    putAddress(&h[2], destination);
+    h[10] = 0xFF;
+    h[11] = 0xFE;
+    return encode(h, payload);
+}
+
+EncodedFrame atCommand(std::span<const std::uint8_t> command) {
+    const std::array<std::uint8_t, 2> h{kAtCommand, 1};
+    return encode(h, command);
+}
+
+EncodedFrame remoteAtCommand(std::uint64_t destination, std::span<const std::uint8_t> command) {
+    // type, frame ID, 64-bit destination, 16-bit unknown, options 0x02 = apply changes
+    std::array<std::uint8_t, 13> h{kRemoteAtCommand, 1};
+    putAddress(&h[2], destination);
+    h[10] = 0xFF;
+    h[11] = 0xFE;
+    h[12] = 0x02;
+    return encode(h, command);
+}
+
+std::size_t FrameDecoder::feed(std::span<const std::uint8_t> bytes, bool& complete) {
+    complete = false;
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        if (phase_ == Phase::Data && !escapePending_) {
+            // Plain data bytes in local variables: stores into the frame cannot alias them.
+            int index = index_;
+            const int length = length_;
+            std::uint8_t sum = checksum_;
+            std::uint8_t* out = frame_.data.data();
+            while (i < n && index < length && bytes[i] != kEscape) {
+                const std::uint8_t b = bytes[i++];
+                out[index++] = b;
+                sum = static_cast<std::uint8_t>(sum + b);
+            }
+            index_ = index;
+            checksum_ = sum;
+            if (i == n) break;
+        }
+        if (feedSlow(bytes[i++])) {
+            complete = true;
+            break;
+        }
+    }
+    return i;
+}
+
+bool FrameDecoder::feedSlow(std::uint8_t byte) {
+    // An escape byte is taken in any state; a second 0x7D right after it is data.
+    if (byte == kEscape && !escapePending_) {
+        escapePending_ = true;
+        return false;
+    }
+    if (phase_ == Phase::Idle) {
+        if (byte == kStartDelimiter) {
+            phase_ = Phase::LengthHigh;
+            escapePending_ = false;
+        }
+        return false;
+    }
+    if (escapePending_) {
+        byte ^= 0x20;
+        escapePending_ = false;
+    }
+    switch (phase_) {
+        case Phase::LengthHigh:
+            length_ = byte * 256;
+            phase_ = Phase::LengthLow;
+            return false;
+        case Phase::LengthLow:
+            length_ += byte;
+            index_ = 0;
+            checksum_ = 0;
+            phase_ = length_ >= kMinFrameLength && length_ <= kMaxFrameLength ? Phase::Data
+                                                                              : Phase::Idle;
+            return false;
+        default:
+            break;
+    }
+    if (index_ < length_) {
+        frame_.data[static_cast<std::size_t>(index_++)] = byte;
+        checksum_ = static_cast<std::uint8_t>(checksum_ + byte);
+        return false;
+    }
+    // The checksum byte. Either way the frame ends here; the next 0x7E starts a new one.
+    phase_ = Phase::Idle;
+    if (static_cast<std::uint8_t>(0xFF - checksum_) != byte) return false;
+    frame_.data[static_cast<std::size_t>(index_)] = byte;
+    frame_.length = length_;
+    return true;
+}
+
+}  // namespace links

@@ -1,0 +1,230 @@
+#include "link/receive_paths.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "app/conversions.h"
+#include "link/wired_record.h"
+
+namespace links {
+
+namespace {
+// A pressure gauge on port B also reports the difference of the two gauges as device 3.
+constexpr int kDifferenceDevice = 3;
+constexpr int kSamplesPerTimeStamp = 60;
+}  // namespace
+
+ReceivePaths::ReceivePaths(platform::SerialPorts& ports, platform::Panel& panel,
+                           platform::Clock& clock, const platform::Session& session,
+                           LinkState& links, const chart::ChartCtr& chartCtr,
+                           const LinkHooks& hooks)
+    : ports_(ports),
+      panel_(panel),
+      clock_(clock),
+      session_(session),
+      links_(links),
+      chartCtr_(chartCtr),
+      hooks_(hooks) {}
+
+void ReceivePaths::receive(PortId p, int number) {
+    if (platform::linkKind(session_.UnitType) == platform::LinkKind::None) return;
+    while (ports_.inputLength(number) != 0) {
+        const int byte = ports_.readByte(number);
+        if (byte < 0) break;
+        takeByte(p, static_cast<std::uint8_t>(byte));
+    }
+}
+
+void ReceivePaths::takeByte(PortId p, std::uint8_t byte) {
+    switch (platform::linkKind(session_.UnitType)) {
+        case platform::LinkKind::Radio:
+            radioByte(p, byte);
+            break;
+        case platform::LinkKind::Wired:
+            wiredByte(p, byte);
+            break;
+        case platform::LinkKind::Synchronizer:
+            syncByte(p, byte);
+            break;
+        case platform::LinkKind::None:
+            break;
+    }
+}
+
+void ReceivePaths::radioByte(PortId p, std::uint8_t byte) {
+    // The capture file gets the bytes as they came, escapes and broken frames included.
+    if (capture_ && capture_->APIFrameDataFileOpen()) capture_->captureByte(byte);
+    if (chartCtr_.PlotSource != 0) return;
+    PortRx& r = rx(p);
+    if (r.decoder.feed(byte) && sink_) sink_->RxDataService(r.decoder.frame(), 0);
+}
+
+void ReceivePaths::send(PortId p, std::uint64_t address, int device, std::string_view text,
+                        int scale) {
+    PortRx& r = rx(p);
+    makeReceivePacket(r.synth, address, device, text);
+    if (sink_) sink_->RxDataService(r.synth, scale);
+}
+
+void ReceivePaths::dateAndTime(PortId p, int device, std::uint64_t address) {
+    const platform::CalendarTime now = clock_.now();
+    send(p, address, device, dateText(device, now).view());
+    send(p, address, device, timeText(device, now).view());
+}
+
+void ReceivePaths::wiredByte(PortId p, std::uint8_t byte) {
+    PortRx& r = rx(p);
+    if (chartCtr_.PlotSource != 0) {
+        r.wired.store(byte);
+        return;
+    }
+    PortRefs s = refs(links_, p);
+    const PortDesc& d = desc(p);
+    const int type = session_.UnitType;
+    const int k = WiredLineParser::recordShift(type);
+    if (s.FRTCConnectStatus == kStreaming) s.FRTCConnectTimer = 0;
+    switch (r.wired.feed(byte, s.FRTCConnectStatus, type)) {
+        case WiredEvent::StartOk:
+            s.FRTCConnectStatus = 2;
+            break;
+        case WiredEvent::IdentOk: {
+            auto ident = r.wired.at(4, WiredLineParser::kIdentLength);
+            r.unit.identification.fill('\0');
+            std::copy(ident.begin(), ident.end(), r.unit.identification.begin());
+            panel_.setText(d.ident, std::string(r.unit.identification.data(), ident.size()));
+            s.FRTCConnectStatus = 4;
+            break;
+        }
+        case WiredEvent::BlockOk:
+            blockReceived(p);
+            s.FRTCConnectStatus = 6;
+            break;
+        case WiredEvent::GoOk:
+            s.FRTCConnectStatus = kStreaming;
+            s.FRTCConnectTimer = 0;
+            break;
+        case WiredEvent::LineEnd:
+            panel_.setDimmed(d.temperature, true);
+            break;
+        case WiredEvent::LineEndTemp:
+            panel_.setDimmed(d.temperature, false);
+            break;
+        case WiredEvent::Temperature:
+            send(p, static_cast<std::uint64_t>(d.device), d.device,
+                 temperatureText(d.device, static_cast<double>(readNumber(r.wired.at(k + 5, 5))) *
+                                               kTemperatureStep)
+                     .view());
+            break;
+        case WiredEvent::Sample:
+            wiredSample(p);
+            break;
+        case WiredEvent::None:
+            break;
+    }
+}
+
+void ReceivePaths::blockReceived(PortId p) {
+    PortRx& r = rx(p);
+    const PortDesc& d = desc(p);
+    WiredUnit& u = r.unit;
+    auto block = r.wired.at(4, WiredLineParser::kBlockLength);
+    std::copy(block.begin(), block.end(), u.FRTCRaw.begin());
+    // Reply characters 25 and 26 are block field 7, the sample rate: one hexadecimal digit
+    // and a "1" in front of it for rates from 16 on.
+    const char rate[2] = {'0', static_cast<char>(u.FRTCRaw[22])};
+    u.sampleRate = app::HexStr2Byte(rate) + (u.FRTCRaw[21] == '1' ? 16 : 0);
+    const char* raw = reinterpret_cast<const char*>(u.FRTCRaw.data());
+    u.configByte1 = app::HexStr2Byte(raw + 3);
+    u.configByte2 = app::HexStr2Byte(raw + 6);
+    if (session_.UnitType == 9) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%02X %02X", u.configByte1, u.configByte2);
+        panel_.setText(d.gauge, text);
+        return;
+    }
+    u.staffLength = staffLengthFor(session_.UnitType, u.configByte2, u.configByte1);
+    panel_.setValue(d.staffLength, u.staffLength / 1000.0);
+}
+
+void ReceivePaths::wiredSample(PortId p) {
+    PortRx& r = rx(p);
+    const PortDesc& d = desc(p);
+    const auto address = static_cast<std::uint64_t>(d.device);
+    if (session_.UnitType != 9) {
+        const StaffValue v = staffValue(readNumber(r.wired.at(0, 4)), r.unit.staffLength);
+        send(p, address, d.device, staffSampleText(d.device, r.unit.sampleRate, v.value).view(),
+             v.scale);
+    } else {
+        const bool shift = panel_.intValue(platform::Ctl::GaugeControl) == 1;
+        const bool metres = hooks_.SMI_BarMeters && hooks_.SMI_BarMeters();
+        const PressureValue v = pressureValue(r.wired.at(0, 7), shift, metres);
+        r.lastPressure = v.value;
+        send(p, address, d.device,
+             pressureSampleText(d.device, r.unit.sampleRate, v.view()).view());
+        if (p == PortId::B) {
+            char diff[48];
+            int n = std::snprintf(diff, sizeof diff, "%.5f",
+                                  rx(PortId::A).lastPressure - rx(PortId::B).lastPressure);
+            send(
+                p, kDifferenceDevice, kDifferenceDevice,
+                pressureSampleText(kDifferenceDevice, r.unit.sampleRate,
+                                   std::string_view(diff, static_cast<std::size_t>(std::max(n, 0))))
+                    .view());
+        }
+    }
+    if (++r.sampleCounter < kSamplesPerTimeStamp) return;
+    r.sampleCounter = 0;
+    dateAndTime(p, d.device, address);
+    if (session_.UnitType == 9 && p == PortId::B)
+        dateAndTime(p, kDifferenceDevice, kDifferenceDevice);
+}
+
+void ReceivePaths::syncByte(PortId p, std::uint8_t byte) {
+    PortRx& r = rx(p);
+    if (!r.sync.feed(byte) || chartCtr_.PlotSource != 0) return;
+    PortRefs s = refs(links_, p);
+    const auto line = r.sync.line();
+    const SyncLine kind = classifySyncLine(line, s.FRTCConnectStatus);
+    if (kind == SyncLine::Other) return;
+    applySyncLine(kind, line, r.unit.sync);
+    switch (kind) {
+        case SyncLine::Ident:
+            panel_.setText(desc(p).ident, r.unit.sync.identification.data());
+            break;
+        case SyncLine::ListingEnd:
+            s.FRTCConnectStatus = 2;
+            break;
+        case SyncLine::Clock:
+            s.FRTCConnectStatus = 4;
+            return;
+        case SyncLine::Data:
+            syncData(p, line);
+            break;
+        default:
+            break;
+    }
+    s.FRTCConnectTimer = 0;
+}
+
+void ReceivePaths::syncData(PortId p, std::span<const std::uint8_t> line) {
+    PortRx& r = rx(p);
+    const PortDesc& d = desc(p);
+    const int channels = syncChannelCount(line);
+    for (int c = 0; c < channels; ++c) {
+        // Each channel's staff length comes from the operator's table, in metres.
+        const double metres = std::strtod(panel_.cell(d.syncLengths, c, 0).c_str(), nullptr);
+        const double mm = static_cast<double>(static_cast<long long>(metres * 1000));
+        const StaffValue v = staffValue(syncReading(line, c), mm);
+        const int device = d.syncFirstDevice + c;
+        send(p, static_cast<std::uint64_t>(d.syncFirstAddress + c), device,
+             staffSampleText(device, r.unit.sync.sampleRate, v.value).view(), v.scale);
+    }
+    if (++r.sampleCounter < kSamplesPerTimeStamp) return;
+    r.sampleCounter = 0;
+    for (int c = 0; c < channels; ++c) {
+        dateAndTime(p, d.syncFirstDevice + c, static_cast<std::uint64_t>(d.syncFirstAddress + c));
+    }
+}
+
+}  // namespace links

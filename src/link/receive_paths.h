@@ -1,0 +1,77 @@
+#pragma once
+#include <array>
+
+#include "chart/chart_state.h"
+#include "link/api_frame.h"
+#include "link/api_frame_codec.h"
+#include "link/link_hooks.h"
+#include "link/port_id.h"
+#include "link/sync_line_parser.h"
+#include "link/wired_line_parser.h"
+#include "link/wired_unit.h"
+#include "platform/clock.h"
+#include "platform/panel.h"
+#include "platform/serial_ports.h"
+#include "platform/unit_types.h"
+
+namespace links {
+
+// The received-characters callbacks of port A and port B. Radio adapters' bytes go through a
+// frame decoder of their own port; wired units' bytes answer the connect handshake and, once
+// a unit streams, become the same receive-packet frames a radio unit would send.
+class ReceivePaths {
+  public:
+    ReceivePaths(platform::SerialPorts& ports, platform::Panel& panel, platform::Clock& clock,
+                 const platform::Session& session, LinkState& links,
+                 const chart::ChartCtr& chartCtr, const LinkHooks& hooks);
+
+    // Where complete frames go, and the raw capture file; both may be absent.
+    void setFrameSink(FrameSink* sink) { sink_ = sink; }
+    void setRawCapture(RawCapture* capture) { capture_ = capture; }
+
+    void ComCallback(int number) { receive(PortId::A, number); }
+    void ComCallback_B(int number) { receive(PortId::B, number); }
+
+    // One byte as the callback of port p takes it (tests and fuzzing feed bytes here).
+    void takeByte(PortId p, std::uint8_t byte);
+
+    const WiredUnit& wiredUnit(PortId p) const { return rx(p).unit; }
+    double SMI_LastData(PortId p) const { return rx(p).lastPressure; }
+
+  private:
+    struct PortRx {
+        explicit PortRx(FrameSource s) : decoder(s) { synth.source = s; }
+        FrameDecoder decoder;
+        WiredLineParser wired;
+        SyncLineParser sync;
+        WiredUnit unit;
+        RxFrame synth;
+        int sampleCounter = 0;
+        double lastPressure = 0;
+    };
+    PortRx& rx(PortId p) { return rx_[static_cast<std::size_t>(p)]; }
+    const PortRx& rx(PortId p) const { return rx_[static_cast<std::size_t>(p)]; }
+
+    void receive(PortId p, int number);
+    void radioByte(PortId p, std::uint8_t byte);
+    void wiredByte(PortId p, std::uint8_t byte);
+    void syncByte(PortId p, std::uint8_t byte);
+    void blockReceived(PortId p);
+    void wiredSample(PortId p);
+    void syncData(PortId p, std::span<const std::uint8_t> line);
+    void dateAndTime(PortId p, int device, std::uint64_t address);
+    void send(PortId p, std::uint64_t address, int device, std::string_view text, int scale = 0);
+
+    platform::SerialPorts& ports_;
+    platform::Panel& panel_;
+    platform::Clock& clock_;
+    const platform::Session& session_;
+    LinkState& links_;
+    const chart::ChartCtr& chartCtr_;
+    const LinkHooks& hooks_;
+    FrameSink* sink_ = nullptr;
+    RawCapture* capture_ = nullptr;
+    std::array<PortRx, 2> rx_{PortRx(FrameSource::PortA), PortRx(FrameSource::PortB)};
+};
+
+}  // namespace links

@@ -1,0 +1,63 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "link/api_frame.h"
+#include "platform/clock.h"
+
+namespace links {
+
+// How wired units' readings become the sample texts a radio unit would send. Pure rules: no
+// port, panel or clock.
+
+// Staff length in millimetres from the range byte (block field 2) and the code byte (block
+// field 1) of a wired staff or logger; 0 when the combination is unknown and for unit types
+// that have no such table (7, 9).
+float staffLengthFor(int unitType, std::uint8_t range, std::uint8_t code);
+
+// A number from at most `count` characters: optional sign, then digits up to the first other
+// character, as atoi reads it. Characters past the span are never read.
+long readNumber(std::span<const std::uint8_t> chars);
+double readDecimal(std::span<const std::uint8_t> chars);  // as atof, bounded the same way
+
+// A staff reading (0..4095 of the staff) as millimetres, or tenths of a millimetre on staffs
+// longer than 10 m (scale 1), truncated toward zero.
+struct StaffValue {
+    long long value = 0;
+    int scale = 0;
+};
+StaffValue staffValue(long reading, double staffLengthMm);
+
+// A pressure gauge's seven reading characters. With the decimal shift the unit's value is
+// one decade lower: a "0" goes in after the first character. With bar-to-metres on the value
+// is given in metres of sea water.
+struct PressureValue {
+    std::array<char, 24> text{};
+    int size = 0;
+    double value = 0;
+    std::string_view view() const { return {text.data(), static_cast<std::size_t>(size)}; }
+};
+PressureValue pressureValue(std::span<const std::uint8_t> reading7, bool decimalShift,
+                            bool barToMetres);
+
+inline constexpr double kBarToMetres = 9.94846;
+inline constexpr double kTemperatureStep = 0.0625;  // degrees per count of the unit's sensor
+
+// Message texts: "C" ddd ",D" sub-type "," field. Sample texts end in CR LF.
+struct MessageText {
+    std::array<char, 64> chars{};
+    int size = 0;
+    std::string_view view() const { return {chars.data(), static_cast<std::size_t>(size)}; }
+};
+MessageText staffSampleText(int device, int rate, long long value);
+MessageText pressureSampleText(int device, int rate, std::string_view field);
+MessageText temperatureText(int device, double degrees);
+MessageText dateText(int device, const platform::CalendarTime& t);
+MessageText timeText(int device, const platform::CalendarTime& t);
+
+// A receive-packet frame as a radio unit at `address` would send it, carrying `text`.
+void makeReceivePacket(RxFrame& frame, std::uint64_t address, int device, std::string_view text);
+
+}  // namespace links

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "link_fixture.h"
+
+using namespace link_test;
+using platform::Ctl;
+
+namespace {
+
+using PortRings = LinkFixture;
+
+TEST_F(PortRings, StartUpFillsAllThreeRings) {
+    for (Ctl ring : {Ctl::PortARing, Ctl::PortBRing, Ctl::OutputPortRing}) {
+        const auto& items = panel.items(ring);
+        ASSERT_EQ(items.size(), 4u);
+        EXPECT_EQ(items[0].label, "Select COM? port");
+        EXPECT_EQ(items[0].value, 0);
+        EXPECT_EQ(items[1].label, "ttyUSB0 (FT232R USB UART)");
+        EXPECT_EQ(items[1].value, kPortA);
+    }
+}
+
+TEST_F(PortRings, AFailedListingLeavesTheRingAsItWas) {
+    ports.listFails = true;
+    EXPECT_EQ(host->portManager().GetComPortList(), -1);
+    EXPECT_EQ(panel.itemCount(Ctl::PortARing), 4);
+}
+
+TEST_F(PortRings, ChoosingSelectComPortClearsTheRowsAndOpensNothing) {
+    int clears = 0;
+    host->linkHooks().ClearAllDisplayLines = [&] { ++clears; };
+    open(Ctl::PortARing, 0);
+    EXPECT_EQ(clears, 1);
+    EXPECT_TRUE(ports.ports.empty());
+    EXPECT_FALSE(panel.dimmed(Ctl::PortARing));
+}
+
+TEST_F(PortRings, AnOpenFailureIsToldAndLeavesThePortClosed) {
+    ports.failOpen.insert(kPortA);
+    open(Ctl::PortARing, kPortA);
+    EXPECT_EQ(links().OpenComPortNum_A, 0);
+    EXPECT_EQ(panel.intValue(Ctl::PortARing), 0);
+    EXPECT_FALSE(panel.dimmed(Ctl::PortARing));
+    ASSERT_EQ(dialogs.count("SERIAL PORT NOT OPENED"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find("ttyUSB0 (FT232R USB UART)"), std::string::npos);
+    // The same port cannot be port A and port B at once.
+    ports.failOpen.clear();
+    open(Ctl::PortARing, kPortA);
+    open(Ctl::PortBRing, kPortA);
+    EXPECT_EQ(links().OpenComPortNum_B, 0);
+    EXPECT_EQ(dialogs.count("SERIAL PORT NOT OPENED"), 2);
+}
+
+TEST_F(PortRings, ReleasingPortAWaitsAndKeepsTheRadioPortNumber) {
+    open(Ctl::PortARing, kPortA);
+    const double before = clock.totalDelay;
+    panel.raise(Ctl::ChangePortA, platform::Event::Commit);
+    EXPECT_FALSE(ports.isOpen(kPortA));
+    EXPECT_DOUBLE_EQ(clock.totalDelay - before, 0.5);
+    EXPECT_EQ(links().OpenComPortNum_A, 0);
+    EXPECT_EQ(links().OpenComPortNum, kPortA);
+    EXPECT_FALSE(panel.dimmed(Ctl::PortARing));
+    EXPECT_TRUE(panel.dimmed(Ctl::AdapterPanId));
+    EXPECT_FALSE(panel.visible(Ctl::ChangePortA));
+}
+
+TEST_F(PortRings, AUnitTypeChangeClosesEveryPortAndLeavesTheRingsUsable) {
+    int tables = 0;
+    host->linkHooks().clearDeviceTable = [&] { ++tables; };
+    open(Ctl::PortARing, kPortA);
+    open(Ctl::PortBRing, kPortB);
+    open(Ctl::OutputPortRing, kPortOut);
+    panel.setText(Ctl::PortAIdent, "FATHOMROD-0042");
+    chooseUnitType(4);
+    EXPECT_EQ(host->session().UnitType, 4);
+    EXPECT_EQ(tables, 1);
+    EXPECT_EQ(ports.closed, (std::vector<int>{kPortA, kPortB, kPortOut}));
+    EXPECT_EQ(links().OpenComPortNum + links().OpenComPortNum_A + links().OpenComPortNum_B +
+                  links().OpenComPortNumOutput,
+              0);
+    for (Ctl ring : {Ctl::PortARing, Ctl::PortBRing, Ctl::OutputPortRing}) {
+        EXPECT_FALSE(panel.dimmed(ring));
+        EXPECT_EQ(panel.itemCount(ring), 4);
+    }
+    for (Ctl t : {Ctl::FRTCDeviceConnectTimer, Ctl::TCFRConfigTimer, Ctl::DeviceDisplayTimer,
+                  Ctl::ConfigTimer}) {
+        EXPECT_FALSE(panel.timerEnabled(t));
+    }
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Not Connected");
+    EXPECT_EQ(panel.text(Ctl::PortBStatus), "Not Connected");
+    EXPECT_EQ(panel.text(Ctl::PortAIdent), "");
+    EXPECT_TRUE(panel.visible(Ctl::PortBRing));  // wired types show port B
+}
+
+TEST_F(PortRings, ALostPortIsClosedShownAndToldByName) {
+    chooseUnitType(3);
+    open(Ctl::PortARing, kPortA);
+    ports.loseport(kPortA, "the device was removed");
+    EXPECT_EQ(links().OpenComPortNum_A, 0);
+    EXPECT_EQ(links().OpenComPortNum, 0);
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Not Connected");
+    EXPECT_EQ(panel.textColor(Ctl::PortAStatus), platform::kRed);
+    EXPECT_FALSE(panel.dimmed(Ctl::PortARing));
+    ASSERT_EQ(dialogs.count("SERIAL PORT LOST"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find("ttyUSB0"), std::string::npos);
+    EXPECT_NE(dialogs.shown.back().text.find("the device was removed"), std::string::npos);
+    tick(5);  // the handshake does not write to a lost port
+    EXPECT_TRUE(ports.ports[kPortA].written.empty() || !ports.isOpen(kPortA));
+}
+
+TEST_F(PortRings, OutputPortStreamsRecordsAndDropsWhatItReceives) {
+    auto& out = host->outputPort();
+    out.sendRecord("nothing open\r\n");
+    open(Ctl::OutputPortRing, kPortOut);
+    EXPECT_EQ(ports.ports[kPortOut].settings.baud, 115200);
+    EXPECT_TRUE(panel.dimmed(Ctl::OutputPortRing));
+    EXPECT_FALSE(panel.dimmed(Ctl::PortARing));
+    out.sendRecord("001,2026-12-08T12:00:00,1.234\r\n");
+    EXPECT_EQ(sent(kPortOut), "001,2026-12-08T12:00:00,1.234\r\n");
+    ports.receive(kPortOut, "chatter from the other end");
+    EXPECT_EQ(ports.inputLength(kPortOut), 0);
+
+    open(Ctl::PortARing, kPortA);
+    panel.raise(Ctl::ChangeOutputPort, platform::Event::Commit);
+    EXPECT_EQ(links().OpenComPortNumOutput, 0);
+    EXPECT_FALSE(panel.dimmed(Ctl::OutputPortRing));
+    EXPECT_TRUE(panel.dimmed(Ctl::PortARing));  // only its own ring changes
+    out.sendRecord("after close\r\n");
+    EXPECT_EQ(sent(kPortOut), "");
+}
+
+TEST_F(PortRings, OutputHelpIsTheStreamingText) {
+    panel.raise(Ctl::ChangeOutputPort, platform::Event::RightClick);
+    ASSERT_EQ(dialogs.count("OUTPUT TO COM PORT"), 1);
+    EXPECT_EQ(dialogs.shown.back().text.substr(0, 40), "Select a Com Port to begin streaming out");
+}
+
+}  // namespace

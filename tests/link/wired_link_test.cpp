@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include "link_fixture.h"
+
+using namespace link_test;
+using platform::Ctl;
+
+namespace {
+
+std::string block(int code, int range, int rate) {
+    std::string b;
+    char f[4];
+    for (int k = 0; k < 44; ++k) {
+        int v = k == 1 ? code : k == 2 ? range : k == 7 ? rate : 0;
+        std::snprintf(f, sizeof f, "%02X,", v);
+        b += f;
+    }
+    return b;
+}
+
+struct WiredLink : LinkFixture {
+    // Runs the handshake of a staff on port A to streaming; returns what the host sent.
+    std::string connect(int type, int port, Ctl ring, int code, int range, int rate = 4) {
+        chooseUnitType(type);
+        open(ring, port);
+        std::string out;
+        tick();
+        out += sent(port);
+        ports.receive(port, "STOK,");
+        tick();
+        out += sent(port);
+        ports.receive(port, "IOK,FATHOMROD-0042,");
+        tick();
+        out += sent(port);
+        ports.receive(port, "ROK," + block(code, range, rate));
+        tick();
+        out += sent(port);
+        ports.receive(port, "GOK,");
+        tick();
+        return out;
+    }
+};
+
+TEST_F(WiredLink, HandshakeBringsAStaffToStreamingAndShowsWhatItLearnt) {
+    EXPECT_EQ(connect(3, kPortA, Ctl::PortARing, 178, 8),
+              "stststst"
+              "i"
+              "r"
+              "g");
+    EXPECT_EQ(ports.ports[kPortA].settings.baud, 9600);
+    EXPECT_EQ(links().FRTCConnectStatus, 8);
+    EXPECT_EQ(host->configState().ClearConfig, 1);
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Connected");
+    EXPECT_EQ(panel.textColor(Ctl::PortAStatus), platform::kGreenConnected);
+    EXPECT_EQ(panel.text(Ctl::PortAIdent), "FATHOMROD-0042");
+    EXPECT_DOUBLE_EQ(panel.value(Ctl::PortAStaffLength), 5.0);
+    EXPECT_EQ(host->receivePaths().wiredUnit(links::PortId::A).sampleRate, 4);
+    EXPECT_TRUE(panel.timerEnabled(Ctl::FRTCDeviceConnectTimer));
+    EXPECT_FALSE(panel.timerEnabled(Ctl::ConfigTimer));
+
+    ports.receive(kPortA, "2048\r\n");
+    ASSERT_EQ(sink.frames.size(), 1u);
+    EXPECT_EQ(sink.frames[0].text.substr(0, 19), "C001,D1,S04,02500\r\n");
+    EXPECT_EQ(sink.frames[0].scale, 0);
+    EXPECT_EQ(sink.frames[0].address, 1u);
+}
+
+TEST_F(WiredLink, LongStaffSamplesCarryTenthsOfMillimetres) {
+    connect(3, kPortA, Ctl::PortARing, 57, 8, 0x12);  // 12000 mm, rate 18
+    ports.receive(kPortA, "2048\r\n4095\r\n");
+    ASSERT_EQ(sink.frames.size(), 2u);
+    EXPECT_EQ(sink.frames[0].text.substr(0, 19), "C001,D1,S18,60014\r\n");
+    EXPECT_EQ(sink.frames[0].scale, 1);
+    EXPECT_EQ(sink.frames[1].text.substr(0, 20), "C001,D1,S18,120000\r\n");
+}
+
+TEST_F(WiredLink, SixtySamplesGiveOneDateAndOneTimeAndTemperatureIsShown) {
+    connect(5, kPortA, Ctl::PortARing, 178, 8);
+    clock.set({2026, 12, 8, 14, 30, 15});
+    for (int i = 0; i < 59; ++i) ports.receive(kPortA, "1000\r\n");
+    EXPECT_EQ(sink.count("C001,D8,"), 0);
+    ports.receive(kPortA, "1000 0400\r\n");
+    EXPECT_EQ(sink.count("C001,D1,"), 60);
+    EXPECT_EQ(sink.count("C001,D8,2026-12-08"), 1);
+    EXPECT_EQ(sink.count("C001,D9,14:30:15"), 1);
+    EXPECT_EQ(sink.count("C001,D4,25.0"), 1);
+    EXPECT_FALSE(panel.dimmed(Ctl::TempPortA));
+    ports.receive(kPortA, "1000\r\n");
+    EXPECT_TRUE(panel.dimmed(Ctl::TempPortA));
+}
+
+TEST_F(WiredLink, PressureGaugeNeverGetsTAndMayAnswerSok) {
+    chooseUnitType(9);
+    open(Ctl::PortARing, kPortA);
+    tick();
+    EXPECT_EQ(sent(kPortA), "ssss");
+    ports.receive(kPortA, "SOK,");
+    EXPECT_EQ(links().FRTCConnectStatus, 2);
+    for (int i = 0; i < 10; ++i) tick();  // the handshake starts over and over without replies
+    EXPECT_EQ(sent(kPortA).find('t'), std::string::npos);
+}
+
+TEST_F(WiredLink, BadAdvancesLikeStok) {
+    chooseUnitType(4);
+    open(Ctl::PortARing, kPortA);
+    tick();
+    ports.receive(kPortA, "BAD,");
+    EXPECT_EQ(links().FRTCConnectStatus, 2);
+    sent(kPortA);
+    tick();
+    EXPECT_EQ(sent(kPortA), "i");
+}
+
+TEST_F(WiredLink, ASilentStreamingUnitIsShownNotConnectedAndTheHandshakeRestarts) {
+    int clears = 0, resets = 0;
+    host->linkHooks().ClearAllDisplayLines = [&] { ++clears; };
+    host->linkHooks().ChartReset = [&] { ++resets; };
+    connect(3, kPortA, Ctl::PortARing, 178, 8);
+    clears = resets = 0;
+    ports.receive(kPortA, "20");  // any byte keeps it alive
+    tick(2);
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Connected");
+    EXPECT_EQ(links().FRTCConnectStatus, 8);
+    tick();
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Not Connected");
+    EXPECT_EQ(panel.textColor(Ctl::PortAStatus), platform::kRed);
+    EXPECT_EQ(links().FRTCConnectStatus, 0);
+    EXPECT_EQ(clears, 1);
+    EXPECT_EQ(resets, 1);
+    sent(kPortA);
+    tick();
+    EXPECT_EQ(sent(kPortA), "stststst");
+}
+
+TEST_F(WiredLink, ReconnectFlagAndConfigurationModeRestartTheHandshake) {
+    connect(3, kPortA, Ctl::PortARing, 178, 8);
+    links().FRTCReConnectFlag = 1;
+    tick();
+    EXPECT_EQ(links().FRTCConnectStatus, 0);
+    EXPECT_EQ(links().FRTCReConnectFlag, 0);
+    // While configuring, the handshake stops before "g" and waits.
+    host->configState().FRTCConfigMode = 1;
+    tick();
+    ports.receive(kPortA, "STOK,");
+    tick();
+    ports.receive(kPortA, "IOK,FATHOMROD-0042,");
+    tick();
+    ports.receive(kPortA, "ROK," + block(178, 8, 4));
+    sent(kPortA);
+    tick(3);
+    EXPECT_EQ(links().FRTCConnectStatus, 6);
+    EXPECT_EQ(sent(kPortA), "");
+}
+
+TEST_F(WiredLink, PortBSamplesAreDeviceTwoAndItsChangeButtonLeavesPortAAlone) {
+    chooseUnitType(3);
+    open(Ctl::PortARing, kPortA);
+    EXPECT_FALSE(panel.dimmed(Ctl::PortBRing));  // port B can still be chosen
+    connect(3, kPortB, Ctl::PortBRing, 223, 0);  // the unit type change closed port A
+    open(Ctl::PortARing, kPortA);
+    EXPECT_EQ(links().OpenComPortNum_A, kPortA);
+    EXPECT_EQ(links().OpenComPortNum_B, kPortB);
+    ports.receive(kPortB, "4095\r\n");
+    ASSERT_EQ(sink.frames.size(), 1u);
+    EXPECT_EQ(sink.frames[0].text.substr(0, 19), "C002,D1,S04,02000\r\n");
+    EXPECT_EQ(sink.frames[0].source, links::FrameSource::PortB);
+
+    panel.raise(Ctl::ChangePortB, platform::Event::Commit);
+    EXPECT_EQ(links().OpenComPortNum_B, 0);
+    EXPECT_FALSE(ports.isOpen(kPortB));
+    EXPECT_TRUE(ports.isOpen(kPortA));
+    EXPECT_EQ(links().OpenComPortNum_A, kPortA);
+    EXPECT_EQ(links().OpenComPortNum, kPortA);
+    EXPECT_FALSE(panel.dimmed(Ctl::PortBRing));
+    EXPECT_TRUE(panel.dimmed(Ctl::PortARing));
+    EXPECT_EQ(panel.text(Ctl::ConfigConnectionStatus), "Not Connected");
+}
+
+TEST_F(WiredLink, TwoPressureGaugesAlsoGiveTheirDifference) {
+    connect(9, kPortA, Ctl::PortARing, 0, 0);
+    // port B joins without a new unit type; port A's gauge keeps streaming meanwhile
+    open(Ctl::PortBRing, kPortB);
+    for (const std::string& reply : {std::string("STOK,"), std::string("IOK,SWELLMETER-001,"),
+                                     "ROK," + block(0x12, 0x34, 4), std::string("GOK,")}) {
+        tick();
+        ports.receive(kPortA, "\n");
+        ports.receive(kPortB, reply);
+    }
+    EXPECT_EQ(panel.text(Ctl::GaugeSettingB), "12 34");
+    ports.receive(kPortA, "1.50000\r\n");
+    ports.receive(kPortB, "1.25000\r\n");
+    EXPECT_EQ(sink.texts(),
+              (std::vector<std::string>{"C001,D1,S04,1.50000\r\n", "C002,D1,S04,1.25000\r\n",
+                                        "C003,D1,S04,0.25000\r\n"}));
+}
+
+TEST_F(WiredLink, SynchronizerListsItsStatusThenStreamsEveryChannel) {
+    chooseUnitType(7);
+    open(Ctl::PortARing, kPortA);
+    EXPECT_EQ(ports.ports[kPortA].settings.baud, 38400);
+    for (int row = 0; row < 8; ++row) panel.setCell(Ctl::SyncLengthTable, row, 0, "2");
+    panel.setCell(Ctl::SyncLengthTable, 1, 0, "12");
+    tick();
+    EXPECT_EQ(sent(kPortA), "\r\ngst");
+    ports.receive(kPortA, "S/N    N       SYNC-BOARD-000123\r\nFreq    F          08\r\n");
+    ports.receive(kPortA, "Select  t to start\r\n");
+    EXPECT_EQ(links().FRTCConnectStatus, 2);
+    EXPECT_EQ(panel.text(Ctl::PortAIdent), "SYNC-BOARD-000123");
+    tick();
+    EXPECT_EQ(sent(kPortA), "r");
+    ports.receive(kPortA, "03-15-26 12:30:45\r\n");
+    EXPECT_EQ(links().FRTCConnectStatus, 4);
+    tick();
+    EXPECT_EQ(sent(kPortA), "g");
+    tick();
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Connected");
+    ports.receive(kPortA, "2048 2048 0003 0004 0005 0006\r\n");
+    ASSERT_EQ(sink.frames.size(), 6u);
+    EXPECT_EQ(sink.frames[0].text, "C001,D1,S08,01000\r\n");
+    EXPECT_EQ(sink.frames[1].text, "C002,D1,S08,60014\r\n");  // a 12 m staff: tenths of mm
+    EXPECT_EQ(sink.frames[1].scale, 1);
+    EXPECT_EQ(sink.frames[5].address, 6u);
+    EXPECT_GT(clock.totalDelay, 2.5);  // the board's menu needs its pauses
+}
+
+TEST_F(WiredLink, SynchronizerOnPortBUsesDevices21To28) {
+    chooseUnitType(7);
+    open(Ctl::PortBRing, kPortB);
+    links().FRTCConnectStatus_B = 5;
+    ports.receive(kPortB, "0001 0002 0003 0004 0005 0006 0007 0008\r\n");
+    ASSERT_EQ(sink.frames.size(), 8u);
+    EXPECT_EQ(sink.frames[0].text.substr(0, 5), "C021,");
+    EXPECT_EQ(sink.frames[7].text.substr(0, 5), "C028,");
+    EXPECT_EQ(sink.frames[7].address, 0x0208u);
+}
+
+TEST_F(WiredLink, FilePlaybackKeepsTheWiredStreamOffTheDisplay) {
+    connect(3, kPortA, Ctl::PortARing, 178, 8);
+    host->chartCtr().PlotSource = 1;
+    ports.receive(kPortA, "2048\r\n");
+    EXPECT_TRUE(sink.frames.empty());
+}
+
+}  // namespace
