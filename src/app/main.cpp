@@ -91,6 +91,17 @@ int main(int argc, char** argv) {
     // 4. Start values.
     host.Initialize();
 
+    // With the simulator the radio network is chosen at once, so live rows fill within seconds.
+    if (options.simulate) {
+        const auto& items = panel.items(platform::Ctl::PortARing);
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (items[i].label.rfind("SIM1 ", 0) != 0) continue;
+            panel.setSelectedIndex(platform::Ctl::PortARing, static_cast<int>(i));
+            panel.raise(platform::Ctl::PortARing, platform::Event::Commit);
+            break;
+        }
+    }
+
     if (!options.screenshot.empty() && options.screenshotAfter > 0) {
         window.resize(1280, 1024);
         window.show();

@@ -115,9 +115,10 @@ std::vector<ControlSpec> build() {
          .caption = "Adapter PAN ID",
          .frame = "Radio network",
          .startDimmed = true,
-         .helpTitle = "ADAPTER PAN ID",
-         .helpText = "The network identifier (PAN ID) of the USB radio adapter. Only units with\n"
-                     "the same PAN ID are heard.",
+         .helpTitle = "CHANGE THE LOCAL XSTICK PAN ID?",
+         .helpText = "The PAN ID of the USB radio adapter. All units must share the adapter's PAN ID.\n"
+                     "Change the remote units first, then the adapter, to reach them with the new\n"
+                     "value. The adapter keeps its new value through power cycles.",
          .indicator = true},
     };
     return t;

@@ -70,10 +70,6 @@ constexpr std::string_view kSaveOutputHelp =
 constexpr std::string_view kSaveFramesHelp =
     "Open a file to begin saving the stream of(.DAT) API Frame data\nfrom the connected units. "
     "The saved data format will be the\nsame format as the wireless data from the XB unit";
-constexpr std::string_view kLocalPanHelp =
-    "The PAN ID of the USB radio adapter. All units must share the adapter's PAN ID.\n"
-    "Change the remote units first, then the adapter, to reach them with the new value.\n"
-    "The adapter keeps its new value through power cycles.";
 constexpr std::string_view kRemotePanHelp =
     "The PAN ID of the XB unit being configured. A power cycle returns it to its\n"
     "previous value unless it is saved with the Save remote PAN ID button.";
@@ -141,9 +137,6 @@ std::vector<ControlSpec> build() {
         {.id = Ctl::CaptureIndicator, .kind = Kind::Led, .caption = "Capturing frames",
          .frame = "Recording", .startVisible = false, .helpTitle = kSaveHelpTitle,
          .helpText = kSaveFramesHelp, .onColor = kRed},
-        {.id = Ctl::LocalPanID, .kind = Kind::Hex64, .caption = "Adapter PAN ID",
-         .frame = "Radio network", .helpTitle = "CHANGE THE LOCAL XSTICK PAN ID?",
-         .helpText = kLocalPanHelp},
         {.id = Ctl::RemotePanID, .page = Page::Config, .kind = Kind::Hex64,
          .caption = "XB unit PAN ID", .frame = "Radio network",
          .helpTitle = "CHANGE THE REMOTE XB Unit's PAN ID?", .helpText = kRemotePanHelp},

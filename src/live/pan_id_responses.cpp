@@ -39,14 +39,14 @@ void PanIdResponses::RxATCommandResponce(const std::uint8_t* RxChars, int count)
     if (a.is("ID")) {
         writer_.TxWait = 0;
         if (a.status != 0) {
-            panel_.setU64(Ctl::LocalPanID, KeptLocalPANID);
-            panel_.setDimmed(Ctl::LocalPanID, false);
+            panel_.setU64(Ctl::AdapterPanId, KeptLocalPANID);
+            panel_.setDimmed(Ctl::AdapterPanId, false);
             return;
         }
-        panel_.setDimmed(Ctl::LocalPanID, false);
+        panel_.setDimmed(Ctl::AdapterPanId, false);
         if (count == kReadAnswerLength) {
             KeptLocalPANID = panIdOf(RxChars);
-            panel_.setU64(Ctl::LocalPanID, KeptLocalPANID);
+            panel_.setU64(Ctl::AdapterPanId, KeptLocalPANID);
             LastLocalXstickPANID = KeptLocalPANID;
             if (ConfigXBPANVisible) ConfigXBPANVisible(1);
         } else if (SaveLocalPANID) {
@@ -55,9 +55,9 @@ void PanIdResponses::RxATCommandResponce(const std::uint8_t* RxChars, int count)
     } else if (a.is("WR")) {
         writer_.TxWait = 0;
         if (a.status == 0) {
-            KeptLocalPANID = panel_.u64(Ctl::LocalPanID);
+            KeptLocalPANID = panel_.u64(Ctl::AdapterPanId);
         } else {
-            panel_.setU64(Ctl::LocalPanID, KeptLocalPANID);
+            panel_.setU64(Ctl::AdapterPanId, KeptLocalPANID);
         }
     }
 }

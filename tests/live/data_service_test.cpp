@@ -255,22 +255,22 @@ TEST_F(DataServiceTest, LocalAtResponsesHandleReadChangeAndFailure) {
     panIds.SaveLocalPANID = [&] { ++saves; };
     service.hooks.frameHandled = [&] { ++handled; };
     writer.TxWait = 1;
-    panel.setDimmed(Ctl::LocalPanID, true);
+    panel.setDimmed(Ctl::AdapterPanId, true);
     service.RxDataService(f, 0);
-    EXPECT_EQ(panel.u64(Ctl::LocalPanID), 0x1234u);
+    EXPECT_EQ(panel.u64(Ctl::AdapterPanId), 0x1234u);
     EXPECT_EQ(panIds.LastLocalXstickPANID, 0x1234u);
     EXPECT_EQ(visible, 1);
     EXPECT_EQ(writer.TxWait, 0);
-    EXPECT_FALSE(panel.dimmed(Ctl::LocalPanID));
+    EXPECT_FALSE(panel.dimmed(Ctl::AdapterPanId));
 
     f.length = 5;  // the answer to a write carries no data: make it permanent
     service.RxDataService(f, 0);
     EXPECT_EQ(saves, 1);
 
-    panel.setU64(Ctl::LocalPanID, 0x9999);
+    panel.setU64(Ctl::AdapterPanId, 0x9999);
     f.data[4] = 1;  // refused: the kept value comes back
     service.RxDataService(f, 0);
-    EXPECT_EQ(panel.u64(Ctl::LocalPanID), 0x1234u);
+    EXPECT_EQ(panel.u64(Ctl::AdapterPanId), 0x1234u);
     f.length = 3;  // no status byte at all: ignored
     service.RxDataService(f, 0);
     EXPECT_EQ(handled, 4);
