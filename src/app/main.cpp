@@ -7,9 +7,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "app/cli.h"
 #include "app/host.h"
+#include "app/trace_log.h"
 #include "qt/control_binder.h"
 #include "qt/headless_runner.h"
 #include "qt/main_window.h"
@@ -36,6 +38,23 @@ int saveScreenshot(qtui::MainWindow& window, const app::CliOptions& o) {
     return 0;
 }
 
+// --trace FILE: every byte on every port of the computer into FILE. Null when not asked for;
+// exits the program with a message when the file cannot be written.
+std::unique_ptr<app::TraceLog> openTrace(const app::CliOptions& o, const platform::Clock& clock,
+                                         qtui::QtSerialPorts& ports) {
+    if (o.trace.empty()) return nullptr;
+    auto log = std::make_unique<app::TraceLog>(o.trace, clock);
+    if (!log->ok()) {
+        std::fprintf(stderr, "fathomhost: %s\n", log->error().c_str());
+        std::exit(2);
+    }
+    app::TraceLog* sink = log.get();
+    ports.setTrace([sink](const std::string& path, bool out, std::span<const std::uint8_t> bytes) {
+        sink->record(path, out, bytes);
+    });
+    return log;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,6 +78,8 @@ int main(int argc, char** argv) {
     if (options.headless) {
         QCoreApplication application(argc, argv);
         qtui::QtSerialPorts realPorts;
+        const qtui::QtClock traceClock;
+        const auto trace = openTrace(options, traceClock, realPorts);
         qtui::SimulatedPorts simulated(realPorts, options.simulate);
         return qtui::runHeadless(options, simulated.ports());
     }
@@ -78,6 +99,7 @@ int main(int argc, char** argv) {
     qtui::QtDialogs dialogs;
     qtui::QtSerialPorts realPorts;
     qtui::QtClock clock;
+    const auto trace = openTrace(options, clock, realPorts);
     // --simulate: simulated instruments in the port lists, moved on in real time.
     qtui::SimulatedPorts simulated(realPorts, options.simulate);
     platform::SerialPorts& ports = simulated.ports();

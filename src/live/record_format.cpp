@@ -27,10 +27,15 @@ int prefixOfText(char subType) {
     }
 }
 
+// The fixed-width text part of a record. A message shorter than the width (a unit's "C012,D7,G"
+// with its line end, say) is padded with blanks from its line end on, so every record keeps its
+// length and a line end inside the message never splits the record in two.
 int copyPayload(const MessageText& frame, int count, char* out) {
+    bool ended = false;
     for (int i = 0; i < count; ++i) {
         char c = frame.at(kPayloadStart + i);
-        out[i] = kPayloadStart + i < frame.length() ? c : ' ';
+        ended = ended || kPayloadStart + i >= frame.length() || c == '\r' || c == '\n';
+        out[i] = ended ? ' ' : c;
     }
     return count;
 }

@@ -127,6 +127,11 @@ platform::PortStatus QtSerialPorts::open(int number, const platform::SerialSetti
                 const QByteArray data = serial->readAll();
                 if (data.isEmpty()) return;
                 p->failures = 0;
+                if (trace_) {
+                    trace_(p->path, false,
+                           std::span(reinterpret_cast<const std::uint8_t*>(data.constData()),
+                                     static_cast<std::size_t>(data.size())));
+                }
                 {
                     std::lock_guard lock(p->mutex);
                     p->input.insert(p->input.end(), data.begin(), data.end());
@@ -197,7 +202,7 @@ int QtSerialPorts::writeByte(int number, std::uint8_t byte) {
 int QtSerialPorts::write(int number, std::span<const std::uint8_t> bytes) {
     Port* p = find(number);
     if (!p) return -1;
-    if (trace_) trace_(number, true, bytes);
+    if (trace_) trace_(p->path, true, bytes);
     QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                     static_cast<qsizetype>(bytes.size()));
     p->run(
@@ -228,7 +233,6 @@ int QtSerialPorts::readByte(int number) {
         b = p->input.front();
         p->input.pop_front();
     }
-    if (trace_) trace_(number, false, std::span<const std::uint8_t>(&b, 1));
     return b;
 }
 

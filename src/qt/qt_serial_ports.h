@@ -18,7 +18,10 @@ namespace qtui {
 class QtSerialPorts : public QObject, public platform::SerialPorts {
     Q_OBJECT
   public:
-    using Trace = std::function<void(int number, bool out, std::span<const std::uint8_t> bytes)>;
+    // Called with the port's system path; received bytes are reported from the port's own thread
+    // as they arrive, written bytes from the program's thread as they leave.
+    using Trace =
+        std::function<void(const std::string& path, bool out, std::span<const std::uint8_t> bytes)>;
 
     explicit QtSerialPorts(QObject* parent = nullptr);
     ~QtSerialPorts() override;
@@ -36,7 +39,8 @@ class QtSerialPorts : public QObject, public platform::SerialPorts {
     void onReceive(int number, std::function<void(int number)> callback) override;
     void onLost(std::function<void(int number, const std::string& reason)> callback) override;
 
-    // Every byte the program writes or reads passes here (a trace of the serial traffic).
+    // Every byte written or received passes here (a trace of the serial traffic). Set it before
+    // any port is opened.
     void setTrace(Trace trace) { trace_ = std::move(trace); }
     // A port the system does not enumerate (a pseudo-terminal, say) listed with the others.
     void includePath(const std::string& path);

@@ -71,6 +71,9 @@ TEST(RecordFormat, EveryMessageKindHasItsLayoutAndLength) {
     // A short burst is not recorded; a short text keeps its length.
     EXPECT_EQ(record(burstHead('I', 4, 16) + std::string(20, '\0')), "");
     EXPECT_EQ(record("C012,D4,5.0"), "C012,D4,5.0  \r\n");
+    // A line end inside the fixed width never splits a record: it is blanked with the rest.
+    EXPECT_EQ(record("C012,D7,G\r\n"), "C012,D7,G          \r\n");
+    EXPECT_EQ(record("C012,D4,19.5\r\n"), "C012,D4,19.5 \r\n");
 }
 
 TEST(RecordFormat, FileNamesTakeTheThreeDigitNumber) {

@@ -86,7 +86,7 @@ TEST_F(PtyPort, ListsTheIncludedPathAndKeepsItsNumber) {
 
 TEST_F(PtyPort, BytesGoBothWaysAndEveryByteIsTraced) {
     std::string traceOut, traceIn;
-    ports.setTrace([&](int, bool out, std::span<const std::uint8_t> b) {
+    ports.setTrace([&](const std::string&, bool out, std::span<const std::uint8_t> b) {
         (out ? traceOut : traceIn).append(b.begin(), b.end());
     });
     ports.writeByte(number, 's');
