@@ -1,0 +1,163 @@
+#include "app/headless.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/fake_clock.h"
+#include "support/fake_serial_ports.h"
+
+using platform::Ctl;
+
+namespace {
+
+// A receive packet from a radio unit, escaped as the adapter sends it.
+std::string receivePacket(std::uint64_t address, const std::string& text) {
+    std::vector<std::uint8_t> data = {0x90};
+    for (int i = 7; i >= 0; --i) data.push_back(static_cast<std::uint8_t>(address >> (8 * i)));
+    data.insert(data.end(), {0xFF, 0xFE, 0x01});
+    data.insert(data.end(), text.begin(), text.end());
+    std::uint8_t sum = 0;
+    for (auto b : data) sum = static_cast<std::uint8_t>(sum + b);
+    std::vector<std::uint8_t> body = {static_cast<std::uint8_t>(data.size() >> 8),
+                                      static_cast<std::uint8_t>(data.size())};
+    body.insert(body.end(), data.begin(), data.end());
+    body.push_back(static_cast<std::uint8_t>(0xFF - sum));
+    std::string wire = "\x7E";
+    for (auto b : body) {
+        if (b == 0x7E || b == 0x7D || b == 0x11 || b == 0x13) {
+            wire += '\x7D';
+            wire += static_cast<char>(b ^ 0x20);
+        } else {
+            wire += static_cast<char>(b);
+        }
+    }
+    return wire;
+}
+
+struct HeadlessTest : ::testing::Test {
+    std::filesystem::path dir;
+    platform::Panel panel;
+    testing_support::FakeSerialPorts ports;
+    testing_support::FakeClock clock;
+    std::vector<std::string> out, err;
+    std::unique_ptr<app::Headless> headless;
+    app::HeadlessDialogs dialogs{[this](const std::string& t, const std::string& x) {
+        err.push_back(t + ": " + x);
+    }};
+    int quits = 0;
+    app::Host host{panel, dialogs, ports, clock, [this] { ++quits; }};
+
+    HeadlessTest() {
+        dir = std::filesystem::temp_directory_path() /
+              ("fathom_headless_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        host.Initialize();
+    }
+    ~HeadlessTest() override { std::filesystem::remove_all(dir); }
+
+    bool start(app::CliOptions o) {
+        headless = std::make_unique<app::Headless>(
+            host, ports, clock, dialogs, std::move(o),
+            [this](const std::string& s) { out.push_back(s); },
+            [this](const std::string& s) { err.push_back(s); });
+        return headless->start();
+    }
+    app::CliOptions radio() {
+        app::CliOptions o;
+        o.headless = true;
+        o.unitType = 0;
+        o.port = "/dev/pts/7";
+        return o;
+    }
+    bool said(const std::vector<std::string>& lines, const std::string& part) const {
+        for (const auto& l : lines) {
+            if (l.find(part) != std::string::npos) return true;
+        }
+        return false;
+    }
+    std::string file(const std::string& name) const {
+        std::ifstream in(dir / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+TEST_F(HeadlessTest, OpensThePortAsTheRingDoesAndRecordsWhatArrives) {
+    auto o = radio();
+    o.record = (dir / "survey.csv").string();
+    ASSERT_TRUE(start(o)) << (err.empty() ? "" : err.back());
+    const int port = ports.numberForPath("/dev/pts/7");
+    EXPECT_TRUE(ports.isOpen(port));
+    EXPECT_EQ(ports.ports[port].settings.baud, 115200);
+    EXPECT_EQ(host.links().OpenComPortNum_A, port);
+    EXPECT_TRUE(said(out, "recording to " + (dir / "survey000.csv").string()));
+
+    ports.receive(port, receivePacket(0x0013A20040A10111ull, "C012,D1,S04,01234\r\n"));
+    headless->poll();
+    EXPECT_TRUE(said(out, "unit 12 (0013A20040A10111) appeared"));
+    EXPECT_NE(headless->statusLine().find("1 unit(s), port A open, recording"), std::string::npos);
+
+    EXPECT_EQ(headless->stop(), 0);
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(file("survey000.csv"), "C012,D1,S04,01.2340\r\n");
+}
+
+TEST_F(HeadlessTest, ALostPortIsReportedAndReopenedWhenItComesBack) {
+    ASSERT_TRUE(start(radio()));
+    const int port = ports.numberForPath("/dev/pts/7");
+    ports.loseport(port);
+    headless->poll();
+    EXPECT_TRUE(said(err, "port A /dev/pts/7 lost"));
+    ports.failOpen.insert(port);  // still unplugged
+    for (int i = 0; i < 6; ++i) headless->poll();
+    EXPECT_FALSE(ports.isOpen(port));
+    ports.failOpen.clear();  // plugged in again
+    for (int i = 0; i < 6; ++i) headless->poll();
+    EXPECT_TRUE(ports.isOpen(port));
+    EXPECT_TRUE(said(out, "port A /dev/pts/7 reconnected"));
+    EXPECT_FALSE(headless->failed());
+}
+
+TEST_F(HeadlessTest, RefusesWhatItCannotDoAndSaysWhy) {
+    ports.failOpen.insert(ports.numberForPath("/dev/pts/7"));
+    EXPECT_FALSE(start(radio()));
+    EXPECT_TRUE(said(err, "cannot open port A /dev/pts/7"));
+
+    ports.failOpen.clear();
+    err.clear();
+    auto o = radio();
+    o.record = (dir / "no-such-dir" / "survey.csv").string();
+    EXPECT_FALSE(start(o));
+    EXPECT_TRUE(said(err, "survey000.csv"));
+    EXPECT_TRUE(headless->failed());
+}
+
+TEST_F(HeadlessTest, AnExistingFileIsReplacedOnlyWhenAskedTo) {
+    { std::ofstream(dir / "survey000.csv") << "yesterday\r\n"; }
+    auto o = radio();
+    o.record = (dir / "survey.csv").string();
+    EXPECT_FALSE(start(o));
+    EXPECT_EQ(file("survey000.csv"), "yesterday\r\n");
+
+    host.shell().ExitFathomrodXB();
+    o.overwrite = true;
+    ASSERT_TRUE(start(o));
+    EXPECT_EQ(file("survey000.csv"), "");
+}
+
+TEST_F(HeadlessTest, WiredUnitsReportTheirConnection) {
+    app::CliOptions o;
+    o.headless = true;
+    o.unitType = 3;
+    o.port = "/dev/pts/8";
+    ASSERT_TRUE(start(o));
+    EXPECT_TRUE(panel.timerEnabled(Ctl::FRTCDeviceConnectTimer));
+    panel.setText(Ctl::PortAStatus, "Connected");
+    headless->poll();
+    EXPECT_TRUE(said(out, "port A Connected"));
+}
+
+}  // namespace
