@@ -4,35 +4,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "chart/chart_state.h"
-#include "config/config_state.h"
-#include "link/link_state.h"
-#include "live/data_service.h"
-#include "live/display_timer.h"
-#include "live/zero_display.h"
-#include "platform/panel.h"
-#include "support/fake_api_frame_writer.h"
-#include "support/fake_clock.h"
-#include "support/fake_dialogs.h"
+#include "live/live_rig.h"
 
 namespace {
 
-struct Rig {
-    platform::Panel panel;
-    testing_support::FakeDialogs dialogs;
-    testing_support::FakeClock clock;
-    testing_support::FakeApiFrameWriter writer;
-    platform::Session session;
-    links::LinkState links;
-    config::ConfigState config;
-    chart::ChartCtr chart;
-    live::DeviceTable table;
-    live::DisplayLines display{panel, table, session, chart};
-    live::Recorder recorder{panel, dialogs, clock, session, links};
-    live::PanIdResponses panIds{panel, dialogs, writer};
-    live::DataService service{table, display, recorder, panIds, session, chart, config, clock};
-    live::DisplayTimer timer{panel, table, display, config, writer};
-    live::ZeroDisplay zero{panel, table, display};
+struct Rig : live_test::LiveRig {
     std::size_t streamed = 0;
     Rig() {
         links.OpenComPortNumOutput = 1;  // every record is built and streamed

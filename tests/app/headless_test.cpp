@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "live/live_rig.h"
 #include "support/fake_clock.h"
 #include "support/fake_serial_ports.h"
+#include "support/wire_frames.h"
 
 using platform::Ctl;
 
@@ -14,26 +16,7 @@ namespace {
 
 // A receive packet from a radio unit, escaped as the adapter sends it.
 std::string receivePacket(std::uint64_t address, const std::string& text) {
-    std::vector<std::uint8_t> data = {0x90};
-    for (int i = 7; i >= 0; --i) data.push_back(static_cast<std::uint8_t>(address >> (8 * i)));
-    data.insert(data.end(), {0xFF, 0xFE, 0x01});
-    data.insert(data.end(), text.begin(), text.end());
-    std::uint8_t sum = 0;
-    for (auto b : data) sum = static_cast<std::uint8_t>(sum + b);
-    std::vector<std::uint8_t> body = {static_cast<std::uint8_t>(data.size() >> 8),
-                                      static_cast<std::uint8_t>(data.size())};
-    body.insert(body.end(), data.begin(), data.end());
-    body.push_back(static_cast<std::uint8_t>(0xFF - sum));
-    std::string wire = "\x7E";
-    for (auto b : body) {
-        if (b == 0x7E || b == 0x7D || b == 0x11 || b == 0x13) {
-            wire += '\x7D';
-            wire += static_cast<char>(b ^ 0x20);
-        } else {
-            wire += static_cast<char>(b);
-        }
-    }
-    return wire;
+    return testing_support::wireFrame(live_test::packet(address, text));
 }
 
 struct HeadlessTest : ::testing::Test {
