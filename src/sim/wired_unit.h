@@ -30,6 +30,7 @@ public:
     using SimDevice::receive;
 
     int unitType() const { return type_; }
+    const std::string& identification() const { return identification_; }
     WiredBlock& block() { return block_; }
     const WiredBlock& block() const { return block_; }
     bool streaming() const { return streaming_; }
