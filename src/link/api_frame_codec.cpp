@@ -6,42 +6,12 @@ namespace links {
 
 namespace {
 
-constexpr bool needsEscape(std::uint8_t b) {
-    return b == kStartDelimiter || b == kEscape || b == 0x11 || b == 0x13;
-}
-
-void put(EncodedFrame& f, std::uint8_t b) {
-    if (needsEscape(b)) {
-        f.bytes[f.size++] = kEscape;
-        f.bytes[f.size++] = static_cast<std::uint8_t>(b ^ 0x20);
-    } else {
-        f.bytes[f.size++] = b;
-    }
-}
-
 // Frame data = header followed by the payload; the checksum covers both.
 EncodedFrame encode(std::span<const std::uint8_t> header, std::span<const std::uint8_t> payload) {
-    payload = payload.first(std::min(payload.size(), kMaxTxPayload));
-    const std::size_t length = header.size() + payload.size();
     EncodedFrame f;
-    f.bytes[f.size++] = kStartDelimiter;
-    put(f, static_cast<std::uint8_t>(length >> 8));
-    put(f, static_cast<std::uint8_t>(length & 0xFF));
-    std::uint8_t sum = 0;
-    for (std::uint8_t b : header) {
-        sum = static_cast<std::uint8_t>(sum + b);
-        put(f, b);
-    }
-    for (std::uint8_t b : payload) {
-        sum = static_cast<std::uint8_t>(sum + b);
-        put(f, b);
-    }
-    put(f, static_cast<std::uint8_t>(0xFF - sum));
+    writeFrame(header, payload.first(std::min(payload.size(), kMaxTxPayload)),
+               [&f](std::uint8_t b) { f.bytes[f.size++] = b; });
     return f;
-}
-
-void putAddress(std::uint8_t* out, std::uint64_t address) {
-    for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(address >> (56 - 8 * i));
 }
 
 }  // namespace

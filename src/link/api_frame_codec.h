@@ -29,6 +29,50 @@ inline constexpr std::uint8_t kTransmitStatus = 0x8B;
 inline constexpr int kMinFrameLength = 5;
 inline constexpr int kMaxFrameLength = 999;
 
+constexpr bool needsEscape(std::uint8_t b) {
+    return b == kStartDelimiter || b == kEscape || b == 0x11 || b == 0x13;
+}
+
+// Writes one frame whose frame data is header followed by payload, byte by byte through
+// put(byte): the delimiter, the escaped length, data and checksum. The radio adapter on the
+// far end of the line frames its own replies the same way.
+template <typename Put>
+void writeFrame(std::span<const std::uint8_t> header, std::span<const std::uint8_t> payload,
+                Put&& put) {
+    auto escaped = [&put](std::uint8_t b) {
+        if (needsEscape(b)) {
+            put(kEscape);
+            put(static_cast<std::uint8_t>(b ^ 0x20));
+        } else {
+            put(b);
+        }
+    };
+    const std::size_t length = header.size() + payload.size();
+    put(kStartDelimiter);
+    escaped(static_cast<std::uint8_t>(length >> 8));
+    escaped(static_cast<std::uint8_t>(length & 0xFF));
+    std::uint8_t sum = 0;
+    for (std::uint8_t b : header) {
+        sum = static_cast<std::uint8_t>(sum + b);
+        escaped(b);
+    }
+    for (std::uint8_t b : payload) {
+        sum = static_cast<std::uint8_t>(sum + b);
+        escaped(b);
+    }
+    escaped(static_cast<std::uint8_t>(0xFF - sum));
+}
+
+// 64-bit radio addresses travel most significant byte first.
+constexpr void putAddress(std::uint8_t* out, std::uint64_t address) {
+    for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(address >> (56 - 8 * i));
+}
+constexpr std::uint64_t readAddress(const std::uint8_t* in) {
+    std::uint64_t a = 0;
+    for (int i = 0; i < 8; ++i) a = (a << 8) | in[i];
+    return a;
+}
+
 // One escaped frame ready for the wire. Worst case: every byte after the delimiter escaped.
 struct EncodedFrame {
     std::array<std::uint8_t, 1 + 2 * (2 + 14 + kMaxTxPayload + 1)> bytes{};

@@ -110,12 +110,16 @@ void ReceivePaths::wiredByte(PortId p, std::uint8_t byte) {
         case WiredEvent::LineEndTemp:
             panel_.setDimmed(d.temperature, false);
             break;
-        case WiredEvent::Temperature:
+        case WiredEvent::Temperature: {
+            // The temperature is complete with the record's ninth character: its four digits
+            // from k + 5. The place after them still holds a byte of an earlier line.
+            const auto digits = r.wired.at(k + 5, WiredLineParser::kTemperatureWidth);
             send(p, static_cast<std::uint64_t>(d.device), d.device,
-                 temperatureText(d.device, static_cast<double>(readNumber(r.wired.at(k + 5, 5))) *
-                                               kTemperatureStep)
+                 temperatureText(d.device,
+                                 static_cast<double>(readNumber(digits)) * kTemperatureStep)
                      .view());
             break;
+        }
         case WiredEvent::Sample:
             wiredSample(p);
             break;

@@ -45,6 +45,7 @@ class WiredLineParser {
     // Offset of a record's fields: the pressure gauge's records are three characters longer.
     static int recordShift(int unitType) { return unitType == 9 ? 3 : 0; }
     static int sampleWidth(int unitType) { return unitType == 9 ? 7 : 4; }
+    static constexpr int kTemperatureWidth = 4;
 
   private:
     bool startsWith(const char* text, int n) const;

@@ -10,12 +10,6 @@ namespace links {
 
 namespace {
 
-struct StaffRow {
-    std::uint8_t range;
-    int code;  // -1: any code
-    float mm;
-};
-
 // Staff variants of unit types 3 and 5.
 constexpr StaffRow kStaffA[] = {
     {0, 148, 3000}, {0, 178, 2500}, {0, 223, 2000}, {1, 148, 1500}, {1, 223, 1000}, {2, -1, 500},
@@ -36,19 +30,6 @@ constexpr StaffRow kStaffB[] = {
     {8, 199, 2000},
 };
 
-std::span<const StaffRow> staffTable(int unitType) {
-    switch (unitType) {
-        case 3:
-        case 5:
-            return kStaffA;
-        case 4:
-        case 6:
-            return kStaffB;
-        default:
-            return {};
-    }
-}
-
 // The formatted length, kept inside the buffer snprintf wrote to.
 MessageText& finish(MessageText& t, int n) {
     t.size = std::clamp(n, 0, static_cast<int>(t.chars.size()) - 1);
@@ -63,8 +44,21 @@ std::span<const std::uint8_t> untilNul(std::span<const std::uint8_t> chars) {
 
 }  // namespace
 
+std::span<const StaffRow> staffLengthTable(int unitType) {
+    switch (unitType) {
+        case 3:
+        case 5:
+            return kStaffA;
+        case 4:
+        case 6:
+            return kStaffB;
+        default:
+            return {};
+    }
+}
+
 float staffLengthFor(int unitType, std::uint8_t range, std::uint8_t code) {
-    for (const StaffRow& row : staffTable(unitType)) {
+    for (const StaffRow& row : staffLengthTable(unitType)) {
         if (row.range == range && (row.code < 0 || row.code == code)) return row.mm;
     }
     return 0;
@@ -163,8 +157,7 @@ MessageText timeText(int device, const platform::CalendarTime& t) {
 void makeReceivePacket(RxFrame& frame, std::uint64_t address, int device, std::string_view text) {
     auto& d = frame.data;
     d[0] = kReceivePacket;
-    for (int i = 0; i < 8; ++i)
-        d[static_cast<std::size_t>(1 + i)] = static_cast<std::uint8_t>(address >> (56 - 8 * i));
+    putAddress(&d[1], address);
     d[9] = static_cast<std::uint8_t>(device);
     d[10] = 0;
     d[11] = 'A';

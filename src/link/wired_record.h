@@ -12,6 +12,16 @@ namespace links {
 // How wired units' readings become the sample texts a radio unit would send. Pure rules: no
 // port, panel or clock.
 
+// One row of a staff family's length table: a range byte and a code byte (-1: any code) that
+// stand for a staff length in millimetres.
+struct StaffRow {
+    std::uint8_t range;
+    int code;
+    float mm;
+};
+// The rows of unit types 3 and 5, or of 4 and 6; empty for the other types.
+std::span<const StaffRow> staffLengthTable(int unitType);
+
 // Staff length in millimetres from the range byte (block field 2) and the code byte (block
 // field 1) of a wired staff or logger; 0 when the combination is unknown and for unit types
 // that have no such table (7, 9).

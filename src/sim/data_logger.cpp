@@ -189,6 +189,11 @@ void DataLogger::advance(platform::AbsTime host, std::vector<std::string>& out) 
     }
 }
 
+double DataLogger::portLevel(int port, platform::AbsTime t) const {
+    // Each port sees its own stretch of sea: the same surface, shifted in time.
+    return signal().level(t + 37.0 * port);
+}
+
 void DataLogger::samplePort(int port, platform::AbsTime t, std::vector<std::string>& out) {
     Sampler& s = samplers_[static_cast<std::size_t>(port)];
     const int type = portType[static_cast<std::size_t>(port)];
@@ -200,8 +205,7 @@ void DataLogger::samplePort(int port, platform::AbsTime t, std::vector<std::stri
     const int device = kFirstSensorDevice + port;
     const int rate = groupRate[static_cast<std::size_t>(port / 4)];
     const platform::AbsTime unitTime = clock().read(t);
-    // Each port sees its own stretch of sea: the same surface, shifted in time.
-    const double level = signal().level(t + 37.0 * port);
+    const double level = portLevel(port, t);
     if (type == kSerialSensor) {
         if (s.text.empty()) s.first = unitTime;
         char line[48];
@@ -220,6 +224,7 @@ void DataLogger::samplePort(int port, platform::AbsTime t, std::vector<std::stri
     if (s.values.size() == 60) {
         out.push_back(messages::burst('i', device, rate, batteryDigit(), s.first, s.values));
         s.values.clear();
+        s.lastSent = t;
     }
 }
 

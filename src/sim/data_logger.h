@@ -27,6 +27,12 @@ public:
     void advance(platform::AbsTime host, std::vector<std::string>& out) override;
 
     FlashCard& flashCard() { return flash_; }
+    // The level a staff or analogue sensor on a port reads at host time t, in metres, and when
+    // the last sample of the port's last "i" burst was taken.
+    double portLevel(int port, platform::AbsTime t) const;
+    platform::AbsTime lastBurstSample(int port) const {
+        return samplers_[static_cast<std::size_t>(port)].lastSent;
+    }
 
     // Settings behind the addressed commands, public so scenarios and tests can set them up.
     std::array<int, 4> groupRate{1, 1, 1, 1};
@@ -44,6 +50,7 @@ private:
         platform::AbsTime first = 0;
         std::vector<double> values;
         std::string text;
+        platform::AbsTime lastSent = 0;
     };
     bool addressed(platform::AbsTime host, std::string_view text, std::vector<std::string>& out);
     bool flashCommand(platform::AbsTime host, std::string_view text, std::vector<std::string>& out);

@@ -6,28 +6,18 @@
 
 namespace sim {
 
-// The API frame layer of the radio adapter's serial line (API mode 2: 0x7E, length high byte
-// first, frame data, checksum 0xFF minus the 8-bit sum of the frame data; after the start
-// delimiter every 0x7E, 0x7D, 0x11 and 0x13 goes as 0x7D followed by the byte XOR 0x20).
-// The adapter only talks through this interface, so the codec behind it can be swapped.
+// The adapter's side of the API frame line (API mode 2). Frames go out through the program's
+// own frame writer (one definition of escaping, length and checksum); the receiver is the
+// adapter firmware's own: unlike the program's decoder it restarts on every unescaped 0x7E,
+// so a torn frame costs only that frame.
 class FrameLayer {
 public:
-    virtual ~FrameLayer() = default;
     // Appends one complete, escaped frame carrying frameData to out.
-    virtual void encode(std::span<const std::uint8_t> frameData, std::vector<std::uint8_t>& out) = 0;
+    static void encode(std::span<const std::uint8_t> frameData, std::vector<std::uint8_t>& out);
     // Takes one byte from the line; true when it completed a frame with a correct checksum,
     // whose data frame() then returns (valid until the next call).
-    virtual bool feed(std::uint8_t byte) = 0;
-    virtual std::span<const std::uint8_t> frame() const = 0;
-};
-
-// The adapter firmware's own receiver: unlike a host decoder it restarts on every unescaped 0x7E,
-// so a torn frame costs only that frame.
-class EscapedFrameLayer : public FrameLayer {
-public:
-    void encode(std::span<const std::uint8_t> frameData, std::vector<std::uint8_t>& out) override;
-    bool feed(std::uint8_t byte) override;
-    std::span<const std::uint8_t> frame() const override {
+    bool feed(std::uint8_t byte);
+    std::span<const std::uint8_t> frame() const {
         return std::span(data_.data(), static_cast<std::size_t>(length_));
     }
 

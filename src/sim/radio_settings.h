@@ -49,8 +49,9 @@ struct RadioSettings {
     static constexpr std::size_t kMaxPoints = 12;
 };
 
-// Data formats a staff can send: the ring value the host writes with "WO" and the message it
-// then sends. Value 4 is one "C" text per sample.
+// Data formats a staff can send: the value the host writes with "WO" and the message it then
+// sends, in the order the data-format ring lists them (ASCII 32 samples, float 32 samples,
+// integer 64 samples, ASCII 1 sample). Value 4 is one "C" text per sample.
 struct DataFormat {
     int value;
     char message;

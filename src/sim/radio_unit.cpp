@@ -140,6 +140,7 @@ void RadioUnit::takeSample(platform::AbsTime t, std::vector<std::string>& out) {
         }
         ++textCount_;
         out.push_back(messages::sample(device, rate, reading(t)));
+        lastReported_ = t;
         return;
     }
     if (burst_.empty()) burstStart_ = unitTime;
@@ -147,6 +148,7 @@ void RadioUnit::takeSample(platform::AbsTime t, std::vector<std::string>& out) {
     if (static_cast<int>(burst_.size()) == format->samples) {
         out.push_back(messages::burst(format->message, device, rate, batteryDigit(), burstStart_, burst_));
         burst_.clear();
+        lastReported_ = t;
     }
 }
 

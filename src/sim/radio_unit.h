@@ -64,6 +64,8 @@ public:
     void restartSampling(platform::AbsTime host);
     void powerDownLater(platform::AbsTime host) { powerDownAt_ = host + kPowerDownDelay; }
     double reading(platform::AbsTime host) const;  // metres, as the unit reports them
+    // When the last sample of the last message it sent (a sample text or a burst) was taken.
+    platform::AbsTime lastReported() const { return lastReported_; }
     char batteryDigit() const;                    // '0' good, '2' low, '3' bad
     char batteryLetter() const;                   // 'G', 'L', 'B'
 
@@ -94,6 +96,7 @@ private:
     std::vector<double> burst_;
     platform::AbsTime burstStart_ = 0;
     int textCount_ = 0;
+    platform::AbsTime lastReported_ = 0;
 };
 
 }  // namespace sim

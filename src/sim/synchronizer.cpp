@@ -121,10 +121,14 @@ void Synchronizer::listStatus() {
     send("System: t=time tag  f=rate  m=mode  s=clock  r=read  g=go\r\n");
 }
 
+double Synchronizer::level(int c, platform::AbsTime t) const {
+    return signals_[static_cast<std::size_t>(c)].level(t + 1.3 * c);
+}
+
 std::string Synchronizer::dataLine(platform::AbsTime t) const {
     std::string line;
     for (std::size_t c = 0; c < signals_.size(); ++c) {
-        const double fraction = signals_[c].level(t + 1.3 * static_cast<double>(c)) / lengths_[c];
+        const double fraction = level(static_cast<int>(c), t) / lengths_[c];
         char field[8];
         std::snprintf(field, sizeof field, "%s%04ld", c ? " " : "",
                       std::clamp(std::lround(fraction * 4095.0), 0L, 4095L));
@@ -143,7 +147,10 @@ void Synchronizer::step() {
             if (lastTag_ >= 0 && slot != lastTag_) send("T " + calendarText(unitTime) + "\r\n");
             lastTag_ = slot;
         }
-        if (streaming_) send(dataLine(nextSample_));
+        if (streaming_) {
+            send(dataLine(nextSample_));
+            lastLine_ = nextSample_;
+        }
         nextSample_ += 1.0 / rate_;
     }
 }

@@ -34,6 +34,9 @@ public:
     // Staff length of channel c in metres, which the counts are relative to.
     double staffLength(int c) const { return lengths_[static_cast<std::size_t>(c)]; }
     std::string dataLine(platform::AbsTime t) const;
+    // Metres of water on channel c's staff at time t, and when the last data line was taken.
+    double level(int c, platform::AbsTime t) const;
+    platform::AbsTime lastLineTime() const { return lastLine_; }
 
 protected:
     void step() override;
@@ -56,6 +59,7 @@ private:
     std::string line_;
     platform::AbsTime nextSample_;
     long long lastTag_ = -1;
+    platform::AbsTime lastLine_ = 0;
 };
 
 }  // namespace sim

@@ -2,11 +2,16 @@
 
 #include <cstdio>
 
+#include "app/conversions.h"
+
 namespace sim {
 
 namespace {
-int digit(char c) { return c <= '9' ? c - 0x30 : c - 0x37; }
 bool hexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+// A field's two characters by the program's own digit rule, which the unit's checksum shares.
+int hexPair(std::string_view text, int k) {
+    return app::HexStr2Byte(text.data() + 3 * k);
+}
 }  // namespace
 
 void WiredBlock::setWord(int high, int value) {
@@ -16,9 +21,7 @@ void WiredBlock::setWord(int high, int value) {
 
 int WiredBlock::checksumOf(std::string_view text) {
     int sum = 0;
-    for (int k = 0; k < kChecksum; ++k)
-        sum += digit(text[static_cast<std::size_t>(3 * k)]) * 16 +
-               digit(text[static_cast<std::size_t>(3 * k + 1)]);
+    for (int k = 0; k < kChecksum; ++k) sum += hexPair(text, k);
     return sum & 0xFF;
 }
 
@@ -45,13 +48,10 @@ bool WiredBlock::decode(std::string_view text) {
             !hexDigit(lo))
             return false;
     }
-    if (checksumOf(text) != digit(text[129]) * 16 + digit(text[130])) return false;
-    for (int k = 0; k < kChecksum; ++k) {
-        const char hi = text[static_cast<std::size_t>(3 * k)];
-        const char lo = text[static_cast<std::size_t>(3 * k + 1)];
-        field[static_cast<std::size_t>(k)] = decimal(k) ? (hi - '0') * 10 + (lo - '0')
-                                                        : digit(hi) * 16 + digit(lo);
-    }
+    if (checksumOf(text) != hexPair(text, kChecksum)) return false;
+    for (int k = 0; k < kChecksum; ++k)
+        field[static_cast<std::size_t>(k)] =
+            decimal(k) ? app::DecStr2Byte(text.data() + 3 * k) : hexPair(text, k);
     field[kChecksum] = checksumOf(text);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "link/wired_record.h"
 #include "sim/sampling_schedule.h"
 #include "sim/staff_lengths.h"
 
@@ -39,6 +40,7 @@ const WiredModel& model(int type) {
 constexpr double kBarPerMetre = 1.0 / 9.94846;  // sea water
 constexpr double kGaugeDepth = 5.0;               // metres of water over the gauge
 constexpr double kMaxCatchUp = 600.0;
+constexpr double kTemperatureStep = 0.0625;  // degrees per count of the temperature sensor
 
 }  // namespace
 
@@ -83,8 +85,9 @@ WiredUnit::WiredUnit(int unitType, platform::AbsTime start, std::uint32_t seed, 
 std::string WiredUnit::description() const { return model(type_).description; }
 
 int WiredUnit::staffLengthMm() const {
-    return staffLengthFor(type_, static_cast<std::uint8_t>(block_.field[WiredBlock::Range]),
-                          static_cast<std::uint8_t>(block_.field[WiredBlock::Count]));
+    return static_cast<int>(
+        links::staffLengthFor(type_, static_cast<std::uint8_t>(block_.field[WiredBlock::Range]),
+                              static_cast<std::uint8_t>(block_.field[WiredBlock::Count])));
 }
 
 void WiredUnit::receive(std::span<const std::uint8_t> bytes) {
@@ -166,28 +169,36 @@ double WiredUnit::measured(platform::AbsTime t) const {
     return type_ == 9 ? level * kBarPerMetre : level;
 }
 
+double WiredUnit::reading(platform::AbsTime t) const {
+    if (type_ == 9) return measured(t);
+    // The counter reads the staff with the unit's own small gain and zero errors; the block's
+    // gain (4096 = 1) and offset (in 4096ths of the staff) correct them.
+    const double length = staffLengthMm() / 1000.0;
+    const double gain = block_.word(WiredBlock::GainHigh);
+    const double offset = static_cast<std::int16_t>(block_.word(WiredBlock::OffsetHigh));
+    const double raw = measured(t) * gainError_ + biasError_ - model(type_).offset * length / 4096.0;
+    return gain / 4096.0 * (raw + offset * length / 4096.0);
+}
+
+double WiredUnit::temperature(platform::AbsTime t) const {
+    return 16.0 + 1.5 * std::sin(t / 86400.0 * 6.283185307);
+}
+
 std::string WiredUnit::record(platform::AbsTime t) const {
     char text[32];
     if (type_ == 9) {
-        std::snprintf(text, sizeof text, "%07.5f", std::clamp(measured(t), 0.0, 9.99999));
+        std::snprintf(text, sizeof text, "%07.5f", std::clamp(reading(t), 0.0, 9.99999));
     } else {
-        // The counter reads the staff with the unit's own small gain and zero errors; the block's
-        // gain (4096 = 1) and offset (in 4096ths of the staff) correct them.
         const double length = staffLengthMm() / 1000.0;
-        const double gain = block_.word(WiredBlock::GainHigh);
-        const double offset = static_cast<std::int16_t>(block_.word(WiredBlock::OffsetHigh));
-        const double raw = measured(t) * gainError_ + biasError_ - model(type_).offset * length / 4096.0;
-        const double metres = gain / 4096.0 * (raw + offset * length / 4096.0);
-        const long counts = length > 0 ? std::lround(metres / length * 4095.0) : 0;
+        const long counts = length > 0 ? std::lround(reading(t) / length * 4095.0) : 0;
         std::snprintf(text, sizeof text, "%04ld", std::clamp(counts, 0L, 4095L));
     }
     std::string r = text;
     if (block_.field[WiredBlock::Mode] & WiredBlock::kAirTemperature) {
-        const double celsius = 16.0 + 1.5 * std::sin(t / 86400.0 * 6.283185307);
-        std::snprintf(text, sizeof text, ",%04ld", std::lround(celsius / 0.0625));
+        std::snprintf(text, sizeof text, ",%04ld", std::lround(temperature(t) / kTemperatureStep));
         r += text;
     }
-    return r + "\r";
+    return r + "\r\n";
 }
 
 void WiredUnit::step() {
@@ -206,8 +217,10 @@ void WiredUnit::step() {
     }
     const bool serialOut = (block_.field[WiredBlock::Mode] & WiredBlock::kSerialOut) != 0;
     while (nextRecord_ <= now()) {
-        if (streaming_ && serialOut && schedule.samplingAt(clock_.read(nextRecord_)))
+        if (streaming_ && serialOut && schedule.samplingAt(clock_.read(nextRecord_))) {
             send(record(nextRecord_));
+            lastRecord_ = nextRecord_;
+        }
         nextRecord_ += period;
     }
 }

@@ -19,7 +19,7 @@ namespace sim {
 //   "w" + block: takes a new configuration block (ignored when its checksum is wrong)
 // Anything else gets "BAD,". Records are "dddd" (counts of 4095 over the staff length) or,
 // for the gauge, seven characters of pressure in bar; then, with the air temperature on, ","
-// and four digits of sixteenths of a degree; then CR.
+// and four digits of sixteenths of a degree; then CR LF, as every line the unit sends ends.
 class WiredUnit : public SimDevice {
 public:
     WiredUnit(int unitType, platform::AbsTime start, std::uint32_t seed = 3, int serial = 1);
@@ -30,6 +30,7 @@ public:
     using SimDevice::receive;
 
     int unitType() const { return type_; }
+    const std::string& identification() const { return identification_; }
     WiredBlock& block() { return block_; }
     const WiredBlock& block() const { return block_; }
     bool streaming() const { return streaming_; }
@@ -37,8 +38,14 @@ public:
     const UnitClock& clock() const { return clock_; }
     // What the unit measures now, before any encoding: metres of water on the staff, or bar.
     double measured(platform::AbsTime t) const;
+    // What it reads at time t: metres on the staff as its counter sees them (before the count
+    // is rounded), or bar; and its temperature sensor in degrees.
+    double reading(platform::AbsTime t) const;
+    double temperature(platform::AbsTime t) const;
     // The record the unit sends for a measurement at time t.
     std::string record(platform::AbsTime t) const;
+    // When the last record it sent was measured.
+    platform::AbsTime lastRecordTime() const { return lastRecord_; }
 
 protected:
     void step() override;
@@ -61,6 +68,7 @@ private:
     std::string incoming_;
     platform::AbsTime blockDeadline_ = 0;
     platform::AbsTime nextRecord_;
+    platform::AbsTime lastRecord_ = 0;
 };
 
 }  // namespace sim

@@ -2,27 +2,28 @@
 
 #include <string_view>
 
+#include "link/api_frame_codec.h"
+
 namespace sim {
 
 namespace {
 
-constexpr std::uint8_t kLocalAt = 0x08;
-constexpr std::uint8_t kTransmitRequest = 0x10;
-constexpr std::uint8_t kRemoteAt = 0x17;
-constexpr std::uint8_t kAtResponse = 0x88;
-constexpr std::uint8_t kTransmitStatus = 0x8B;
-constexpr std::uint8_t kReceivePacket = 0x90;
-constexpr std::uint8_t kRemoteAtResponse = 0x97;
-constexpr std::uint64_t kBroadcast = 0xFFFF;
+using links::kAtCommand;
+using links::kAtResponse;
+using links::kReceivePacket;
+using links::kRemoteAtCommand;
+using links::kRemoteAtResponse;
+using links::kTransmitRequest;
+using links::kTransmitStatus;
+constexpr std::uint64_t kBroadcast = links::kBroadcastAddress;
 
 std::uint64_t readAddress(std::span<const std::uint8_t> f, std::size_t at) {
-    std::uint64_t a = 0;
-    for (std::size_t i = 0; i < 8; ++i) a = (a << 8) | f[at + i];
-    return a;
+    return links::readAddress(&f[at]);
 }
 
 void putAddress(std::vector<std::uint8_t>& out, std::uint64_t a) {
-    for (int i = 7; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(a >> (8 * i)));
+    out.resize(out.size() + 8);
+    links::putAddress(&out[out.size() - 8], a);
 }
 
 // The 16-bit network address a unit's radio picked when it joined; never 0xFFFE ("unknown").
@@ -38,9 +39,8 @@ void putShort(std::vector<std::uint8_t>& out, std::uint16_t s) {
 
 }  // namespace
 
-XBeeAdapter::XBeeAdapter(platform::AbsTime start, std::uint64_t panId,
-                         std::unique_ptr<FrameLayer> frames)
-    : SimDevice(start), frames_(std::move(frames)), panId_(panId), savedPanId_(panId) {}
+XBeeAdapter::XBeeAdapter(platform::AbsTime start, std::uint64_t panId)
+    : SimDevice(start), panId_(panId), savedPanId_(panId) {}
 
 RadioUnit& XBeeAdapter::add(std::unique_ptr<RadioUnit> unit) {
     units_.push_back(std::move(unit));
@@ -57,8 +57,8 @@ bool XBeeAdapter::reachable(const RadioUnit& unit) const { return unit.panId() =
 
 void XBeeAdapter::receive(std::span<const std::uint8_t> bytes) {
     for (std::uint8_t b : bytes)
-        if (frames_->feed(b)) {
-            const auto f = frames_->frame();
+        if (frames_.feed(b)) {
+            const auto f = frames_.frame();
             handleFrame(std::vector<std::uint8_t>(f.begin(), f.end()));
         }
 }
@@ -66,8 +66,8 @@ void XBeeAdapter::receive(std::span<const std::uint8_t> bytes) {
 void XBeeAdapter::handleFrame(std::span<const std::uint8_t> f) {
     if (f.size() < 2) return;
     switch (f[0]) {
-    case kLocalAt: localAt(f); break;
-    case kRemoteAt: remoteAt(f); break;
+    case kAtCommand: localAt(f); break;
+    case kRemoteAtCommand: remoteAt(f); break;
     case kTransmitRequest: transmit(f); break;
     default: break;  // the adapter ignores frame types it does not take
     }
@@ -75,7 +75,7 @@ void XBeeAdapter::handleFrame(std::span<const std::uint8_t> f) {
 
 void XBeeAdapter::sendFrame(const std::vector<std::uint8_t>& data) {
     std::vector<std::uint8_t> bytes;
-    frames_->encode(data, bytes);
+    FrameLayer::encode(data, bytes);
     send(bytes);
 }
 

@@ -25,8 +25,7 @@ public:
     static constexpr std::uint8_t kOk = 0, kInvalidCommand = 2, kInvalidParameter = 3,
                                   kTransmissionFailed = 4;
 
-    XBeeAdapter(platform::AbsTime start, std::uint64_t panId,
-                std::unique_ptr<FrameLayer> frames = std::make_unique<EscapedFrameLayer>());
+    XBeeAdapter(platform::AbsTime start, std::uint64_t panId);
 
     int baud() const override { return 115200; }
     std::string description() const override { return "simulated radio network"; }
@@ -51,7 +50,7 @@ private:
     void sendFrame(const std::vector<std::uint8_t>& data);
     void sendFromUnit(const RadioUnit& unit, const std::vector<std::string>& texts);
 
-    std::unique_ptr<FrameLayer> frames_;
+    FrameLayer frames_;
     std::uint64_t panId_;
     std::uint64_t savedPanId_;
     std::vector<std::unique_ptr<RadioUnit>> units_;

@@ -89,6 +89,18 @@ TEST_F(WiredLink, SixtySamplesGiveOneDateAndOneTimeAndTemperatureIsShown) {
     EXPECT_TRUE(panel.dimmed(Ctl::TempPortA));
 }
 
+TEST_F(WiredLink, TemperatureIsReadOnlyFromTheRecordsOwnDigits) {
+    connect(3, kPortA, Ctl::PortARing, 178, 8);
+    // A garbled longer line leaves a digit where the next record's temperature ends.
+    ports.receive(kPortA, "12345678901\r\n2048,0400\r\n");
+    EXPECT_EQ(sink.count("C001,D4,"), 2);
+    EXPECT_EQ(sink.texts().back(), "C001,D4,25.0");
+    // The gauge's temperature sits three characters later.
+    connect(9, kPortA, Ctl::PortARing, 0, 0);
+    ports.receive(kPortA, "0.12345678901234\r\n0.50000,0320\r\n");
+    EXPECT_EQ(sink.texts().back(), "C001,D4,20.0");
+}
+
 TEST_F(WiredLink, PressureGaugeNeverGetsTAndMayAnswerSok) {
     chooseUnitType(9);
     open(Ctl::PortARing, kPortA);

@@ -50,7 +50,7 @@ TEST(SimSerialPorts, CarriesBytesOnlyAtTheDevicesSpeedAndRunsTheCallback) {
     });
     ports.advance(1000);
     EXPECT_EQ(calls, 1);
-    EXPECT_EQ(got.size(), 4u * 10);
+    EXPECT_EQ(got.size(), 4u * 11);  // "dddd,tttt" CR LF
     const std::uint8_t stop[] = {'s', 't'};
     ports.write(staff, stop);
     got.clear();

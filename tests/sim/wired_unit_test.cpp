@@ -53,7 +53,7 @@ TEST_P(EachWiredType, ConnectsAndStreamsRecordsWithTemperature) {
     int count = 0;
     const std::size_t width = GetParam() == 9 ? 7 : 4;
     for (std::size_t at = 0; at < records.size();) {
-        const std::size_t end = records.find('\r', at);
+        const std::size_t end = records.find("\r\n", at);
         ASSERT_NE(end, std::string::npos);
         const std::string line = records.substr(at, end - at);
         ASSERT_EQ(line.size(), width + 5) << line;
@@ -69,7 +69,7 @@ TEST_P(EachWiredType, ConnectsAndStreamsRecordsWithTemperature) {
             EXPECT_NEAR(value / 4095.0, 0.5, 0.2);
         }
         ++count;
-        at = end + 1;
+        at = end + 2;
     }
     EXPECT_EQ(count, 8);  // 2 s at 4 per second
 }
@@ -132,9 +132,9 @@ TEST(WiredUnit, TakesAWrittenBlockAndAppliesIt) {
     unit.takeText();
     unit.advance(1000);
     const std::string records = unit.takeText();
-    // Eight a second now, without temperature: "dddd" CR each.
-    EXPECT_EQ(records.size() % 5, 0u);
-    EXPECT_GE(records.size(), 7u * 5);
+    // Eight a second now, without temperature: "dddd" CR LF each.
+    EXPECT_EQ(records.size() % 6, 0u);
+    EXPECT_GE(records.size(), 7u * 6);
     EXPECT_EQ(records.find(','), std::string::npos);
 }
 

@@ -1,0 +1,98 @@
+#pragma once
+// The program's Host on test doubles, with simulated instruments behind its serial ports: the
+// operator chooses a unit type and a SIM port on the panel, and time moves for the program's
+// timers, its clock and the instruments together.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/host.h"
+#include "sim/sim_network.h"
+#include "sim/sim_serial_ports.h"
+#include "support/fake_clock.h"
+#include "support/fake_dialogs.h"
+
+namespace simtest {
+
+// Every message text the receive paths hand to the data service, passed on to it.
+struct TextLog : links::FrameSink {
+    links::FrameSink* next = nullptr;
+    std::vector<std::string> texts;
+    void RxDataService(const links::RxFrame& f, int scale) override {
+        if (f.data[0] == links::kReceivePacket)
+            texts.emplace_back(f.data.begin() + 12, f.data.begin() + std::max(12, f.length));
+        if (next) next->RxDataService(f, scale);
+    }
+    int count(std::string_view prefix) const {
+        int n = 0;
+        for (const std::string& t : texts) n += t.rfind(prefix, 0) == 0 ? 1 : 0;
+        return n;
+    }
+};
+
+struct SimHost : ::testing::Test {
+    platform::Panel panel;
+    testing_support::FakeDialogs dialogs;
+    testing_support::FakeClock clock;
+    sim::SimSerialPorts ports;
+    TextLog log;
+    std::unique_ptr<app::Host> host;
+    std::vector<int> numbers;  // of the simulated ports, in the order added
+
+    // The instruments are on their lines before the program starts and lists its ports.
+    void start(std::vector<std::unique_ptr<sim::SimDevice>> devices) {
+        for (auto& d : devices) numbers.push_back(ports.add(std::move(d)));
+        host = std::make_unique<app::Host>(panel, dialogs, ports, clock, [] {});
+        host->Initialize();
+        log.next = &host->dataService();
+        host->receivePaths().setFrameSink(&log);
+    }
+    template <typename Device = sim::SimDevice>
+    Device& device(std::size_t i) {
+        return dynamic_cast<Device&>(*ports.device(numbers.at(i)));
+    }
+    platform::AbsTime simNow() { return ports.device(numbers.at(0))->now(); }
+
+    void chooseUnitType(int type) {
+        panel.setValue(platform::Ctl::UnitTypeRing, type);
+        panel.raise(platform::Ctl::UnitTypeRing, platform::Event::Commit);
+    }
+    void open(platform::Ctl ring, std::size_t i) {
+        panel.setValue(ring, numbers.at(i));
+        panel.raise(ring, platform::Event::Commit);
+    }
+
+    // Runs the program and the instruments for the given time in steps of 50 ms; the link
+    // timers that are enabled tick at their periods, as the event loop would run them.
+    void run(double seconds) {
+        constexpr double kStepMs = 50;
+        for (double t = 0; t < seconds * 1000; t += kStepMs) {
+            ports.advance(kStepMs);
+            clock.advance(kStepMs / 1000);
+            elapsedMs_ += kStepMs;
+            for (platform::Ctl timer :
+                 {platform::Ctl::FRTCDeviceConnectTimer, platform::Ctl::DeviceDisplayTimer}) {
+                const long long period = panel.timerInterval(timer);
+                if (panel.timerEnabled(timer) && period > 0 &&
+                    static_cast<long long>(elapsedMs_) % period == 0)
+                    panel.raise(timer, platform::Event::TimerTick);
+            }
+        }
+    }
+
+    // The device entry of a unit, or null.
+    const live::OutputLine* entry(std::uint64_t address, int device) {
+        for (int i = 0; i < live::kOutputLineCount; ++i) {
+            const live::OutputLine& e = host->deviceTable()[i];
+            if (e.NetAddress == address && e.DeviceNum == device) return &e;
+        }
+        return nullptr;
+    }
+
+private:
+    double elapsedMs_ = 0;
+};
+
+}  // namespace simtest
