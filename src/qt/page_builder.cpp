@@ -308,10 +308,12 @@ QWidget* PageBuilder::buildTabPage(Page page, QWidget* parent) {
     outer->setContentsMargins(8, 8, 8, 8);
     if (!graphs.empty()) {
         // Graph pages: the other frames in a column at the left, the graphs take the rest.
-        auto* side = new QVBoxLayout();
-        for (QGroupBox* b : others) side->addWidget(b);
-        side->addStretch(1);
-        if (!others.empty()) outer->addLayout(side, 0);
+        if (!others.empty()) {
+            auto* side = new QVBoxLayout();
+            for (QGroupBox* b : others) side->addWidget(b);
+            side->addStretch(1);
+            outer->addLayout(side, 0);
+        }
         auto* plots = new QVBoxLayout();
         for (QGroupBox* b : graphs) plots->addWidget(b, 1);
         outer->addLayout(plots, 1);

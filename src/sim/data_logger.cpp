@@ -97,7 +97,9 @@ bool DataLogger::addressed(platform::AbsTime, std::string_view text, std::vector
     head.append(text.substr(1, 3));
     head.append(cmd.mnemonic);
     auto reply = [&](const std::string& value) { out.push_back(head + "," + value + "\r\n"); };
-    auto& table = lengths[portIndex(g, p)];
+    // Only the sensor ports (groups 1 and 2) have a length table; other groups never reach the
+    // length commands, and must not index past the table.
+    auto& table = lengths[std::min(portIndex(g, p), lengths.size() - 1)];
     switch (row->op) {
     case Op::ReadInt: reply(std::to_string(row->slot(*this, g, p))); break;
     case Op::WriteInt: {
