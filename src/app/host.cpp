@@ -54,12 +54,13 @@ void Host::showHelp(Ctl id) {
     dialogs_.message(spec.helpTitle, spec.helpText);
 }
 
+void Host::onCommit(Ctl id, std::function<void()> action) {
+    panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
+        if (e == Event::Commit) action();
+    });
+}
+
 void Host::wireCallbacks() {
-    auto onCommit = [this](Ctl id, std::function<void()> action) {
-        panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
-            if (e == Event::Commit) action();
-        });
-    };
     panel_.onHelp([this](Ctl id) { showHelp(id); });
     panel_.onEvent(Ctl::MainWindow, [this](Event e, const EventData&) { shell_.panelCB(e); });
     onCommit(Ctl::MenuExit, [this] { shell_.ExitFathomrodXB(); });
@@ -72,11 +73,6 @@ void Host::wireCallbacks() {
 }
 
 void Host::wireLinks() {
-    auto onCommit = [this](Ctl id, std::function<void()> action) {
-        panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
-            if (e == Event::Commit) action();
-        });
-    };
     onCommit(Ctl::PortARing, [this] { portManager_.ComPort(); });
     onCommit(Ctl::PortBRing, [this] { portManager_.ComPort_B(); });
     onCommit(Ctl::ChangePortA, [this] { portManager_.ChangeComport(); });
@@ -102,11 +98,6 @@ void Host::wireLinks() {
 // (frameHandled), the PAN ID room (SaveLocalPANID, ConfigXBPANVisible) and the output port
 // (recorder sendToOutputPort).
 void Host::wireLive() {
-    auto onCommit = [this](Ctl id, std::function<void()> action) {
-        panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
-            if (e == Event::Commit) action();
-        });
-    };
     onCommit(Ctl::MenuSaveOutputData, [this] { recorder_.menuSaveOutputData(); });
     onCommit(Ctl::MenuSaveApiFrames, [this] { frameCapture_.menuSaveApiFrames(); });
     panel_.onEvent(Ctl::SaveNewFileInterval, [this](Event e, const EventData&) {
@@ -148,11 +139,6 @@ void Host::wireLive() {
 // The chart: the plot page's controls, the samples the data service hands on, and the resets
 // that the links ask for when units change.
 void Host::wireChart() {
-    auto onCommit = [this](Ctl id, std::function<void()> action) {
-        panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
-            if (e == Event::Commit) action();
-        });
-    };
     for (int t = 0; t < chart::kTraceCount; ++t) {
         panel_.onEvent(platform::ctlAt(Ctl::TraceSelect1, t),
                        [this, t](Event e, const EventData&) { chart_.TraceDeviceNumSelect(t, e); });

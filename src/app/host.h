@@ -70,6 +70,8 @@ public:
     links::OutputPort& outputPort() { return outputPort_; }
 
 private:
+    // Runs action when the control is committed.
+    void onCommit(platform::Ctl id, std::function<void()> action);
     void wireCallbacks();
     void wireLinks();
     void wireLive();
