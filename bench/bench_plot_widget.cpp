@@ -34,6 +34,38 @@ void BM_PlotRedraw8x55296(benchmark::State& state) {
 }
 BENCHMARK(BM_PlotRedraw8x55296)->Unit(benchmark::kMillisecond);
 
+// The chart draws its traces as X-Y plots (x from the trace's own positions), full and
+// without gaps: the slowest case of the per-point path.
+void BM_ChartRedraw8x55296XY(benchmark::State& state) {
+    platform::Graph graph;
+    graph.setXRange(0, 16);
+    graph.setYRange(0, 1);
+    std::vector<double> x(55296), y(55296);
+    const float dx = 16.0f / 55296.0f;
+    float sum = 0;
+    for (double& v : x) {
+        v = sum;
+        sum += dx;
+    }
+    for (int t = 0; t < 8; ++t) {
+        for (std::size_t i = 0; i < y.size(); ++i) {
+            y[i] = 0.1 + 0.1 * t + 0.04 * std::sin(i * 0.013 + t) + 0.005 * std::sin(i * 0.71);
+        }
+        graph.plotXY(x, y, 0x2060FF + 0x1F0000 * static_cast<unsigned>(t));
+    }
+    QImage image(1600, 600, QImage::Format_RGB32);
+    qtui::PlotPainter painter;
+    const QFont font;
+    const QPalette palette;
+    for (auto _ : state) {
+        QPainter p(&image);
+        painter.paint(p, image.rect(), graph, palette, font);
+        p.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_ChartRedraw8x55296XY)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -35,22 +35,6 @@ ControlSpec timer(Ctl id, int ms) {
     return {.id = id, .kind = Kind::Timer, .caption = ctlName(id), .timerMs = ms};
 }
 
-constexpr std::array<std::string_view, 8> kTraceCaptions{
-    "Trace 1", "Trace 2", "Trace 3", "Trace 4", "Trace 5", "Trace 6", "Trace 7", "Trace 8"};
-
-ControlSpec traceSelect(int n) {
-    return {.id = ctlAt(Ctl::TraceSelect1, n),
-            .page = Page::Plot,
-            .kind = Kind::Numeric,
-            .caption = kTraceCaptions[static_cast<std::size_t>(n)],
-            .frame = "Traces",
-            .defValue = 0,
-            .minValue = 0,
-            .maxValue = 255,
-            .helpTitle = "TRACE DEVICE",
-            .helpText = "Device number of the unit drawn by this trace (0 = none)."};
-}
-
 std::vector<ControlSpec> build() {
     std::vector<ControlSpec> t = {
         {.id = Ctl::MainWindow, .kind = Kind::Decoration, .caption = "Fathomrod Interface"},
@@ -93,11 +77,6 @@ std::vector<ControlSpec> build() {
         timer(Ctl::SaveNewFileInterval, 10000),
         timer(Ctl::ReadFileTimer, 100),
         timer(Ctl::UpLoadTimer, 2000),
-        {.id = Ctl::ChartGraph,
-         .page = Page::Plot,
-         .kind = Kind::Graph,
-         .caption = "Water level (m)",
-         .frame = "Chart"},
         {.id = Ctl::AnalysisGraph,
          .page = Page::Analysis,
          .kind = Kind::Graph,
@@ -122,7 +101,6 @@ std::vector<ControlSpec> build() {
          .frame = "Flash card",
          .defText = "Files on a data logger's flash card appear here."},
     };
-    for (int n = 0; n < 8; ++n) t.push_back(traceSelect(n));
     return t;
 }
 

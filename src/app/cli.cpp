@@ -72,6 +72,8 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view) { return o.startupTime = true; }},
         {"--simulate", "", "Offer the built-in instrument simulator's ports beside the real ones.",
          [](CliOptions& o, std::string_view) { return o.simulate = true; }},
+        {"--plot", "", "Start plotting at once; the traces take the units as they report.",
+         [](CliOptions& o, std::string_view) { return o.plot = true; }},
         pathOption("--trace", "FILE", "Write a timestamped hex log of every byte sent and received.",
                    &CliOptions::trace),
         {"--headless", "", "Run without a window: open the ports and record as told below.",

@@ -13,6 +13,7 @@ struct CliOptions {
     bool startupTime = false;  // --startup-time: print the time to the first paint and exit
     bool simulate = false;     // --simulate: offer simulated instruments beside the real ports
     double screenshotAfter = 0;  // --screenshot-after S: run S seconds before the screenshot
+    bool plot = false;         // --plot: chart from the start, traces taking units as they report
     std::string error;         // non-empty when the command line is wrong
 
     // Unattended use: the same program without a window.

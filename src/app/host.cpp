@@ -31,14 +31,17 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       dataService_(deviceTable_, displayLines_, recorder_, panIds_, session_, ChartCtr_,
                    configState_, clock),
       displayTimer_(panel, deviceTable_, displayLines_, configState_, apiFrames_),
-      zeroDisplay_(panel, deviceTable_, displayLines_) {
+      zeroDisplay_(panel, deviceTable_, displayLines_),
+      chart_(panel, deviceTable_, ChartCtr_, dataService_.WorkValue) {
     wireCallbacks();
     wireLinks();
     wireLive();
+    wireChart();
 }
 
 void Host::Initialize() {
     ChartCtr_ = chart::ChartCtr{};  // scale 1, range 6.0 m, offset 0, live source, not running
+    chart_.Initialize();
     panel_.setValue(Ctl::BroadcastPower, 0);
     // The three port rings: port A, port B, output.
     portManager_.GetComPortList();
@@ -51,12 +54,13 @@ void Host::showHelp(Ctl id) {
     dialogs_.message(spec.helpTitle, spec.helpText);
 }
 
+void Host::onCommit(Ctl id, std::function<void()> action) {
+    panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
+        if (e == Event::Commit) action();
+    });
+}
+
 void Host::wireCallbacks() {
-    auto onCommit = [this](Ctl id, std::function<void()> action) {
-        panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
-            if (e == Event::Commit) action();
-        });
-    };
     panel_.onHelp([this](Ctl id) { showHelp(id); });
     panel_.onEvent(Ctl::MainWindow, [this](Event e, const EventData&) { shell_.panelCB(e); });
     onCommit(Ctl::MenuExit, [this] { shell_.ExitFathomrodXB(); });
@@ -69,11 +73,6 @@ void Host::wireCallbacks() {
 }
 
 void Host::wireLinks() {
-    auto onCommit = [this](Ctl id, std::function<void()> action) {
-        panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
-            if (e == Event::Commit) action();
-        });
-    };
     onCommit(Ctl::PortARing, [this] { portManager_.ComPort(); });
     onCommit(Ctl::PortBRing, [this] { portManager_.ComPort_B(); });
     onCommit(Ctl::ChangePortA, [this] { portManager_.ChangeComport(); });
@@ -95,15 +94,10 @@ void Host::wireLinks() {
 
 // Live data. Hooks still unset wait for their rooms: the clock synchroniser (startFastSync,
 // autoWaitSyncFor, AutoSyncFathomrodXB, autoSyncCycle, onNewUnit), the configuration reply
-// parser (RxConfigData, configDeviceNumber), the chart (PlotData, PlotContData), file playback
+// parser (RxConfigData, configDeviceNumber), file playback
 // (frameHandled), the PAN ID room (SaveLocalPANID, ConfigXBPANVisible) and the output port
 // (recorder sendToOutputPort).
 void Host::wireLive() {
-    auto onCommit = [this](Ctl id, std::function<void()> action) {
-        panel_.onEvent(id, [action = std::move(action)](Event e, const EventData&) {
-            if (e == Event::Commit) action();
-        });
-    };
     onCommit(Ctl::MenuSaveOutputData, [this] { recorder_.menuSaveOutputData(); });
     onCommit(Ctl::MenuSaveApiFrames, [this] { frameCapture_.menuSaveApiFrames(); });
     panel_.onEvent(Ctl::SaveNewFileInterval, [this](Event e, const EventData&) {
@@ -140,6 +134,25 @@ void Host::wireLive() {
         apiFrames_.ComWrtATCommand(2);
         apiFrames_.TxWait = 1;
     };
+}
+
+// The chart: the plot page's controls, the samples the data service hands on, and the resets
+// that the links ask for when units change.
+void Host::wireChart() {
+    for (int t = 0; t < chart::kTraceCount; ++t) {
+        panel_.onEvent(platform::ctlAt(Ctl::TraceSelect1, t),
+                       [this, t](Event e, const EventData&) { chart_.TraceDeviceNumSelect(t, e); });
+    }
+    panel_.onEvent(Ctl::YAxisRange, [this](Event e, const EventData&) { chart_.YAxisRange(e); });
+    panel_.onEvent(Ctl::YAxisOffset, [this](Event e, const EventData&) { chart_.YAxisOffset(e); });
+    panel_.onEvent(Ctl::ChartGraph, [this](Event e, const EventData&) { chart_.GraphOutput(e); });
+    onCommit(Ctl::RawPlotXAsis, [this] { chart_.RawPlotXAsis(); });
+    onCommit(Ctl::RawStartStop, [this] { chart_.RawStartStop(); });
+    onCommit(Ctl::StopWhenFull, [this] { chart_.StopWhenFull(); });
+
+    dataService_.hooks.PlotData = [this](int line) { chart_.PlotData(line); };
+    dataService_.hooks.PlotContData = [this](int line) { chart_.PlotContData(line); };
+    linkHooks_.ChartReset = [this] { chart_.ChartReset(); };
 }
 
 }  // namespace app

@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "app/shell.h"
+#include "chart/chart.h"
 #include "chart/chart_state.h"
 #include "config/config_state.h"
 #include "config/config_display.h"
@@ -58,6 +59,7 @@ public:
     live::FrameCapture& frameCapture() { return frameCapture_; }
     live::PanIdResponses& panIdResponses() { return panIds_; }
     live::DisplayTimer& displayTimer() { return displayTimer_; }
+    chart::Chart& chart() { return chart_; }
 
     // Serial links.
     links::LinkHooks& linkHooks() { return linkHooks_; }
@@ -68,9 +70,12 @@ public:
     links::OutputPort& outputPort() { return outputPort_; }
 
 private:
+    // Runs action when the control is committed.
+    void onCommit(platform::Ctl id, std::function<void()> action);
     void wireCallbacks();
     void wireLinks();
     void wireLive();
+    void wireChart();
     void showHelp(platform::Ctl id);
 
     platform::Panel& panel_;
@@ -102,6 +107,9 @@ private:
     live::DataService dataService_;
     live::DisplayTimer displayTimer_;
     live::ZeroDisplay zeroDisplay_;
+
+    // The chart of the plot page, fed by the data service.
+    chart::Chart chart_;
 };
 
 }  // namespace app

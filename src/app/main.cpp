@@ -124,6 +124,11 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (options.plot) {
+        panel.setValue(platform::Ctl::RawStartStop, 1);
+        panel.raise(platform::Ctl::RawStartStop, platform::Event::Commit);
+    }
+
     if (!options.screenshot.empty() && options.screenshotAfter > 0) {
         window.resize(1280, 1024);
         window.show();

@@ -13,7 +13,7 @@ struct Table {
     std::array<int, kCtlCount> byId{};
     Table() {
         byId.fill(-1);
-        for (auto part : {fragments::app(), fragments::link(), fragments::live()}) {
+        for (auto part : {fragments::app(), fragments::link(), fragments::live(), fragments::chart()}) {
             for (const auto& spec : part) rows.push_back(spec);
         }
         for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
@@ -32,6 +32,7 @@ const char* const kNames[] = {
 #include "platform/controls/app.def"
 #include "platform/controls/link.def"
 #include "platform/controls/live.def"
+#include "platform/controls/chart.def"
 #undef FATHOM_CTL
 };
 

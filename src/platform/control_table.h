@@ -18,6 +18,7 @@ namespace fragments {
 std::span<const ControlSpec> app();
 std::span<const ControlSpec> link();
 std::span<const ControlSpec> live();
+std::span<const ControlSpec> chart();
 }  // namespace fragments
 
 }  // namespace platform

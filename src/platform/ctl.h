@@ -12,6 +12,7 @@ enum class Ctl : std::uint16_t {
 #include "platform/controls/app.def"
 #include "platform/controls/link.def"
 #include "platform/controls/live.def"
+#include "platform/controls/chart.def"
 #undef FATHOM_CTL
 #endif
     Count

@@ -33,12 +33,41 @@ int Graph::plotWaveform(std::span<const double> y, double x0, double dx, Rgb col
 }
 
 bool Graph::deletePlot(int handle) {
-    auto it = std::find_if(plots_.begin(), plots_.end(),
-                           [handle](const Plot& p) { return p.handle == handle; });
-    if (it == plots_.end()) return false;
-    plots_.erase(it);
+    Plot* p = find(handle);
+    if (p == nullptr) return false;
+    plots_.erase(plots_.begin() + (p - plots_.data()));
     changed();
     return true;
+}
+
+Graph::Plot* Graph::find(int handle) {
+    auto it = std::find_if(plots_.begin(), plots_.end(),
+                           [handle](const Plot& p) { return p.handle == handle; });
+    return it == plots_.end() ? nullptr : &*it;
+}
+
+bool Graph::updatePlotY(int handle, std::size_t from, std::span<const double> y) {
+    Plot* p = find(handle);
+    if (p == nullptr) return false;
+    if (from < p->y.size()) {
+        const std::size_t n = std::min(y.size(), p->y.size() - from);
+        std::copy_n(y.begin(), n, p->y.begin() + static_cast<std::ptrdiff_t>(from));
+        changed();
+    }
+    return true;
+}
+
+bool Graph::fillPlotY(int handle, double y) {
+    Plot* p = find(handle);
+    if (p == nullptr) return false;
+    std::fill(p->y.begin(), p->y.end(), y);
+    changed();
+    return true;
+}
+
+void Graph::setColors(const Colors& c) {
+    colors_ = c;
+    changed();
 }
 
 void Graph::deleteAll() {

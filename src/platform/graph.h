@@ -36,6 +36,12 @@ public:
                      PlotStyle style = PlotStyle::Line);
     bool deletePlot(int handle);
     void deleteAll();
+    // Overwrites y values of a plot from index `from` in place and notifies once, so a trace
+    // that grows by a few points per message costs neither a new plot nor an allocation.
+    // Values past the plot's end are dropped. False when the handle is unknown.
+    bool updatePlotY(int handle, std::size_t from, std::span<const double> y);
+    // Sets every y value of a plot (NaN clears the plot's line but keeps its x values).
+    bool fillPlotY(int handle, double y);
     const std::vector<Plot>& plots() const { return plots_; }
 
     Axis& xAxis() { return x_; }
@@ -45,6 +51,15 @@ public:
     void setXRange(double lo, double hi);
     void setYRange(double lo, double hi);
     void setAxisGainOffset(bool xAxis, double gain, double offset);
+
+    // Colours of the plot area; the default is dark, a chart with dark traces asks for light.
+    struct Colors {
+        Rgb background = 0x12161C;
+        Rgb grid = 0x2C3440;
+        Rgb cursor = 0xF0F0F0;
+    };
+    const Colors& colors() const { return colors_; }
+    void setColors(const Colors& c);
 
     void setCursor(int index, double x, double y);
     std::pair<double, double> cursor(int index) const;
@@ -58,7 +73,9 @@ private:
         if (changed_) changed_();
     }
     std::vector<Plot> plots_;
+    Plot* find(int handle);
     Axis x_, y_;
+    Colors colors_;
     std::vector<std::pair<double, double>> cursors_;
     int nextHandle_ = 1;
     std::function<void()> changed_;

@@ -11,10 +11,9 @@ using platform::Graph;
 
 namespace {
 
-const QColor kBackground(0x12, 0x16, 0x1C);
-const QColor kGrid(0x2C, 0x34, 0x40);
 const QColor kBorder(0x55, 0x60, 0x70);
-const QColor kCursor(0xF0, 0xF0, 0xF0);
+
+QColor rgb(platform::Rgb c) { return QColor(static_cast<QRgb>(c)); }
 
 // Pixel coordinates are clamped well outside any screen so that huge values cannot overflow
 // the integer conversions inside the painter.
@@ -249,14 +248,15 @@ void PlotPainter::paint(QPainter& p, const QRect& area, const Graph& graph, cons
         return;
     }
     const QRectF r(left, top, right - left, bottom - top);
+    const QColor grid = rgb(graph.colors().grid), cursorColor = rgb(graph.colors().cursor);
     const double sx = r.width() / (xr.hi - xr.lo), sy = r.height() / (yr.hi - yr.lo);
 
-    p.fillRect(r, kBackground);
-    p.setPen(QPen(kGrid, 0));
+    p.fillRect(r, rgb(graph.colors().background));
+    p.setPen(QPen(grid, 0));
     const QColor text = pal.color(QPalette::WindowText);
     forEachTick(yr, yStep, [&](double v) {
         double y = r.bottom() - (v - yr.lo) * sy;
-        p.setPen(QPen(kGrid, 0));
+        p.setPen(QPen(grid, 0));
         p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
         p.setPen(text);
         p.drawText(QRectF(area.left(), y - fm.height(), labelWidth + 4, fm.height() * 2),
@@ -264,7 +264,7 @@ void PlotPainter::paint(QPainter& p, const QRect& area, const Graph& graph, cons
     });
     forEachTick(xr, xStep, [&](double v) {
         double x = r.left() + (v - xr.lo) * sx;
-        p.setPen(QPen(kGrid, 0));
+        p.setPen(QPen(grid, 0));
         p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
         p.setPen(text);
         QString s = label(v, xa, xStep);
@@ -291,7 +291,7 @@ void PlotPainter::paint(QPainter& p, const QRect& area, const Graph& graph, cons
         auto [cx, cy] = graph.cursor(i);
         if (!std::isfinite(cx) || !std::isfinite(cy)) continue;
         const QPointF c(clampPx(r.left() + (cx - xr.lo) * sx), clampPx(r.bottom() - (cy - yr.lo) * sy));
-        p.setPen(QPen(kCursor, 0, Qt::DashLine));
+        p.setPen(QPen(cursorColor, 0, Qt::DashLine));
         p.drawLine(QPointF(c.x(), r.top()), QPointF(c.x(), r.bottom()));
         p.drawLine(QPointF(r.left(), c.y()), QPointF(r.right(), c.y()));
         QString s = QStringLiteral("%1, %2").arg(cx * xa.gain + xa.offset, 0, 'g', 6)

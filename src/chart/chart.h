@@ -1,0 +1,75 @@
+#pragma once
+#include <memory>
+#include <span>
+#include <string>
+
+#include "chart/chart_state.h"
+#include "chart/trace_buffer.h"
+#include "live/device_table.h"
+#include "platform/panel.h"
+
+namespace chart {
+
+// The live chart of the plot page: up to eight traces, each following one device number.
+// Every sample message the data service places on a device entry is offered here; a traced
+// unit's values are stored in its trace buffer at the position of their time stamp, measured
+// from the chart's start time, and drawn there. When a trace reaches the right edge the chart
+// either stops or starts again at the left edge. The trace buffers are also the data store of
+// the wave analysis.
+class Chart {
+public:
+    // workValue: the values of the message being handled, filled by the data service.
+    Chart(platform::Panel& panel, const live::DeviceTable& table, ChartCtr& ctr,
+          std::span<const float> workValue);
+    Chart(const Chart&) = delete;
+    Chart& operator=(const Chart&) = delete;
+
+    // Start values: every trace off, the axes as the scale controls say.
+    void Initialize();
+
+    // Trace t (0-7) follows the device number of its control. 0 when set up, 1 when switched
+    // off (no device entry carries the number, or it is a generic device).
+    int SetUpTrace(int t);
+    // Axes from the scale controls, an empty chart, traces set up anew; the next sample
+    // charted sets the start time.
+    void ChartReset();
+    // A block message (32, 60 or 64 values) or a continuous sample of device entry `line`.
+    void PlotData(int line);
+    void PlotContData(int line);
+    void UpdateCursors();
+
+    // Control callbacks of the plot page.
+    void TraceDeviceNumSelect(int t, platform::Event e);
+    void YAxisRange(platform::Event e);
+    void YAxisOffset(platform::Event e);
+    void RawPlotXAsis();
+    void RawStartStop();
+    void StopWhenFull();
+    void GraphOutput(platform::Event e);
+
+    const TraceBuffer& trace(int t) const { return (*ChartFifo_)[static_cast<std::size_t>(t)]; }
+    TraceBuffer& trace(int t) { return (*ChartFifo_)[static_cast<std::size_t>(t)]; }
+    // True while plotting was started with no trace chosen: free traces take units as they
+    // report.
+    bool followingUnits() const { return followUnits_; }
+
+private:
+    int traceFor(const live::OutputLine& e);
+    void beginRun(platform::AbsTime start);
+    void restartRun(platform::AbsTime start, bool showMillis);
+    void stopRun();
+    void markEmpty(TraceBuffer& b);
+    void store(TraceBuffer& b, int pos, std::span<const float> values);
+    void showStartTime(platform::AbsTime t, bool showMillis);
+    void entryHint(platform::Ctl id, platform::Event e);
+    platform::Graph& graph();
+
+    platform::Panel& panel_;
+    const live::DeviceTable& table_;
+    ChartCtr& ChartCtr_;
+    std::span<const float> WorkValue_;
+    std::unique_ptr<ChartFifo> ChartFifo_;
+    bool followUnits_ = false;
+};
+
+}  // namespace chart
