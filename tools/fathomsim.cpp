@@ -1,5 +1,6 @@
 // fathomsim: a simulated instrument (or radio network) behind a pseudo-terminal. Prints the
 // terminal's path on the first line of standard output; runs until SIGINT or SIGTERM.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -19,14 +20,15 @@ void onSignal(int) { stopRequested = true; }
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: fathomsim [--type N | --scenario NAME] [--seed N] [--link PATH]\n"
+                 "usage: fathomsim [--type N | --scenario NAME] [--seed N] [--link PATH] [--log FILE]\n"
                  "  --type N         unit type 0-9 (0, 1, 2: a radio network of that type;\n"
                  "                   8 a data logger; 3-6, 9 a wired unit; 7 the synchronizer)\n"
                  "  --scenario NAME  one of:");
     for (const std::string& name : sim::scenarioNames()) std::fprintf(stderr, " %s", name.c_str());
     std::fprintf(stderr,
                  "\n  --seed N         another sea and other unit details\n"
-                 "  --link PATH      also make PATH a symbolic link to the terminal\n");
+                 "  --link PATH      also make PATH a symbolic link to the terminal\n"
+                 "  --log FILE       write every byte sent to the terminal, unchanged, to FILE\n");
 }
 
 platform::AbsTime localNow() {
@@ -41,6 +43,7 @@ platform::AbsTime localNow() {
 int main(int argc, char** argv) {
     std::string scenario = "radio";
     std::string link;
+    std::string log;
     unsigned seed = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -53,6 +56,8 @@ int main(int argc, char** argv) {
             seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
         } else if (arg == "--link" && hasValue) {
             link = argv[++i];
+        } else if (arg == "--log" && hasValue) {
+            log = argv[++i];
         } else {
             usage();
             return arg == "--help" ? 0 : 2;
@@ -76,6 +81,15 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    int logFd = -1;
+    if (!log.empty()) {
+        logFd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (logFd < 0) {
+            std::fprintf(stderr, "fathomsim: cannot write %s\n", log.c_str());
+            return 1;
+        }
+        bridge.logTo(logFd);
+    }
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigaction(SIGINT, &action, nullptr);
@@ -87,6 +101,7 @@ int main(int argc, char** argv) {
                  device->baud(), bridge.path().c_str());
     bridge.run(*device, stopRequested);
     if (!link.empty()) unlink(link.c_str());
+    if (logFd >= 0) ::close(logFd);
     std::fprintf(stderr, "fathomsim: stopped\n");
     return 0;
 }

@@ -13,6 +13,18 @@
 
 namespace tools {
 
+namespace {
+void writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+}  // namespace
+
 bool PtyBridge::open() {
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
@@ -63,6 +75,7 @@ void PtyBridge::run(sim::SimDevice& device, const volatile bool& stop) {
         while (done < out.size()) {
             const ssize_t n = write(master_, out.data() + done, out.size() - done);
             if (n <= 0) break;  // line full: the rest is lost
+            if (log_ >= 0) writeAll(log_, out.data() + done, static_cast<std::size_t>(n));
             done += static_cast<std::size_t>(n);
         }
     }

@@ -16,10 +16,13 @@ public:
     // Runs the device until stop becomes true; bytes the line cannot take are dropped, as on
     // a cable nobody reads.
     void run(sim::SimDevice& device, const volatile bool& stop);
+    // Every byte the terminal accepts is also written, unchanged, to this file descriptor.
+    void logTo(int fd) { log_ = fd; }
     ~PtyBridge();
 
 private:
     int master_ = -1;
+    int log_ = -1;
     int slave_ = -1;  // held open so the master never sees a hang-up between users
     std::string path_;
     std::string error_;

@@ -1,0 +1,105 @@
+// A simulated radio network on a pseudo-terminal and fathomhost --headless reading it: the
+// recording file, the frame capture, the output port and the trace must agree, value for
+// value and byte for byte, with what the simulated units sent.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "e2e/expected_records.h"
+#include "e2e/processes.h"
+
+namespace e2e {
+namespace {
+
+// The bytes of the trace's lines for one direction ("<" received, ">" sent), in order.
+std::string traceBytes(const std::string& trace, const std::string& port, char direction) {
+    std::string bytes;
+    std::istringstream lines(trace);
+    const std::string tag = " " + port + " " + direction + " ";
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t at = line.find(tag);
+        if (at == std::string::npos) continue;
+        std::istringstream hex(line.substr(at + tag.size(), line.find("  |") - at - tag.size()));
+        for (std::string byte; hex >> byte;)
+            bytes.push_back(static_cast<char>(std::stoi(byte, nullptr, 16)));
+    }
+    return bytes;
+}
+
+std::size_t countStarting(const std::vector<std::string>& records, const std::string& head) {
+    return static_cast<std::size_t>(std::count_if(
+        records.begin(), records.end(), [&](const std::string& r) { return r.starts_with(head); }));
+}
+
+// Staffs 1 ("A" bursts, ASCII 32 samples), 2 ("C" texts, one sample each) and 3 ("I" bursts).
+TEST(RadioNetwork, RecordsCaptureAndTraceMatchWhatTheUnitsSent) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    Simulator sim(dir, "radio", {"--type", "0"});
+    ASSERT_FALSE(sim.path().empty()) << sim.child().err();
+    Child host(hostArgs({"--unit-type", "0", "--port", sim.path(), "--record", dir / "out.csv",
+                         "--capture", dir / "raw.DAT", "--trace", dir / "trace.log",
+                         "--duration", "6"}),
+               dir / "host.out", dir / "host.err");
+    ASSERT_TRUE(host.wait(15)) << "fathomhost did not stop after --duration";
+    ASSERT_EQ(host.exitCode(), 0) << host.err();
+    ASSERT_TRUE(sim.stop());
+
+    // The capture holds the simulator's bytes from the first on, unchanged; only what it sent
+    // after the program closed the port (a fraction of a second) is missing.
+    const std::string sent = sim.log();
+    const std::string dat = readFile(dir / "raw.DAT");
+    ASSERT_GT(dat.size(), 1000u);
+    EXPECT_EQ(sent.compare(0, dat.size(), dat), 0) << "the capture differs from the bytes sent";
+    EXPECT_LT(sent.size() - dat.size(), 600u) << "the capture misses part of the run";
+
+    // Every record, in order, from the frames of that span.
+    const std::vector<std::string> want = radioRecords(decodeFrames(dat));
+    std::string rest;
+    const std::vector<std::string> got = splitRecords(readFile(dir / "out000.csv"), &rest);
+    EXPECT_TRUE(rest.empty()) << "torn record at the end: " << rest;
+    EXPECT_TRUE(isNearlyAll(got, want, 0));
+    EXPECT_GE(countStarting(got, "A001,S08,"), 1u);
+    EXPECT_GE(countStarting(got, "I003,S16,"), 1u);
+    EXPECT_GE(countStarting(got, "C002,D1,S04,"), 12u);
+    for (const std::string& r : got) EXPECT_EQ(kRadioRecordLengths.count(r.size() + 2), 1u) << r;
+
+    // The trace shows both directions: every received byte, and the program's PAN ID query.
+    const std::string trace = readFile(dir / "trace.log");
+    EXPECT_EQ(traceBytes(trace, sim.path(), '<'), dat);
+    const std::string panIdQuery("\x7E\x00\x04\x08\x01\x49\x44\x69", 8);
+    EXPECT_NE(traceBytes(trace, sim.path(), '>').find(panIdQuery), std::string::npos);
+}
+
+TEST(RadioNetwork, OutputPortCarriesExactlyTheRecordedLines) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    TestPty out;
+    ASSERT_TRUE(out.ok());
+    Simulator sim(dir, "radio", {"--type", "0", "--seed", "3"});
+    ASSERT_FALSE(sim.path().empty()) << sim.child().err();
+    Child host(hostArgs({"--unit-type", "0", "--port", sim.path(), "--record", dir / "out.csv",
+                         "--output-port", out.slavePath(), "--duration", "4"}),
+               dir / "host.out", dir / "host.err");
+    const bool stopped = waitFor(
+        [&] {
+            out.drain();
+            return host.wait(0);
+        },
+        12);
+    ASSERT_TRUE(stopped) << "fathomhost did not stop after --duration";
+    ASSERT_EQ(host.exitCode(), 0) << host.err();
+    waitFor([&] {
+        const std::size_t before = out.received().size();
+        out.drain();
+        return out.received().size() == before;
+    }, 1);
+
+    const std::string file = readFile(dir / "out000.csv");
+    EXPECT_GE(splitRecords(file).size(), 10u);
+    EXPECT_EQ(out.received(), file);
+}
+
+}  // namespace
+}  // namespace e2e

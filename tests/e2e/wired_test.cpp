@@ -1,0 +1,177 @@
+// Wired units on pseudo-terminals: fathomhost --headless runs the connect handshake with each
+// simulated unit, then turns every record it streams into a sample line. The recording file
+// must hold, in order, the lines worked out here from the bytes the units sent.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "e2e/expected_records.h"
+#include "e2e/processes.h"
+#include "link/wired_record.h"
+
+namespace e2e {
+namespace {
+
+// Records the program may still have been reading when it stopped.
+constexpr std::size_t kClosingSlack = 12;
+
+std::string device3(int device) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "C%03d", device);
+    return buf;
+}
+
+// A configuration block field (two hex digits at 3k) of the unit's "ROK," reply.
+int blockField(const std::string& log, int k) {
+    const std::size_t at = log.find("ROK,");
+    if (at == std::string::npos || log.size() < at + 4 + 3 * k + 2) return -1;
+    return std::stoi(log.substr(at + 4 + 3 * k, 2), nullptr, 16);
+}
+
+std::string temperatureRecord(int device, const std::string& counts) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%s,D4,%04.1f", device3(device).c_str(),
+                  std::atoi(counts.c_str()) * 0.0625);
+    return padded(buf, 13);
+}
+
+std::string sampleHead(int device, int rate) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%s,D1,S%02d,", device3(device).c_str(), rate);
+    return buf;
+}
+
+// Staff records "rrrr,tttt": the reading of 4095 steps over the staff, in whole millimetres.
+std::vector<std::string> staffRecords(const std::string& log, int device, double staffMm, int rate) {
+    std::vector<std::string> records;
+    for (const std::string& line : linesAfter(log, "GOK,")) {
+        if (line.size() != 9) continue;
+        const auto mm = static_cast<long long>(std::atoi(line.substr(0, 4).c_str()) / 4095.0 * staffMm);
+        records.push_back(sampleHead(device, rate) + fixed(static_cast<double>(mm) / 1000, 7, 4));
+        records.push_back(temperatureRecord(device, line.substr(5)));
+    }
+    return records;
+}
+
+// Pressure gauge records "p.ppppp,tttt": the reading as sent.
+std::vector<std::string> gaugeRecords(const std::string& log, int device, int rate) {
+    std::vector<std::string> records;
+    for (const std::string& line : linesAfter(log, "GOK,")) {
+        if (line.size() != 12) continue;
+        records.push_back(sampleHead(device, rate) + fixed(number(line, 0, 7), 8, 5));
+        records.push_back(temperatureRecord(device, line.substr(8)));
+    }
+    return records;
+}
+
+// Date and time lines come every 60 samples; the comparisons leave them out.
+std::vector<std::string> withoutClock(const std::vector<std::string>& records) {
+    std::vector<std::string> kept;
+    for (const std::string& r : records)
+        if (r.compare(4, 3, ",D8") != 0 && r.compare(4, 3, ",D9") != 0) kept.push_back(r);
+    return kept;
+}
+
+struct HostRun {
+    std::vector<std::string> records;
+    std::string out;
+};
+
+// fathomhost --headless for `seconds` on the given ports; the records it wrote.
+HostRun runHost(const ScratchDir& dir, const std::string& unitType, std::vector<std::string> ports,
+            const std::string& seconds) {
+    std::vector<std::string> args{"--unit-type", unitType, "--record", dir / "out.csv",
+                                  "--duration", seconds};
+    args.insert(args.end(), ports.begin(), ports.end());
+    Child host(hostArgs(args), dir / "host.out", dir / "host.err");
+    EXPECT_TRUE(host.wait(std::stod(seconds) + 8)) << "fathomhost did not stop after --duration";
+    EXPECT_EQ(host.exitCode(), 0) << host.err();
+    std::string rest;
+    HostRun run{splitRecords(readFile(dir / "out000.csv"), &rest), host.out()};
+    EXPECT_TRUE(rest.empty()) << "torn record at the end: " << rest;
+    return run;
+}
+
+TEST(WiredUnits, StaffOnPortARecordsEveryReading) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    Simulator staff(dir, "staff", {"--scenario", "staff3"});
+    ASSERT_FALSE(staff.path().empty()) << staff.child().err();
+    const HostRun run = runHost(dir, "3", {"--port", staff.path()}, "8");
+    ASSERT_TRUE(staff.stop());
+    EXPECT_NE(run.out.find("port A Connected"), std::string::npos) << run.out;
+
+    const std::string sent = staff.log();
+    const double staffMm = links::staffLengthFor(3, static_cast<std::uint8_t>(blockField(sent, 2)),
+                                                 static_cast<std::uint8_t>(blockField(sent, 1)));
+    ASSERT_GT(staffMm, 0) << "the unit's block names no known staff";
+    const std::vector<std::string> want = staffRecords(sent, 1, staffMm, blockField(sent, 7));
+    const std::vector<std::string> got = withoutClock(run.records);
+    EXPECT_GE(got.size(), 10u);
+    EXPECT_TRUE(isNearlyAll(got, want, kClosingSlack));
+}
+
+// Two gauges: device 1 on port A, device 2 on port B, and after each port B sample device 3,
+// the last port A reading less the port B reading.
+TEST(WiredUnits, GaugesOnBothPortsAndTheirDifference) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    Simulator gaugeA(dir, "gaugeA", {"--scenario", "gauge9", "--seed", "1"});
+    Simulator gaugeB(dir, "gaugeB", {"--scenario", "gauge9", "--seed", "2"});
+    ASSERT_FALSE(gaugeA.path().empty() || gaugeB.path().empty());
+    const HostRun run = runHost(dir, "9", {"--port", gaugeA.path(), "--port-b", gaugeB.path()}, "8");
+    ASSERT_TRUE(gaugeA.stop());
+    ASSERT_TRUE(gaugeB.stop());
+
+    const std::vector<std::string> got = withoutClock(run.records);
+    for (int device : {1, 2}) {
+        const std::string sent = (device == 1 ? gaugeA : gaugeB).log();
+        const std::vector<std::string> mine = recordsOfDevice(got, device);
+        EXPECT_GE(mine.size(), 10u);
+        EXPECT_TRUE(isNearlyAll(mine, gaugeRecords(sent, device, blockField(sent, 7)), kClosingSlack))
+            << "device " << device;
+    }
+
+    double lastA = 0;
+    std::size_t differences = 0;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        const std::string& r = got[i];
+        if (r.compare(4, 3, ",D1") != 0) continue;
+        const double value = number(r, 12, 12);
+        if (deviceOf(r) == 1) lastA = value;
+        if (deviceOf(r) != 3) continue;
+        ++differences;
+        ASSERT_GT(i, 0u);
+        ASSERT_TRUE(got[i - 1].starts_with("C002,D1,")) << "device 3 not after a port B sample";
+        char text[32];
+        std::snprintf(text, sizeof text, "%.5f", lastA - number(got[i - 1], 12, 12));
+        EXPECT_EQ(r, "C003,D1,S04," + fixed(std::strtod(text, nullptr), 8, 5));
+    }
+    EXPECT_EQ(differences, recordsOfDevice(got, 2).size() / 2);
+}
+
+// The synchronizer's data lines carry eight readings, one per staff: devices 001 to 008.
+TEST(WiredUnits, SynchronizerRecordsEightChannels) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    Simulator sync(dir, "sync", {"--scenario", "sync8"});
+    ASSERT_FALSE(sync.path().empty()) << sync.child().err();
+    const HostRun run = runHost(dir, "7", {"--port", sync.path()}, "8");
+    ASSERT_TRUE(sync.stop());
+
+    // Data lines follow the unit's clock line ("yy-mm-dd hh:mm:ss") of the handshake. With no
+    // staff lengths entered every channel reads 0 m.
+    std::vector<std::string> want;
+    bool streaming = false;
+    for (const std::string& line : linesAfter(sync.log(), "Serial Number")) {
+        if (line.size() == 17 && line[2] == '-' && line[5] == '-' && line[11] == ':') streaming = true;
+        if (!streaming || line.size() < 39 || line[4] != ' ') continue;
+        for (int c = 0; c < 8; ++c) want.push_back(sampleHead(c + 1, 4) + fixed(0, 7, 4));
+    }
+    const std::vector<std::string> got = withoutClock(run.records);
+    EXPECT_GE(got.size(), 8u * 8);
+    EXPECT_TRUE(isNearlyAll(got, want, 8 * 3));
+}
+
+}  // namespace
+}  // namespace e2e
