@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
@@ -307,12 +308,23 @@ QWidget* PageBuilder::buildTabPage(Page page, QWidget* parent) {
     auto* outer = new QHBoxLayout(content);
     outer->setContentsMargins(8, 8, 8, 8);
     if (!graphs.empty()) {
-        // Graph pages: the other frames in a column at the left, the graphs take the rest.
+        // Graph pages: the other frames in a column at the left, the graphs take the rest. The
+        // column scrolls on its own, so a short window (1280 x 800) still shows the whole graph.
         if (!others.empty()) {
-            auto* side = new QVBoxLayout();
+            auto* sideContent = new QWidget();
+            auto* side = new QVBoxLayout(sideContent);
+            side->setContentsMargins(0, 0, 0, 0);
             for (QGroupBox* b : others) side->addWidget(b);
             side->addStretch(1);
-            outer->addLayout(side, 0);
+            auto* sideScroll = new QScrollArea(content);
+            sideScroll->setObjectName(content->objectName() + QStringLiteral("Side"));
+            sideScroll->setWidgetResizable(true);
+            sideScroll->setFrameShape(QFrame::NoFrame);
+            sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            sideScroll->setWidget(sideContent);
+            sideScroll->setMinimumWidth(sideContent->sizeHint().width() +
+                                        sideScroll->verticalScrollBar()->sizeHint().width());
+            outer->addWidget(sideScroll, 0);
         }
         auto* plots = new QVBoxLayout();
         for (QGroupBox* b : graphs) plots->addWidget(b, 1);

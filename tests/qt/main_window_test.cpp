@@ -304,3 +304,13 @@ TEST_F(WindowFixture, MenusCarryUniqueMnemonics) {
 }
 
 }  // namespace
+
+TEST_F(WindowFixture, FitsOnA1280By800Screen) {
+    // Every tab page must fit too: the tallest one sets the window's minimum.
+    for (int tab = 0; tab < window.tabs()->count(); ++tab) {
+        window.tabs()->setCurrentIndex(tab);
+        const QSize min = window.minimumSizeHint().expandedTo(window.minimumSize());
+        EXPECT_LE(min.width(), 1280) << "tab " << tab;
+        EXPECT_LE(min.height(), 800 - 60) << "tab " << tab;  // room for the desktop's own bars
+    }
+}
