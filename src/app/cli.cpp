@@ -42,6 +42,20 @@ bool parseOnOff(std::string_view s, int& out) {
     return true;
 }
 
+// Up to eight lengths in metres, separated by commas: "5,5,3.5".
+bool parseLengths(std::string_view s, std::vector<double>& out) {
+    out.clear();
+    while (!s.empty()) {
+        const auto comma = s.find(',');
+        double v = 0;
+        if (!parseDouble(s.substr(0, comma), v) || v < 0 || v > 100) return false;
+        out.push_back(v);
+        if (comma == std::string_view::npos) break;
+        s.remove_prefix(comma + 1);
+    }
+    return !out.empty() && out.size() <= 8;
+}
+
 // An option whose value is a path or file name.
 OptionDef pathOption(std::string_view name, std::string_view valueName, std::string_view help,
                      std::string CliOptions::*field) {
@@ -103,6 +117,11 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.broadcastPower); }},
         {"--auto-sync", "on|off", "Headless: keep radio unit clocks in step with this computer.",
          [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.autoSync); }},
+        {"--sync-lengths", "M1,M2,...", "Headless: staff lengths in metres of the synchronizer's\n"
+                                        "                         channels on port A (up to eight).",
+         [](CliOptions& o, std::string_view v) { return parseLengths(v, o.syncLengths); }},
+        {"--sync-lengths-b", "M1,M2,...", "Headless: the same for the synchronizer on port B.",
+         [](CliOptions& o, std::string_view v) { return parseLengths(v, o.syncLengthsB); }},
         {"--duration", "SECONDS", "Headless: stop after SECONDS (default: run until stopped).",
          [](CliOptions& o, std::string_view v) { return parseDouble(v, o.duration) && o.duration > 0; }},
         {"--screenshot-after", "SECONDS", "With --screenshot: run that long first.",

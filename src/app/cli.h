@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -30,6 +31,9 @@ struct CliOptions {
     double duration = 0;       // --duration SECONDS; 0 = until stopped
     bool overwrite = false;    // --overwrite: replace existing recording files
     std::string trace;         // --trace FILE: hex log of every byte on every port
+    // --sync-lengths / --sync-lengths-b: staff lengths (m) of the synchronizer's channels,
+    // what the operator types into the staff-length tables of port A and port B.
+    std::vector<double> syncLengths, syncLengthsB;
 };
 
 // Arguments the window system consumes itself (-platform, -style ...) are left alone; every

@@ -94,6 +94,17 @@ bool Headless::start() {
     openB_ = portOpen(Ctl::PortBRing);
     openOut_ = portOpen(Ctl::OutputPortRing);
 
+    // The synchronizer's staff lengths, as the operator types them into the tables.
+    for (auto [table, lengths] : {std::pair{Ctl::SyncLengthTable, &o_.syncLengths},
+                                  std::pair{Ctl::SyncLengthTable_B, &o_.syncLengthsB}}) {
+        for (std::size_t row = 0; row < lengths->size(); ++row) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%g", (*lengths)[row]);
+            panel.setCell(table, static_cast<int>(row), 0, text);
+            panel.raise(table, Event::Commit, {static_cast<int>(row), 0});
+        }
+    }
+
     if (o_.broadcastPower >= 0) {
         panel.setValue(Ctl::BroadcastPower, o_.broadcastPower);
         panel.raise(Ctl::BroadcastPower, Event::Commit);

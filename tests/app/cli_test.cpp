@@ -30,4 +30,23 @@ TEST(CommandLine, RefusesWhatItCannotDo) {
     EXPECT_NE(app::cliUsage().find("--screenshot FILE.png"), std::string::npos);
 }
 
+TEST(CommandLine, HeadlessOptionsAndTheirLimits) {
+    auto o = parse({"--headless", "--unit-type", "7", "--port", "/dev/pts/3", "--record", "a.csv",
+                    "--interval", "1", "--sync-lengths", "5,5,3.5", "--broadcast-power", "on",
+                    "--duration", "2.5"});
+    EXPECT_TRUE(o.error.empty()) << o.error;
+    EXPECT_EQ(o.unitType, 7);
+    EXPECT_EQ(o.syncLengths, (std::vector<double>{5, 5, 3.5}));
+    EXPECT_EQ(o.broadcastPower, 1);
+    EXPECT_EQ(o.duration, 2.5);
+    EXPECT_NE(parse({"--headless", "--port", "/dev/pts/3"}).error, "");     // no unit type
+    EXPECT_NE(parse({"--headless", "--unit-type", "0"}).error, "");        // no port
+    EXPECT_NE(parse({"--unit-type", "10"}).error, "");
+    EXPECT_NE(parse({"--interval", "0"}).error, "");
+    EXPECT_NE(parse({"--broadcast-power", "maybe"}).error, "");
+    EXPECT_NE(parse({"--sync-lengths", "1,2,,3"}).error, "");
+    EXPECT_NE(parse({"--sync-lengths", "1,2,3,4,5,6,7,8,9"}).error, "");
+    EXPECT_NE(parse({"--duration", "0"}).error, "");
+}
+
 }  // namespace

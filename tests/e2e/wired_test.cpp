@@ -156,17 +156,24 @@ TEST(WiredUnits, SynchronizerRecordsEightChannels) {
     ASSERT_TRUE(dir.ok());
     Simulator sync(dir, "sync", {"--scenario", "sync8"});
     ASSERT_FALSE(sync.path().empty()) << sync.child().err();
-    const HostRun run = runHost(dir, "7", {"--port", sync.path()}, "8");
+    // The staff lengths the operator would type into the table, in metres.
+    const double lengths[8] = {5, 5, 3.5, 3.5, 8, 8, 2, 2};
+    const HostRun run = runHost(
+        dir, "7", {"--port", sync.path(), "--sync-lengths", "5,5,3.5,3.5,8,8,2,2"}, "8");
     ASSERT_TRUE(sync.stop());
 
-    // Data lines follow the unit's clock line ("yy-mm-dd hh:mm:ss") of the handshake. With no
-    // staff lengths entered every channel reads 0 m.
+    // Data lines follow the unit's clock line ("yy-mm-dd hh:mm:ss") of the handshake. Channel c
+    // is the four-digit reading at 5c, a fraction 0-4095 of its staff's length.
     std::vector<std::string> want;
     bool streaming = false;
     for (const std::string& line : linesAfter(sync.log(), "Serial Number")) {
         if (line.size() == 17 && line[2] == '-' && line[5] == '-' && line[11] == ':') streaming = true;
         if (!streaming || line.size() < 39 || line[4] != ' ') continue;
-        for (int c = 0; c < 8; ++c) want.push_back(sampleHead(c + 1, 4) + fixed(0, 7, 4));
+        for (int c = 0; c < 8; ++c) {
+            const long reading = std::stol(line.substr(static_cast<std::size_t>(5 * c), 4));
+            const auto mm = static_cast<long>(static_cast<double>(reading) / 4095.0 * lengths[c] * 1000);
+            want.push_back(sampleHead(c + 1, 4) + fixed(static_cast<double>(mm) / 1000.0, 7, 4));
+        }
     }
     const std::vector<std::string> got = withoutClock(run.records);
     EXPECT_GE(got.size(), 8u * 8);
