@@ -27,8 +27,9 @@ constexpr std::string_view kUnitTypeHelp =
     "115200 baud. Wired units talk on a plain RS232 port at 9600 baud (38400 baud for the\n"
     "synchronizer board). Changing the unit type releases the open ports.";
 
-ControlSpec menu(Ctl id, std::string_view menuName, std::string_view caption) {
-    return {.id = id, .kind = Kind::MenuItem, .caption = caption, .frame = menuName};
+ControlSpec menu(Ctl id, std::string_view menuName, std::string_view caption, bool dimmed = false) {
+    return {.id = id, .kind = Kind::MenuItem, .caption = caption, .frame = menuName,
+            .startDimmed = dimmed};
 }
 
 ControlSpec timer(Ctl id, int ms) {
@@ -55,8 +56,9 @@ std::vector<ControlSpec> build() {
          .frame = "Unit",
          .defText = "Press Enter to send the new value",
          .startVisible = false},
-        menu(Ctl::MenuOpenPlotFile, "File", "Open file to plot..."),
-        menu(Ctl::MenuClosePlotFile, "File", "Close plot file"),
+        // File playback is not in this version yet: its commands are shown but not offered.
+        menu(Ctl::MenuOpenPlotFile, "File", "Open file to plot...", true),
+        menu(Ctl::MenuClosePlotFile, "File", "Close plot file", true),
         menu(Ctl::MenuSaveOutputData, "File", "Save output data to file..."),
         menu(Ctl::MenuSaveApiFrames, "File", "Save API frame data to file..."),
         menu(Ctl::MenuPrintPlot, "File", "Print plot..."),

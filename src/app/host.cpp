@@ -1,5 +1,7 @@
 #include "app/host.h"
 
+#include <tuple>
+
 #include "platform/control_table.h"
 
 namespace app {
@@ -67,6 +69,16 @@ void Host::wireCallbacks() {
     onCommit(Ctl::MenuScaleResize, [this] { shell_.ScaleResizeMenu(); });
     onCommit(Ctl::MenuAbout, [this] { shell_.AboutFRXB_Interface(); });
     panel_.onEvent(Ctl::FactoryButton, [this](Event e, const EventData&) { shell_.FACTCTR(e); });
+    // Printing: one page of the window, scaled to the paper.
+    for (auto [item, page, title] : {std::tuple{Ctl::MenuPrintPlot, platform::Page::Plot, "Plot"},
+                                     std::tuple{Ctl::MenuPrintSpectrum, platform::Page::Analysis,
+                                                "Spectrum"},
+                                     std::tuple{Ctl::MenuPrintConfig, platform::Page::Config,
+                                                "Configuration"},
+                                     std::tuple{Ctl::MenuPrintMainPanel, platform::Page::Main,
+                                                "Main panel"}}) {
+        onCommit(item, [this, page = page, title = title] { dialogs_.printPage(page, title); });
+    }
     onCommit(Ctl::MenuHelpPorts, [this] { showHelp(Ctl::PortARing); });
     onCommit(Ctl::MenuHelpDisplay, [this] { showHelp(Ctl::PowerLEDID); });
     onCommit(Ctl::MenuHelpRecording, [this] { showHelp(Ctl::RecordingIndicator); });

@@ -140,6 +140,17 @@ TEST_F(HostFixture, RightClickShowsTheControlsHelp) {
     EXPECT_EQ(dialogs.shown[2].title, "OFFSET TIME");
 }
 
+TEST_F(HostFixture, PrintCommandsPrintTheirPage) {
+    panel.raise(Ctl::MenuPrintPlot, Event::Commit);
+    panel.raise(Ctl::MenuPrintSpectrum, Event::Commit);
+    panel.raise(Ctl::MenuPrintConfig, Event::Commit);
+    panel.raise(Ctl::MenuPrintMainPanel, Event::Commit);
+    EXPECT_EQ(dialogs.printed, (std::vector<Page>{Page::Plot, Page::Analysis, Page::Config, Page::Main}));
+    // Playback is not offered yet: its menu items take no commands.
+    EXPECT_TRUE(panel.dimmed(Ctl::MenuOpenPlotFile));
+    EXPECT_TRUE(panel.dimmed(Ctl::MenuClosePlotFile));
+}
+
 TEST_F(HostFixture, InitializeSwitchesBroadcastPowerOff) {
     panel.setValue(Ctl::BroadcastPower, 1);
     host.Initialize();
