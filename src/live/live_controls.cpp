@@ -137,11 +137,12 @@ std::vector<ControlSpec> build() {
         {.id = Ctl::CaptureIndicator, .kind = Kind::Led, .caption = "Capturing frames",
          .frame = "Recording", .startVisible = false, .helpTitle = kSaveHelpTitle,
          .helpText = kSaveFramesHelp, .onColor = kRed},
+        // The remote PAN ID group is shown once PAN ID management can use it.
         {.id = Ctl::RemotePanID, .page = Page::Config, .kind = Kind::Hex64,
-         .caption = "XB unit PAN ID", .frame = "Radio network",
+         .caption = "XB unit PAN ID", .frame = "Radio network", .startVisible = false,
          .helpTitle = "CHANGE THE REMOTE XB Unit's PAN ID?", .helpText = kRemotePanHelp},
         {.id = Ctl::SaveRemotePanID, .page = Page::Config, .kind = Kind::Button,
-         .caption = "Save remote PAN ID", .frame = "Radio network",
+         .caption = "Save remote PAN ID", .frame = "Radio network", .startVisible = false,
          .helpTitle = "SAVE THE REMOTE XB DEVICE PAN ID?", .helpText = kSaveRemotePanHelp},
     };
     t.insert(t.end(), rest.begin(), rest.end());

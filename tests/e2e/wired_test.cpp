@@ -171,7 +171,10 @@ TEST(WiredUnits, SynchronizerRecordsEightChannels) {
         if (!streaming || line.size() < 39 || line[4] != ' ') continue;
         for (int c = 0; c < 8; ++c) {
             const long reading = std::stol(line.substr(static_cast<std::size_t>(5 * c), 4));
-            const auto mm = static_cast<long>(static_cast<double>(reading) / 4095.0 * lengths[c] * 1000);
+            // The staff's length in whole millimetres first, then the fraction of it, as the
+            // unit's reading is defined; the other order rounds differently now and then.
+            const double staffMm = static_cast<double>(static_cast<long long>(lengths[c] * 1000));
+            const auto mm = static_cast<long>(static_cast<double>(reading) / 4095.0 * staffMm);
             want.push_back(sampleHead(c + 1, 4) + fixed(static_cast<double>(mm) / 1000.0, 7, 4));
         }
     }
