@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace links {
 
@@ -32,6 +33,9 @@ class RawCapture {
     virtual ~RawCapture() = default;
     virtual bool APIFrameDataFileOpen() const = 0;
     virtual void captureByte(std::uint8_t byte) = 0;
+    virtual void captureBytes(std::span<const std::uint8_t> bytes) {
+        for (std::uint8_t b : bytes) captureByte(b);
+    }
 };
 
 inline constexpr std::uint64_t kBroadcastAddress = 0x000000000000FFFFull;

@@ -1,6 +1,7 @@
 #include "link/receive_paths.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -29,35 +30,39 @@ ReceivePaths::ReceivePaths(platform::SerialPorts& ports, platform::Panel& panel,
 
 void ReceivePaths::receive(PortId p, int number) {
     if (platform::linkKind(session_.UnitType) == platform::LinkKind::None) return;
-    while (ports_.inputLength(number) != 0) {
-        const int byte = ports_.readByte(number);
-        if (byte < 0) break;
-        takeByte(p, static_cast<std::uint8_t>(byte));
+    // The port's whole input, a block at a time: nothing stays waiting for the next call.
+    std::array<std::uint8_t, 4096> block;
+    for (int n; (n = ports_.read(number, block)) > 0;) {
+        takeBytes(p, std::span(block.data(), static_cast<std::size_t>(n)));
     }
 }
 
-void ReceivePaths::takeByte(PortId p, std::uint8_t byte) {
+void ReceivePaths::takeBytes(PortId p, std::span<const std::uint8_t> bytes) {
     switch (platform::linkKind(session_.UnitType)) {
         case platform::LinkKind::Radio:
-            radioByte(p, byte);
+            radioBytes(p, bytes);
             break;
         case platform::LinkKind::Wired:
-            wiredByte(p, byte);
+            for (std::uint8_t b : bytes) wiredByte(p, b);
             break;
         case platform::LinkKind::Synchronizer:
-            syncByte(p, byte);
+            for (std::uint8_t b : bytes) syncByte(p, b);
             break;
         case platform::LinkKind::None:
             break;
     }
 }
 
-void ReceivePaths::radioByte(PortId p, std::uint8_t byte) {
+void ReceivePaths::radioBytes(PortId p, std::span<const std::uint8_t> bytes) {
     // The capture file gets the bytes as they came, escapes and broken frames included.
-    if (capture_ && capture_->APIFrameDataFileOpen()) capture_->captureByte(byte);
+    if (capture_ && capture_->APIFrameDataFileOpen()) capture_->captureBytes(bytes);
     if (chartCtr_.PlotSource != 0) return;
     PortRx& r = rx(p);
-    if (r.decoder.feed(byte) && sink_) sink_->RxDataService(r.decoder.frame(), 0);
+    while (!bytes.empty()) {
+        bool complete = false;
+        bytes = bytes.subspan(r.decoder.feed(bytes, complete));
+        if (complete && sink_) sink_->RxDataService(r.decoder.frame(), 0);
+    }
 }
 
 void ReceivePaths::send(PortId p, std::uint64_t address, int device, std::string_view text,

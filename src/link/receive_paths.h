@@ -32,8 +32,9 @@ class ReceivePaths {
     void ComCallback(int number) { receive(PortId::A, number); }
     void ComCallback_B(int number) { receive(PortId::B, number); }
 
-    // One byte as the callback of port p takes it (tests and fuzzing feed bytes here).
-    void takeByte(PortId p, std::uint8_t byte);
+    // Bytes as the callback of port p takes them (tests and fuzzing feed bytes here).
+    void takeBytes(PortId p, std::span<const std::uint8_t> bytes);
+    void takeByte(PortId p, std::uint8_t byte) { takeBytes(p, std::span(&byte, 1)); }
 
     const WiredUnit& wiredUnit(PortId p) const { return rx(p).unit; }
     double SMI_LastData(PortId p) const { return rx(p).lastPressure; }
@@ -53,7 +54,7 @@ class ReceivePaths {
     const PortRx& rx(PortId p) const { return rx_[static_cast<std::size_t>(p)]; }
 
     void receive(PortId p, int number);
-    void radioByte(PortId p, std::uint8_t byte);
+    void radioBytes(PortId p, std::span<const std::uint8_t> bytes);
     void wiredByte(PortId p, std::uint8_t byte);
     void syncByte(PortId p, std::uint8_t byte);
     void blockReceived(PortId p);

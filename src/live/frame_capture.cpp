@@ -48,9 +48,11 @@ void FrameCapture::StopAPIFrameDataToFile() {
     showCapturing(false);
 }
 
-void FrameCapture::captureByte(std::uint8_t byte) {
-    if (APIFrameDataFileOpen_ == 0) return;
-    FileStatus st = SaveAPIFrameDataHandle.write(&byte, 1);
+void FrameCapture::captureByte(std::uint8_t byte) { captureBytes(std::span(&byte, 1)); }
+
+void FrameCapture::captureBytes(std::span<const std::uint8_t> bytes) {
+    if (APIFrameDataFileOpen_ == 0 || bytes.empty()) return;
+    FileStatus st = SaveAPIFrameDataHandle.write(bytes.data(), bytes.size());
     if (!st.ok) {
         StopAPIFrameDataToFile();
         dialogs_.message("CAPTURE STOPPED",

@@ -23,6 +23,7 @@ public:
 
     bool APIFrameDataFileOpen() const override { return APIFrameDataFileOpen_ != 0; }
     void captureByte(std::uint8_t byte) override;
+    void captureBytes(std::span<const std::uint8_t> bytes) override;
 
     void closeOnExit() override;
 

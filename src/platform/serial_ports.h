@@ -50,6 +50,13 @@ public:
     // Reading: -1 when nothing is waiting.
     virtual int readByte(int number) = 0;
     virtual int inputLength(int number) const = 0;
+    // Up to out.size() waiting bytes at once; returns how many. Ports that can take a block in
+    // one step override it.
+    virtual int read(int number, std::span<std::uint8_t> out) {
+        std::size_t n = 0;
+        for (int b; n < out.size() && (b = readByte(number)) >= 0;) out[n++] = static_cast<std::uint8_t>(b);
+        return static_cast<int>(n);
+    }
 
     // Called from the event loop whenever bytes have arrived on the port.
     virtual void onReceive(int number, std::function<void(int number)> callback) = 0;

@@ -236,6 +236,16 @@ int QtSerialPorts::readByte(int number) {
     return b;
 }
 
+int QtSerialPorts::read(int number, std::span<std::uint8_t> out) {
+    Port* p = find(number);
+    if (!p) return 0;
+    std::lock_guard lock(p->mutex);
+    const std::size_t n = std::min(out.size(), p->input.size());
+    std::copy_n(p->input.begin(), n, out.begin());
+    p->input.erase(p->input.begin(), p->input.begin() + static_cast<std::ptrdiff_t>(n));
+    return static_cast<int>(n);
+}
+
 int QtSerialPorts::inputLength(int number) const {
     Port* p = find(number);
     if (!p) return 0;

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "live/live_rig.h"
 #include "support/fake_clock.h"
 #include "support/fake_serial_ports.h"
 #include "support/wire_frames.h"
@@ -14,10 +13,7 @@ using platform::Ctl;
 
 namespace {
 
-// A receive packet from a radio unit, escaped as the adapter sends it.
-std::string receivePacket(std::uint64_t address, const std::string& text) {
-    return testing_support::wireFrame(live_test::packet(address, text));
-}
+using testing_support::receivePacket;
 
 struct HeadlessTest : ::testing::Test {
     std::filesystem::path dir;

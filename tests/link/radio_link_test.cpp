@@ -2,6 +2,7 @@
 
 #include "link/api_frame_codec.h"
 #include "link_fixture.h"
+#include "support/wire_frames.h"
 
 using namespace link_test;
 using platform::Ctl;
@@ -14,29 +15,7 @@ std::string wire(const links::EncodedFrame& f) {
 
 // What a unit at `address` sends: a receive packet carrying `text`, escaped.
 std::string unitFrame(std::uint64_t address, const std::string& text) {
-    std::vector<std::uint8_t> data{links::kReceivePacket};
-    for (int i = 0; i < 8; ++i) data.push_back(static_cast<std::uint8_t>(address >> (56 - 8 * i)));
-    data.insert(data.end(), {0xFF, 0xFE, 0x01});
-    data.insert(data.end(), text.begin(), text.end());
-    // Built as a frame of our own encoder (same layout rules both ways), then retyped.
-    std::string out;
-    out += static_cast<char>(0x7E);
-    std::uint8_t sum = 0;
-    auto put = [&out](std::uint8_t b) {
-        if (b == 0x7E || b == 0x7D || b == 0x11 || b == 0x13) {
-            out += static_cast<char>(0x7D);
-            b ^= 0x20;
-        }
-        out += static_cast<char>(b);
-    };
-    put(static_cast<std::uint8_t>(data.size() >> 8));
-    put(static_cast<std::uint8_t>(data.size() & 0xFF));
-    for (std::uint8_t b : data) {
-        sum = static_cast<std::uint8_t>(sum + b);
-        put(b);
-    }
-    put(static_cast<std::uint8_t>(0xFF - sum));
-    return out;
+    return testing_support::receivePacket(address, text);
 }
 
 struct RadioLink : LinkFixture {
@@ -92,6 +71,24 @@ TEST_F(RadioLink, AFrameSplitAtEveryByteBoundaryDecodesTheSame) {
         EXPECT_EQ(sink.frames[0].text, "C012,D1,S04,01234\r\n");
         EXPECT_EQ(sink.frames[0].address, 0x0013A20040A1B2C3ull);
     }
+}
+
+TEST_F(RadioLink, ALongBacklogArrivingAtOnceIsDecodedWhole) {
+    // After a long wait (a blocking handshake, a busy window) many kilobytes arrive together;
+    // they are taken a block at a time with frames across the block edges.
+    open(Ctl::PortARing, kPortA);
+    capture.open = true;
+    std::string backlog;
+    for (int i = 0; i < 700; ++i) {
+        backlog += unitFrame(0x0013A20040A10000ull + static_cast<unsigned>(i % 7),
+                             "C00" + std::to_string(1 + i % 7) + ",D1,S32,0" + std::to_string(1000 + i) + "\r\n");
+    }
+    ASSERT_GT(backlog.size(), 3 * 4096u);
+    ports.receive(kPortA, backlog);
+    ASSERT_EQ(sink.frames.size(), 700u);
+    EXPECT_EQ(sink.frames[699].text, "C007,D1,S32,01699\r\n");
+    EXPECT_EQ(std::string(capture.bytes.begin(), capture.bytes.end()), backlog);
+    EXPECT_EQ(ports.inputLength(kPortA), 0);
 }
 
 TEST_F(RadioLink, InterleavedFramesOnPortAAndPortBBothDecode) {

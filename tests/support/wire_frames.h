@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/api_frame.h"
@@ -31,6 +32,16 @@ inline std::string wireFrame(std::span<const std::uint8_t> data) {
 
 inline std::string wireFrame(const links::RxFrame& f) {
     return wireFrame(std::span(f.data.data(), static_cast<std::size_t>(f.length)));
+}
+
+// What a radio unit at `address` sends through the adapter: a receive packet (0x90) carrying
+// `text`, escaped.
+inline std::string receivePacket(std::uint64_t address, std::string_view text) {
+    std::vector<std::uint8_t> data{0x90};
+    for (int i = 0; i < 8; ++i) data.push_back(static_cast<std::uint8_t>(address >> (56 - 8 * i)));
+    data.insert(data.end(), {0xFF, 0xFE, 0x01});
+    data.insert(data.end(), text.begin(), text.end());
+    return wireFrame(data);
 }
 
 }  // namespace testing_support
