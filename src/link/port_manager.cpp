@@ -13,7 +13,7 @@ constexpr double kReleaseWait = 0.5;  // after closing, before the port may be o
 // Indicators that show what the handshake learnt of the unit on a port.
 void defaultPortIndicators(platform::Panel& panel, PortId p) {
     const PortDesc& d = desc(p);
-    for (Ctl c : {d.ident, d.staffLength, d.value, d.gauge}) panel.defaultCtrl(c);
+    for (Ctl c : {d.ident, d.staffLength, d.value, d.gauge, d.received, d.dataLamp}) panel.defaultCtrl(c);
 }
 
 void showNotConnected(platform::Panel& panel, Ctl text) {

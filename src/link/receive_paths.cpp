@@ -88,7 +88,10 @@ void ReceivePaths::wiredByte(PortId p, std::uint8_t byte) {
     const PortDesc& d = desc(p);
     const int type = session_.UnitType;
     const int k = WiredLineParser::recordShift(type);
-    if (s.FRTCConnectStatus == kStreaming) s.FRTCConnectTimer = 0;
+    if (s.FRTCConnectStatus == kStreaming) {
+        s.FRTCConnectTimer = 0;
+        showRecordLine(p, byte);
+    }
     switch (r.wired.feed(byte, s.FRTCConnectStatus, type)) {
         case WiredEvent::StartOk:
             s.FRTCConnectStatus = 2;
@@ -156,6 +159,21 @@ void ReceivePaths::blockReceived(PortId p) {
     panel_.setValue(d.staffLength, u.staffLength / 1000.0);
 }
 
+// The streamed record lines, shown as they come so the operator sees the unit talking: the
+// line in the port's received-text display and its data lamp lit.
+void ReceivePaths::showRecordLine(PortId p, std::uint8_t byte) {
+    PortRx& r = rx(p);
+    const PortDesc& d = desc(p);
+    if (byte != '\r' && byte != '\n') {
+        if (r.shownLength < r.shown.size()) r.shown[r.shownLength++] = static_cast<char>(byte);
+        return;
+    }
+    if (r.shownLength == 0) return;
+    panel_.setText(d.received, std::string_view(r.shown.data(), r.shownLength));
+    panel_.setValue(d.dataLamp, 1);
+    r.shownLength = 0;
+}
+
 void ReceivePaths::wiredSample(PortId p) {
     PortRx& r = rx(p);
     const PortDesc& d = desc(p);
@@ -164,6 +182,10 @@ void ReceivePaths::wiredSample(PortId p) {
         const StaffValue v = staffValue(readNumber(r.wired.at(0, 4)), r.unit.staffLength);
         send(p, address, d.device, staffSampleText(d.device, r.unit.sampleRate, v.value).view(),
              v.scale);
+        char shown[32];
+        std::snprintf(shown, sizeof shown, "%.3f m",
+                      static_cast<double>(v.value) / (v.scale ? 10000.0 : 1000.0));
+        panel_.setText(d.value, shown);
     } else {
         const bool shift = panel_.intValue(platform::Ctl::GaugeControl) == 1;
         const bool metres = hooks_.SMI_BarMeters && hooks_.SMI_BarMeters();

@@ -49,6 +49,9 @@ class ReceivePaths {
         RxFrame synth;
         int sampleCounter = 0;
         double lastPressure = 0;
+        // The record line being received, for the port's received-text display.
+        std::array<char, 48> shown{};
+        std::size_t shownLength = 0;
     };
     PortRx& rx(PortId p) { return rx_[static_cast<std::size_t>(p)]; }
     const PortRx& rx(PortId p) const { return rx_[static_cast<std::size_t>(p)]; }
@@ -59,6 +62,7 @@ class ReceivePaths {
     void syncByte(PortId p, std::uint8_t byte);
     void blockReceived(PortId p);
     void wiredSample(PortId p);
+    void showRecordLine(PortId p, std::uint8_t byte);
     void syncData(PortId p, std::span<const std::uint8_t> line);
     void dateAndTime(PortId p, int device, std::uint64_t address);
     void send(PortId p, std::uint64_t address, int device, std::string_view text, int scale = 0);

@@ -33,6 +33,7 @@ void WiredHandshake::showConnected(PortId p, bool connected) {
 }
 
 void WiredHandshake::lostUnit(PortId p) {
+    panel_.setValue(desc(p).dataLamp, 0);
     callHook(hooks_.ClearAllDisplayLines);
     callHook(hooks_.ChartReset);
     showConnected(p, false);

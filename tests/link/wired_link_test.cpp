@@ -58,11 +58,21 @@ TEST_F(WiredLink, HandshakeBringsAStaffToStreamingAndShowsWhatItLearnt) {
     EXPECT_TRUE(panel.timerEnabled(Ctl::FRTCDeviceConnectTimer));
     EXPECT_FALSE(panel.timerEnabled(Ctl::ConfigTimer));
 
+    EXPECT_EQ(panel.intValue(Ctl::PortAData), 0);
     ports.receive(kPortA, "2048\r\n");
     ASSERT_EQ(sink.frames.size(), 1u);
     EXPECT_EQ(sink.frames[0].text.substr(0, 19), "C001,D1,S04,02500\r\n");
     EXPECT_EQ(sink.frames[0].scale, 0);
     EXPECT_EQ(sink.frames[0].address, 1u);
+    // The port's own displays follow the stream: value, last line and the data lamp.
+    EXPECT_EQ(panel.text(Ctl::PortAValue), "2.500 m");
+    EXPECT_EQ(panel.text(Ctl::PortAText), "2048");
+    EXPECT_EQ(panel.intValue(Ctl::PortAData), 1);
+    ports.receive(kPortA, "4095,0321\r\n");
+    EXPECT_EQ(panel.text(Ctl::PortAText), "4095,0321");
+    EXPECT_EQ(panel.text(Ctl::PortAValue), "5.000 m");
+    tick(4);  // silence: the link is lost and the lamp goes out
+    EXPECT_EQ(panel.intValue(Ctl::PortAData), 0);
 }
 
 TEST_F(WiredLink, LongStaffSamplesCarryTenthsOfMillimetres) {
