@@ -52,6 +52,14 @@ void Host::Initialize() {
 }
 
 void Host::showHelp(Ctl id) {
+    // A wired Fathomrod shows sample data only when its serial output is on and its port runs
+    // free; the unit-type ring tells so while that type is chosen.
+    if (id == Ctl::UnitTypeRing && session_.UnitType == 3) {
+        dialogs_.message("FATHOMROD TYPE",
+                         "Note to display sample data:\nThe Serial Output must be configured to "
+                         "on.\nThe Select Com Port Run Mode must be set to Free");
+        return;
+    }
     const platform::ControlSpec& spec = platform::controlSpec(id);
     dialogs_.message(spec.helpTitle, spec.helpText);
 }

@@ -151,6 +151,17 @@ TEST_F(HostFixture, PrintCommandsPrintTheirPage) {
     EXPECT_TRUE(panel.dimmed(Ctl::MenuClosePlotFile));
 }
 
+TEST_F(HostFixture, TheUnitTypeRingWarnsAboutTheWiredFathomrodsSettings) {
+    panel.raise(Ctl::UnitTypeRing, Event::RightClick);
+    EXPECT_EQ(dialogs.shown.back().title, "UNIT TYPE");
+    host.session().UnitType = 3;
+    panel.raise(Ctl::UnitTypeRing, Event::RightClick);
+    EXPECT_EQ(dialogs.shown.back().title, "FATHOMROD TYPE");
+    EXPECT_EQ(dialogs.shown.back().text,
+              "Note to display sample data:\nThe Serial Output must be configured to on.\nThe "
+              "Select Com Port Run Mode must be set to Free");
+}
+
 TEST_F(HostFixture, InitializeSwitchesBroadcastPowerOff) {
     panel.setValue(Ctl::BroadcastPower, 1);
     host.Initialize();
