@@ -92,16 +92,16 @@ const std::vector<OptionDef>& options() {
                    &CliOptions::trace),
         {"--headless", "", "Run without a window: open the ports and record as told below.",
          [](CliOptions& o, std::string_view) { return o.headless = true; }},
-        {"--unit-type", "N", "Headless: unit type 0-9 (0 radio staff, 1 and 2 radio sonic units,\n"
+        {"--unit-type", "N", "The unit type to start with, 0-9 (0 radio staff, 1 and 2 radio sonic units,\n"
                              "                         3 and 4 wired staffs, 5 and 6 Tidecorders, 7 synchronizer,\n"
                              "                         8 data logger, 9 Swellmeter).",
          [](CliOptions& o, std::string_view v) {
              return parseInt(v, o.unitType) && o.unitType >= 0 && o.unitType <= 9;
          }},
-        pathOption("--port", "PATH", "Headless: serial port A, e.g. /dev/ttyUSB0 or COM3.",
+        pathOption("--port", "PATH", "Serial port A to open at start, e.g. /dev/ttyUSB0, COM3, SIM1.",
                    &CliOptions::port),
-        pathOption("--port-b", "PATH", "Headless: serial port B (wired units).", &CliOptions::portB),
-        pathOption("--output-port", "PATH", "Headless: stream every sample line out on this port.",
+        pathOption("--port-b", "PATH", "Serial port B to open at start (wired units).", &CliOptions::portB),
+        pathOption("--output-port", "PATH", "Stream every sample line out on this port from the start.",
                    &CliOptions::outputPort),
         pathOption("--record", "FILE.csv", "Headless: record sample lines to FILE000.csv, FILE001.csv ...",
                    &CliOptions::record),

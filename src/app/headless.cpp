@@ -45,33 +45,9 @@ std::string Headless::stamp() const {
 void Headless::say(const std::string& text) const { out_(stamp() + text); }
 void Headless::complain(const std::string& text) const { err_(stamp() + text); }
 
-bool Headless::portOpen(Ctl ring) const {
-    const links::LinkState& l = host_.links();
-    if (ring == Ctl::PortARing) return l.OpenComPortNum_A != 0;
-    if (ring == Ctl::PortBRing) return l.OpenComPortNum_B != 0;
-    return l.OpenComPortNumOutput != 0;
-}
-
-// Opens a port the way the operator does: the port is chosen in its ring and committed. A path
-// the port list does not show (a pseudo-terminal, say) is added to the ring first.
-bool Headless::openPort(Ctl ring, const std::string& path, const char* name) {
-    platform::Panel& panel = host_.panel();
-    const int number = ports_.numberForPath(path);
-    if (number <= 0) {
-        complain(std::string("cannot use ") + path + " as " + name);
-        return false;
-    }
-    if (panel.indexOfValue(ring, number) < 0) panel.insertItem(ring, -1, path, number);
-    panel.setDimmed(ring, false);
-    panel.setValue(ring, number);
-    panel.raise(ring, Event::Commit);
-    return portOpen(ring);
-}
-
 bool Headless::start() {
     platform::Panel& panel = host_.panel();
-    panel.setValue(Ctl::UnitTypeRing, o_.unitType);
-    panel.raise(Ctl::UnitTypeRing, Event::Commit);
+    host_.chooseUnitType(o_.unitType);
     say("unit type " + std::to_string(host_.session().UnitType));
 
     struct Wanted {
@@ -83,16 +59,16 @@ bool Headless::start() {
                             Wanted{Ctl::PortBRing, o_.portB, "port B"},
                             Wanted{Ctl::OutputPortRing, o_.outputPort, "output port"}}) {
         if (w.path.empty()) continue;
-        if (!openPort(w.ring, w.path, w.name)) {
+        if (!host_.choosePort(w.ring, w.path)) {
             complain(std::string("cannot open ") + w.name + " " + w.path);
             failed_ = true;
             return false;
         }
         say(std::string(w.name) + " " + w.path + " open");
     }
-    openA_ = portOpen(Ctl::PortARing);
-    openB_ = portOpen(Ctl::PortBRing);
-    openOut_ = portOpen(Ctl::OutputPortRing);
+    openA_ = host_.portOpen(Ctl::PortARing);
+    openB_ = host_.portOpen(Ctl::PortBRing);
+    openOut_ = host_.portOpen(Ctl::OutputPortRing);
 
     // The synchronizer's staff lengths, as the operator types them into the tables.
     for (auto [table, lengths] : {std::pair{Ctl::SyncLengthTable, &o_.syncLengths},
@@ -167,9 +143,9 @@ void Headless::reportPorts() {
                    Port{Ctl::PortBRing, o_.portB, "port B", openB_},
                    Port{Ctl::OutputPortRing, o_.outputPort, "output port", openOut_}}) {
         if (p.path.empty()) continue;
-        bool open = portOpen(p.ring);
+        bool open = host_.portOpen(p.ring);
         if (!open && reopenDue) {
-            open = openPort(p.ring, p.path, p.name);
+            open = host_.choosePort(p.ring, p.path);
             if (open) say(std::string(p.name) + " " + p.path + " reconnected");
         }
         if (p.wasOpen && !open) complain(std::string(p.name) + " " + p.path + " lost");

@@ -37,8 +37,6 @@ public:
     void complain(const std::string& text) const;
 
 private:
-    bool openPort(platform::Ctl ring, const std::string& path, const char* name);
-    bool portOpen(platform::Ctl ring) const;
     void reportUnits();
     void reportPorts();
     void reportFiles();

@@ -51,6 +51,27 @@ void Host::Initialize() {
     portManager_.GetComPortOutPutList();
 }
 
+void Host::chooseUnitType(int unitType) {
+    panel_.setValue(Ctl::UnitTypeRing, unitType);
+    panel_.raise(Ctl::UnitTypeRing, Event::Commit);
+}
+
+bool Host::portOpen(Ctl ring) const {
+    if (ring == Ctl::PortARing) return links_.OpenComPortNum_A != 0;
+    if (ring == Ctl::PortBRing) return links_.OpenComPortNum_B != 0;
+    return links_.OpenComPortNumOutput != 0;
+}
+
+bool Host::choosePort(Ctl ring, const std::string& path) {
+    const int number = ports_.numberForPath(path);
+    if (number <= 0) return false;
+    if (panel_.indexOfValue(ring, number) < 0) panel_.insertItem(ring, -1, path, number);
+    panel_.setDimmed(ring, false);
+    panel_.setValue(ring, number);
+    panel_.raise(ring, Event::Commit);
+    return portOpen(ring);
+}
+
 void Host::showHelp(Ctl id) {
     // A wired Fathomrod shows sample data only when its serial output is on and its port runs
     // free; the unit-type ring tells so while that type is chosen.

@@ -42,6 +42,13 @@ public:
 
     // Start values of the program, set once before the window is shown.
     void Initialize();
+    // What the operator does first, for a start from the command line: choose the unit type,
+    // and choose a port in a ring by its system path (added to the ring when the port list
+    // does not show it, as for a pseudo-terminal). True when the port is open afterwards.
+    void chooseUnitType(int unitType);
+    bool choosePort(platform::Ctl ring, const std::string& path);
+    bool portOpen(platform::Ctl ring) const;
+
     // Runs after the event loop has ended.
     void exitStep() { shell_.exitStep(); }
 

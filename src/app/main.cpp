@@ -113,15 +113,17 @@ int main(int argc, char** argv) {
     // 4. Start values.
     host.Initialize();
 
-    // With the simulator the radio network is chosen at once, so live rows fill within seconds.
-    if (options.simulate) {
-        const auto& items = panel.items(platform::Ctl::PortARing);
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            if (items[i].label.rfind("SIM1 ", 0) != 0) continue;
-            panel.setSelectedIndex(platform::Ctl::PortARing, static_cast<int>(i));
-            panel.raise(platform::Ctl::PortARing, platform::Event::Commit);
-            break;
-        }
+    // Choices given on the command line, made as the operator would make them. With the
+    // simulator and nothing else chosen, the radio network opens at once so live rows fill
+    // within seconds.
+    if (options.unitType >= 0) host.chooseUnitType(options.unitType);
+    for (auto [ring, path] : {std::pair{platform::Ctl::PortARing, &options.port},
+                              std::pair{platform::Ctl::PortBRing, &options.portB},
+                              std::pair{platform::Ctl::OutputPortRing, &options.outputPort}}) {
+        if (!path->empty()) host.choosePort(ring, *path);
+    }
+    if (options.simulate && options.port.empty() && options.unitType < 0) {
+        host.choosePort(platform::Ctl::PortARing, "SIM1");
     }
 
     if (options.plot) {

@@ -27,9 +27,11 @@ constexpr std::string_view kOutputHelp =
     "Devices.  Deselect the Com Port to stop the output stream. The \ndata format will be an "
     "ASCII fixed length format. The same as the Save\nOutput Data to File\n\n";
 
+// What a port's wired unit reports: shown for wired unit types, written only by the program.
 ControlSpec portControl(Ctl id, Kind kind, std::string_view caption, std::string_view frame,
                         bool visible = true) {
-    return {.id = id, .kind = kind, .caption = caption, .frame = frame, .startVisible = visible};
+    return {.id = id, .kind = kind, .caption = caption, .frame = frame, .precision = 3,
+            .startVisible = visible, .indicator = true};
 }
 
 std::vector<ControlSpec> build() {

@@ -120,8 +120,15 @@ QWidget* makeControlWidget(const ControlSpec& spec, const platform::Graph* graph
         return makeDisplay(spec, parent);
     }
     switch (spec.kind) {
-        case Kind::Ring:
-            return new QComboBox(parent);
+        case Kind::Ring: {
+            // Port labels can be long ("ttyUSB0 (FT232R USB UART)"): the ring keeps a steady
+            // width and shows its full items in the open list, so the window never grows wider
+            // than the screen because of a port's name.
+            auto* ring = new QComboBox(parent);
+            ring->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            ring->setMinimumContentsLength(20);
+            return ring;
+        }
         case Kind::Switch:
             if (spec.items.size() > 2) return new QComboBox(parent);
             {

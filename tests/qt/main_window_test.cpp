@@ -313,4 +313,14 @@ TEST_F(WindowFixture, FitsOnA1280By800Screen) {
         EXPECT_LE(min.width(), 1280) << "tab " << tab;
         EXPECT_LE(min.height(), 800 - 60) << "tab " << tab;  // room for the desktop's own bars
     }
+    // The widest case: every control shown, long port names in the rings.
+    for (const platform::ControlSpec& spec : platform::controlTable()) panel.setVisible(spec.id, true);
+    for (Ctl ring : {Ctl::PortARing, Ctl::PortBRing, Ctl::OutputPortRing}) {
+        panel.insertItem(ring, -1, "ttyUSB0 (FT232R USB UART, a rather long adapter name)", 7);
+        panel.setValue(ring, 7);
+    }
+    binder.flushNow();
+    const QSize min = window.minimumSizeHint().expandedTo(window.minimumSize());
+    EXPECT_LE(min.width(), 1280);
+    EXPECT_LE(min.height(), 800 - 60);
 }
