@@ -98,9 +98,11 @@ ControlSpec result(Ctl id, std::string_view caption, int precision,
             .helpText = help, .indicator = true};
 }
 
+// One frame per graph, so the graph shown takes the whole page. The 1 Hz graph stands empty
+// until the first run chooses the graph that fits.
 ControlSpec spectrumGraph(Ctl id, std::string_view caption) {
     return {.id = id, .page = Page::Analysis, .kind = Kind::Graph, .caption = caption,
-            .frame = "Spectrum", .startVisible = false};
+            .frame = caption, .startVisible = id == Ctl::SpectrumGraph1};
 }
 
 std::vector<ControlSpec> build() {
@@ -139,8 +141,8 @@ std::vector<ControlSpec> build() {
         spectrumGraph(Ctl::SpectrumGraph2, "Spectrum 0-2 Hz"),
         spectrumGraph(Ctl::SpectrumGraph4, "Spectrum 0-4 Hz"),
         {.id = Ctl::SpectrumAboveRange, .page = Page::Analysis, .kind = Kind::TextMsg,
-         .frame = "Spectrum",
-         .defText = "The spectrum reaches above 4 Hz and has no graph. Set a maximum "
+         .frame = "Results",
+         .defText = "The spectrum reaches above 4 Hz and has no graph.\nSet a maximum "
                     "frequency of 4 Hz or less to see it.",
          .startVisible = false, .indicator = true},
     };
