@@ -34,16 +34,19 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
                    configState_, clock),
       displayTimer_(panel, deviceTable_, displayLines_, configState_, apiFrames_),
       zeroDisplay_(panel, deviceTable_, displayLines_),
-      chart_(panel, deviceTable_, ChartCtr_, dataService_.WorkValue) {
+      chart_(panel, deviceTable_, ChartCtr_, dataService_.WorkValue),
+      analysis_(panel, chart_, ChartCtr_) {
     wireCallbacks();
     wireLinks();
     wireLive();
     wireChart();
+    wireAnalysis();
 }
 
 void Host::Initialize() {
     ChartCtr_ = chart::ChartCtr{};  // scale 1, range 6.0 m, offset 0, live source, not running
     chart_.Initialize();
+    analysis_.Initialize();
     panel_.setValue(Ctl::BroadcastPower, 0);
     // The three port rings: port A, port B, output.
     portManager_.GetComPortList();
@@ -194,6 +197,18 @@ void Host::wireChart() {
     dataService_.hooks.PlotData = [this](int line) { chart_.PlotData(line); };
     dataService_.hooks.PlotContData = [this](int line) { chart_.PlotContData(line); };
     linkHooks_.ChartReset = [this] { chart_.ChartReset(); };
+}
+
+// The analysis page: trace choice, the run, and the settings that make a shown result stale.
+void Host::wireAnalysis() {
+    panel_.onEvent(Ctl::AnalyzeTraceSelect,
+                   [this](Event e, const EventData&) { analysis_.SelectTraceAnalyze(e); });
+    panel_.onEvent(Ctl::AnalyzeButton,
+                   [this](Event e, const EventData&) { analysis_.StartAnalysis(e); });
+    for (Ctl id : {Ctl::WindowRing, Ctl::DisplayUnitRing, Ctl::ScalingRing, Ctl::AnalyzeMax,
+                   Ctl::XAxisCursor, Ctl::TideFilter}) {
+        panel_.onEvent(id, [this, id](Event e, const EventData&) { analysis_.settingChanged(id, e); });
+    }
 }
 
 }  // namespace app

@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 
+#include "analysis/wave_analysis.h"
 #include "app/shell.h"
 #include "chart/chart.h"
 #include "chart/chart_state.h"
@@ -67,6 +68,7 @@ public:
     live::PanIdResponses& panIdResponses() { return panIds_; }
     live::DisplayTimer& displayTimer() { return displayTimer_; }
     chart::Chart& chart() { return chart_; }
+    analysis::WaveAnalysis& waveAnalysis() { return analysis_; }
 
     // Serial links.
     links::LinkHooks& linkHooks() { return linkHooks_; }
@@ -83,6 +85,7 @@ private:
     void wireLinks();
     void wireLive();
     void wireChart();
+    void wireAnalysis();
     void showHelp(platform::Ctl id);
 
     platform::Panel& panel_;
@@ -117,6 +120,9 @@ private:
 
     // The chart of the plot page, fed by the data service.
     chart::Chart chart_;
+
+    // The analysis page, working on the chart's trace buffers.
+    analysis::WaveAnalysis analysis_;
 };
 
 }  // namespace app

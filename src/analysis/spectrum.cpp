@@ -1,0 +1,49 @@
+#include "analysis/spectrum.h"
+
+#include <fftw3.h>
+
+#include <algorithm>
+#include <new>
+
+namespace analysis {
+
+PowerSpectrum::PowerSpectrum(int maxPoints)
+    : max_(std::max(2, maxPoints)),
+      in_(fftw_alloc_real(static_cast<std::size_t>(max_))),
+      out_(fftw_alloc_complex(static_cast<std::size_t>(max_ / 2 + 1))) {
+    if (in_ == nullptr || out_ == nullptr) throw std::bad_alloc();
+}
+
+PowerSpectrum::~PowerSpectrum() {
+    if (plan_ != nullptr) fftw_destroy_plan(static_cast<fftw_plan>(plan_));
+    fftw_free(in_);
+    fftw_free(out_);
+}
+
+void PowerSpectrum::planFor(int n) {
+    if (planned_ == n) return;
+    if (plan_ != nullptr) fftw_destroy_plan(static_cast<fftw_plan>(plan_));
+    // Estimated, not measured: measuring would cost far more than the transforms it saves
+    // for section lengths the operator changes with every cursor move.
+    plan_ = fftw_plan_dft_r2c_1d(n, in_, static_cast<fftw_complex*>(out_), FFTW_ESTIMATE);
+    planned_ = n;
+}
+
+double PowerSpectrum::AutoPowerSpectrum(std::span<const double> x, double dt,
+                                        std::span<double> out) {
+    const auto n = static_cast<int>(x.size());
+    const std::size_t half = x.size() / 2;
+    if (n < 2 || n > max_ || !(dt > 0) || out.size() < half) return 0;
+    planFor(n);
+    std::copy(x.begin(), x.end(), in_);
+    fftw_execute(static_cast<fftw_plan>(plan_));
+    const auto* X = static_cast<const fftw_complex*>(out_);
+    const double scale = 1.0 / (static_cast<double>(n) * static_cast<double>(n));
+    out[0] = (X[0][0] * X[0][0] + X[0][1] * X[0][1]) * scale;
+    for (std::size_t k = 1; k < half; ++k) {
+        out[k] = 2 * (X[k][0] * X[k][0] + X[k][1] * X[k][1]) * scale;
+    }
+    return 1.0 / (static_cast<double>(n) * dt);
+}
+
+}  // namespace analysis

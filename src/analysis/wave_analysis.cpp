@@ -1,0 +1,197 @@
+#include "analysis/wave_analysis.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+namespace analysis {
+
+using platform::Ctl;
+using platform::Event;
+
+namespace {
+
+// Spectrum colours of traces 1-8; 3 and 7 are brighter than their chart colours.
+constexpr std::array<platform::Rgb, chart::kTraceCount> kSpectrumColors{
+    0xFF0000, 0x0000FF, 0x00FF00, 0x000000, 0xFF9900, 0x9966FF, 0xCCFF00, 0xB0B0B0};
+
+struct SpectrumGraph {
+    double maxHz;
+    Ctl id;
+};
+constexpr std::array<SpectrumGraph, 5> kGraphs{{
+    {0.25, Ctl::SpectrumGraph025},
+    {0.5, Ctl::SpectrumGraph05},
+    {1.0, Ctl::SpectrumGraph1},
+    {2.0, Ctl::SpectrumGraph2},
+    {4.0, Ctl::SpectrumGraph4},
+}};
+
+// The narrowest graph that reaches fmax; none above 4 Hz.
+const SpectrumGraph* graphFor(double fmax) {
+    for (const SpectrumGraph& g : kGraphs) {
+        if (fmax <= g.maxHz) return &g;
+    }
+    return nullptr;
+}
+
+// Whole seconds of a cursor time, as a sample position at `rate`. Truncated toward zero; a
+// cursor far outside any trace is held where the cast cannot overflow.
+int cursorPosition(double seconds, int rate) {
+    const double s = std::trunc(std::clamp(seconds, -1e6, 1e6));
+    return static_cast<int>(s) * rate;
+}
+
+[[gnu::format(printf, 1, 2)]] std::string format(const char* f, ...) {
+    char text[200];
+    va_list args;
+    va_start(args, f);
+    std::vsnprintf(text, sizeof text, f, args);
+    va_end(args);
+    return text;
+}
+
+}  // namespace
+
+WaveAnalysis::WaveAnalysis(platform::Panel& panel, chart::Chart& chart,
+                           const chart::ChartCtr& chartCtr)
+    : panel_(panel), chart_(chart), chartCtr_(chartCtr), analyzer_(chart::kTracePoints) {
+    for (const SpectrumGraph& g : kGraphs) {
+        platform::Graph& graph = panel_.graph(g.id);
+        graph.setXRange(0, g.maxHz);
+        graph.xAxis().name = "Frequency (Hz)";
+        // Trace 4's spectrum is black: the spectra are drawn on white.
+        graph.setColors({.background = 0xFFFFFF, .grid = 0xD8D8D8, .cursor = 0x404040});
+    }
+}
+
+void WaveAnalysis::Initialize() {
+    AnalyzeCtr_ = {};
+    panel_.setValue(Ctl::AnalyzeTraceSelect, 0);
+}
+
+void WaveAnalysis::clearSpectra() {
+    for (const SpectrumGraph& g : kGraphs) panel_.graph(g.id).deleteAll();
+}
+
+void WaveAnalysis::SelectTraceAnalyze(Event e) {
+    if (e != Event::Commit) return;
+    panel_.setTextColor(Ctl::AnalyzeButton, platform::kRed);
+    AnalyzeCtr_.Trace = std::clamp(panel_.intValue(Ctl::AnalyzeTraceSelect), 0, 8) - 1;
+    AnalyzeCtr_.DeviceNum =
+        AnalyzeCtr_.Trace >= 0
+            ? static_cast<std::uint8_t>(std::clamp(
+                  panel_.intValue(platform::ctlAt(Ctl::TraceSelect1, AnalyzeCtr_.Trace)), 0, 255))
+            : 0;
+    clearSpectra();
+}
+
+void WaveAnalysis::settingChanged(Ctl id, Event e) {
+    if (id == Ctl::AnalyzeMax && e == Event::KeyPress) {
+        panel_.setTextColor(id, platform::kRed);
+        panel_.setVisible(Ctl::EntryHint, true);
+    } else if (id == Ctl::AnalyzeMax && e == Event::LostFocus) {
+        panel_.setTextColor(id, platform::kBlack);
+        panel_.setVisible(Ctl::EntryHint, false);
+    }
+    if (e != Event::Commit) return;
+    if (id == Ctl::AnalyzeMax) {
+        panel_.setTextColor(id, platform::kBlack);
+        panel_.setVisible(Ctl::EntryHint, false);
+    }
+    panel_.setTextColor(Ctl::AnalyzeButton, platform::kRed);
+}
+
+void WaveAnalysis::StartAnalysis(Event e) {
+    if (e != Event::Commit) return;
+    const std::string refused = run();
+    if (!refused.empty()) panel_.setText(Ctl::AnalysisStatus, refused);
+    panel_.setTextColor(Ctl::AnalyzeButton, platform::kBlack);
+}
+
+WaveSettings WaveAnalysis::settings() const {
+    return {.window = static_cast<WindowType>(panel_.intValue(Ctl::WindowRing)),
+            .scaling = static_cast<Scaling>(panel_.intValue(Ctl::ScalingRing)),
+            .unit = static_cast<DisplayUnit>(panel_.intValue(Ctl::DisplayUnitRing)),
+            .tideFilter = panel_.intValue(Ctl::TideFilter) != 0};
+}
+
+// A refused run changes no result: device, mean, Hmo, unit and spectrum shown always belong
+// to one run.
+std::string WaveAnalysis::run() {
+    const int t = AnalyzeCtr_.Trace;
+    if (t < 0) return "Choose a trace to analyse.";
+    chart::TraceBuffer& b = chart_.trace(t);
+    // The trace may have taken another unit since it was chosen here; its samples are that
+    // unit's.
+    AnalyzeCtr_.DeviceNum = b.DeviceNum;
+    if (b.DeviceNum == 0 || b.Rate == 0) {
+        return format("Trace %d follows no unit: enter a device number for it on the plot page.",
+                      t + 1);
+    }
+    const int rate = b.Rate;
+    const auto held = static_cast<int>(b.NumPoints);
+    const std::span<const double> data(b.Data.data(), static_cast<std::size_t>(held));
+    int n = 0;
+    const bool cursors = panel_.intValue(Ctl::XAxisCursor) != 0;
+    if (cursors) {
+        const platform::Graph& g = panel_.graph(Ctl::ChartGraph);
+        double t1 = g.cursor(0).first * chartCtr_.XScale;
+        double t2 = g.cursor(1).first * chartCtr_.XScale;
+        if (t1 > t2) std::swap(t1, t2);
+        n = copySection(data, cursorPosition(t1, rate), cursorPosition(t2, rate), chart::kNoData,
+                        b.WorkData);
+        if (n == 0) {
+            return format("No samples of trace %d between the cursors (%.0f s to %.0f s).", t + 1,
+                          std::trunc(t1), std::trunc(t2));
+        }
+    } else {
+        n = copySection(data, 0, b.WriteLoc, chart::kNoData, b.WorkData);
+        if (n == 0) return format("Trace %d holds no samples yet.", t + 1);
+    }
+    if (n < kMinAnalysisPoints) {
+        return format("Only %d samples in the section: an analysis needs at least %d.", n,
+                      kMinAnalysisPoints);
+    }
+    double fmax = panel_.value(Ctl::AnalyzeMax);
+    if (!(fmax > 0)) fmax = rate / 8.0;
+    const SpectrumGraph* graph = graphFor(fmax);
+    const WaveResult r =
+        analyzer_.run(std::span(b.WorkData.data(), static_cast<std::size_t>(n)), rate, settings());
+    show(graph != nullptr ? graph->id : Ctl::Count, r, analyzer_.spectrum());
+    panel_.setText(Ctl::AnalysisStatus,
+                   format("Trace %d, device %d: %d samples at %d/s (%.0f s)%s%s.", t + 1,
+                          b.DeviceNum, n, rate, static_cast<double>(n) / rate,
+                          cursors ? " between the cursors" : "",
+                          settings().tideFilter ? ", tide filtered" : ""));
+    return {};
+}
+
+void WaveAnalysis::show(Ctl graphId, const WaveResult& r, std::span<const double> spectrum) {
+    for (Ctl id : {Ctl::AnalyzedDevice, Ctl::AnalysisMean, Ctl::SignifwaveHeight}) {
+        panel_.setDimmed(id, false);
+    }
+    panel_.setValue(Ctl::AnalyzedDevice, AnalyzeCtr_.DeviceNum);
+    panel_.setValue(Ctl::AnalysisMean, r.mean);
+    panel_.setValue(Ctl::SignifwaveHeight, r.hmo);
+    panel_.setText(Ctl::SpectrumUnit, r.unit);
+    for (const SpectrumGraph& g : kGraphs) panel_.setVisible(g.id, g.id == graphId);
+    panel_.setVisible(Ctl::SpectrumAboveRange, graphId == Ctl::Count);
+    clearSpectra();
+    shown_ = graphId;
+    if (graphId == Ctl::Count || !(r.df > 0)) return;
+    // A quarter of the record's values reach a quarter of the sampling rate, which covers
+    // the automatic maximum (an eighth). A maximum set higher draws as far as its graph
+    // reaches, up to the Nyquist frequency.
+    platform::Graph& g = panel_.graph(graphId);
+    const auto toGraphEnd = static_cast<std::size_t>(std::ceil(g.xAxis().max / r.df)) + 1;
+    const std::size_t count =
+        std::max(static_cast<std::size_t>(r.points / 4), std::min(spectrum.size(), toGraphEnd));
+    g.yAxis().name = r.unit;
+    g.plotWaveform(spectrum.first(std::min(count, spectrum.size())), 0.0, r.df,
+                   kSpectrumColors[static_cast<std::size_t>(AnalyzeCtr_.Trace)]);
+}
+
+}  // namespace analysis

@@ -1,0 +1,50 @@
+#include "analysis/wave_pipeline.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/bessel_filter.h"
+#include "analysis/statistics.h"
+
+namespace analysis {
+
+int copySection(std::span<const double> data, int from, int to, double noData,
+                std::span<double> work) {
+    const int size = static_cast<int>(std::min(data.size(), work.size()));
+    from = std::clamp(from, 0, size);
+    to = std::clamp(to, from, size);
+    int n = 0;
+    for (int i = from; i < to; ++i) {
+        const double v = data[static_cast<std::size_t>(i)];
+        if (v == noData || !std::isfinite(v)) continue;
+        work[static_cast<std::size_t>(n++)] = v;
+    }
+    return n;
+}
+
+WaveAnalyzer::WaveAnalyzer(int maxPoints)
+    : fft_(maxPoints),
+      power_(static_cast<std::size_t>(fft_.maxPoints() / 2)),
+      converted_(static_cast<std::size_t>(fft_.maxPoints() / 2)) {}
+
+WaveResult WaveAnalyzer::run(std::span<double> work, double sampleRate,
+                             const WaveSettings& settings) {
+    const auto n = static_cast<int>(work.size());
+    if (n < 2 || n > fft_.maxPoints() || !(sampleRate > 0)) return {};
+    WaveResult r;
+    r.points = n;
+    MeanSdev s = StdDev(work);
+    r.mean = s.mean;
+    for (double& v : work) v -= s.mean;
+    if (settings.tideFilter && Bssl_HPF(work, sampleRate, kTideCutoffHz)) s = StdDev(work);
+    r.hmo = 4 * s.sdev;
+    const WindowConstants w = ScaledWindowEx(work, settings.window);
+    count_ = work.size() / 2;
+    const std::span<double> power(power_.data(), count_);
+    r.df = fft_.AutoPowerSpectrum(work, 1.0 / sampleRate, power);
+    r.unit = SpectrumUnitConversion(power, SpectrumType::Power, settings.scaling, settings.unit,
+                                    r.df, w, std::span(converted_.data(), count_));
+    return r;
+}
+
+}  // namespace analysis

@@ -1,0 +1,56 @@
+#pragma once
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "analysis/spectrum.h"
+#include "analysis/spectrum_units.h"
+#include "analysis/window.h"
+
+namespace analysis {
+
+// The tide filter: a high-pass at 100 s takes out the tide and keeps swell and wind sea.
+inline constexpr double kTideCutoffHz = 0.01;
+
+struct WaveSettings {
+    WindowType window = WindowType::Hann;
+    Scaling scaling = Scaling::Linear;
+    DisplayUnit unit = DisplayUnit::PowerDensity;
+    bool tideFilter = false;
+};
+
+struct WaveResult {
+    int points = 0;      // 0: the record was refused
+    double mean = 0;     // of the record as taken, metres
+    double hmo = 0;      // 4 x standard deviation, of the tide-filtered record when filtering
+    double df = 0;       // Hz between spectrum values
+    std::string_view unit;
+};
+
+// Copies the samples of data[from, to) into work in order, skipping points without a sample
+// (noData, or anything not finite), and returns how many were copied. The bounds are clamped
+// to data, so cursors beyond the trace select what the trace holds.
+int copySection(std::span<const double> data, int from, int to, double noData,
+                std::span<double> work);
+
+// Mean, Hmo and spectrum of one record: mean removed, optional tide filter, scaled window,
+// power spectrum, unit conversion. Spectrum buffers for the longest record are allocated
+// once.
+class WaveAnalyzer {
+public:
+    explicit WaveAnalyzer(int maxPoints);
+
+    // Works in place on `work`. Refused (points = 0) for fewer than 2 values, more than
+    // maxPoints, or a sampling rate that is not positive.
+    WaveResult run(std::span<double> work, double sampleRate, const WaveSettings& settings);
+    // The converted spectrum of the last run: n/2 values from 0 Hz in steps of df.
+    std::span<const double> spectrum() const { return {converted_.data(), count_}; }
+
+private:
+    PowerSpectrum fft_;
+    std::vector<double> power_;
+    std::vector<double> converted_;
+    std::size_t count_ = 0;
+};
+
+}  // namespace analysis

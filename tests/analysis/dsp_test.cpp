@@ -1,0 +1,202 @@
+// The numerical pieces of the wave analysis against published reference values.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "analysis/bessel_filter.h"
+#include "analysis/spectrum.h"
+#include "analysis/spectrum_units.h"
+#include "analysis/statistics.h"
+#include "analysis/wave_pipeline.h"
+#include "analysis/window.h"
+
+namespace {
+
+using namespace analysis;
+constexpr double kPi = std::numbers::pi;
+
+std::vector<double> sine(int n, double amplitude, double cyclesPerRecord, double phase = 0.3) {
+    std::vector<double> x(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        x[static_cast<std::size_t>(i)] =
+            amplitude * std::cos(2 * kPi * cyclesPerRecord * i / n + phase);
+    }
+    return x;
+}
+
+std::vector<double> spectrumOf(std::vector<double> x, double dt, double* df = nullptr) {
+    PowerSpectrum fft(static_cast<int>(x.size()));
+    std::vector<double> out(x.size() / 2);
+    const double step = fft.AutoPowerSpectrum(x, dt, out);
+    if (df != nullptr) *df = step;
+    return out;
+}
+
+TEST(Statistics, PopulationMeanAndDeviationWithoutCancellation) {
+    const std::vector<double> classic{2, 4, 4, 4, 5, 5, 7, 9};
+    EXPECT_DOUBLE_EQ(StdDev(classic).mean, 5.0);
+    EXPECT_DOUBLE_EQ(StdDev(classic).sdev, 2.0);
+    // Millimetre waves on a 10 km level keep their deviation.
+    std::vector<double> high;
+    for (int i = 0; i < 1000; ++i) high.push_back(1e4 + (i % 2 != 0 ? 1e-3 : -1e-3));
+    EXPECT_NEAR(StdDev(high).sdev, 1e-3, 1e-9);
+    EXPECT_EQ(StdDev({}).sdev, 0.0);
+    EXPECT_EQ(StdDev({}).mean, 0.0);
+}
+
+TEST(Window, ConstantsMatchPublishedValuesAndKeepASinesPower) {
+    struct Ref {
+        WindowType type;
+        double coherentGain, enbw;
+    };
+    // Harris (1978): coherent gain and equivalent noise bandwidth in bins.
+    for (const Ref& r : {Ref{WindowType::Uniform, 1.0, 1.0}, Ref{WindowType::Hann, 0.5, 1.5},
+                         Ref{WindowType::Hamming, 0.54, 1.3628},
+                         Ref{WindowType::Blackman, 0.42, 1.7268},
+                         Ref{WindowType::BlackmanHarris, 0.35875, 2.0044},
+                         Ref{WindowType::FlatTop, 0.21557895, 3.7702}}) {
+        SCOPED_TRACE(static_cast<int>(r.type));
+        std::vector<double> x = sine(4096, 1.5, 64);
+        const WindowConstants c = ScaledWindowEx(x, r.type);
+        EXPECT_NEAR(c.coherentGain, r.coherentGain, 1e-9);
+        EXPECT_NEAR(c.enbw, r.enbw, 1e-4);
+        // Scaled by the coherent gain, a sine on a bin keeps A^2 / 2 in that bin.
+        EXPECT_NEAR(spectrumOf(x, 1.0)[64], 1.5 * 1.5 / 2, 1e-9);
+    }
+    // The flat top reads a sine between two bins within 0.01 dB.
+    std::vector<double> x = sine(4096, 1.0, 64.5);
+    ScaledWindowEx(x, WindowType::FlatTop);
+    const auto p = spectrumOf(x, 1.0);
+    EXPECT_NEAR(10 * std::log10(std::max(p[64], p[65]) / 0.5), 0.0, 0.01);
+}
+
+TEST(PowerSpectrum, OneSidedPowerDcAndParseval) {
+    double df = 0;
+    std::vector<double> x = sine(1000, 2.0, 50);
+    for (double& v : x) v += 0.5;
+    const auto p = spectrumOf(x, 0.25, &df);
+    ASSERT_EQ(p.size(), 500u);
+    EXPECT_DOUBLE_EQ(df, 1.0 / (1000 * 0.25));
+    EXPECT_NEAR(p[0], 0.25, 1e-12);  // the squared mean
+    EXPECT_NEAR(p[50], 2.0, 1e-12);  // A^2 / 2
+    EXPECT_NEAR(p[49] + p[51], 0.0, 1e-12);
+
+    // Parseval: the bins add up to the mean square, but for the one bin that integer halving
+    // leaves out.
+    std::mt19937 rng(7);
+    std::normal_distribution<double> noise(0.0, 0.3);
+    std::vector<double> y(999);
+    double meanSquare = 0;
+    for (double& v : y) {
+        v = noise(rng);
+        meanSquare += v * v / 999;
+    }
+    double total = 0;
+    for (double v : spectrumOf(y, 1.0)) total += v;
+    EXPECT_NEAR(total, meanSquare, 0.01 * meanSquare);
+
+    PowerSpectrum fft(16);
+    std::vector<double> out(16, -1);
+    EXPECT_EQ(fft.AutoPowerSpectrum(std::vector<double>(32), 1.0, out), 0.0);  // too long
+    EXPECT_EQ(fft.AutoPowerSpectrum(std::vector<double>(8), 0.0, out), 0.0);   // no rate
+    EXPECT_EQ(fft.AutoPowerSpectrum(std::vector<double>(1), 1.0, out), 0.0);
+    EXPECT_EQ(out[0], -1);
+}
+
+TEST(SpectrumUnits, DensitiesIntegrateToTheVarianceAndDecibelsHaveAFloor) {
+    const int n = 2048;
+    const double dt = 0.125;
+    std::vector<double> x = sine(n, 0.8, 100);
+    const WindowConstants w = ScaledWindowEx(x, WindowType::Hann);
+    double df = 0;
+    const auto p = spectrumOf(x, dt, &df);
+    std::vector<double> out(p.size());
+
+    EXPECT_EQ(SpectrumUnitConversion(p, SpectrumType::Power, Scaling::Linear,
+                                     DisplayUnit::PowerDensity, df, w, out),
+              "m\u00B2/Hz");
+    double area = 0;
+    for (double v : out) area += v * df;
+    EXPECT_NEAR(area, 0.8 * 0.8 / 2, 1e-9);  // the sine's variance, whatever the window
+
+    SpectrumUnitConversion(p, SpectrumType::Power, Scaling::Linear, DisplayUnit::Rms, df, w, out);
+    EXPECT_NEAR(out[100], 0.8 / std::sqrt(2.0), 1e-9);
+    SpectrumUnitConversion(p, SpectrumType::Power, Scaling::Linear, DisplayUnit::Peak, df, w, out);
+    EXPECT_NEAR(out[100], 0.8, 1e-9);
+    SpectrumUnitConversion(p, SpectrumType::Power, Scaling::Linear, DisplayUnit::PowerPeak, df, w,
+                           out);
+    EXPECT_NEAR(out[100], 0.64, 1e-9);
+    EXPECT_EQ(SpectrumUnitConversion(p, SpectrumType::Power, Scaling::Decibel, DisplayUnit::Peak,
+                                     df, w, out),
+              "dB re 1 m peak");
+    EXPECT_NEAR(out[100], 20 * std::log10(0.8), 1e-9);
+
+    const std::vector<double> silent{0.0, 0.0};
+    std::vector<double> db(2);
+    SpectrumUnitConversion(silent, SpectrumType::Power, Scaling::Decibel, DisplayUnit::PowerRms,
+                           1.0, {}, db);
+    EXPECT_EQ(db[1], kDecibelFloor);
+    std::vector<double> untouched{7.0, 7.0};
+    EXPECT_TRUE(SpectrumUnitConversion(silent, SpectrumType::Power, Scaling::Linear,
+                                       DisplayUnit::PowerDensity, 0.0, {}, untouched)
+                    .empty());
+    EXPECT_EQ(untouched[0], 7.0);
+}
+
+TEST(BesselHighPass, PrototypeAndDigitalResponse) {
+    // The prototype's poles, times its -3 dB frequency, are the roots of the reverse Bessel
+    // polynomial s^5 + 15 s^4 + 105 s^3 + 420 s^2 + 945 s + 945, and it is 3 dB down at 1 rad/s.
+    std::complex<double> product = 1;
+    for (std::complex<double> p : BesselHighPass::prototypePoles()) {
+        product *= -p / (std::complex<double>(0, 1) - p);
+    }
+    EXPECT_NEAR(std::abs(product), std::sqrt(0.5), 1e-9);
+    const double w3 = 2.4274;  // published -3 dB frequency of the delay-normalised 5th order
+    for (std::complex<double> p : BesselHighPass::prototypePoles()) {
+        const std::complex<double> s = p * w3;
+        EXPECT_LT(std::abs(((((s + 15.0) * s + 105.0) * s + 420.0) * s + 945.0) * s + 945.0), 0.2);
+    }
+
+    BesselHighPass f;
+    ASSERT_TRUE(f.design(32.0, 0.01));
+    EXPECT_NEAR(std::abs(f.response(0.01)), std::sqrt(0.5), 1e-9);
+    EXPECT_NEAR(std::abs(f.response(16.0)), 1.0, 1e-9);
+    EXPECT_GT(std::abs(f.response(0.1)), 0.995);    // a 10 s swell passes
+    EXPECT_LT(std::abs(f.response(0.001)), 2e-4);   // the tide does not
+    EXPECT_FALSE(f.design(0.01, 0.01));             // cut-off above Nyquist: refused
+    std::vector<double> x{1.0, 2.0};
+    EXPECT_FALSE(Bssl_HPF(x, 1.0, 0.0));
+    EXPECT_EQ(x[1], 2.0);
+}
+
+TEST(BesselHighPass, TakesOutATideAndKeepsTheWavesInTime) {
+    const double rate = 4;
+    std::vector<double> x(static_cast<std::size_t>(rate * 3000));
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        x[i] = 0.5 * std::sin(2 * kPi * t / 10) + 1.0 * std::sin(2 * kPi * t / 1000 + 1);
+    }
+    ASSERT_TRUE(Bssl_HPF(x, rate, kTideCutoffHz));
+    // After the start-up transient, only the 10 s wave is left, with its amplitude (shifted
+    // in phase, as any causal high-pass shifts it).
+    const std::span<const double> tail(x.begin() + static_cast<std::ptrdiff_t>(rate * 1000), x.end());
+    const MeanSdev s = StdDev(tail);
+    EXPECT_NEAR(s.mean, 0.0, 0.005);
+    EXPECT_NEAR(s.sdev, 0.5 / std::sqrt(2.0), 0.005);
+    EXPECT_LT(*std::max_element(tail.begin(), tail.end()), 0.51);
+}
+
+TEST(Section, SkipsMissingPointsAndClampsItsBounds) {
+    const std::vector<double> data{1, -101.0, 2, NAN, 3, 4};
+    std::vector<double> work(6);
+    EXPECT_EQ(copySection(data, 0, 6, -101.0, work), 4);
+    EXPECT_EQ(work[2], 3.0);
+    EXPECT_EQ(copySection(data, -50, 1000, -101.0, work), 4);
+    EXPECT_EQ(copySection(data, 4, 2, -101.0, work), 0);
+}
+
+}  // namespace
