@@ -20,6 +20,7 @@
 #include "platform/control_table.h"
 #include "qt/control_factory.h"
 #include "qt/led_widget.h"
+#include "qt/plot_widget.h"
 
 namespace qtui {
 
@@ -365,7 +366,13 @@ void ControlBinder::commitEntry(Ctl id) {
 }
 
 void ControlBinder::connectWidget(Ctl id, QWidget* w) {
-    if (auto* combo = qobject_cast<QComboBox*>(w)) {
+    if (auto* plot = qobject_cast<PlotWidget*>(w)) {
+        // Dragging a cursor: the graph follows as it moves, the program hears it at release.
+        plot->onCursorMoved([this, id](int cursor, double x, double y, bool done) {
+            panel_.graph(id).setCursor(cursor, x, y);
+            panel_.raise(id, done ? Event::Commit : Event::ValueChanged);
+        });
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
         connect(combo, &QComboBox::activated, this, [this, id](int index) {
             if (writing_ || index == panel_.selectedIndex(id)) return;
             panel_.setSelectedIndex(id, index);

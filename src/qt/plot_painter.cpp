@@ -222,6 +222,19 @@ void PlotPainter::plotSegments(const Graph::Plot& plot, const QRectF& r, Range x
     }
 }
 
+bool PlotPainter::toData(QPointF px, double& x, double& y) const {
+    if (lastArea_.isEmpty() || !lastArea_.adjusted(-2, -2, 2, 2).contains(px)) return false;
+    const QPointF c(std::clamp(px.x(), lastArea_.left(), lastArea_.right()),
+                    std::clamp(px.y(), lastArea_.top(), lastArea_.bottom()));
+    x = lastX_.lo + (c.x() - lastArea_.left()) / lastArea_.width() * (lastX_.hi - lastX_.lo);
+    y = lastY_.lo + (lastArea_.bottom() - c.y()) / lastArea_.height() * (lastY_.hi - lastY_.lo);
+    return true;
+}
+
+double PlotPainter::toPixelX(double x) const {
+    return lastArea_.left() + (x - lastX_.lo) / (lastX_.hi - lastX_.lo) * lastArea_.width();
+}
+
 void PlotPainter::paint(QPainter& p, const QRect& area, const Graph& graph, const QPalette& pal,
                         const QFont& font) {
     p.save();
@@ -248,6 +261,9 @@ void PlotPainter::paint(QPainter& p, const QRect& area, const Graph& graph, cons
         return;
     }
     const QRectF r(left, top, right - left, bottom - top);
+    lastArea_ = r;
+    lastX_ = xr;
+    lastY_ = yr;
     const QColor grid = rgb(graph.colors().grid), cursorColor = rgb(graph.colors().cursor);
     const double sx = r.width() / (xr.hi - xr.lo), sy = r.height() / (yr.hi - yr.lo);
 

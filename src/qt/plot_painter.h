@@ -27,9 +27,16 @@ public:
     static Range xRange(const platform::Graph& graph);
     static Range yRange(const platform::Graph& graph);
 
+    // The plot area and ranges of the last paint, to turn a pointer position into data
+    // coordinates (false when nothing was drawn or the point is outside the plot area).
+    bool toData(QPointF px, double& x, double& y) const;
+    double toPixelX(double x) const;
+
 private:
     void plotSegments(const platform::Graph::Plot& plot, const QRectF& r, Range xr, Range yr);
 
+    QRectF lastArea_;
+    Range lastX_{0, 1}, lastY_{0, 1};
     std::vector<QLineF> lines_;  // scratch, kept between paints to avoid reallocation
     std::vector<QPointF> points_;
 };

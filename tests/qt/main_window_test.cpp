@@ -1,4 +1,5 @@
 #include "qt/main_window.h"
+#include "qt/plot_widget.h"
 
 #include <gtest/gtest.h>
 
@@ -323,4 +324,32 @@ TEST_F(WindowFixture, FitsOnA1280By800Screen) {
     const QSize min = window.minimumSizeHint().expandedTo(window.minimumSize());
     EXPECT_LE(min.width(), 1280);
     EXPECT_LE(min.height(), 800 - 60);
+}
+
+TEST_F(WindowFixture, DraggingOnAGraphMovesItsCursorsAndTellsTheProgram) {
+    window.resize(1280, 1024);
+    window.tabs()->setCurrentIndex(0);
+    window.show();
+    auto* plot = widget<qtui::PlotWidget>(Ctl::ChartGraph);
+    ASSERT_NE(plot, nullptr);
+    plot->grab();  // the plot area is known once drawn
+    const QPoint left(plot->width() / 4, plot->height() / 2);
+    const QPoint right(plot->width() * 3 / 4, plot->height() / 2);
+
+    QTest::mousePress(plot, Qt::LeftButton, {}, left);
+    QTest::mouseMove(plot, left + QPoint(10, 0));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, left + QPoint(10, 0));
+    const platform::Graph& g = panel.graph(Ctl::ChartGraph);
+    ASSERT_EQ(g.cursorCount(), 1);
+    EXPECT_GE(count(Ctl::ChartGraph, Event::ValueChanged), 1);
+    EXPECT_EQ(count(Ctl::ChartGraph, Event::Commit), 1);
+
+    // A press away from the first cursor makes the second; a press near one takes that one.
+    QTest::mouseClick(plot, Qt::LeftButton, {}, right);
+    ASSERT_EQ(g.cursorCount(), 2);
+    EXPECT_LT(g.cursor(0).first, g.cursor(1).first);
+    const double second = g.cursor(1).first;
+    QTest::mouseClick(plot, Qt::LeftButton, {}, left + QPoint(14, 0));
+    EXPECT_EQ(g.cursor(1).first, second);
+    EXPECT_EQ(count(Ctl::ChartGraph, Event::Commit), 3);
 }
