@@ -4,6 +4,7 @@
 #include "app/shell.h"
 #include "chart/chart.h"
 #include "chart/chart_state.h"
+#include "chart/playback.h"
 #include "config/config_state.h"
 #include "config/config_display.h"
 #include "link/api_frame.h"
@@ -60,6 +61,7 @@ public:
     live::PanIdResponses& panIdResponses() { return panIds_; }
     live::DisplayTimer& displayTimer() { return displayTimer_; }
     chart::Chart& chart() { return chart_; }
+    chart::Playback& playback() { return playback_; }
 
     // Serial links.
     links::LinkHooks& linkHooks() { return linkHooks_; }
@@ -76,6 +78,7 @@ private:
     void wireLinks();
     void wireLive();
     void wireChart();
+    void wirePlayback();
     void showHelp(platform::Ctl id);
 
     platform::Panel& panel_;
@@ -110,6 +113,8 @@ private:
 
     // The chart of the plot page, fed by the data service.
     chart::Chart chart_;
+    // File playback through the same display and chart paths.
+    chart::Playback playback_;
 };
 
 }  // namespace app

@@ -13,7 +13,8 @@ struct Table {
     std::array<int, kCtlCount> byId{};
     Table() {
         byId.fill(-1);
-        for (auto part : {fragments::app(), fragments::link(), fragments::live(), fragments::chart()}) {
+        for (auto part : {fragments::app(), fragments::link(), fragments::live(), fragments::chart(),
+                          fragments::playback()}) {
             for (const auto& spec : part) rows.push_back(spec);
         }
         for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
@@ -33,6 +34,7 @@ const char* const kNames[] = {
 #include "platform/controls/link.def"
 #include "platform/controls/live.def"
 #include "platform/controls/chart.def"
+#include "platform/controls/playback.def"
 #undef FATHOM_CTL
 };
 

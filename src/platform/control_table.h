@@ -19,6 +19,7 @@ std::span<const ControlSpec> app();
 std::span<const ControlSpec> link();
 std::span<const ControlSpec> live();
 std::span<const ControlSpec> chart();
+std::span<const ControlSpec> playback();
 }  // namespace fragments
 
 }  // namespace platform

@@ -13,6 +13,7 @@ enum class Ctl : std::uint16_t {
 #include "platform/controls/link.def"
 #include "platform/controls/live.def"
 #include "platform/controls/chart.def"
+#include "platform/controls/playback.def"
 #undef FATHOM_CTL
 #endif
     Count
