@@ -113,7 +113,8 @@ void Host::wireLinks() {
 
 // Live data. Hooks still unset wait for their rooms: the clock synchroniser (startFastSync,
 // autoWaitSyncFor, AutoSyncFathomrodXB, autoSyncCycle, onNewUnit), the configuration reply
-// parser (RxConfigData, configDeviceNumber), the PAN ID room (SaveLocalPANID, ConfigXBPANVisible) and the output port
+// parser (RxConfigData, configDeviceNumber), the PAN ID room (SaveLocalPANID,
+// ConfigXBPANVisible) and the output port
 // (recorder sendToOutputPort).
 void Host::wireLive() {
     onCommit(Ctl::MenuSaveOutputData, [this] { recorder_.menuSaveOutputData(); });

@@ -34,7 +34,8 @@ constexpr std::array<RingItem, 9> kXScales{{
 }};
 
 // Where the chart's data comes from. Plotting from a file ignores the serial ports.
-constexpr std::array<RingItem, 2> kSources{{{"Serial port (live units)", 0}, {"File (playback)", 1}}};
+constexpr std::array<RingItem, 2> kSources{
+    {{"Serial port (live units)", 0}, {"File (playback)", 1}}};
 constexpr std::string_view kSourceHelp =
     "Choose \"Serial port\" to show and chart the units connected to this computer.\n"
     "Choose \"File\" to play back a saved file: open it with File > Open file to plot\n"

@@ -35,8 +35,8 @@ Playback::Playback(platform::Panel& panel, platform::Dialogs& dialogs, live::Dev
       WorkValue_(workValue) {}
 
 void Playback::OpenFile2Plot() {
-    const platform::FileSelection sel = dialogs_.fileSelect(
-        {.pattern = "*.csv", .typeList = "*.DAT", .title = "Open Data File"});
+    const platform::FileSelection sel =
+        dialogs_.fileSelect({.pattern = "*.csv", .typeList = "*.DAT", .title = "Open Data File"});
     if (!sel.existed()) return;
     const PlaybackType type = playbackFileType(sel.path);
     // Opening another file ends the one playing, whatever the new one turns out to be.
@@ -75,8 +75,9 @@ void Playback::OpenFile2Plot() {
 
     std::array<char, kHeaderProbe> head{};
     OpenFileHandle_.read(head.data(), head.size());
-    panel_.setText(Ctl::PlotFileHeader,
-                   headerLine(std::span(head.data(), static_cast<std::size_t>(OpenFileHandle_.gcount()))));
+    panel_.setText(
+        Ctl::PlotFileHeader,
+        headerLine(std::span(head.data(), static_cast<std::size_t>(OpenFileHandle_.gcount()))));
     seekTo(0);
     panel_.setTimerEnabled(Ctl::ReadFileTimer, true);
 
@@ -111,7 +112,8 @@ void Playback::PlotSpeedCtr() {
     if (!std::isfinite(s) || s == 0) return;
     FileReadBackwards_ = s < 0 ? 1 : 0;
     s = std::fabs(s);
-    panel_.setTimerInterval(Ctl::ReadFileTimer, std::max(1, static_cast<int>(std::lround(1000.0 / s))));
+    panel_.setTimerInterval(Ctl::ReadFileTimer,
+                            std::max(1, static_cast<int>(std::lround(1000.0 / s))));
 }
 
 void Playback::FileKbPosition() {
@@ -148,11 +150,11 @@ void Playback::ReadFileTimer() {
     }
     FileLocation_ += static_cast<std::int64_t>(n);
     showPosition();
-    feedBytes(std::span(block.data(), n));
+    feedBytes(OpenFileType_, std::span(block.data(), n));
 }
 
-void Playback::feedBytes(std::span<const std::uint8_t> bytes) {
-    if (OpenFileType_ == PlaybackType::Csv) {
+void Playback::feedBytes(PlaybackType type, std::span<const std::uint8_t> bytes) {
+    if (type == PlaybackType::Csv) {
         const bool rejected =
             csv_.feed(bytes, [this](std::string_view line) { RxCSVFileService(line); });
         if (rejected) {
@@ -161,7 +163,7 @@ void Playback::feedBytes(std::span<const std::uint8_t> bytes) {
                              "Convert it to a Plain60 file with VELMConvert, then open the "
                              "converted file.\nPlease close this file.");
         }
-    } else if (OpenFileType_ == PlaybackType::Dat) {
+    } else if (type == PlaybackType::Dat) {
         while (!bytes.empty()) {
             bool complete = false;
             bytes = bytes.subspan(frames_.feed(bytes, complete));
@@ -220,10 +222,17 @@ void Playback::applyText(int line, const CsvRecord& r) {
             break;
         case '7':
             switch (r.sensor) {
-                case 'G': e.PowerState = '0'; break;
-                case 'L': e.PowerState = '2'; break;
-                case 'B': e.PowerState = '3'; break;
-                default: break;
+                case 'G':
+                    e.PowerState = '0';
+                    break;
+                case 'L':
+                    e.PowerState = '2';
+                    break;
+                case 'B':
+                    e.PowerState = '3';
+                    break;
+                default:
+                    break;
             }
             break;
         case '4':

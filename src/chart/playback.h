@@ -26,7 +26,7 @@ inline constexpr int kPlaybackStep = 1024;  // bytes read per timer tick
 // timer reads one kilobyte per tick while the chart's source is the file and plotting is on;
 // the speed control sets the ticks per second and a negative speed steps backwards.
 class Playback : public app::ClosesOnExit {
-public:
+  public:
     // workValue: the data service's value array, which the chart reads for the line charted.
     Playback(platform::Panel& panel, platform::Dialogs& dialogs, live::DeviceTable& table,
              live::DisplayLines& display, links::FrameSink& dataService, ChartCtr& ctr,
@@ -43,8 +43,8 @@ public:
 
     // One sample-file line onto its device entry, shown and charted.
     void RxCSVFileService(std::string_view line);
-    // Bytes as read from the file, through the parser of the file's type.
-    void feedBytes(std::span<const std::uint8_t> bytes);
+    // Bytes as read from a file of this type, through its parser.
+    void feedBytes(PlaybackType type, std::span<const std::uint8_t> bytes);
     // The data source or the plotting switch changed: a line or frame begun is dropped.
     void resetReceiveState();
 
@@ -57,7 +57,7 @@ public:
     std::int64_t FileLocation() const { return FileLocation_; }
     bool FileReadBackwards() const { return FileReadBackwards_ != 0; }
 
-private:
+  private:
     void seekTo(std::int64_t location);
     void showPosition();
     void stopPlotting();

@@ -56,10 +56,14 @@ bool leadingNumber(std::string_view field, double& v) {
 int expectedCount(char kind, int count) {
     switch (kind) {
         case 'A':
-        case 'F': return count == 32 ? count : -1;
-        case 'I': return count == 32 || count == 64 ? count : -1;
-        case 'f': return count == 60 ? count : -1;
-        default: return -1;
+        case 'F':
+            return count == 32 ? count : -1;
+        case 'I':
+            return count == 32 || count == 64 ? count : -1;
+        case 'f':
+            return count == 60 ? count : -1;
+        default:
+            return -1;
     }
 }
 
@@ -150,12 +154,15 @@ bool parseCsvLine(std::string_view line, CsvRecord& r) {
     r.device = digitsAt(line, kDevice, 3);
     if (r.device < 1 || r.device > 255) return false;
     switch (r.kind) {
-        case 'C': return textLine(line, r);
+        case 'C':
+            return textLine(line, r);
         case 'A':
         case 'F':
         case 'I':
-        case 'f': return blockLine(line, r);
-        default: return false;
+        case 'f':
+            return blockLine(line, r);
+        default:
+            return false;
     }
 }
 

@@ -23,12 +23,12 @@ std::string headerLine(std::span<const char> firstBytes);
 
 // One sample-file line as the recorder writes it, taken apart.
 struct CsvRecord {
-    char kind = 0;      // 'C' text message, 'A' 'F' 'I' 'f' blocks
-    int device = 0;     // 1..255
-    char subType = 0;   // 'C' lines: '1' sample, '4' temperature, '7' battery, '8' date, '9' time
-    int rate = 0;       // samples per second as written
-    char mode = 0;      // blocks: power state character
-    char sensor = 0;    // 'C' '7' lines: G, L or B
+    char kind = 0;     // 'C' text message, 'A' 'F' 'I' 'f' blocks
+    int device = 0;    // 1..255
+    char subType = 0;  // 'C' lines: '1' sample, '4' temperature, '7' battery, '8' date, '9' time
+    int rate = 0;      // samples per second as written
+    char mode = 0;     // blocks: power state character
+    char sensor = 0;   // 'C' '7' lines: G, L or B
     std::string_view text;  // '8' date (10), '9' time (8), blocks: time stamp (19)
     float value = 0;        // '1' sample or '4' temperature
     int count = 0;          // values of a block
@@ -43,7 +43,7 @@ bool parseCsvLine(std::string_view line, CsvRecord& out);
 // at CR or LF; other bytes between lines are skipped. The first byte of the file decides
 // whether its content is taken at all: an unconverted flash-card file starts with 'Y'.
 class CsvLineAssembler {
-public:
+  public:
     static constexpr std::size_t kLineSize = 1024;  // RxCSV
     // OpenCVSFileStatus.
     enum class Content : std::uint8_t { Unseen = 0, Accepted = 1, Rejected = 2 };
@@ -67,7 +67,7 @@ public:
     Content content() const { return content_; }
     bool insideLine() const { return inside_; }
 
-private:
+  private:
     static constexpr bool startsLine(std::uint8_t b) {
         return b == 'A' || b == 'F' || b == 'I' || b == 'C' || b == 'f';
     }
@@ -104,7 +104,8 @@ bool CsvLineAssembler::feed(std::span<const std::uint8_t> bytes, OnLine&& onLine
         while (end < n && bytes[end] != '\r' && bytes[end] != '\n') ++end;
         const std::size_t take = end - i;
         if (!overflow_ && length_ + take < kLineSize) {
-            for (std::size_t k = 0; k < take; ++k) RxCSV[length_ + k] = static_cast<char>(bytes[i + k]);
+            for (std::size_t k = 0; k < take; ++k)
+                RxCSV[length_ + k] = static_cast<char>(bytes[i + k]);
             length_ += take;
         } else {
             overflow_ = true;
