@@ -112,7 +112,7 @@ TEST_F(PlaybackTest, ARecordingPlaysBackOntoTheSameRowsAndTracesAsLiveData) {
     EXPECT_EQ(panel.value(Ctl::TempPlayback), liveTemp);
     EXPECT_FALSE(panel.dimmed(Ctl::TempPlayback));
     EXPECT_EQ(panel.intValue(Ctl::RawStartStop), 0);  // the end of the file stops plotting
-    EXPECT_TRUE(playback().FileOpen());                // and keeps it open
+    EXPECT_TRUE(playback().FileOpen());               // and keeps it open
 }
 
 TEST_F(PlaybackTest, ACaptureOfRadioFramesPlaysThroughTheDataService) {
@@ -162,9 +162,9 @@ TEST_F(PlaybackTest, BrokenLinesAndFilesAreDroppedWithoutTouchingTheUnits) {
     junk += blockLine('A', 4, 8, "2014-02-10T16:00:44", "09.0000", 31);  // a value short
     junk += blockLine('A', 0, 8, kT0, "09.0000");                        // device 0
     junk += blockLine('F', 4, 8, kT0, "9x.0000");                        // not a number
-    junk += "C004,D1,S08\r\nCxyz,D1,S04,01.0000\r\nC004,D8,2014\r\n";  // truncated and bad
-    junk += std::string(3000, 'A') + "\r\n";                            // longer than a line
-    for (int i = 0; i < 256; ++i) junk += static_cast<char>(i);         // binary
+    junk += "C004,D1,S08\r\nCxyz,D1,S04,01.0000\r\nC004,D8,2014\r\n";    // truncated and bad
+    junk += std::string(3000, 'A') + "\r\n";                             // longer than a line
+    for (int i = 0; i < 256; ++i) junk += static_cast<char>(i);          // binary
     junk += blockLine('A', 4, 8, "2014-02-10T16:00:44", "02.0000").substr(0, 100);  // cut off
     const std::string path = write("broken.csv", junk);
     play(path);
