@@ -56,8 +56,8 @@ std::vector<ControlSpec> build() {
          .frame = "Unit",
          .defText = "Press Enter to send the new value",
          .startVisible = false},
-        // File playback is not in this version yet: its commands are shown but not offered.
-        menu(Ctl::MenuOpenPlotFile, "File", "Open file to plot...", true),
+        // Closing is offered while a playback file is open.
+        menu(Ctl::MenuOpenPlotFile, "File", "Open file to plot..."),
         menu(Ctl::MenuClosePlotFile, "File", "Close plot file", true),
         menu(Ctl::MenuSaveOutputData, "File", "Save output data to file..."),
         menu(Ctl::MenuSaveApiFrames, "File", "Save API frame data to file..."),

@@ -35,12 +35,19 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       displayTimer_(panel, deviceTable_, displayLines_, configState_, apiFrames_),
       zeroDisplay_(panel, deviceTable_, displayLines_),
       chart_(panel, deviceTable_, ChartCtr_, dataService_.WorkValue),
-      analysis_(panel, chart_, ChartCtr_) {
+      analysis_(panel, chart_, ChartCtr_),
+      playback_(panel, dialogs, deviceTable_, displayLines_, dataService_, ChartCtr_, chart_,
+                dataService_.WorkValue) {
     wireCallbacks();
     wireLinks();
     wireLive();
     wireChart();
     wireAnalysis();
+    wirePlayback();
+    // The close path closes the playback file, then the recording, then the capture.
+    shell_.addFileToClose(&playback_);
+    shell_.addFileToClose(&recorder_);
+    shell_.addFileToClose(&frameCapture_);
 }
 
 void Host::Initialize() {
@@ -138,8 +145,8 @@ void Host::wireLinks() {
 
 // Live data. Hooks still unset wait for their rooms: the clock synchroniser (startFastSync,
 // autoWaitSyncFor, AutoSyncFathomrodXB, autoSyncCycle, onNewUnit), the configuration reply
-// parser (RxConfigData, configDeviceNumber), file playback
-// (frameHandled), the PAN ID room (SaveLocalPANID, ConfigXBPANVisible) and the output port
+// parser (RxConfigData, configDeviceNumber), the PAN ID room (SaveLocalPANID,
+// ConfigXBPANVisible) and the output port
 // (recorder sendToOutputPort).
 void Host::wireLive() {
     onCommit(Ctl::MenuSaveOutputData, [this] { recorder_.menuSaveOutputData(); });
@@ -157,9 +164,6 @@ void Host::wireLive() {
             zeroDisplay_.ZeroDisplayRow(row, e);
         });
     }
-    shell_.addFileToClose(&recorder_);
-    shell_.addFileToClose(&frameCapture_);
-
     // Where the links hand over to the live data.
     receivePaths_.setFrameSink(&dataService_);
     receivePaths_.setRawCapture(&frameCapture_);
@@ -191,7 +195,10 @@ void Host::wireChart() {
     panel_.onEvent(Ctl::YAxisOffset, [this](Event e, const EventData&) { chart_.YAxisOffset(e); });
     panel_.onEvent(Ctl::ChartGraph, [this](Event e, const EventData&) { chart_.GraphOutput(e); });
     onCommit(Ctl::RawPlotXAsis, [this] { chart_.RawPlotXAsis(); });
-    onCommit(Ctl::RawStartStop, [this] { chart_.RawStartStop(); });
+    onCommit(Ctl::RawStartStop, [this] {
+        chart_.RawStartStop();
+        playback_.resetReceiveState();
+    });
     onCommit(Ctl::StopWhenFull, [this] { chart_.StopWhenFull(); });
 
     dataService_.hooks.PlotData = [this](int line) { chart_.PlotData(line); };
@@ -209,6 +216,32 @@ void Host::wireAnalysis() {
                    Ctl::XAxisCursor, Ctl::TideFilter}) {
         panel_.onEvent(id, [this, id](Event e, const EventData&) { analysis_.settingChanged(id, e); });
     }
+}
+
+// File playback: the File menu's open and close, the playback timer and controls, and the data
+// source selector that switches the display and chart between the serial ports and the file.
+void Host::wirePlayback() {
+    onCommit(Ctl::MenuOpenPlotFile, [this] { playback_.OpenFile2Plot(); });
+    onCommit(Ctl::MenuClosePlotFile, [this] { playback_.CloseFile2Plot(); });
+    onCommit(Ctl::PlotSpeedCtr, [this] { playback_.PlotSpeedCtr(); });
+    onCommit(Ctl::FileKbPosition, [this] { playback_.FileKbPosition(); });
+    panel_.onEvent(Ctl::ReadFileTimer, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) playback_.ReadFileTimer();
+    });
+    chart_.clearDeviceEntries = [this] {
+        deviceTable_.freeAll();
+        displayLines_.ClearAllDisplayLines();
+    };
+    onCommit(Ctl::PlotSourceSelect, [this] {
+        chart_.PlotSourceSelect();
+        // The radio configuration scan pauses while a file plays; it runs again only where a
+        // radio port is open (the display timer runs with it).
+        const bool fromFile = ChartCtr_.PlotSource != 0;
+        panel_.setTimerEnabled(Ctl::ConfigTimer,
+                               !fromFile && panel_.timerEnabled(Ctl::DeviceDisplayTimer));
+        panel_.setDimmed(fromFile ? Ctl::TempPortA : Ctl::TempPlayback, true);
+        playback_.resetReceiveState();
+    });
 }
 
 }  // namespace app

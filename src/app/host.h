@@ -5,6 +5,7 @@
 #include "app/shell.h"
 #include "chart/chart.h"
 #include "chart/chart_state.h"
+#include "chart/playback.h"
 #include "config/config_state.h"
 #include "config/config_display.h"
 #include "link/api_frame.h"
@@ -69,6 +70,7 @@ public:
     live::DisplayTimer& displayTimer() { return displayTimer_; }
     chart::Chart& chart() { return chart_; }
     analysis::WaveAnalysis& waveAnalysis() { return analysis_; }
+    chart::Playback& playback() { return playback_; }
 
     // Serial links.
     links::LinkHooks& linkHooks() { return linkHooks_; }
@@ -86,6 +88,7 @@ private:
     void wireLive();
     void wireChart();
     void wireAnalysis();
+    void wirePlayback();
     void showHelp(platform::Ctl id);
 
     platform::Panel& panel_;
@@ -123,6 +126,8 @@ private:
 
     // The analysis page, working on the chart's trace buffers.
     analysis::WaveAnalysis analysis_;
+    // File playback through the same display and chart paths.
+    chart::Playback playback_;
 };
 
 }  // namespace app

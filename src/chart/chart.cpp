@@ -313,6 +313,14 @@ void Chart::RawStartStop() {
 
 void Chart::StopWhenFull() { ChartCtr_.StopIfFull = panel_.intValue(Ctl::StopWhenFull) != 0 ? 1 : 0; }
 
+void Chart::PlotSourceSelect() {
+    ChartCtr_.PlotSource = panel_.intValue(Ctl::PlotSourceSelect) != 0 ? 1 : 0;
+    if (clearDeviceEntries) clearDeviceEntries();
+    stopRun();
+    followUnits_ = false;
+    ChartReset();
+}
+
 void Chart::GraphOutput(Event e) {
     if (e == Event::Commit || e == Event::ValueChanged) UpdateCursors();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -45,6 +46,9 @@ public:
     void RawPlotXAsis();
     void RawStartStop();
     void StopWhenFull();
+    // Serial port or file: the units listed so far go, plotting stops and the chart starts
+    // empty.
+    void PlotSourceSelect();
     void GraphOutput(platform::Event e);
 
     const TraceBuffer& trace(int t) const { return (*ChartFifo_)[static_cast<std::size_t>(t)]; }
@@ -52,6 +56,9 @@ public:
     // True while plotting was started with no trace chosen: free traces take units as they
     // report.
     bool followingUnits() const { return followUnits_; }
+
+    // Frees every device entry and empties the rows (the live data's work).
+    std::function<void()> clearDeviceEntries;
 
 private:
     int traceFor(const live::OutputLine& e);

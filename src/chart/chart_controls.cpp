@@ -33,6 +33,15 @@ constexpr std::array<RingItem, 9> kXScales{{
     {"225 s (1 h)", 225},
 }};
 
+// Where the chart's data comes from. Plotting from a file ignores the serial ports.
+constexpr std::array<RingItem, 2> kSources{
+    {{"Serial port (live units)", 0}, {"File (playback)", 1}}};
+constexpr std::string_view kSourceHelp =
+    "Choose \"Serial port\" to show and chart the units connected to this computer.\n"
+    "Choose \"File\" to play back a saved file: open it with File > Open file to plot\n"
+    "(a sample file, a frame capture or a Tidecorder flash-card file converted to Plain60).\n"
+    "Switching clears the list of units and the chart.";
+
 constexpr std::string_view kStartHelp =
     "Starts and stops the chart. Each trace follows the device number entered beside it;\n"
     "with no trace chosen, the traces take the units as they report, up to eight.\n"
@@ -71,6 +80,9 @@ std::vector<ControlSpec> build() {
     std::vector<ControlSpec> t = {
         {.id = Ctl::ChartGraph, .page = Page::Plot, .kind = Kind::Graph,
          .caption = "Water level (m)", .frame = "Chart"},
+        {.id = Ctl::PlotSourceSelect, .page = Page::Plot, .kind = Kind::Ring,
+         .caption = "Data source", .frame = "Plotting", .items = kSources,
+         .helpTitle = "SELECT DATA SOURCE", .helpText = kSourceHelp},
         {.id = Ctl::RawStartStop, .page = Page::Plot, .kind = Kind::Switch,
          .caption = "Start plotting", .frame = "Plotting", .helpTitle = "START PLOTTING",
          .helpText = kStartHelp},

@@ -14,7 +14,7 @@ struct Table {
     Table() {
         byId.fill(-1);
         for (auto part : {fragments::app(), fragments::link(), fragments::live(), fragments::chart(),
-                          fragments::analysis()}) {
+                          fragments::analysis(), fragments::playback()}) {
             for (const auto& spec : part) rows.push_back(spec);
         }
         for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
@@ -35,6 +35,7 @@ const char* const kNames[] = {
 #include "platform/controls/live.def"
 #include "platform/controls/chart.def"
 #include "platform/controls/analysis.def"
+#include "platform/controls/playback.def"
 #undef FATHOM_CTL
 };
 

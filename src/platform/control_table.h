@@ -20,6 +20,7 @@ std::span<const ControlSpec> link();
 std::span<const ControlSpec> live();
 std::span<const ControlSpec> chart();
 std::span<const ControlSpec> analysis();
+std::span<const ControlSpec> playback();
 }  // namespace fragments
 
 }  // namespace platform

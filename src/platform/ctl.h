@@ -14,6 +14,7 @@ enum class Ctl : std::uint16_t {
 #include "platform/controls/live.def"
 #include "platform/controls/chart.def"
 #include "platform/controls/analysis.def"
+#include "platform/controls/playback.def"
 #undef FATHOM_CTL
 #endif
     Count

@@ -146,8 +146,8 @@ TEST_F(HostFixture, PrintCommandsPrintTheirPage) {
     panel.raise(Ctl::MenuPrintConfig, Event::Commit);
     panel.raise(Ctl::MenuPrintMainPanel, Event::Commit);
     EXPECT_EQ(dialogs.printed, (std::vector<Page>{Page::Plot, Page::Analysis, Page::Config, Page::Main}));
-    // Playback is not offered yet: its menu items take no commands.
-    EXPECT_TRUE(panel.dimmed(Ctl::MenuOpenPlotFile));
+    // A file can be opened for playback; there is none to close yet.
+    EXPECT_FALSE(panel.dimmed(Ctl::MenuOpenPlotFile));
     EXPECT_TRUE(panel.dimmed(Ctl::MenuClosePlotFile));
 }
 

@@ -1,0 +1,287 @@
+#include "chart/playback.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+namespace chart {
+
+using platform::Ctl;
+
+namespace {
+
+constexpr int kDefaultIntervalMs = 1000;  // speed 1: one kilobyte a second
+constexpr std::size_t kHeaderProbe = 512;
+
+std::string causeOf(int error) {
+    return error != 0 ? std::strerror(error) : "the file cannot be read";
+}
+
+}  // namespace
+
+Playback::Playback(platform::Panel& panel, platform::Dialogs& dialogs, live::DeviceTable& table,
+                   live::DisplayLines& display, links::FrameSink& dataService, ChartCtr& ctr,
+                   Chart& chart, std::span<float> workValue)
+    : panel_(panel),
+      dialogs_(dialogs),
+      table_(table),
+      display_(display),
+      dataService_(dataService),
+      ChartCtr_(ctr),
+      chart_(chart),
+      WorkValue_(workValue) {}
+
+void Playback::OpenFile2Plot() {
+    const platform::FileSelection sel =
+        dialogs_.fileSelect({.pattern = "*.csv", .typeList = "*.DAT", .title = "Open Data File"});
+    if (!sel.existed()) return;
+    const PlaybackType type = playbackFileType(sel.path);
+    // Opening another file ends the one playing, whatever the new one turns out to be.
+    CloseFile2Plot();
+    if (type == PlaybackType::NotAllowed) {
+        dialogs_.message("WRONG FILE TYPE", "Allowed File types are *.csv and *.DAT");
+        return;
+    }
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(sel.path, ec);
+    errno = 0;
+    OpenFileHandle_.open(sel.path, std::ios::binary);
+    if (ec || !OpenFileHandle_.is_open()) {
+        const std::string cause = ec ? ec.message() : causeOf(errno);
+        OpenFileHandle_.close();
+        dialogs_.message("OPEN DATA FILE", "Cannot open " + sel.path + " for playback: " + cause);
+        return;
+    }
+    OpenFileName_ = sel.path;
+    OpenFileType_ = type;
+    csv_.reset();
+    frames_ = links::FrameDecoder(links::FrameSource::File);
+    panel_.setDimmed(Ctl::MenuClosePlotFile, false);
+    panel_.setText(Ctl::PlotFileName, OpenFileName_);
+    panel_.setTimerInterval(Ctl::ReadFileTimer, kDefaultIntervalMs);
+    panel_.setValue(Ctl::PlotSpeedCtr, 1);
+    panel_.setDimmed(Ctl::PlotSpeedCtr, false);
+    panel_.setDimmed(Ctl::FileKbPosition, false);
+    FileReadBackwards_ = 0;
+    FileOpen_ = 1;
+
+    FileOpenSize_ = static_cast<std::int64_t>(size);
+    panel_.setRange(Ctl::FileKbPosition, 0, static_cast<double>(FileOpenSize_ / kPlaybackStep));
+    FileLocation_ = 0;
+    showPosition();
+
+    std::array<char, kHeaderProbe> head{};
+    OpenFileHandle_.read(head.data(), head.size());
+    panel_.setText(
+        Ctl::PlotFileHeader,
+        headerLine(std::span(head.data(), static_cast<std::size_t>(OpenFileHandle_.gcount()))));
+    seekTo(0);
+    panel_.setTimerEnabled(Ctl::ReadFileTimer, true);
+
+    ChartCtr_.PlotSource = panel_.intValue(Ctl::PlotSourceSelect) != 0 ? 1 : 0;
+    if (ChartCtr_.PlotSource != 0) {
+        clearEntries();
+        stopPlotting();
+        chart_.ChartReset();
+    }
+}
+
+void Playback::CloseFile2Plot() {
+    if (FileOpen_ == 0) return;
+    // Timer ticks run to completion on the one thread: none can be half-way through a read.
+    FileOpen_ = 0;
+    OpenFileHandle_.close();
+    OpenFileName_.clear();
+    OpenFileType_ = PlaybackType::NotAllowed;
+    panel_.setDimmed(Ctl::MenuClosePlotFile, true);
+    panel_.setText(Ctl::PlotFileName, "");
+    panel_.setTimerEnabled(Ctl::ReadFileTimer, false);
+    panel_.setDimmed(Ctl::PlotSpeedCtr, true);
+    panel_.setDimmed(Ctl::FileKbPosition, true);
+    panel_.defaultCtrl(Ctl::FileKbPosition);
+    panel_.setRange(Ctl::FileKbPosition, 0, 100);
+    panel_.setText(Ctl::PlotFileHeader, "");
+}
+
+void Playback::PlotSpeedCtr() {
+    double s = panel_.value(Ctl::PlotSpeedCtr);
+    // The speed ring offers no 0: a step every 1/0 seconds is no speed at all.
+    if (!std::isfinite(s) || s == 0) return;
+    FileReadBackwards_ = s < 0 ? 1 : 0;
+    s = std::fabs(s);
+    panel_.setTimerInterval(Ctl::ReadFileTimer,
+                            std::max(1, static_cast<int>(std::lround(1000.0 / s))));
+}
+
+void Playback::FileKbPosition() {
+    chart_.ChartReset();
+    if (FileOpen_ == 0) return;
+    const auto kb = static_cast<std::int64_t>(std::max(0.0, panel_.value(Ctl::FileKbPosition)));
+    seekTo(std::min(kb * kPlaybackStep, FileOpenSize_));
+    resetReceiveState();
+}
+
+void Playback::ReadFileTimer() {
+    if (FileOpen_ == 0 || ChartCtr_.PlotSource != 1 || ChartCtr_.PlotRun == 0) return;
+    if (FileReadBackwards_ != 0) {
+        chart_.ChartReset();
+        seekTo(std::max<std::int64_t>(0, FileLocation_ - kPlaybackStep));
+        // The next forward read starts inside some line: what was begun no longer continues.
+        resetReceiveState();
+        showPosition();
+        return;
+    }
+    std::array<std::uint8_t, kPlaybackStep> block{};
+    OpenFileHandle_.clear();
+    errno = 0;
+    OpenFileHandle_.read(reinterpret_cast<char*>(block.data()), block.size());
+    const auto n = static_cast<std::size_t>(OpenFileHandle_.gcount());
+    if (n == 0) {
+        const bool failed = OpenFileHandle_.bad();
+        stopPlotting();
+        if (failed) {
+            dialogs_.message("OPEN DATA FILE",
+                             "Reading " + OpenFileName_ + " failed: " + causeOf(errno));
+        }
+        return;
+    }
+    FileLocation_ += static_cast<std::int64_t>(n);
+    showPosition();
+    feedBytes(OpenFileType_, std::span(block.data(), n));
+}
+
+void Playback::feedBytes(PlaybackType type, std::span<const std::uint8_t> bytes) {
+    if (type == PlaybackType::Csv) {
+        const bool rejected =
+            csv_.feed(bytes, [this](std::string_view line) { RxCSVFileService(line); });
+        if (rejected) {
+            dialogs_.message("FILE TYPE ERROR",
+                             "This is a Tidecorder flash-card file that has not been converted.\n"
+                             "Convert it to a Plain60 file with VELMConvert, then open the "
+                             "converted file.\nPlease close this file.");
+        }
+    } else if (type == PlaybackType::Dat) {
+        while (!bytes.empty()) {
+            bool complete = false;
+            bytes = bytes.subspan(frames_.feed(bytes, complete));
+            if (complete) dataService_.RxDataService(frames_.frame(), 0);
+        }
+    }
+}
+
+void Playback::resetReceiveState() {
+    csv_.restartLine();
+    frames_ = links::FrameDecoder(links::FrameSource::File);
+}
+
+void Playback::RxCSVFileService(std::string_view text) {
+    CsvRecord& r = record_;
+    if (!parseCsvLine(text, r)) return;
+    const auto device = static_cast<std::uint8_t>(r.device);
+    // A played-back unit is keyed by its device number: the file holds no radio address.
+    const int line = display_.GetOutputLineLoc(device, device);
+    if (!live::DeviceTable::valid(line)) return;  // every entry taken: the line is dropped
+    live::OutputLine& e = table_[line];
+    e.MsgType = r.kind;
+    e.DeviceNum = device;
+    if (r.kind == 'C') {
+        applyText(line, r);
+    } else {
+        applyBlock(line, r);
+    }
+    if (e.SampleRate == 0 || e.SampleRate > 32) e.SampleRate = 1;
+    e.SilenceTicks = 0;
+}
+
+void Playback::applyText(int line, const CsvRecord& r) {
+    live::OutputLine& e = table_[line];
+    switch (r.subType) {
+        case '1':
+            e.SampleRate = static_cast<std::uint8_t>(std::clamp(r.rate, 1, 32));
+            WorkValue_[0] = r.value;
+            e.Value = r.value;
+            ++e.SampleCount;
+            e.PowerOn = 1;
+            e.DataKind = live::kKindSample;
+            if (ChartCtr_.PlotRun != 0) chart_.PlotContData(line);
+            break;
+        case '8':
+            std::copy(r.text.begin(), r.text.end(), e.DateTime.begin());
+            e.DateTime[10] = 'T';
+            e.DataKind = live::kKindDate;
+            break;
+        case '9':
+            std::copy(r.text.begin(), r.text.end(), e.DateTime.begin() + 11);
+            e.DateTime[19] = '\0';
+            live::GetDatesTimesFormStr(e);
+            e.SampleCount = 0;
+            e.DataKind = live::kKindTime;
+            break;
+        case '7':
+            switch (r.sensor) {
+                case 'G':
+                    e.PowerState = '0';
+                    break;
+                case 'L':
+                    e.PowerState = '2';
+                    break;
+                case 'B':
+                    e.PowerState = '3';
+                    break;
+                default:
+                    break;
+            }
+            break;
+        case '4':
+            e.Temperature = r.value;
+            e.DataKind = live::kKindTemperature;
+            break;
+        default:
+            break;
+    }
+    display_.showMessage(line);
+}
+
+void Playback::applyBlock(int line, const CsvRecord& r) {
+    live::OutputLine& e = table_[line];
+    e.SampleRate = static_cast<std::uint8_t>(std::clamp(r.rate, 1, 32));
+    e.PowerState = r.mode;
+    e.PowerOn = 1;
+    std::copy(r.text.begin(), r.text.end(), e.DateTime.begin());
+    e.DateTime[r.text.size()] = '\0';
+    live::GetDatesTimesFormStr(e);
+    const auto count = static_cast<std::size_t>(r.count);
+    std::copy_n(r.values.begin(), count, WorkValue_.begin());
+    e.SampleCount = static_cast<std::uint8_t>(count);
+    // The block lasts 32 s at 1 sample a second (64 s for 64 values, 60 s for 60).
+    e.OffsetTime = static_cast<int>(count) * 1000 / e.SampleRate;
+    e.Value = r.values[count - 1];
+    e.DataKind = live::kKindBurst;
+    display_.showMessage(line);
+    if (ChartCtr_.PlotRun != 0) chart_.PlotData(line);
+}
+
+void Playback::seekTo(std::int64_t location) {
+    FileLocation_ = location;
+    OpenFileHandle_.clear();
+    OpenFileHandle_.seekg(static_cast<std::streamoff>(location));
+}
+
+void Playback::showPosition() {
+    panel_.setValue(Ctl::FileKbPosition, static_cast<double>(FileLocation_ / kPlaybackStep));
+}
+
+void Playback::stopPlotting() {
+    ChartCtr_.PlotRun = 0;
+    panel_.setValue(Ctl::RawStartStop, 0);
+}
+
+void Playback::clearEntries() {
+    table_.freeAll();
+    display_.ClearAllDisplayLines();
+}
+
+}  // namespace chart

@@ -1,0 +1,89 @@
+#pragma once
+#include <cstdint>
+#include <fstream>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "app/shell.h"
+#include "chart/chart.h"
+#include "chart/chart_state.h"
+#include "chart/playback_parser.h"
+#include "link/api_frame.h"
+#include "link/api_frame_codec.h"
+#include "live/device_table.h"
+#include "live/display_lines.h"
+#include "platform/dialogs.h"
+#include "platform/panel.h"
+
+namespace chart {
+
+inline constexpr int kPlaybackStep = 1024;  // bytes read per timer tick
+
+// Plays a recorded file back through the display and chart paths of live data: sample lines
+// (.csv, also Plain60 files converted from a flash card) are placed on device entries here,
+// raw radio frames (.DAT) go to the data service as if the radio had sent them. The playback
+// timer reads one kilobyte per tick while the chart's source is the file and plotting is on;
+// the speed control sets the ticks per second and a negative speed steps backwards.
+class Playback : public app::ClosesOnExit {
+  public:
+    // workValue: the data service's value array, which the chart reads for the line charted.
+    Playback(platform::Panel& panel, platform::Dialogs& dialogs, live::DeviceTable& table,
+             live::DisplayLines& display, links::FrameSink& dataService, ChartCtr& ctr,
+             Chart& chart, std::span<float> workValue);
+    Playback(const Playback&) = delete;
+    Playback& operator=(const Playback&) = delete;
+
+    // File menu, timer and main-panel controls.
+    void OpenFile2Plot();
+    void CloseFile2Plot();
+    void ReadFileTimer();
+    void PlotSpeedCtr();
+    void FileKbPosition();
+
+    // One sample-file line onto its device entry, shown and charted.
+    void RxCSVFileService(std::string_view line);
+    // Bytes as read from a file of this type, through its parser.
+    void feedBytes(PlaybackType type, std::span<const std::uint8_t> bytes);
+    // The data source or the plotting switch changed: a line or frame begun is dropped.
+    void resetReceiveState();
+
+    void closeOnExit() override { CloseFile2Plot(); }
+
+    bool FileOpen() const { return FileOpen_ != 0; }
+    const std::string& OpenFileName() const { return OpenFileName_; }
+    PlaybackType OpenFileType() const { return OpenFileType_; }
+    std::int64_t FileOpenSize() const { return FileOpenSize_; }
+    std::int64_t FileLocation() const { return FileLocation_; }
+    bool FileReadBackwards() const { return FileReadBackwards_ != 0; }
+
+  private:
+    void seekTo(std::int64_t location);
+    void showPosition();
+    void stopPlotting();
+    void clearEntries();
+    void applyText(int line, const CsvRecord& r);
+    void applyBlock(int line, const CsvRecord& r);
+
+    platform::Panel& panel_;
+    platform::Dialogs& dialogs_;
+    live::DeviceTable& table_;
+    live::DisplayLines& display_;
+    links::FrameSink& dataService_;
+    ChartCtr& ChartCtr_;
+    Chart& chart_;
+    std::span<float> WorkValue_;
+
+    std::string OpenFileName_;
+    std::ifstream OpenFileHandle_;
+    PlaybackType OpenFileType_ = PlaybackType::NotAllowed;
+    int FileOpen_ = 0;
+    std::int64_t FileOpenSize_ = 0;
+    std::int64_t FileLocation_ = 0;
+    int FileReadBackwards_ = 0;
+    CsvLineAssembler csv_;
+    links::FrameDecoder frames_{links::FrameSource::File};
+    CsvRecord record_;
+};
+
+}  // namespace chart

@@ -1,0 +1,169 @@
+#include "chart/playback_parser.h"
+
+#include <charconv>
+
+namespace chart {
+
+namespace {
+
+constexpr std::size_t kHeaderMax = 250;
+
+// Positions in a sample-file line.
+constexpr std::size_t kDevice = 1;
+constexpr std::size_t kSubType = 6;
+constexpr std::size_t kTextField = 8;
+constexpr std::size_t kSampleRate = 9;
+constexpr std::size_t kSampleValue = 12;
+constexpr std::size_t kBlockRate = 6;
+constexpr std::size_t kBlockMode = 10;
+constexpr std::size_t kBlockTime = 12;
+constexpr std::size_t kBlockTimeLength = 19;
+constexpr std::size_t kBlockValues = 31;  // the comma before the first value
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Digits from `at`, at most `maxDigits` of them; -1 when there is none.
+int digitsAt(std::string_view s, std::size_t at, std::size_t maxDigits) {
+    int v = -1;
+    for (std::size_t i = at; i < s.size() && i < at + maxDigits && isDigit(s[i]); ++i) {
+        v = (v < 0 ? 0 : v * 10) + (s[i] - '0');
+    }
+    return v;
+}
+
+// A number filling the field, blanks allowed around it (the recorder pads what it cannot
+// print as digits with blanks).
+bool numberField(std::string_view field, double& v) {
+    std::size_t b = 0;
+    std::size_t e = field.size();
+    while (b < e && field[b] == ' ') ++b;
+    while (e > b && field[e - 1] == ' ') --e;
+    if (b == e) return false;
+    const char* first = field.data() + b;
+    const char* last = field.data() + e;
+    auto r = std::from_chars(first, last, v);
+    return r.ec == std::errc() && r.ptr == last;
+}
+
+// A number at the start of the field, the rest ignored.
+bool leadingNumber(std::string_view field, double& v) {
+    std::size_t b = 0;
+    while (b < field.size() && field[b] == ' ') ++b;
+    auto r = std::from_chars(field.data() + b, field.data() + field.size(), v);
+    return r.ec == std::errc();
+}
+
+int expectedCount(char kind, int count) {
+    switch (kind) {
+        case 'A':
+        case 'F':
+            return count == 32 ? count : -1;
+        case 'I':
+            return count == 32 || count == 64 ? count : -1;
+        case 'f':
+            return count == 60 ? count : -1;
+        default:
+            return -1;
+    }
+}
+
+bool textLine(std::string_view line, CsvRecord& r) {
+    if (line.size() <= kSubType || line[5] != 'D') return false;
+    r.subType = line[kSubType];
+    double v = 0;
+    switch (r.subType) {
+        case '1':
+            if (line.size() <= kSampleValue) return false;
+            r.rate = digitsAt(line, kSampleRate, 3);
+            if (r.rate < 0 || !numberField(line.substr(kSampleValue), v)) return false;
+            r.value = static_cast<float>(v);
+            return true;
+        case '8':
+            if (line.size() < kTextField + 10) return false;
+            r.text = line.substr(kTextField, 10);
+            return true;
+        case '9':
+            if (line.size() < kTextField + 8) return false;
+            r.text = line.substr(kTextField, 8);
+            return true;
+        case '7':
+            if (line.size() <= kTextField) return false;
+            r.sensor = line[kTextField];
+            return true;
+        case '4':
+            if (line.size() <= kTextField || !leadingNumber(line.substr(kTextField, 5), v)) {
+                return false;
+            }
+            r.value = static_cast<float>(v);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Values after the time stamp, one per comma. Fields with a decimal point are metres as
+// written; older files carry whole millimetres.
+bool blockLine(std::string_view line, CsvRecord& r) {
+    if (line.size() <= kBlockValues || line[kBlockValues] != ',') return false;
+    r.rate = digitsAt(line, kBlockRate, 3);
+    if (r.rate < 0) return false;
+    r.mode = line[kBlockMode];
+    r.text = line.substr(kBlockTime, kBlockTimeLength);
+    int count = 0;
+    std::size_t at = kBlockValues;
+    while (at < line.size()) {
+        if (count == live::kMaxBurstValues) return false;
+        const std::size_t from = at + 1;
+        std::size_t to = line.find(',', from);
+        if (to == std::string_view::npos) to = line.size();
+        const std::string_view field = line.substr(from, to - from);
+        double v = 0;
+        if (!numberField(field, v)) return false;
+        if (field.find('.') == std::string_view::npos) v /= 1000.0;
+        r.values[static_cast<std::size_t>(count++)] = static_cast<float>(v);
+        at = to;
+    }
+    r.count = expectedCount(r.kind, count);
+    return r.count > 0;
+}
+
+}  // namespace
+
+PlaybackType playbackFileType(std::string_view path) {
+    if (path.size() < 3) return PlaybackType::NotAllowed;
+    const std::string_view ext = path.substr(path.size() - 3);
+    if (ext == "csv" || ext == "CSV") return PlaybackType::Csv;
+    if (ext == "dat" || ext == "DAT") return PlaybackType::Dat;
+    return PlaybackType::NotAllowed;
+}
+
+std::string headerLine(std::span<const char> firstBytes) {
+    std::string header;
+    if (firstBytes.empty() || firstBytes[0] != ' ') return header;
+    for (char c : firstBytes) {
+        if (c == '\n' || c == '\0' || header.size() == kHeaderMax) break;
+        if (c != '\r') header.push_back(c);
+    }
+    return header;
+}
+
+bool parseCsvLine(std::string_view line, CsvRecord& r) {
+    if (line.size() < 5 || line[4] != ',') return false;
+    r.kind = line[0];
+    if (!isDigit(line[1]) || !isDigit(line[2]) || !isDigit(line[3])) return false;
+    r.device = digitsAt(line, kDevice, 3);
+    if (r.device < 1 || r.device > 255) return false;
+    switch (r.kind) {
+        case 'C':
+            return textLine(line, r);
+        case 'A':
+        case 'F':
+        case 'I':
+        case 'f':
+            return blockLine(line, r);
+        default:
+            return false;
+    }
+}
+
+}  // namespace chart

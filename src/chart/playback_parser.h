@@ -1,0 +1,122 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "live/burst_decoder.h"
+
+namespace chart {
+
+// What a file chosen for playback holds, by its extension: raw radio frames or sample lines.
+// OpenFileType's values.
+enum class PlaybackType : std::uint8_t { NotAllowed = 0, Dat = 1, Csv = 2 };
+
+// "csv"/"CSV" and "dat"/"DAT" only: a mixed-case extension is not one the recorder writes.
+PlaybackType playbackFileType(std::string_view path);
+
+// A Plain60 file starts with a header line that begins with a blank: that line without its
+// CR, up to the LF or a NUL, at most 250 characters. Empty when the file has no header.
+std::string headerLine(std::span<const char> firstBytes);
+
+// One sample-file line as the recorder writes it, taken apart.
+struct CsvRecord {
+    char kind = 0;     // 'C' text message, 'A' 'F' 'I' 'f' blocks
+    int device = 0;    // 1..255
+    char subType = 0;  // 'C' lines: '1' sample, '4' temperature, '7' battery, '8' date, '9' time
+    int rate = 0;      // samples per second as written
+    char mode = 0;     // blocks: power state character
+    char sensor = 0;   // 'C' '7' lines: G, L or B
+    std::string_view text;  // '8' date (10), '9' time (8), blocks: time stamp (19)
+    float value = 0;        // '1' sample or '4' temperature
+    int count = 0;          // values of a block
+    std::array<float, live::kMaxBurstValues> values{};
+};
+
+// Takes one line apart. False for anything that is not a whole line of a known kind: the line
+// is then dropped without touching any device entry.
+bool parseCsvLine(std::string_view line, CsvRecord& out);
+
+// Assembles sample-file lines from the file's bytes. A line starts at A, F, I, C or f and ends
+// at CR or LF; other bytes between lines are skipped. The first byte of the file decides
+// whether its content is taken at all: an unconverted flash-card file starts with 'Y'.
+class CsvLineAssembler {
+  public:
+    static constexpr std::size_t kLineSize = 1024;  // RxCSV
+    // OpenCVSFileStatus.
+    enum class Content : std::uint8_t { Unseen = 0, Accepted = 1, Rejected = 2 };
+
+    // Feeds bytes; onLine(std::string_view) gets every whole line. Returns true when these
+    // bytes revealed an unconverted flash-card file (once per file).
+    template <typename OnLine>
+    bool feed(std::span<const std::uint8_t> bytes, OnLine&& onLine);
+
+    // A jump in the file: the line begun is discarded.
+    void restartLine() {
+        inside_ = false;
+        overflow_ = false;
+        length_ = 0;
+    }
+    // A new file.
+    void reset() {
+        content_ = Content::Unseen;
+        restartLine();
+    }
+    Content content() const { return content_; }
+    bool insideLine() const { return inside_; }
+
+  private:
+    static constexpr bool startsLine(std::uint8_t b) {
+        return b == 'A' || b == 'F' || b == 'I' || b == 'C' || b == 'f';
+    }
+
+    std::array<char, kLineSize> RxCSV{};
+    std::size_t length_ = 0;
+    bool inside_ = false;
+    bool overflow_ = false;  // the line outgrew RxCSV: it is dropped at its end
+    Content content_ = Content::Unseen;
+};
+
+template <typename OnLine>
+bool CsvLineAssembler::feed(std::span<const std::uint8_t> bytes, OnLine&& onLine) {
+    bool rejectedNow = false;
+    std::size_t i = 0;
+    if (content_ == Content::Unseen && !bytes.empty()) {
+        content_ = bytes[0] == 'Y' ? Content::Rejected : Content::Accepted;
+        rejectedNow = content_ == Content::Rejected;
+        restartLine();
+    }
+    if (content_ != Content::Accepted) return rejectedNow;
+    const std::size_t n = bytes.size();
+    while (i < n) {
+        if (!inside_) {
+            const std::uint8_t b = bytes[i++];
+            if (!startsLine(b)) continue;
+            RxCSV[0] = static_cast<char>(b);
+            length_ = 1;
+            inside_ = true;
+            continue;
+        }
+        // Inside a line: copy up to its end.
+        std::size_t end = i;
+        while (end < n && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        const std::size_t take = end - i;
+        if (!overflow_ && length_ + take < kLineSize) {
+            for (std::size_t k = 0; k < take; ++k)
+                RxCSV[length_ + k] = static_cast<char>(bytes[i + k]);
+            length_ += take;
+        } else {
+            overflow_ = true;
+        }
+        i = end;
+        if (end == n) break;  // the line goes on in the next read
+        ++i;                  // the CR or LF
+        if (!overflow_) onLine(std::string_view(RxCSV.data(), length_));
+        restartLine();
+    }
+    return rejectedNow;
+}
+
+}  // namespace chart

@@ -1,0 +1,311 @@
+#include "chart/playback.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#include "chart_rig.h"
+#include "link/api_frame_codec.h"
+
+namespace {
+
+using chart_test::ChartRig;
+using platform::Ctl;
+using platform::Event;
+using platform::FileSelection;
+
+constexpr const char* kT0 = "2014-02-10T16:00:40";
+
+struct PlaybackTest : ChartRig {
+    live_test::TempDir dir;
+
+    chart::Playback& playback() { return host->playback(); }
+
+    std::string write(const std::string& name, const std::string& bytes) {
+        const std::string path = dir.file(name);
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    void open(const std::string& path) {
+        dialogs.fileReplies.push_back({FileSelection::Status::Existing, path});
+        panel.raise(Ctl::MenuOpenPlotFile, Event::Commit);
+    }
+    void tick() { panel.raise(Ctl::ReadFileTimer, Event::TimerTick); }
+    // Ticks until the end of the file stops plotting.
+    int playToEnd() {
+        int ticks = 0;
+        while (host->chartCtr().PlotRun != 0 && ticks < 1000) {
+            tick();
+            ++ticks;
+        }
+        return ticks;
+    }
+    // Source "file", the file opened, plotting on.
+    void play(const std::string& path) {
+        commit(Ctl::PlotSourceSelect, 1);
+        open(path);
+        startPlotting();
+    }
+    std::vector<float> traceData(int t) {
+        const auto& b = trace(t);
+        return {b.Data.begin(), b.Data.begin() + static_cast<long>(b.NumPoints)};
+    }
+    struct Row {
+        double device, rate, value, offset;
+        std::string time;
+        bool operator==(const Row&) const = default;
+    };
+    std::vector<Row> rows() {
+        std::vector<Row> r;
+        for (int i = 0; i < live::kRowsPerPage; ++i) {
+            r.push_back({panel.value(platform::ctlAt(Ctl::Device1, i)),
+                         panel.value(platform::ctlAt(Ctl::Rate1, i)),
+                         panel.value(platform::ctlAt(Ctl::Output1, i)),
+                         panel.value(platform::ctlAt(Ctl::Offset1, i)),
+                         panel.text(platform::ctlAt(Ctl::DateTime1, i))});
+        }
+        return r;
+    }
+};
+
+// A sample-file line of 32 values, as the recorder writes a burst.
+std::string blockLine(char kind, int device, int rate, const char* time, const char* value,
+                      int count = 32) {
+    char head[40];
+    std::snprintf(head, sizeof head, "%c%03d,S%02d,B0,%s", kind, device, rate, time);
+    std::string s = head;
+    for (int i = 0; i < count; ++i) s += std::string(",") + value;
+    return s + "\r\n";
+}
+
+TEST_F(PlaybackTest, ARecordingPlaysBackOntoTheSameRowsAndTracesAsLiveData) {
+    // Live: recorded by the program's own recorder while charting.
+    dialogs.promptReplies.push_back("1");
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("survey.csv")});
+    panel.raise(Ctl::MenuSaveOutputData, Event::Commit);
+    startPlotting();
+    for (int i = 0; i < 12; ++i) {
+        char t[24];
+        std::snprintf(t, sizeof t, "2014-02-10T16:00:%02d", 40 + 4 * (i % 5));
+        aBurst(4, 8, t, 1000 + 137 * i);  // later blocks land before earlier ones too
+    }
+    timeTag(7, "2014-02-10", "16:00:41");
+    samples(7, 4, 9, 1234);
+    rx(7, "C007,D4,21.50\r\n");
+    const std::vector<Row> liveRows = rows();
+    const std::vector<float> live0 = traceData(0);
+    const std::vector<float> live1 = traceData(1);
+    const double liveTemp = panel.value(Ctl::TempPortA);
+    panel.raise(Ctl::MenuSaveOutputData, Event::Commit);
+    ASSERT_EQ(host->recorder().OutputDataFileOpen, 0);
+    ASSERT_GT(chart_test::ChartRig::stored(0), 0);
+
+    // Played back: the list was cleared by the source switch and fills from the file again.
+    play(dir.file("survey000.csv"));
+    EXPECT_EQ(panel.value(platform::ctlAt(Ctl::Device1, 0)), 0);
+    EXPECT_GT(playToEnd(), 2);  // lines cross the 1 KB reads
+    EXPECT_EQ(rows(), liveRows);
+    EXPECT_EQ(traceData(0), live0);
+    EXPECT_EQ(traceData(1), live1);
+    EXPECT_EQ(trace(1).DeviceNum, 7);
+    EXPECT_EQ(panel.value(Ctl::TempPlayback), liveTemp);
+    EXPECT_FALSE(panel.dimmed(Ctl::TempPlayback));
+    EXPECT_EQ(panel.intValue(Ctl::RawStartStop), 0);  // the end of the file stops plotting
+    EXPECT_TRUE(playback().FileOpen());               // and keeps it open
+}
+
+TEST_F(PlaybackTest, ACaptureOfRadioFramesPlaysThroughTheDataService) {
+    std::string bytes;
+    auto put = [&bytes](std::uint8_t b) { bytes.push_back(static_cast<char>(b)); };
+    auto frame = [&](std::uint64_t address, const std::string& payload) {
+        const links::RxFrame f = live_test::packet(address, payload);
+        links::writeFrame(std::span(f.data.data(), static_cast<std::size_t>(f.length)), {}, put);
+    };
+    // An address holding 0x7E and 0x7D: both travel escaped.
+    const std::uint64_t escaped = 0x0013A20040007E7Dull;
+    std::string burst = live_test::burstHead('A', 4, 8, '0', kT0);
+    for (int i = 0; i < 32; ++i) burst += "001500";
+    frame(escaped, burst);
+    const std::size_t firstEnd = bytes.size();
+    bytes += "garbage\x7E";  // a start byte then rubbish: dropped by its length or checksum
+    frame(address(5), "C005,D8,2014-02-10\r\n");
+    frame(address(5), "C005,D9,16:00:41\r\n");
+    // Longer than the 255 bytes an old reader took, well inside the decoder's 999.
+    frame(address(5), "C005,D1,S04,02500\r\n" + std::string(300, ' '));
+    std::string broken = bytes.substr(0, firstEnd);
+    broken[broken.size() - 1] ^= 0x01;  // bad checksum: the whole unit 6 frame is dropped
+    bytes += broken.replace(broken.find("A004"), 4, "A006");
+
+    play(write("capture.DAT", bytes));
+    playToEnd();
+    const live::DeviceTable& table = host->deviceTable();
+    int unit4 = -1, unit5 = -1, unit6 = -1;
+    for (int i = 0; i < live::kOutputLineCount; ++i) {
+        if (table[i].DeviceNum == 4) unit4 = i;
+        if (table[i].DeviceNum == 5) unit5 = i;
+        if (table[i].DeviceNum == 6) unit6 = i;
+    }
+    ASSERT_GE(unit4, 0);
+    ASSERT_GE(unit5, 0);
+    EXPECT_EQ(unit6, -1);
+    EXPECT_EQ(table[unit4].NetAddress, escaped);
+    EXPECT_FLOAT_EQ(table[unit4].Value, 1.5f);
+    EXPECT_FLOAT_EQ(table[unit5].Value, 2.5f);
+    EXPECT_EQ(trace(0).DeviceNum, 4);
+    EXPECT_EQ(chart_test::ChartRig::stored(0), 32);
+}
+
+TEST_F(PlaybackTest, BrokenLinesAndFilesAreDroppedWithoutTouchingTheUnits) {
+    std::string junk = " Plain60 header line\r\n";
+    junk += blockLine('A', 4, 8, kT0, "01.5000");
+    junk += blockLine('A', 4, 8, "2014-02-10T16:00:44", "09.0000", 31);  // a value short
+    junk += blockLine('A', 0, 8, kT0, "09.0000");                        // device 0
+    junk += blockLine('F', 4, 8, kT0, "9x.0000");                        // not a number
+    junk += "C004,D1,S08\r\nCxyz,D1,S04,01.0000\r\nC004,D8,2014\r\n";    // truncated and bad
+    junk += std::string(3000, 'A') + "\r\n";                             // longer than a line
+    for (int i = 0; i < 256; ++i) junk += static_cast<char>(i);          // binary
+    junk += blockLine('A', 4, 8, "2014-02-10T16:00:44", "02.0000").substr(0, 100);  // cut off
+    const std::string path = write("broken.csv", junk);
+    play(path);
+    EXPECT_EQ(panel.text(Ctl::PlotFileHeader), " Plain60 header line");
+    playToEnd();
+    int used = 0;
+    for (int i = 0; i < live::kOutputLineCount; ++i) used += host->deviceTable()[i].inUse();
+    EXPECT_EQ(used, 1);
+    EXPECT_EQ(panel.value(Ctl::Output1), 1.5);
+    EXPECT_EQ(chart_test::ChartRig::stored(0), 32);
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    // A flash-card file not yet converted: told once, nothing taken.
+    std::string card = "Y";
+    card += blockLine('A', 9, 8, kT0, "01.5000");
+    play(write("card.csv", card));
+    playToEnd();
+    EXPECT_EQ(dialogs.count("FILE TYPE ERROR"), 1);
+    EXPECT_EQ(panel.value(Ctl::Device1), 0);
+}
+
+TEST_F(PlaybackTest, OnlyCsvAndDatFilesOpenAndAFailedOpenSaysWhy) {
+    const std::string first = write("first.csv", blockLine('A', 4, 8, kT0, "01.5000"));
+    open(first);
+    ASSERT_TRUE(playback().FileOpen());
+    EXPECT_EQ(panel.text(Ctl::PlotFileName), first);
+    EXPECT_FALSE(panel.dimmed(Ctl::MenuClosePlotFile));
+
+    dialogs.fileReplies.push_back({});  // cancelled: the open file stays
+    panel.raise(Ctl::MenuOpenPlotFile, Event::Commit);
+    EXPECT_TRUE(playback().FileOpen());
+
+    open(write("mixed.Csv", "C004,D1,S04,01.0000\r\n"));
+    EXPECT_EQ(dialogs.count("WRONG FILE TYPE"), 1);
+    EXPECT_FALSE(playback().FileOpen());  // the previous file was closed first
+    EXPECT_TRUE(panel.dimmed(Ctl::MenuClosePlotFile));
+    EXPECT_EQ(panel.text(Ctl::PlotFileName), "");
+
+    const std::string gone = dir.file("gone.DAT");
+    open(gone);
+    ASSERT_EQ(dialogs.count("OPEN DATA FILE"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find(gone), std::string::npos);
+    EXPECT_FALSE(playback().FileOpen());
+}
+
+TEST_F(PlaybackTest, SpeedSetsTheStepRateAndANegativeSpeedStepsBackwards) {
+    play(write("five.csv", std::string(5000, ' ')));
+    EXPECT_EQ(panel.maxValue(Ctl::FileKbPosition), 4);
+    EXPECT_EQ(panel.timerInterval(Ctl::ReadFileTimer), 1000);
+    EXPECT_TRUE(panel.timerEnabled(Ctl::ReadFileTimer));
+    // Every speed offered can be stepped at: none of them is 0.
+    for (const auto& item : panel.items(Ctl::PlotSpeedCtr)) EXPECT_NE(item.value, 0);
+
+    commit(Ctl::PlotSpeedCtr, 2);
+    EXPECT_EQ(panel.timerInterval(Ctl::ReadFileTimer), 500);
+    for (int i = 0; i < 3; ++i) tick();
+    EXPECT_EQ(playback().FileLocation(), 3072);
+    aBurst(4, 8, kT0);  // something charted, so the reset shows
+    commit(Ctl::PlotSpeedCtr, -1);
+    EXPECT_TRUE(playback().FileReadBackwards());
+    EXPECT_EQ(panel.timerInterval(Ctl::ReadFileTimer), 1000);
+    tick();
+    EXPECT_EQ(playback().FileLocation(), 2048);
+    EXPECT_EQ(panel.value(Ctl::FileKbPosition), 2);
+    EXPECT_EQ(panel.text(Ctl::ChartStartTime), "YYYY-MM-DDThh:mm:ss");
+    for (int i = 0; i < 5; ++i) tick();
+    EXPECT_EQ(playback().FileLocation(), 0);
+
+    commit(Ctl::PlotSpeedCtr, 1);
+    for (int i = 0; i < 5; ++i) tick();
+    EXPECT_EQ(playback().FileLocation(), 5000);
+    EXPECT_EQ(host->chartCtr().PlotRun, 1);
+    tick();  // nothing left to read
+    EXPECT_EQ(host->chartCtr().PlotRun, 0);
+}
+
+TEST_F(PlaybackTest, TheSliderJumpsAndALineBegunBeforeTheJumpIsDropped) {
+    // Line 1 spans the first kilobyte boundary; what follows the jump is a line of its own.
+    std::string bytes(1000, ' ');
+    bytes += blockLine('A', 4, 8, kT0, "01.5000");
+    bytes.resize(2048, ' ');
+    bytes += blockLine('A', 5, 8, kT0, "02.5000");
+    play(write("jump.csv", bytes));
+    tick();  // reads into the middle of the unit 4 line
+    commit(Ctl::FileKbPosition, 2);
+    EXPECT_EQ(playback().FileLocation(), 2048);
+    playToEnd();
+    EXPECT_EQ(panel.value(Ctl::Device1), 5);
+    EXPECT_EQ(panel.value(Ctl::Device2), 0);
+
+    commit(Ctl::FileKbPosition, 100);  // beyond the end: at the end
+    EXPECT_EQ(playback().FileLocation(), static_cast<std::int64_t>(bytes.size()));
+}
+
+TEST_F(PlaybackTest, ClosingWhilePlayingStopsTheReaderAndTheWindowClosesTheFile) {
+    std::string bytes;
+    for (int i = 0; i < 20; ++i) bytes += blockLine('A', 4, 8, kT0, "01.5000");
+    play(write("long.csv", bytes));
+    tick();
+    panel.raise(Ctl::MenuClosePlotFile, Event::Commit);
+    EXPECT_FALSE(playback().FileOpen());
+    EXPECT_FALSE(panel.timerEnabled(Ctl::ReadFileTimer));
+    EXPECT_TRUE(panel.dimmed(Ctl::PlotSpeedCtr));
+    EXPECT_TRUE(panel.dimmed(Ctl::FileKbPosition));
+    EXPECT_EQ(panel.value(Ctl::FileKbPosition), 0);
+    EXPECT_EQ(panel.maxValue(Ctl::FileKbPosition), 100);
+    tick();  // a tick already queued finds no file
+    EXPECT_EQ(playback().FileLocation(), 1024);
+
+    play(dir.file("long.csv"));
+    panel.raise(Ctl::MainWindow, Event::Close);
+    EXPECT_FALSE(playback().FileOpen());
+}
+
+TEST_F(PlaybackTest, SwitchingTheDataSourceClearsTheUnitsAndPausesTheRadioScan) {
+    panel.setTimerEnabled(Ctl::DeviceDisplayTimer, true);  // a radio port is open
+    panel.setTimerEnabled(Ctl::ConfigTimer, true);
+    aBurst(4, 8, kT0);
+    selectTrace(0, 4);
+    startPlotting();
+    commit(Ctl::PlotSourceSelect, 1);
+    EXPECT_EQ(host->chartCtr().PlotSource, 1);
+    EXPECT_FALSE(host->deviceTable()[0].inUse());
+    EXPECT_EQ(panel.value(Ctl::Device1), 0);
+    EXPECT_TRUE(panel.dimmed(Ctl::Device1));
+    EXPECT_EQ(panel.intValue(Ctl::RawStartStop), 0);
+    EXPECT_EQ(trace(0).DeviceNum, 0);
+    EXPECT_FALSE(panel.timerEnabled(Ctl::ConfigTimer));
+
+    commit(Ctl::PlotSourceSelect, 0);
+    EXPECT_TRUE(panel.timerEnabled(Ctl::ConfigTimer));
+    panel.setTimerEnabled(Ctl::DeviceDisplayTimer, false);  // no radio port: the scan stays off
+    commit(Ctl::PlotSourceSelect, 1);
+    commit(Ctl::PlotSourceSelect, 0);
+    EXPECT_FALSE(panel.timerEnabled(Ctl::ConfigTimer));
+
+    // A file plays only with "file" chosen.
+    open(write("one.csv", blockLine('A', 4, 8, kT0, "01.5000")));
+    startPlotting();
+    tick();
+    EXPECT_EQ(playback().FileLocation(), 0);
+}
+
+}  // namespace
