@@ -149,8 +149,10 @@ void Host::wireLinks() {
 // ConfigXBPANVisible) and the output port
 // (recorder sendToOutputPort).
 void Host::wireLive() {
-    onCommit(Ctl::MenuSaveOutputData, [this] { recorder_.menuSaveOutputData(); });
-    onCommit(Ctl::MenuSaveApiFrames, [this] { frameCapture_.menuSaveApiFrames(); });
+    onCommit(Ctl::MenuSaveOutputData, [this] { recorder_.SaveOutputDataToFile(); });
+    onCommit(Ctl::MenuStopOutputData, [this] { recorder_.StopOutputDataToFile(); });
+    onCommit(Ctl::MenuSaveApiFrames, [this] { frameCapture_.SaveAPIDataToFile(); });
+    onCommit(Ctl::MenuStopApiFrames, [this] { frameCapture_.StopAPIFrameDataToFile(); });
     panel_.onEvent(Ctl::SaveNewFileInterval, [this](Event e, const EventData&) {
         if (e == Event::TimerTick) recorder_.SaveNewFileInterval();
     });

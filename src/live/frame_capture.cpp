@@ -11,14 +11,6 @@ using platform::Ctl;
 FrameCapture::FrameCapture(platform::Panel& panel, platform::Dialogs& dialogs)
     : panel_(panel), dialogs_(dialogs) {}
 
-void FrameCapture::menuSaveApiFrames() {
-    if (APIFrameDataFileOpen_ != 0) {
-        StopAPIFrameDataToFile();
-    } else {
-        SaveAPIDataToFile();
-    }
-}
-
 void FrameCapture::SaveAPIDataToFile() {
     platform::FileSelectRequest request;
     request.pattern = "*.DAT";
@@ -62,8 +54,8 @@ void FrameCapture::captureBytes(std::span<const std::uint8_t> bytes) {
 }
 
 void FrameCapture::showCapturing(bool on) {
-    panel_.setLabel(Ctl::MenuSaveApiFrames, on ? std::string_view("Stop saving API frame data")
-                                               : platform::controlSpec(Ctl::MenuSaveApiFrames).caption);
+    panel_.setDimmed(Ctl::MenuSaveApiFrames, on);
+    panel_.setDimmed(Ctl::MenuStopApiFrames, !on);
     panel_.setValue(Ctl::CaptureIndicator, on ? 1 : 0);
     panel_.setVisible(Ctl::CaptureIndicator, on);
 }

@@ -17,7 +17,6 @@ public:
     FrameCapture(platform::Panel& panel, platform::Dialogs& dialogs);
 
     // The File menu item: starts a capture, or stops the one running.
-    void menuSaveApiFrames();
     void SaveAPIDataToFile();
     void StopAPIFrameDataToFile();
 

@@ -16,7 +16,6 @@ constexpr std::string_view kIntervalText =
     "Enter the Save New File Interval in Days. (1 to 98) Enter 99 for\none continuous file. The "
     "Save File Interval is the time in days\nfrom the start of one File to the start of the next "
     "File";
-constexpr std::string_view kStopCaption = "Stop saving output data";
 constexpr std::string_view kStoppedTitle = "RECORDING STOPPED";
 
 bool fileExists(const std::string& path) {
@@ -29,14 +28,6 @@ bool fileExists(const std::string& path) {
 Recorder::Recorder(platform::Panel& panel, platform::Dialogs& dialogs, platform::Clock& clock,
                    const platform::Session& session, const links::LinkState& links)
     : panel_(panel), dialogs_(dialogs), clock_(clock), session_(session), links_(links) {}
-
-void Recorder::menuSaveOutputData() {
-    if (OutputDataFileOpen != 0) {
-        StopOutputDataToFile();
-    } else {
-        SaveOutputDataToFile();
-    }
-}
 
 void Recorder::SaveOutputDataToFile() {
     std::optional<std::string> reply = dialogs_.prompt(kIntervalTitle, kIntervalText, 2);
@@ -82,8 +73,8 @@ void Recorder::StopOutputDataToFile() {
 }
 
 void Recorder::showRecording(bool on) {
-    panel_.setLabel(Ctl::MenuSaveOutputData,
-                    on ? kStopCaption : platform::controlSpec(Ctl::MenuSaveOutputData).caption);
+    panel_.setDimmed(Ctl::MenuSaveOutputData, on);
+    panel_.setDimmed(Ctl::MenuStopOutputData, !on);
     panel_.setValue(Ctl::RecordingIndicator, on ? 1 : 0);
     panel_.setVisible(Ctl::RecordingIndicator, on);
     panel_.setTimerEnabled(Ctl::SaveNewFileInterval, on);

@@ -25,8 +25,7 @@ public:
     Recorder(platform::Panel& panel, platform::Dialogs& dialogs, platform::Clock& clock,
              const platform::Session& session, const links::LinkState& links);
 
-    // The File menu item: starts a recording, or stops the one running.
-    void menuSaveOutputData();
+    // The File menu's start and stop items.
     void SaveOutputDataToFile();
     void StopOutputDataToFile();
 

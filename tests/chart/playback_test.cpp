@@ -97,7 +97,7 @@ TEST_F(PlaybackTest, ARecordingPlaysBackOntoTheSameRowsAndTracesAsLiveData) {
     const std::vector<float> live0 = traceData(0);
     const std::vector<float> live1 = traceData(1);
     const double liveTemp = panel.value(Ctl::TempPortA);
-    panel.raise(Ctl::MenuSaveOutputData, Event::Commit);
+    panel.raise(Ctl::MenuStopOutputData, Event::Commit);
     ASSERT_EQ(host->recorder().OutputDataFileOpen, 0);
     ASSERT_GT(chart_test::ChartRig::stored(0), 0);
 

@@ -37,7 +37,7 @@ struct RecorderTest : ::testing::Test, LiveRig {
         dialogs.promptReplies.push_back(interval);
         dialogs.fileReplies.push_back(
             {existed ? FileSelection::Status::Existing : FileSelection::Status::New, chosen});
-        recorder.menuSaveOutputData();
+        recorder.SaveOutputDataToFile();
     }
     void at(int day, int hour, int minute) { clock.set({2026, 12, day, hour, minute, 0, 0}); }
     void tick() { recorder.SaveNewFileInterval(); }
@@ -59,17 +59,19 @@ TEST_F(RecorderTest, ASampleIsRecordedByteForByteIntoName000) {
     EXPECT_EQ(dialogs.fileRequests[0].typeList, "*.txt;*.*");
     EXPECT_EQ(dialogs.fileRequests[0].title, "Save Output Data To:");
     EXPECT_TRUE(panel.visible(Ctl::RecordingIndicator));
-    EXPECT_EQ(panel.label(Ctl::MenuSaveOutputData), "Stop saving output data");
+    EXPECT_TRUE(panel.dimmed(Ctl::MenuSaveOutputData));
+    EXPECT_FALSE(panel.dimmed(Ctl::MenuStopOutputData));
     EXPECT_TRUE(panel.timerEnabled(Ctl::SaveNewFileInterval));
 
     sample(1234);
     // Unbuffered: the record is in the file before the recording stops.
     EXPECT_EQ(slurp(dir.file("log000.csv")), "C012,D1,S04,01.2340\r\n");
 
-    recorder.menuSaveOutputData();  // the same item now stops
+    recorder.StopOutputDataToFile();
     EXPECT_EQ(recorder.OutputDataFileOpen, 0);
     EXPECT_FALSE(panel.visible(Ctl::RecordingIndicator));
-    EXPECT_EQ(panel.label(Ctl::MenuSaveOutputData), "Save output data to file...");
+    EXPECT_FALSE(panel.dimmed(Ctl::MenuSaveOutputData));
+    EXPECT_TRUE(panel.dimmed(Ctl::MenuStopOutputData));
     sample(2000);
     EXPECT_EQ(slurp(dir.file("log000.csv")), "C012,D1,S04,01.2340\r\n");
 }
@@ -77,13 +79,13 @@ TEST_F(RecorderTest, ASampleIsRecordedByteForByteIntoName000) {
 TEST_F(RecorderTest, NothingStartsWithoutAValidIntervalAndAFile) {
     for (const char* bad : {"0", "-1", "ab", ""}) {
         dialogs.promptReplies.push_back(std::string(bad));
-        recorder.menuSaveOutputData();
+        recorder.SaveOutputDataToFile();
     }
     dialogs.promptReplies.push_back(std::nullopt);
-    recorder.menuSaveOutputData();
+    recorder.SaveOutputDataToFile();
     EXPECT_TRUE(dialogs.fileRequests.empty());
     dialogs.promptReplies.push_back("5");  // dialog cancelled
-    recorder.menuSaveOutputData();
+    recorder.SaveOutputDataToFile();
     start("5", "");  // a dialog that returns no name counts as cancelled
     EXPECT_EQ(dialogs.fileRequests.size(), 2u);
     EXPECT_EQ(recorder.OutputDataFileOpen, 0);
@@ -227,21 +229,24 @@ TEST_F(RecorderTest, TheOutputPortGetsTheSameRecordsWithOrWithoutAFile) {
 
 TEST_F(RecorderTest, FrameCaptureWritesEveryByteUnchangedAndStopsOnFailure) {
     dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("frames.DAT")});
-    capture.menuSaveApiFrames();
+    capture.SaveAPIDataToFile();
     ASSERT_TRUE(capture.APIFrameDataFileOpen());
+    EXPECT_TRUE(panel.dimmed(Ctl::MenuSaveApiFrames));
+    EXPECT_FALSE(panel.dimmed(Ctl::MenuStopApiFrames));
     EXPECT_EQ(dialogs.fileRequests.back().pattern, "*.DAT");
     EXPECT_EQ(dialogs.fileRequests.back().title, "Save API Frame Data To:");
     EXPECT_TRUE(panel.visible(Ctl::CaptureIndicator));
     for (std::uint8_t b : {0x7E, 0x00, 0x7D, 0x31, 0xFF}) capture.captureByte(b);
     EXPECT_EQ(slurp(dir.file("frames.DAT")), std::string("\x7E\x00\x7D\x31\xFF", 5));
-    capture.menuSaveApiFrames();
+    capture.StopAPIFrameDataToFile();
     EXPECT_FALSE(capture.APIFrameDataFileOpen());
+    EXPECT_FALSE(panel.dimmed(Ctl::MenuSaveApiFrames));
     EXPECT_FALSE(panel.visible(Ctl::CaptureIndicator));
     capture.captureByte(0x01);
     EXPECT_EQ(slurp(dir.file("frames.DAT")).size(), 5u);
 
     dialogs.fileReplies.push_back({FileSelection::Status::Existing, "/dev/full"});
-    capture.menuSaveApiFrames();
+    capture.SaveAPIDataToFile();
     ASSERT_TRUE(capture.APIFrameDataFileOpen());
     capture.captureByte(0x7E);
     EXPECT_FALSE(capture.APIFrameDataFileOpen());

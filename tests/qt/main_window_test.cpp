@@ -301,7 +301,6 @@ TEST_F(WindowFixture, MenusCarryUniqueMnemonics) {
         }
     }
     EXPECT_EQ(binder.action(Ctl::MenuExit)->text(), "&Exit");
-    EXPECT_EQ(binder.action(Ctl::MenuPrintSpectrum)->text(), "P&rint spectrum...");
 }
 
 }  // namespace
