@@ -2,7 +2,7 @@
 // settings, the results and the five spectrum graphs.
 #include <array>
 
-#include "analysis/spectrum_units.h"
+#include "analysis/power_units.h"
 #include "analysis/window.h"
 #include "platform/control_table.h"
 

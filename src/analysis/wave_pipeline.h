@@ -3,8 +3,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/spectrum.h"
-#include "analysis/spectrum_units.h"
+#include "analysis/power_spectrum.h"
+#include "analysis/power_units.h"
 #include "analysis/window.h"
 
 namespace analysis {

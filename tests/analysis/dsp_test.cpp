@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "analysis/bessel_filter.h"
-#include "analysis/spectrum.h"
-#include "analysis/spectrum_units.h"
+#include "analysis/power_spectrum.h"
+#include "analysis/power_units.h"
 #include "analysis/statistics.h"
 #include "analysis/wave_pipeline.h"
 #include "analysis/window.h"

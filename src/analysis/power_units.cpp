@@ -1,4 +1,4 @@
-#include "analysis/spectrum_units.h"
+#include "analysis/power_units.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "analysis/spectrum.h"
+#include "analysis/power_spectrum.h"
 
 #include <fftw3.h>
 
