@@ -1,6 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,19 @@ struct Capture : links::RawCapture {
     bool APIFrameDataFileOpen() const override { return open; }
     void captureByte(std::uint8_t b) override { bytes.push_back(b); }
 };
+
+// A wired unit's 44-field configuration block: staff code in field 1, range in field 2,
+// sample rate in field 7, every other field 0 (the checksum is not needed by the receive path).
+inline std::string block(int code, int range, int rate) {
+    std::string b;
+    char f[4];
+    for (int k = 0; k < 44; ++k) {
+        int v = k == 1 ? code : k == 2 ? range : k == 7 ? rate : 0;
+        std::snprintf(f, sizeof f, "%02X,", v);
+        b += f;
+    }
+    return b;
+}
 
 inline constexpr int kPortA = 11;
 inline constexpr int kPortB = 12;

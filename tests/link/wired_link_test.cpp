@@ -7,17 +7,6 @@ using platform::Ctl;
 
 namespace {
 
-std::string block(int code, int range, int rate) {
-    std::string b;
-    char f[4];
-    for (int k = 0; k < 44; ++k) {
-        int v = k == 1 ? code : k == 2 ? range : k == 7 ? rate : 0;
-        std::snprintf(f, sizeof f, "%02X,", v);
-        b += f;
-    }
-    return b;
-}
-
 struct WiredLink : LinkFixture {
     // Runs the handshake of a staff on port A to streaming; returns what the host sent.
     std::string connect(int type, int port, Ctl ring, int code, int range, int rate = 4) {

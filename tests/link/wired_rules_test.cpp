@@ -5,8 +5,10 @@
 #include "link/sync_line_parser.h"
 #include "link/wired_line_parser.h"
 #include "link/wired_record.h"
+#include "link_fixture.h"
 
 using namespace links;
+using link_test::block;
 
 namespace {
 
@@ -102,17 +104,6 @@ TEST(WiredReplies, IdentificationMayContainTheLetterI) {
     auto ident = p.at(4, WiredLineParser::kIdentLength);
     EXPECT_EQ(std::string(ident.begin(), ident.end()), "SERIAL-IN-0042");
     EXPECT_EQ(feedAll(p, "IOK,SHORT,", kWaitIdent, 3), WiredEvent::None);
-}
-
-std::string block(int code, int range, int rate) {
-    std::string b;
-    char f[4];
-    for (int k = 0; k < 44; ++k) {
-        int v = k == 1 ? code : k == 2 ? range : k == 7 ? rate : 0;
-        std::snprintf(f, sizeof f, "%02X,", v);
-        b += f;
-    }
-    return b;
 }
 
 TEST(WiredReplies, BlockEndsAtItsLastComma) {
