@@ -82,14 +82,33 @@ bool Host::choosePort(Ctl ring, const std::string& path) {
     return portOpen(ring);
 }
 
+namespace {
+
+// Help that depends on the unit type: a wired Fathomrod shows sample data only when its serial
+// output is on and its port runs free, and the unit-type ring and the start-plotting switch
+// say so while that type is chosen.
+struct UnitTypeHelp {
+    Ctl id;
+    int unitType;
+    std::string_view title, text;
+};
+constexpr UnitTypeHelp kUnitTypeHelp[] = {
+    {Ctl::UnitTypeRing, 3, "FATHOMROD TYPE",
+     "Note to display sample data:\nThe Serial Output must be configured to on.\nThe Select "
+     "Com Port Run Mode must be set to Free"},
+    {Ctl::RawStartStop, 3, "FATHOMROD TYPE",
+     "Note to display sample data:\nThe Serial Output must be configured to on.\nThe Select "
+     "Configure Mode must be set to Run"},
+};
+
+}  // namespace
+
 void Host::showHelp(Ctl id) {
-    // A wired Fathomrod shows sample data only when its serial output is on and its port runs
-    // free; the unit-type ring tells so while that type is chosen.
-    if (id == Ctl::UnitTypeRing && session_.UnitType == 3) {
-        dialogs_.message("FATHOMROD TYPE",
-                         "Note to display sample data:\nThe Serial Output must be configured to "
-                         "on.\nThe Select Com Port Run Mode must be set to Free");
-        return;
+    for (const UnitTypeHelp& h : kUnitTypeHelp) {
+        if (h.id == id && h.unitType == session_.UnitType) {
+            dialogs_.message(h.title, h.text);
+            return;
+        }
     }
     const platform::ControlSpec& spec = platform::controlSpec(id);
     dialogs_.message(spec.helpTitle, spec.helpText);

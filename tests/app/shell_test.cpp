@@ -160,6 +160,12 @@ TEST_F(HostFixture, TheUnitTypeRingWarnsAboutTheWiredFathomrodsSettings) {
     EXPECT_EQ(dialogs.shown.back().text,
               "Note to display sample data:\nThe Serial Output must be configured to on.\nThe "
               "Select Com Port Run Mode must be set to Free");
+    panel.raise(Ctl::RawStartStop, Event::RightClick);
+    EXPECT_EQ(dialogs.shown.back().title, "FATHOMROD TYPE");
+    EXPECT_NE(dialogs.shown.back().text.find("Configure Mode must be set to Run"), std::string::npos);
+    host.session().UnitType = 0;
+    panel.raise(Ctl::RawStartStop, Event::RightClick);
+    EXPECT_EQ(dialogs.shown.back().title, "START PLOTTING");
 }
 
 TEST_F(HostFixture, InitializeSwitchesBroadcastPowerOff) {
