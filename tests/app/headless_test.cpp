@@ -84,6 +84,25 @@ TEST_F(HeadlessTest, OpensThePortAsTheRingDoesAndRecordsWhatArrives) {
     EXPECT_EQ(file("survey000.csv"), "C012,D1,S04,01.2340\r\n");
 }
 
+TEST_F(HeadlessTest, ARolloverAndAFailedFileAreReported) {
+    auto o = radio();
+    o.record = (dir / "day.csv").string();
+    o.interval = 1;
+    clock.set({2026, 12, 8, 23, 59, 0, 0});
+    ASSERT_TRUE(start(o));
+    clock.set({2026, 12, 9, 0, 0, 30, 0});
+    panel.raise(Ctl::SaveNewFileInterval, platform::Event::TimerTick);
+    headless->poll();
+    EXPECT_TRUE(said(out, "recording rolled over to " + (dir / "day001.csv").string()));
+    EXPECT_FALSE(headless->failed());
+
+    host.recorder().StopOutputDataToFile();  // as a write failure does
+    headless->poll();
+    EXPECT_TRUE(said(err, "recording to " + (dir / "day001.csv").string() + " stopped"));
+    EXPECT_TRUE(headless->failed());
+    EXPECT_EQ(headless->stop(), 1);
+}
+
 TEST_F(HeadlessTest, ALostPortIsReportedAndReopenedWhenItComesBack) {
     ASSERT_TRUE(start(radio()));
     const int port = ports.numberForPath("/dev/pts/7");
