@@ -51,7 +51,7 @@ std::vector<ControlSpec> build() {
         {.id = Ctl::PlotSpeedCtr, .kind = Kind::Ring, .caption = "Speed", .frame = kFrame,
          .defValue = 1, .items = kSpeeds, .startDimmed = true, .helpTitle = "PLAYBACK SPEED",
          .helpText = kSpeedHelp},
-        {.id = Ctl::FileKbPosition, .kind = Kind::Numeric, .caption = "Position (KB)",
+        {.id = Ctl::FileKbPosition, .kind = Kind::Slider, .caption = "Position (KB)",
          .frame = kFrame, .minValue = 0, .maxValue = 100, .startDimmed = true,
          .helpTitle = "FILE POSITION", .helpText = kPositionHelp},
     };

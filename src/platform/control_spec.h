@@ -23,6 +23,7 @@ enum class Kind : std::uint8_t {
     TextBox,    // multi-line read-only text
     Led,        // round indicator; value 0/1, colour = on colour
     Gauge,      // read-only numeric indicator shown as a bar
+    Slider,     // whole number chosen along its range (a position in a file, say)
     Table,      // grid of text cells
     Graph,      // plot area (see Graph)
     Decoration, // header or frame without a value; right-click help only

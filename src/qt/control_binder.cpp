@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSlider>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <cmath>
@@ -249,6 +250,10 @@ void ControlBinder::applyValue(Ctl id) {
         }
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(w)) {
         text->setPlainText(q(panel_.text(id)));
+    } else if (auto* slider = qobject_cast<QSlider*>(w)) {
+        // The operator's drag wins until the handle is let go.
+        if (!slider->isSliderDown()) slider->setValue(static_cast<int>(std::lround(panel_.value(id))));
+        slider->setToolTip(QStringLiteral("%1 of %2").arg(slider->value()).arg(slider->maximum()));
     } else if (auto* gauge = qobject_cast<QProgressBar*>(w)) {
         double v = panel_.value(id), lo = panel_.minValue(id), hi = panel_.maxValue(id);
         if (hi <= lo) hi = lo + 1;
@@ -301,6 +306,13 @@ void ControlBinder::applyCells(Ctl id) {
 }
 
 void ControlBinder::applyRange(Ctl id) {
+    if (auto* slider = qobject_cast<QSlider*>(at(id).widget)) {
+        QSignalBlocker block(slider);
+        const double lo = panel_.minValue(id), hi = panel_.maxValue(id);
+        slider->setRange(static_cast<int>(std::min(lo, hi)), static_cast<int>(std::max(lo, hi)));
+        slider->setValue(static_cast<int>(std::lround(panel_.value(id))));
+        return;
+    }
     auto* spin = qobject_cast<QDoubleSpinBox*>(at(id).widget);
     if (!spin) return;
     QSignalBlocker block(spin);
@@ -386,6 +398,17 @@ void ControlBinder::connectWidget(Ctl id, QWidget* w) {
         });
     } else if (auto* spin = qobject_cast<QDoubleSpinBox*>(w)) {
         connect(spin, &QAbstractSpinBox::editingFinished, this, [this, id] { commitEntry(id); });
+    } else if (auto* slider = qobject_cast<QSlider*>(w)) {
+        // A drag commits once, where it ends; keys and clicks on the groove commit each step.
+        auto commit = [this, id, slider] {
+            if (writing_ || slider->value() == panel_.intValue(id)) return;
+            panel_.setValue(id, slider->value());
+            panel_.raise(id, Event::Commit);
+        };
+        connect(slider, &QSlider::sliderReleased, this, commit);
+        connect(slider, &QSlider::valueChanged, this, [slider, commit] {
+            if (!slider->isSliderDown()) commit();
+        });
     } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         connect(edit, &QLineEdit::editingFinished, this, [this, id] { commitEntry(id); });
     } else if (auto* table = qobject_cast<QTableWidget*>(w)) {

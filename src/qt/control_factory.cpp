@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSlider>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QTableWidget>
@@ -153,6 +154,12 @@ QWidget* makeControlWidget(const ControlSpec& spec, const platform::Graph* graph
         }
         case Kind::Led:
             return new LedWidget(parent);
+        case Kind::Slider: {
+            auto* slider = new QSlider(Qt::Horizontal, parent);
+            slider->setRange(static_cast<int>(spec.minValue), static_cast<int>(spec.maxValue));
+            slider->setMinimumWidth(160);
+            return slider;
+        }
         case Kind::Gauge: {
             auto* g = new QProgressBar(parent);
             g->setRange(0, 1000);

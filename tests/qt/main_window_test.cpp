@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
+#include <QSlider>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -351,4 +352,27 @@ TEST_F(WindowFixture, DraggingOnAGraphMovesItsCursorsAndTellsTheProgram) {
     QTest::mouseClick(plot, Qt::LeftButton, {}, left + QPoint(14, 0));
     EXPECT_EQ(g.cursor(1).first, second);
     EXPECT_EQ(count(Ctl::ChartGraph, Event::Commit), 3);
+}
+
+TEST_F(WindowFixture, ASliderFollowsItsRangeAndCommitsWhereTheOperatorLeavesIt) {
+    auto* slider = widget<QSlider>(Ctl::FileKbPosition);
+    ASSERT_NE(slider, nullptr);
+    panel.setDimmed(Ctl::FileKbPosition, false);
+    panel.setRange(Ctl::FileKbPosition, 0, 40);
+    panel.setValue(Ctl::FileKbPosition, 12);
+    binder.flushNow();
+    EXPECT_EQ(slider->maximum(), 40);
+    EXPECT_EQ(slider->value(), 12);
+    EXPECT_EQ(count(Ctl::FileKbPosition, Event::Commit), 0);  // model writes raise nothing
+
+    slider->setSliderDown(true);  // dragging: nothing is committed on the way
+    slider->setValue(30);
+    EXPECT_EQ(count(Ctl::FileKbPosition, Event::Commit), 0);
+    slider->setSliderDown(false);  // let go
+    EXPECT_EQ(panel.intValue(Ctl::FileKbPosition), 30);
+    EXPECT_EQ(count(Ctl::FileKbPosition, Event::Commit), 1);
+
+    slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // a key press steps and commits
+    EXPECT_EQ(panel.intValue(Ctl::FileKbPosition), 31);
+    EXPECT_EQ(count(Ctl::FileKbPosition, Event::Commit), 2);
 }
