@@ -376,3 +376,16 @@ TEST_F(WindowFixture, ASliderFollowsItsRangeAndCommitsWhereTheOperatorLeavesIt) 
     EXPECT_EQ(panel.intValue(Ctl::FileKbPosition), 31);
     EXPECT_EQ(count(Ctl::FileKbPosition, Event::Commit), 2);
 }
+
+TEST_F(WindowFixture, ADimmedControlStillGivesItsHelp) {
+    // Through the window system, as a real right-click arrives: an empty row still explains
+    // its column.
+    window.resize(1280, 1024);
+    window.show();
+    QApplication::processEvents();
+    QWidget* w = binder.widget(Ctl::Output1);
+    ASSERT_TRUE(panel.dimmed(Ctl::Output1));
+    QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, w->mapTo(&window, QPoint(5, 5)));
+    QApplication::processEvents();
+    EXPECT_EQ(helped, std::vector<Ctl>{Ctl::Output1});
+}
