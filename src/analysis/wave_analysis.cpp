@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/entry_hint.h"
+
 namespace analysis {
 
 using platform::Ctl;
@@ -89,18 +91,8 @@ void WaveAnalysis::SelectTraceAnalyze(Event e) {
 }
 
 void WaveAnalysis::settingChanged(Ctl id, Event e) {
-    if (id == Ctl::AnalyzeMax && e == Event::KeyPress) {
-        panel_.setTextColor(id, platform::kRed);
-        panel_.setVisible(Ctl::EntryHint, true);
-    } else if (id == Ctl::AnalyzeMax && e == Event::LostFocus) {
-        panel_.setTextColor(id, platform::kBlack);
-        panel_.setVisible(Ctl::EntryHint, false);
-    }
+    if (id == Ctl::AnalyzeMax) platform::followEntryHint(panel_, id, e);
     if (e != Event::Commit) return;
-    if (id == Ctl::AnalyzeMax) {
-        panel_.setTextColor(id, platform::kBlack);
-        panel_.setVisible(Ctl::EntryHint, false);
-    }
     panel_.setTextColor(Ctl::AnalyzeButton, platform::kRed);
 }
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/entry_hint.h"
+
 namespace chart {
 
 using platform::Ctl;
@@ -255,17 +257,8 @@ void Chart::UpdateCursors() {
     }
 }
 
-// Numeric entries: a key press shows that the value is not yet taken, until it is sent or
-// the entry is left.
-void Chart::entryHint(Ctl id, Event e) {
-    if (e == Event::KeyPress) {
-        panel_.setTextColor(id, platform::kRed);
-        panel_.setVisible(Ctl::EntryHint, true);
-    } else if (e == Event::Commit || e == Event::LostFocus) {
-        panel_.setTextColor(id, platform::kBlack);
-        panel_.setVisible(Ctl::EntryHint, false);
-    }
-}
+// Numeric entries: a key press shows that the value is not yet taken.
+void Chart::entryHint(Ctl id, Event e) { platform::followEntryHint(panel_, id, e); }
 
 void Chart::TraceDeviceNumSelect(int t, Event e) {
     entryHint(traceControl(t), e);
