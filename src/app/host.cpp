@@ -34,6 +34,7 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
                    configState_, clock),
       displayTimer_(panel, deviceTable_, displayLines_, configState_, apiFrames_),
       zeroDisplay_(panel, deviceTable_, displayLines_),
+      localPan_(panel, dialogs, clock, apiFrames_),
       chart_(panel, deviceTable_, ChartCtr_, dataService_.WorkValue),
       analysis_(panel, chart_, ChartCtr_),
       playback_(panel, dialogs, deviceTable_, displayLines_, dataService_, ChartCtr_, chart_,
@@ -194,15 +195,13 @@ void Host::wireLive() {
     };
     linkHooks_.ClearAllDisplayLines = [this] { displayLines_.ClearAllDisplayLines(); };
     linkHooks_.clearDeviceTable = [this] { deviceTable_.freeAll(); };
-    // The adapter answers with its PAN ID, which the AT response handling shows.
-    linkHooks_.GetLocalPANID = [this] {
-        clock_.delay(0.1);
-        apiFrames_.TxStr[0] = 'I';
-        apiFrames_.TxStr[1] = 'D';
-        apiFrames_.TxStr[2] = '\0';
-        apiFrames_.ComWrtATCommand(2);
-        apiFrames_.TxWait = 1;
-    };
+    // The adapter's PAN ID: read when its port opens, changed from the main panel, and kept
+    // through power cycles once the adapter has taken it.
+    linkHooks_.GetLocalPANID = [this] { localPan_.GetLocalPANID(); };
+    panIds_.SaveLocalPANID = [this] { localPan_.SaveLocalPANID(); };
+    localPan_.LastLocalXstickPANID = &panIds_.LastLocalXstickPANID;
+    panel_.onEvent(Ctl::AdapterPanId,
+                   [this](Event e, const EventData&) { localPan_.Xstick_PAN_ID(e); });
 }
 
 // The chart: the plot page's controls, the samples the data service hands on, and the resets

@@ -25,6 +25,7 @@
 #include "live/pan_id_responses.h"
 #include "live/recorder.h"
 #include "live/zero_display.h"
+#include "network/local_pan_id.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/panel.h"
@@ -120,6 +121,8 @@ private:
     live::DataService dataService_;
     live::DisplayTimer displayTimer_;
     live::ZeroDisplay zeroDisplay_;
+    // The radio adapter's own PAN ID.
+    network::LocalPanId localPan_;
 
     // The chart of the plot page, fed by the data service.
     chart::Chart chart_;

@@ -120,8 +120,7 @@ std::vector<ControlSpec> build() {
          .helpTitle = "CHANGE THE LOCAL XSTICK PAN ID?",
          .helpText = "The PAN ID of the USB radio adapter. All units must share the adapter's PAN ID.\n"
                      "Change the remote units first, then the adapter, to reach them with the new\n"
-                     "value. The adapter keeps its new value through power cycles.",
-         .indicator = true},
+                     "value. The adapter keeps its new value through power cycles."},
     };
     return t;
 }
