@@ -22,10 +22,9 @@ std::string hex16(std::uint64_t v) {
 }
 }  // namespace
 
-Headless::Headless(Host& host, platform::SerialPorts& ports, platform::Clock& clock,
+Headless::Headless(Host& host, platform::Clock& clock,
                    HeadlessDialogs& dialogs, CliOptions options, Print out, Print err)
     : host_(host),
-      ports_(ports),
       clock_(clock),
       dialogs_(dialogs),
       o_(std::move(options)),

@@ -18,7 +18,7 @@ class Headless {
 public:
     using Print = std::function<void(const std::string&)>;
 
-    Headless(Host& host, platform::SerialPorts& ports, platform::Clock& clock,
+    Headless(Host& host, platform::Clock& clock,
              HeadlessDialogs& dialogs, CliOptions options, Print out, Print err);
 
     // Chooses the unit type, opens the ports and starts the files. False when something asked
@@ -43,7 +43,6 @@ private:
     std::string stamp() const;
 
     Host& host_;
-    platform::SerialPorts& ports_;
     platform::Clock& clock_;
     HeadlessDialogs& dialogs_;
     CliOptions o_;

@@ -15,7 +15,6 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
     : panel_(panel),
       dialogs_(dialogs),
       ports_(ports),
-      clock_(clock),
       configDisplay_(panel, dialogs, session_),
       shell_(panel, dialogs, ports, session_, links_, configDisplay_,
              std::move(quitUserInterface)),

@@ -95,7 +95,6 @@ private:
     platform::Panel& panel_;
     platform::Dialogs& dialogs_;
     platform::SerialPorts& ports_;
-    platform::Clock& clock_;
     platform::Session session_;
     links::LinkState links_;
     config::ConfigState configState_;

@@ -38,7 +38,7 @@ int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
     });
     app::Host host(panel, dialogs, ports, clock, [] { QCoreApplication::quit(); });
     PanelTimers timers(panel);
-    app::Headless headless(host, ports, clock, dialogs, options, out, err);
+    app::Headless headless(host, clock, dialogs, options, out, err);
     session = &headless;
 
     host.Initialize();

@@ -40,7 +40,7 @@ struct HeadlessTest : ::testing::Test {
 
     bool start(app::CliOptions o) {
         headless = std::make_unique<app::Headless>(
-            host, ports, clock, dialogs, std::move(o),
+            host, clock, dialogs, std::move(o),
             [this](const std::string& s) { out.push_back(s); },
             [this](const std::string& s) { err.push_back(s); });
         return headless->start();
