@@ -130,9 +130,9 @@ void RadioUnit::takeSample(platform::AbsTime t, std::vector<std::string>& out) {
     const int rate = settings_.sampleRate;
     const platform::AbsTime unitTime = clock_.read(t);
     if (!format || format->message == 'C') {
-        // One text per sample; each minute's worth begins with the unit's date and time (which
+        // One text per sample; every 32 samples begin with the unit's date and time (which
         // reset the host's sample count), its temperature and its battery state.
-        if (textCount_ % 60 == 0) {
+        if (textCount_ % 32 == 0) {
             out.push_back(messages::date(device, unitTime));
             out.push_back(messages::time(device, unitTime));
             out.push_back(messages::temperature(device, temperature(t)));

@@ -139,7 +139,7 @@ TEST(RadioUnit, SendsEachDataFormatWithTimeTagsAtItsRate) {
     const int mm = static_cast<std::int16_t>(i16[0] | i16[1] << 8);
     EXPECT_GT(mm, 300);
     EXPECT_LT(mm, 2000);
-    // One text per sample, each minute led by date, time, temperature and battery state.
+    // One text per sample, every 32 samples led by date, time, temperature and battery state.
     ASSERT_EQ(texts.size(), 4u + 32);
     EXPECT_EQ(texts[0].substr(0, 8), "C002,D8,");
     EXPECT_EQ(texts[0].size(), 20u);
