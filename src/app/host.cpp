@@ -178,6 +178,8 @@ void Host::wireLive() {
     panel_.onEvent(Ctl::DeviceDisplayTimer, [this](Event e, const EventData&) {
         if (e == Event::TimerTick) displayTimer_.DeviceDisplayTimer();
     });
+    panel_.onEvent(Ctl::BroadcastPower,
+                   [this](Event e, const EventData&) { displayTimer_.BroadcastPowerCtr(e); });
     panel_.onEvent(Ctl::PageSelect,
                    [this](Event e, const EventData&) { displayLines_.SelectDisplayLines(e); });
     for (int row = 0; row < live::kRowsPerPage; ++row) {

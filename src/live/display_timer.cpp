@@ -35,6 +35,12 @@ void DisplayTimer::DeviceDisplayTimer() {
     if (autoSyncCycle) autoSyncCycle();
 }
 
+void DisplayTimer::BroadcastPowerCtr(platform::Event event) {
+    // A count left at 14 or more by a long "On" would make "Send off" skip every power-off
+    // broadcast and only set the switch back, leaving the units powered.
+    if (event == platform::Event::Commit) BroadcastTimeOut = 0;
+}
+
 void DisplayTimer::ageEntries() {
     for (int i = 0; i < kOutputLineCount; ++i) {
         OutputLine& e = table_[i];

@@ -17,6 +17,9 @@ public:
                  config::ConfigState& config, links::ApiFrameWriter& writer);
 
     void DeviceDisplayTimer();
+    // The broadcast power switch: choosing "On" or "Send off" starts its count afresh, so
+    // "Send off" always sends its 14 power-off broadcasts, however long "On" ran before.
+    void BroadcastPowerCtr(platform::Event event);
 
     // Ticks of silence after which an entry is freed, by the kind of its last message.
     static int silenceLimit(const OutputLine& e);
@@ -25,7 +28,7 @@ public:
     std::function<void()> autoSyncCycle;
 
     int BroadcastPwrTimmer = 0;
-    int BroadcastTimeOut = 0;  // the broadcast power switch's callback resets it
+    int BroadcastTimeOut = 0;
 
 private:
     void ageEntries();

@@ -113,9 +113,12 @@ std::vector<ControlSpec> build() {
          .helpText = "Up to 24 units are shown, eight to a page, in network address order."},
         {.id = Ctl::BroadcastPower, .kind = Kind::Ring, .caption = "Broadcast power",
          .frame = "Radio network", .items = kBroadcast, .helpTitle = "BROADCAST POWER",
-         .helpText = "On: every 15 seconds all radio units are told to keep their power on.\n"
-                     "Send off: all radio units are told to power down, then the switch "
-                     "returns to Off."},
+         .helpText = "On: all radio units of the PAN are told to power on, every 15 s for 3.5\n"
+                     "minutes, then in cycles of 75 s of quiet and 4 sends 15 s apart, for as\n"
+                     "long as the switch is On. A broadcast power-on also turns the units' start\n"
+                     "time off and sets their burst length to 0.\n"
+                     "Send off: all radio units are told to power down, 14 times 15 s apart\n"
+                     "(3.5 minutes), then the switch returns to Off."},
         {.id = Ctl::BroadcastIndicator, .kind = Kind::Led, .caption = "Broadcasting",
          .frame = "Radio network", .startVisible = false, .onColor = kLedGreen},
         {.id = Ctl::AutoTimeSync, .kind = Kind::Switch, .caption = "Auto time sync",

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "link/api_frame_codec.h"
+#include "link/link_fixture.h"
 #include "live_rig.h"
 
 using live_test::burstHead;
@@ -136,39 +138,64 @@ TEST_F(DeviceTableTest, OffsetTimeAdvancesPerSampleAndRestartsWithTheTimeTag) {
     EXPECT_EQ(entry(0x1, 1).OffsetTime, 200);
 }
 
-TEST_F(DeviceTableTest, BroadcastPowerCadenceOverTwentyMinutes) {
-    panel.setValue(Ctl::BroadcastPower, 1);
-    std::vector<int> sendTicks;
-    for (int t = 1; t <= 1200; ++t) {
-        std::size_t before = writer.sent.size();
-        ticks(1);
-        if (writer.sent.size() != before) {
-            sendTicks.push_back(t);
-            EXPECT_TRUE(panel.visible(Ctl::BroadcastIndicator));
-        }
+// Broadcast power as the operator runs it: the switch on the main panel and the display
+// timer's ticks, with the frames as they reach the radio adapter's port.
+struct BroadcastPower : link_test::LinkFixture {
+    BroadcastPower() {
+        chooseUnitType(0);
+        open(Ctl::PortARing, link_test::kPortA);
+        sent(link_test::kPortA);  // the adapter's PAN ID request
     }
-    ASSERT_FALSE(sendTicks.empty());
-    EXPECT_EQ(writer.sent[0].bytes, "BP,1\r\n");
-    EXPECT_EQ(writer.sent[0].address, links::kBroadcastAddress);
-    EXPECT_EQ(writer.sent[0].kind, 'T');
-    EXPECT_EQ(writer.TxWait, 1);
-    // 14 sends every 15 s (3.5 minutes), then cycles of 5 quiet periods (75 s) and 4 sends.
-    ASSERT_EQ(sendTicks.size(), 42u);
-    for (int i = 0; i < 14; ++i) EXPECT_EQ(sendTicks[static_cast<std::size_t>(i)], 15 * (i + 1));
-    EXPECT_EQ(std::vector<int>(sendTicks.begin() + 14, sendTicks.begin() + 19),
-              (std::vector<int>{300, 315, 330, 345, 435}));
-    EXPECT_EQ(sendTicks.back(), 1155);
+    void choose(int value) {
+        panel.setValue(Ctl::BroadcastPower, value);
+        panel.raise(Ctl::BroadcastPower, platform::Event::Commit);
+    }
+    static std::string frame(std::string_view text) {
+        const links::EncodedFrame f = links::transmitRequest(
+            links::kBroadcastAddress,
+            std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        return {reinterpret_cast<const char*>(f.span().data()), f.size};
+    }
+    // Ticks on which a frame went out, numbered from 1 for this call; every frame must be
+    // the broadcast `text`.
+    std::vector<int> sendsOver(int count, std::string_view text) {
+        std::vector<int> at;
+        for (int t = 1; t <= count; ++t) {
+            panel.raise(Ctl::DeviceDisplayTimer, platform::Event::TimerTick);
+            const std::string out = sent(link_test::kPortA);
+            if (out.empty()) continue;
+            EXPECT_EQ(out, frame(text)) << "tick " << t;
+            EXPECT_TRUE(panel.visible(Ctl::BroadcastIndicator));
+            at.push_back(t);
+        }
+        return at;
+    }
+};
 
-    // "Send off": 14 power-off commands, then the switch returns to off.
-    writer.sent.clear();
-    timer.BroadcastTimeOut = 0;
-    panel.setValue(Ctl::BroadcastPower, 2);
-    ticks(15 * 15);
-    EXPECT_EQ(writer.sent.size(), 14u);
-    EXPECT_EQ(writer.sent.back().bytes, "BP,2\r\n");
-    EXPECT_EQ(panel.value(Ctl::BroadcastPower), 0);
-    ticks(15 * 10);
-    EXPECT_EQ(writer.sent.size(), 14u);
+TEST_F(BroadcastPower, OnRepeatsFourteenTimesThenInCycles) {
+    choose(1);
+    const std::vector<int> at = sendsOver(1200, "BP,1\r\n");
+    // 14 sends every 15 s (3.5 minutes), then cycles of 5 quiet periods (75 s) and 4 sends.
+    ASSERT_EQ(at.size(), 42u);
+    for (int i = 0; i < 14; ++i) EXPECT_EQ(at[static_cast<std::size_t>(i)], 15 * (i + 1));
+    EXPECT_EQ(std::vector<int>(at.begin() + 14, at.begin() + 19),
+              (std::vector<int>{300, 315, 330, 345, 435}));
+    EXPECT_EQ(at.back(), 1155);
+    EXPECT_EQ(host->apiFrames().TxWait, 1);
+}
+
+TEST_F(BroadcastPower, SendOffAlwaysSendsFourteenPowerOffsThenReturnsToOff) {
+    // However long "On" ran before: in its first sends, in a quiet period of its cycle, or in
+    // the sends of a cycle.
+    for (int onTicks : {0, 60, 400, 1200}) {
+        SCOPED_TRACE(onTicks);
+        choose(1);
+        sendsOver(onTicks, "BP,1\r\n");
+        choose(2);
+        EXPECT_EQ(sendsOver(15 * 15, "BP,2\r\n").size(), 14u);
+        EXPECT_EQ(panel.intValue(Ctl::BroadcastPower), 0);
+        EXPECT_TRUE(sendsOver(15 * 10, "").empty());
+    }
 }
 
 TEST_F(DeviceTableTest, ZeroingUsesTheRowOfThePageShown) {
