@@ -111,13 +111,22 @@ void PortManager::releasePort(PortId p) {
         ports_.close(s.number);
         clock_.delay(kReleaseWait);
     }
-    // OpenComPortNum keeps its value: radio commands then go nowhere until a port opens.
-    s.number = 0;
     portClosed(p);
 }
 
 void PortManager::portClosed(PortId p) {
     const PortDesc& d = desc(p);
+    PortRefs s = refs(links_, p);
+    // Radio commands and the exit "g" go to OpenComPortNum. A number this program no longer
+    // holds may be opened next as port B or the output port, or by another program: nothing
+    // more goes to it.
+    if (s.number != 0 && links_.OpenComPortNum == s.number) links_.OpenComPortNum = 0;
+    s.number = 0;
+    // The handshake goes idle and starts from its first step when a port opens again; until
+    // a unit answers there, the port shows "Not Connected".
+    s.FRTCConnectStatus = 0;
+    s.FRTCConnectTimer = 0;
+    showNotConnected(panel_, d.status);
     panel_.setDimmed(d.ring, false);
     panel_.setVisible(d.change, false);
     showNotConnected(panel_, Ctl::ConfigConnectionStatus);
@@ -130,9 +139,6 @@ bool PortManager::portLost(int number, const std::string& reason) {
     for (PortId p : {PortId::A, PortId::B}) {
         PortRefs s = refs(links_, p);
         if (number == 0 || s.number != number) continue;
-        s.number = 0;
-        if (links_.OpenComPortNum == number) links_.OpenComPortNum = 0;
-        showNotConnected(panel_, desc(p).status);
         portClosed(p);
         reportPortLost(dialogs_, lister_.nameOf(number), reason);
         return true;

@@ -40,13 +40,20 @@ void WiredHandshake::lostUnit(PortId p) {
 }
 
 void WiredHandshake::connect(PortId p) {
+    PortRefs s = refs(links_, p);
+    if (s.number == 0) {
+        // No port, no unit: the handshake waits idle for the port to open.
+        s.FRTCConnectStatus = 0;
+        s.FRTCConnectTimer = 0;
+        return;
+    }
     switch (platform::linkKind(session_.UnitType)) {
         case platform::LinkKind::Wired:
-            ++refs(links_, p).FRTCConnectTimer;
+            ++s.FRTCConnectTimer;
             staffStep(p);
             break;
         case platform::LinkKind::Synchronizer:
-            ++refs(links_, p).FRTCConnectTimer;
+            ++s.FRTCConnectTimer;
             synchronizerStep(p);
             break;
         default:
@@ -60,10 +67,8 @@ void WiredHandshake::staffStep(PortId p) {
     PortRefs s = refs(links_, p);
     int& state = s.FRTCConnectStatus;
     int& ticks = s.FRTCConnectTimer;
-    const bool open = s.number != 0;
     switch (state) {
         case 0:
-            if (!open) return;
             configState_.ClearConfig = 1;
             // "s" stops the stream, "t" stops a self-recording logger's run; the pressure
             // gauge knows no "t". Sent four times: a streaming unit may miss the first.
@@ -76,13 +81,12 @@ void WiredHandshake::staffStep(PortId p) {
             break;
         case 2:
         case 4:
-            if (!open) return;
             send(s.number, state == 2 ? "i" : "r");
             ticks = 0;
             ++state;
             break;
         case 6:
-            if (configState_.FRTCConfigMode != 0 || !open) return;
+            if (configState_.FRTCConfigMode != 0) return;
             send(s.number, "g");
             ticks = 0;
             state = 7;
@@ -115,10 +119,8 @@ void WiredHandshake::synchronizerStep(PortId p) {
     PortRefs s = refs(links_, p);
     int& state = s.FRTCConnectStatus;
     int& ticks = s.FRTCConnectTimer;
-    const bool open = s.number != 0;
     switch (state) {
         case 0:
-            if (!open) return;
             clock_.delay(0.2);
             ports_.flushOutput(s.number);
             clock_.delay(0.2);
@@ -136,7 +138,6 @@ void WiredHandshake::synchronizerStep(PortId p) {
             if (ticks > 3) state = 0;
             break;
         case 2:
-            if (!open) return;
             clock_.delay(0.4);
             ports_.flushOutput(s.number);
             clock_.delay(0.1);
@@ -151,7 +152,7 @@ void WiredHandshake::synchronizerStep(PortId p) {
             }
             break;
         case 4:
-            if (configState_.FRTCConfigMode != 0 || !open) return;
+            if (configState_.FRTCConfigMode != 0) return;
             clock_.delay(0.4);
             ports_.flushOutput(s.number);
             send(s.number, "g");

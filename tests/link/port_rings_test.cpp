@@ -51,14 +51,14 @@ TEST_F(PortRings, AnOpenFailureIsToldAndLeavesThePortClosed) {
     EXPECT_EQ(dialogs.count("SERIAL PORT NOT OPENED"), 2);
 }
 
-TEST_F(PortRings, ReleasingPortAWaitsAndKeepsTheRadioPortNumber) {
+TEST_F(PortRings, ReleasingPortAWaitsAndForgetsItsNumber) {
     open(Ctl::PortARing, kPortA);
     const double before = clock.totalDelay;
     panel.raise(Ctl::ChangePortA, platform::Event::Commit);
     EXPECT_FALSE(ports.isOpen(kPortA));
     EXPECT_DOUBLE_EQ(clock.totalDelay - before, 0.5);
     EXPECT_EQ(links().OpenComPortNum_A, 0);
-    EXPECT_EQ(links().OpenComPortNum, kPortA);
+    EXPECT_EQ(links().OpenComPortNum, 0);
     EXPECT_FALSE(panel.dimmed(Ctl::PortARing));
     EXPECT_TRUE(panel.dimmed(Ctl::AdapterPanId));
     EXPECT_FALSE(panel.visible(Ctl::ChangePortA));
@@ -106,6 +106,31 @@ TEST_F(PortRings, ALostPortIsClosedShownAndToldByName) {
     EXPECT_NE(dialogs.shown.back().text.find("the device was removed"), std::string::npos);
     tick(5);  // the handshake does not write to a lost port
     EXPECT_TRUE(ports.ports[kPortA].written.empty() || !ports.isOpen(kPortA));
+}
+
+// A released port A may come back as the output port: radio frames (broadcast power, the
+// adapter's PAN ID) and the exit "g" must not land in the middle of its record stream.
+TEST_F(PortRings, AReleasedPortGetsNothingButWhatItsNewRoleSends) {
+    for (int type : {0, 3}) {
+        SCOPED_TRACE(type);
+        chooseUnitType(type);
+        open(Ctl::PortARing, kPortA);
+        panel.setValue(Ctl::BroadcastPower, 1);
+        panel.raise(Ctl::BroadcastPower, platform::Event::Commit);
+        panel.raise(Ctl::ChangePortA, platform::Event::Commit);
+        open(Ctl::OutputPortRing, kPortA);
+        ASSERT_EQ(links().OpenComPortNumOutput, kPortA);
+        sent(kPortA);
+        for (int t = 0; t < 15 * 3; ++t) {
+            panel.raise(Ctl::DeviceDisplayTimer, platform::Event::TimerTick);
+            tick();
+        }
+        auto& tx = host->apiFrames();
+        tx.ComWrtATCommand(std::snprintf(tx.TxStr.data(), tx.TxStr.size(), "ID"));
+        host->outputPort().sendRecord("C001,D1,S04,01.00000\r\n");
+        host->exitStep();
+        EXPECT_EQ(sent(kPortA), "C001,D1,S04,01.00000\r\n");
+    }
 }
 
 TEST_F(PortRings, OutputPortStreamsRecordsAndDropsWhatItReceives) {

@@ -143,6 +143,98 @@ TEST_F(WiredLink, ASilentStreamingUnitIsShownNotConnectedAndTheHandshakeRestarts
     EXPECT_EQ(sent(kPortA), "stststst");
 }
 
+// The handshake as far as `state`, each step answered by the unit; returns with the request
+// of that wait state just sent.
+struct WiredWaits : WiredLink {
+    void reach(int state) {
+        chooseUnitType(3);
+        open(Ctl::PortARing, kPortA);
+        const char* replies[] = {"STOK,", "IOK,FATHOMROD-0042,",
+                                 nullptr,  // the block, below
+                                 "GOK,"};
+        tick();
+        for (int s = 1; s < state; s += 2) {
+            const char* r = replies[s / 2];
+            ports.receive(kPortA, r ? std::string(r) : "ROK," + block(178, 8, 4));
+            tick();
+        }
+        ASSERT_EQ(links().FRTCConnectStatus, state);
+        sent(kPortA);
+    }
+    // Ticks until the handshake starts over with its first request.
+    int ticksUntilRestart() {
+        for (int n = 1; n <= 20; ++n) {
+            tick();
+            if (sent(kPortA) == "stststst") return n;
+        }
+        return -1;
+    }
+};
+
+TEST_F(WiredWaits, EachWaitStateGivesUpAfterItsTickLimitAndStartsOver) {
+    // States 1, 3 and 5 wait while the count is 3 or less, state 7 while it is 2 or less; the
+    // tick after the giving up sends "s" and "t" again.
+    for (auto [state, limit] : {std::pair{1, 3}, {3, 3}, {5, 3}, {7, 2}}) {
+        SCOPED_TRACE(state);
+        reach(state);
+        EXPECT_EQ(ticksUntilRestart(), limit + 2);
+        // A reply on the last tick of the wait still counts.
+        reach(state);
+        tick(limit);
+        ASSERT_EQ(links().FRTCConnectStatus, state);
+        ports.receive(kPortA, state == 1   ? "STOK,"
+                              : state == 3 ? "IOK,FATHOMROD-0042,"
+                              : state == 5 ? "ROK," + block(178, 8, 4)
+                                           : "GOK,");
+        EXPECT_EQ(links().FRTCConnectStatus, state + 1);
+    }
+}
+
+TEST_F(WiredWaits, ASilentUnitIsAskedAgainForeverAndNeverShownConnected) {
+    reach(1);
+    int restarts = 0;
+    for (int n = 0; n < 100; ++n) {
+        tick();
+        restarts += sent(kPortA) == "stststst" ? 1 : 0;
+        ASSERT_NE(panel.text(Ctl::PortAStatus), "Connected");
+    }
+    EXPECT_EQ(restarts, 20);
+}
+
+TEST_F(WiredLink, AReleasedOrLostPortIsNotConnectedUntilANewHandshakeCompletes) {
+    for (bool lost : {false, true}) {
+        SCOPED_TRACE(lost ? "lost" : "released");
+        connect(3, kPortA, Ctl::PortARing, 178, 8);
+        ASSERT_EQ(panel.text(Ctl::PortAStatus), "Connected");
+        if (lost) {
+            ports.loseport(kPortA);
+        } else {
+            panel.raise(Ctl::ChangePortA, platform::Event::Commit);
+        }
+        for (int t = 0; t < 5; ++t) {
+            EXPECT_EQ(panel.text(Ctl::PortAStatus), "Not Connected") << "tick " << t;
+            EXPECT_EQ(panel.textColor(Ctl::PortAStatus), platform::kRed);
+            tick();
+        }
+        EXPECT_EQ(links().FRTCConnectStatus, 0);
+        // Opened again: the handshake starts from its first step, and only the unit's "GOK"
+        // makes the port "Connected" again.
+        open(Ctl::PortARing, kPortA);
+        sent(kPortA);
+        tick();
+        EXPECT_EQ(sent(kPortA), "stststst");
+        for (const std::string& reply : {std::string("STOK,"), std::string("IOK,FATHOMROD-0042,"),
+                                         "ROK," + block(178, 8, 4)}) {
+            ports.receive(kPortA, reply);
+            tick();
+            EXPECT_EQ(panel.text(Ctl::PortAStatus), "Not Connected");
+        }
+        ports.receive(kPortA, "GOK,");
+        tick();
+        EXPECT_EQ(panel.text(Ctl::PortAStatus), "Connected");
+    }
+}
+
 TEST_F(WiredLink, ReconnectFlagAndConfigurationModeRestartTheHandshake) {
     connect(3, kPortA, Ctl::PortARing, 178, 8);
     links().FRTCReConnectFlag = 1;
@@ -232,6 +324,95 @@ TEST_F(WiredLink, SynchronizerListsItsStatusThenStreamsEveryChannel) {
     EXPECT_EQ(sink.frames[1].scale, 1);
     EXPECT_EQ(sink.frames[5].address, 6u);
     EXPECT_GT(clock.totalDelay, 2.5);  // the board's menu needs its pauses
+}
+
+struct SynchronizerWaits : WiredLink {
+    static constexpr const char* kWake = "\r\ngst";
+    SynchronizerWaits() {
+        chooseUnitType(7);
+        open(Ctl::PortARing, kPortA);
+        tick();
+        sent(kPortA);
+    }
+    void listing() { ports.receive(kPortA, "Select  t to start\r\n"); }
+    void clockLine() { ports.receive(kPortA, "03-15-26 12:30:45\r\n"); }
+    int ticksUntilWake() {
+        for (int n = 1; n <= 20; ++n) {
+            tick();
+            if (sent(kPortA) == kWake) return n;
+        }
+        return -1;
+    }
+};
+
+TEST_F(SynchronizerWaits, TheListingAndTheClockEachHaveTheirTickLimit) {
+    // No listing: given up when the count passes 3, the board woken again on the next tick.
+    EXPECT_EQ(ticksUntilWake(), 5);
+    // Each listing line starts the count again.
+    tick(3);
+    ports.receive(kPortA, "*****\r\n");
+    EXPECT_EQ(ticksUntilWake(), 5);
+    // No clock after "r": given up when the count passes 4.
+    listing();
+    tick();
+    ASSERT_EQ(sent(kPortA), "r");
+    EXPECT_EQ(ticksUntilWake(), 6);
+    listing();
+    tick();
+    tick(4);
+    clockLine();
+    EXPECT_EQ(links().FRTCConnectStatus, 4);
+}
+
+TEST_F(SynchronizerWaits, SilenceAfterGoIsNotConnectedCountedFromTheClockRequest) {
+    int clears = 0, resets = 0;
+    host->linkHooks().ClearAllDisplayLines = [&] { ++clears; };
+    host->linkHooks().ChartReset = [&] { ++resets; };
+    ports.receive(kPortA, "S/N    N       SYNC-BOARD-000123\r\n");
+    listing();
+    tick();  // "r"
+    clockLine();
+    tick();  // "g"
+    ASSERT_EQ(sent(kPortA), "rg");
+    // Data lines keep the link; each restarts the count.
+    for (int i = 0; i < 10; ++i) {
+        tick();
+        ports.receive(kPortA, "0001 0002 0003 0004 0005 0006\r\n");
+    }
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Connected");
+    clears = resets = 0;
+    tick(6);
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Connected");
+    tick();
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Not Connected");
+    EXPECT_EQ(panel.text(Ctl::PortAIdent), "");
+    EXPECT_EQ(clears, 1);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(ticksUntilWake(), 1);
+    // Without any data line the count runs on from the clock request: "g" went on its first
+    // tick, so five more ticks show "Connected" and the sixth gives up.
+    listing();
+    tick();
+    clockLine();
+    tick();
+    tick(5);
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Connected");
+    tick();
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Not Connected");
+}
+
+TEST_F(SynchronizerWaits, AReleasedPortStaysNotConnected) {
+    listing();
+    tick();
+    clockLine();
+    tick(2);
+    ASSERT_EQ(panel.text(Ctl::PortAStatus), "Connected");
+    panel.raise(Ctl::ChangePortA, platform::Event::Commit);
+    for (int t = 0; t < 10; ++t) {
+        EXPECT_EQ(panel.text(Ctl::PortAStatus), "Not Connected") << "tick " << t;
+        tick();
+    }
+    EXPECT_EQ(links().FRTCConnectStatus, 0);
 }
 
 TEST_F(WiredLink, SynchronizerOnPortBUsesDevices21To28) {
