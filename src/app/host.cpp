@@ -25,7 +25,7 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       portManager_(ports, panel, dialogs, clock, session_, links_, portLister_, receivePaths_,
                    configDisplay_, linkHooks_),
       outputPort_(ports, panel, dialogs, clock, links_, portLister_),
-      displayLines_(panel, deviceTable_, session_, ChartCtr_),
+      displayLines_(panel, deviceTable_),
       recorder_(panel, dialogs, clock, session_, links_),
       frameCapture_(panel, dialogs),
       panIds_(panel, dialogs, apiFrames_),

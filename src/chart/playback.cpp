@@ -242,7 +242,7 @@ void Playback::applyText(int line, const CsvRecord& r) {
         default:
             break;
     }
-    display_.showMessage(line);
+    display_.showMessage(line, links::FrameSource::File);
 }
 
 void Playback::applyBlock(int line, const CsvRecord& r) {
@@ -260,7 +260,7 @@ void Playback::applyBlock(int line, const CsvRecord& r) {
     e.OffsetTime = static_cast<int>(count) * 1000 / e.SampleRate;
     e.Value = r.values[count - 1];
     e.DataKind = live::kKindBurst;
-    display_.showMessage(line);
+    display_.showMessage(line, links::FrameSource::File);
     if (ChartCtr_.PlotRun != 0) chart_.PlotData(line);
 }
 

@@ -47,7 +47,7 @@ void DataService::RxDataService(const links::RxFrame& frame, int scale) {
     const std::uint8_t* d = frame.data.data();
     switch (f.byteAt(0)) {
         case kReceivePacket:
-            receivePacket(f, scale);
+            receivePacket(f, scale, frame.source);
             break;
         case kAtResponse:
             if (length >= 2) panIds_.RxATCommandResponce(d + 2, length - 2);
@@ -63,7 +63,7 @@ void DataService::RxDataService(const links::RxFrame& frame, int scale) {
     if (hooks.frameHandled) hooks.frameHandled();
 }
 
-void DataService::receivePacket(const MessageText& f, int scale) {
+void DataService::receivePacket(const MessageText& f, int scale, links::FrameSource from) {
     const std::uint64_t address = addressAt(f, 1);
     const char type = f.at(kPayloadStart);
     int deviceNumber;
@@ -81,11 +81,11 @@ void DataService::receivePacket(const MessageText& f, int scale) {
     OutputLine& e = table_[line];
     e.MsgType = type;
     if (type == 'C') {
-        textMessage(line, f, scale);
+        textMessage(line, f, scale, from);
     } else if (type == '$') {
         configReply(line, f);
     } else {
-        burstMessage(line, f);
+        burstMessage(line, f, from);
     }
     if (e.SampleRate == 0 || e.SampleRate > 32) e.SampleRate = 1;
     e.SilenceTicks = 0;
@@ -109,7 +109,7 @@ void DataService::setSampleRate(OutputLine& e, int rate) {
     e.SampleRate = r;
 }
 
-void DataService::textMessage(int line, const MessageText& f, int scale) {
+void DataService::textMessage(int line, const MessageText& f, int scale, links::FrameSource from) {
     OutputLine& e = table_[line];
     e.DeviceNum = static_cast<std::uint8_t>(f.atoiAt(kDeviceNumber));
     switch (f.at(kSubType)) {
@@ -160,11 +160,11 @@ void DataService::textMessage(int line, const MessageText& f, int scale) {
         default:
             break;
     }
-    display_.showMessage(line);
+    display_.showMessage(line, from);
     record(e, f, 1);
 }
 
-void DataService::burstMessage(int line, const MessageText& f) {
+void DataService::burstMessage(int line, const MessageText& f, links::FrameSource from) {
     OutputLine& e = table_[line];
     const BurstLayout* layout = burstLayout(f.at(kPayloadStart));
     const int count = decodeBurst(f, WorkValue, WorkASCIIValue);
@@ -191,7 +191,7 @@ void DataService::burstMessage(int line, const MessageText& f) {
         e.Value = 0;
     }
     e.DataKind = kKindBurst;
-    display_.showMessage(line);
+    display_.showMessage(line, from);
     if (chart_.PlotRun != 0 && hooks.PlotData) hooks.PlotData(line);
     record(e, f, std::min(count, kMaxBurstValues));
 }

@@ -57,9 +57,9 @@ public:
     std::array<char, 3> RxSecSync{};
 
 private:
-    void receivePacket(const MessageText& frame, int scale);
-    void textMessage(int line, const MessageText& frame, int scale);
-    void burstMessage(int line, const MessageText& frame);
+    void receivePacket(const MessageText& frame, int scale, links::FrameSource from);
+    void textMessage(int line, const MessageText& frame, int scale, links::FrameSource from);
+    void burstMessage(int line, const MessageText& frame, links::FrameSource from);
     void configReply(int line, const MessageText& frame);
     void clockSyncTrigger(int line, std::uint64_t address, const MessageText& frame);
     void setSampleRate(OutputLine& e, int rate);

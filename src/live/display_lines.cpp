@@ -15,9 +15,8 @@ constexpr std::array<Ctl, 9> kColumns{Ctl::Power1,    Ctl::Led1,    Ctl::Address
 Ctl cell(Ctl column, int row) { return platform::ctlAt(column, row); }
 }  // namespace
 
-DisplayLines::DisplayLines(platform::Panel& panel, DeviceTable& table,
-                           const platform::Session& session, const chart::ChartCtr& chart)
-    : panel_(panel), table_(table), session_(session), chart_(chart) {}
+DisplayLines::DisplayLines(platform::Panel& panel, DeviceTable& table)
+    : panel_(panel), table_(table) {}
 
 int DisplayLines::GetOutputLineLoc(std::uint64_t address, std::uint8_t deviceNumber) {
     DeviceTable::Location loc = table_.findOrAllocate(address, deviceNumber);
@@ -64,7 +63,7 @@ void DisplayLines::WrLine2Display(int line) {
     UnDimLine(row);
 }
 
-void DisplayLines::showMessage(int line) {
+void DisplayLines::showMessage(int line, links::FrameSource from) {
     if (!DeviceTable::valid(line)) return;
     OutputLine& e = table_[line];
     // Offset time and temperature follow every message of an entry, whether its row is on the
@@ -72,28 +71,17 @@ void DisplayLines::showMessage(int line) {
     if (e.NetAddress != 0) {
         if (e.DataKind == kKindSample && e.SampleRate != 0) e.OffsetTime += 1000 / e.SampleRate;
         if (e.DataKind == kKindTime) e.OffsetTime = 0;
-        if (e.DataKind == kKindTemperature) updateTemperature(e);
+        if (e.DataKind == kKindTemperature) updateTemperature(e, from);
     }
     WrLine2Display(line);
 }
 
-void DisplayLines::updateTemperature(const OutputLine& e) {
-    Ctl used;
-    if (session_.UnitType == 9) {
-        // A Swellmeter pair: device 1 is port A, device 2 port B.
-        panel_.setDimmed(Ctl::TempPlayback, true);
-        if (e.DeviceNum == 1) {
-            used = Ctl::TempPortA;
-        } else if (e.DeviceNum == 2) {
-            used = Ctl::TempPortB;
-        } else {
-            return;
-        }
-    } else {
-        const bool fromFile = chart_.PlotSource != 0;
-        used = fromFile ? Ctl::TempPlayback : Ctl::TempPortA;
-        panel_.setDimmed(fromFile ? Ctl::TempPortA : Ctl::TempPlayback, true);
-    }
+void DisplayLines::updateTemperature(const OutputLine& e, links::FrameSource from) {
+    // Each port has its own indicator, so two wired units (or two gauges) each show their own
+    // temperature; a played file shows its units' in the third.
+    const Ctl used = from == links::FrameSource::PortB  ? Ctl::TempPortB
+                     : from == links::FrameSource::File ? Ctl::TempPlayback
+                                                        : Ctl::TempPortA;
     panel_.setValue(used, e.Temperature);
     panel_.setDimmed(used, false);
 }

@@ -2,10 +2,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "chart/chart_state.h"
+#include "link/api_frame.h"
 #include "live/device_table.h"
 #include "platform/panel.h"
-#include "platform/unit_types.h"
 
 namespace live {
 
@@ -13,16 +12,15 @@ namespace live {
 // with the page control (page 1 slots 0-7, page 2 slots 8-15, page 3 slots 16-23).
 class DisplayLines {
 public:
-    DisplayLines(platform::Panel& panel, DeviceTable& table, const platform::Session& session,
-                 const chart::ChartCtr& chart);
+    DisplayLines(platform::Panel& panel, DeviceTable& table);
 
     // Finds or allocates the unit's entry (-1 when all 24 are taken); a new unit re-ranks the
     // table and redraws.
     int GetOutputLineLoc(std::uint64_t address, std::uint8_t deviceNumber);
 
-    // A message has been placed in line: its offset time and temperature follow, then the
-    // entry is drawn.
-    void showMessage(int line);
+    // A message from port A, port B or a played file has been placed in line: its offset
+    // time and temperature follow, then the entry is drawn.
+    void showMessage(int line, links::FrameSource from);
     // Draws one entry in its row when its page is shown.
     void WrLine2Display(int line);
     void DisplayAllOutputLines();
@@ -39,12 +37,10 @@ public:
     std::function<void()> onNewUnit;
 
 private:
-    void updateTemperature(const OutputLine& e);
+    void updateTemperature(const OutputLine& e, links::FrameSource from);
 
     platform::Panel& panel_;
     DeviceTable& table_;
-    const platform::Session& session_;
-    const chart::ChartCtr& chart_;
 };
 
 }  // namespace live

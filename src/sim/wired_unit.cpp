@@ -53,6 +53,7 @@ WiredUnit::WiredUnit(int unitType, platform::AbsTime start, std::uint32_t seed, 
               unitType == 9 ? 0.6 : std::min(1.0, model(unitType).lengthMm / 2000.0)),
       gainError_(1.0 + 0.01 * (static_cast<int>(seed % 5) - 2)),
       biasError_(0.008 * (static_cast<int>(seed % 3) - 1)),
+      waterTemperature_(14.0 + 1.25 * (seed % 5)),
       nextRecord_(start) {
     const WiredModel& m = model(unitType);
     char id[20];
@@ -181,7 +182,7 @@ double WiredUnit::reading(platform::AbsTime t) const {
 }
 
 double WiredUnit::temperature(platform::AbsTime t) const {
-    return 16.0 + 1.5 * std::sin(t / 86400.0 * 6.283185307);
+    return waterTemperature_ + 1.5 * std::sin(t / 86400.0 * 6.283185307);
 }
 
 std::string WiredUnit::record(platform::AbsTime t) const {

@@ -62,6 +62,7 @@ private:
     WaveSignal signal_;
     double gainError_;
     double biasError_;
+    double waterTemperature_;  // mean of the unit's temperature sensor, degrees
     bool streaming_ = true;  // a unit streams from power-on
     bool pendingStop_ = false;
     bool takingBlock_ = false;

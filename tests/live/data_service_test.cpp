@@ -100,18 +100,23 @@ TEST_F(DataServiceTest, TextSubTypesSetTimeTemperatureAndPowerState) {
     EXPECT_TRUE(panel.dimmed(Ctl::TempPlayback));
 }
 
-TEST_F(DataServiceTest, TemperatureIndicatorFollowsSourceAndSwellmeterPort) {
-    chart.PlotSource = 1;
-    rx(kUnit, "C001,D4,18.0");
-    EXPECT_DOUBLE_EQ(panel.value(Ctl::TempPlayback), 18.0);
-    EXPECT_FALSE(panel.dimmed(Ctl::TempPlayback));
-    EXPECT_TRUE(panel.dimmed(Ctl::TempPortA));
-    chart.PlotSource = 0;
-    session.UnitType = 9;
-    rx(0x0201, "C002,D4,07.5");
-    EXPECT_DOUBLE_EQ(panel.value(Ctl::TempPortB), 7.5);
-    EXPECT_FALSE(panel.dimmed(Ctl::TempPortB));
-    EXPECT_TRUE(panel.dimmed(Ctl::TempPlayback));
+TEST_F(DataServiceTest, TemperatureGoesToTheIndicatorOfItsPortOrOfTheFile) {
+    for (int type : {3, 9, 0}) {
+        SCOPED_TRACE(type);
+        session.UnitType = type;
+        rx(1, "C001,D4,18.0", 0, links::FrameSource::PortA);
+        rx(2, "C002,D4,07.5", 0, links::FrameSource::PortB);
+        chart.PlotSource = 1;
+        rx(7, "C007,D4,21.0", 0, links::FrameSource::File);
+        chart.PlotSource = 0;
+        EXPECT_DOUBLE_EQ(panel.value(Ctl::TempPortA), 18.0);
+        EXPECT_DOUBLE_EQ(panel.value(Ctl::TempPortB), 7.5);
+        EXPECT_DOUBLE_EQ(panel.value(Ctl::TempPlayback), 21.0);
+        for (Ctl c : {Ctl::TempPortA, Ctl::TempPortB, Ctl::TempPlayback}) {
+            EXPECT_FALSE(panel.dimmed(c));
+            panel.setValue(c, 0);
+        }
+    }
 }
 
 TEST_F(DataServiceTest, RateZeroOrAboveThirtyTwoEndsAsOne) {

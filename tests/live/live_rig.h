@@ -55,7 +55,7 @@ struct LiveRig {
     config::ConfigState config;
     chart::ChartCtr chart;
     live::DeviceTable table;
-    live::DisplayLines display{panel, table, session, chart};
+    live::DisplayLines display{panel, table};
     live::Recorder recorder{panel, dialogs, clock, session, links};
     live::FrameCapture capture{panel, dialogs};
     live::PanIdResponses panIds{panel, dialogs, writer};
@@ -63,8 +63,11 @@ struct LiveRig {
     live::DisplayTimer timer{panel, table, display, config, writer};
     live::ZeroDisplay zero{panel, table, display};
 
-    void rx(std::uint64_t address, std::string_view payload, int scale = 0) {
-        service.RxDataService(packet(address, payload), scale);
+    void rx(std::uint64_t address, std::string_view payload, int scale = 0,
+            links::FrameSource from = links::FrameSource::PortA) {
+        links::RxFrame f = packet(address, payload);
+        f.source = from;
+        service.RxDataService(f, scale);
     }
     void ticks(int n) {
         for (int i = 0; i < n; ++i) timer.DeviceDisplayTimer();

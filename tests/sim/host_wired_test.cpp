@@ -2,6 +2,8 @@
 // program makes of their records and the device entries hold the values the units sent.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/rgb.h"
 #include "sim/synchronizer.h"
 #include "sim/wired_unit.h"
@@ -37,6 +39,17 @@ void expectLastRecord(const live::OutputLine* e, const sim::WiredUnit& unit) {
     EXPECT_NEAR(e->Value, unit.reading(t), resolution(unit));
     // Sixteenths of a degree, shown to a tenth.
     EXPECT_NEAR(e->Temperature, unit.temperature(t), 0.0625 / 2 + 0.05 + 1e-6);
+}
+
+// Each port's unit shows its temperature in the port's own indicator.
+void expectOwnTemperatures(const platform::Panel& panel, const sim::WiredUnit& a,
+                           const sim::WiredUnit& b) {
+    ASSERT_GT(std::abs(a.temperature(a.lastRecordTime()) - b.temperature(b.lastRecordTime())), 1);
+    for (auto [indicator, unit] : {std::pair{Ctl::TempPortA, &a}, std::pair{Ctl::TempPortB, &b}}) {
+        EXPECT_FALSE(panel.dimmed(indicator));
+        EXPECT_NEAR(panel.value(indicator), unit->temperature(unit->lastRecordTime()),
+                    0.0625 / 2 + 0.05 + 1e-6);
+    }
 }
 
 struct WiredThroughTheProgram : SimHost, ::testing::WithParamInterface<int> {};
@@ -82,6 +95,7 @@ TEST_F(SimHost, TwoStaffsOnPortsAAndBAreDevicesOneAndTwo) {
     EXPECT_EQ(panel.text(Ctl::PortBStatus), "Connected");
     expectLastRecord(entry(1, 1), device<sim::WiredUnit>(0));
     expectLastRecord(entry(2, 2), device<sim::WiredUnit>(1));
+    expectOwnTemperatures(panel, device<sim::WiredUnit>(0), device<sim::WiredUnit>(1));
 }
 
 TEST_F(SimHost, TwoGaugesAlsoGiveTheirDifferenceAsDeviceThree) {
@@ -95,6 +109,7 @@ TEST_F(SimHost, TwoGaugesAlsoGiveTheirDifferenceAsDeviceThree) {
     const auto& b = device<sim::WiredUnit>(1);
     expectLastRecord(entry(1, 1), a);
     expectLastRecord(entry(2, 2), b);
+    expectOwnTemperatures(panel, a, b);
     const live::OutputLine* difference = entry(3, 3);
     ASSERT_NE(difference, nullptr);
     EXPECT_NEAR(difference->Value,
