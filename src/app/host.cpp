@@ -249,6 +249,7 @@ void Host::wirePlayback() {
     panel_.onEvent(Ctl::ReadFileTimer, [this](Event e, const EventData&) {
         if (e == Event::TimerTick) playback_.ReadFileTimer();
     });
+    displayTimer_.showingFile = [this] { return ChartCtr_.PlotSource != 0; };
     chart_.clearDeviceEntries = [this] {
         deviceTable_.freeAll();
         displayLines_.ClearAllDisplayLines();

@@ -145,6 +145,13 @@ void Playback::ReadFileTimer() {
         if (failed) {
             dialogs_.message("OPEN DATA FILE",
                              "Reading " + OpenFileName_ + " failed: " + causeOf(errno));
+        } else {
+            // Plotting stops by itself here: say why, or it looks like a fault.
+            dialogs_.message("END OF FILE",
+                             "The end of " + OpenFileName_ +
+                                 " has been reached and plotting has stopped.\nThe units and "
+                                 "the chart stay as the file left them. To play the file again, "
+                                 "move the Position slider back and press Start plotting.");
         }
         return;
     }

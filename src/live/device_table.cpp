@@ -12,10 +12,12 @@ DeviceTable::Location DeviceTable::findOrAllocate(std::uint64_t address, std::ui
     for (int i = 0; i < kOutputLineCount; ++i) {
         OutputLine& e = (*this)[i];
         if (e.NetAddress != 0 && e.DeviceNum != 0) continue;
+        // A reused entry starts blank: the unit that held it before left its offset, time tag
+        // and counts behind, and a stale time tag would place the new unit's samples on the
+        // chart at the old unit's time.
+        e = OutputLine{};
         e.NetAddress = address;
         e.DeviceNum = deviceNumber;
-        e.ZeroOn = 0;
-        e.Offset = 0;
         SortAllDisplayNum();
         return {i, true};
     }

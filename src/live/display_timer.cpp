@@ -42,6 +42,7 @@ void DisplayTimer::BroadcastPowerCtr(platform::Event event) {
 }
 
 void DisplayTimer::ageEntries() {
+    if (showingFile && showingFile()) return;
     for (int i = 0; i < kOutputLineCount; ++i) {
         OutputLine& e = table_[i];
         if (e.NetAddress == 0 || (e.SampleRate == 0 && e.MsgType != 'G')) continue;

@@ -26,6 +26,9 @@ public:
 
     // The clock synchroniser's cycle, advanced by this timer's ticks.
     std::function<void()> autoSyncCycle;
+    // True while the rows show a played-back file: its units are not on the air, so they do
+    // not fall silent by the clock and stay listed when the file ends or pauses.
+    std::function<bool()> showingFile;
 
     int BroadcastPwrTimmer = 0;
     int BroadcastTimeOut = 0;

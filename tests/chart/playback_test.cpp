@@ -175,7 +175,8 @@ TEST_F(PlaybackTest, BrokenLinesAndFilesAreDroppedWithoutTouchingTheUnits) {
     EXPECT_EQ(used, 1);
     EXPECT_EQ(panel.value(Ctl::Output1), 1.5);
     EXPECT_EQ(chart_test::ChartRig::stored(0), 32);
-    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_EQ(dialogs.shown.size(), 1u);  // only the end of the file is told
+    EXPECT_EQ(dialogs.shown[0].title, "END OF FILE");
 
     // A flash-card file not yet converted: told once, nothing taken.
     std::string card = "Y";
