@@ -261,11 +261,17 @@ void Playback::applyBlock(int line, const CsvRecord& r) {
     e.DateTime[r.text.size()] = '\0';
     live::GetDatesTimesFormStr(e);
     const auto count = static_cast<std::size_t>(r.count);
-    std::copy_n(r.values.begin(), count, WorkValue_.begin());
     e.SampleCount = static_cast<std::uint8_t>(count);
-    // The block lasts 32 s at 1 sample a second (64 s for 64 values, 60 s for 60).
-    e.OffsetTime = static_cast<int>(count) * 1000 / e.SampleRate;
-    e.Value = r.values[count - 1];
+    if (r.kind == 'G') {
+        // Raw data bytes: no level and no duration, as when they came from the unit.
+        e.OffsetTime = 0;
+        e.Value = 0;
+    } else {
+        std::copy_n(r.values.begin(), count, WorkValue_.begin());
+        // The block lasts 32 s at 1 sample a second (64 s for 64 values, 60 s for 60).
+        e.OffsetTime = static_cast<int>(count) * 1000 / e.SampleRate;
+        e.Value = r.values[count - 1];
+    }
     e.DataKind = live::kKindBurst;
     display_.showMessage(line, links::FrameSource::File);
     if (ChartCtr_.PlotRun != 0) chart_.PlotData(line);

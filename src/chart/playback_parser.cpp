@@ -60,6 +60,7 @@ int expectedCount(char kind, int count) {
             return count == 32 ? count : -1;
         case 'I':
             return count == 32 || count == 64 ? count : -1;
+        case 'i':
         case 'f':
             return count == 60 ? count : -1;
         default:
@@ -101,14 +102,20 @@ bool textLine(std::string_view line, CsvRecord& r) {
     }
 }
 
-// Values after the time stamp, one per comma. Fields with a decimal point are metres as
-// written; older files carry whole millimetres.
-bool blockLine(std::string_view line, CsvRecord& r) {
+// Rate, battery state and time stamp of a block or raw line, up to the comma that ends them.
+bool blockHead(std::string_view line, CsvRecord& r) {
     if (line.size() <= kBlockValues || line[kBlockValues] != ',') return false;
     r.rate = digitsAt(line, kBlockRate, 3);
     if (r.rate < 0) return false;
     r.mode = line[kBlockMode];
     r.text = line.substr(kBlockTime, kBlockTimeLength);
+    return true;
+}
+
+// Values after the time stamp, one per comma. Fields with a decimal point are metres as
+// written; older files carry whole millimetres.
+bool blockLine(std::string_view line, CsvRecord& r) {
+    if (!blockHead(line, r)) return false;
     int count = 0;
     std::size_t at = kBlockValues;
     while (at < line.size()) {
@@ -125,6 +132,14 @@ bool blockLine(std::string_view line, CsvRecord& r) {
     }
     r.count = expectedCount(r.kind, count);
     return r.count > 0;
+}
+
+// A "G" record: the head of a block line, then the raw bytes in place of values.
+bool rawLine(std::string_view line, CsvRecord& r) {
+    if (line.size() != kRawRecordLength || !blockHead(line, r)) return false;
+    r.raw = line.substr(kRawRecordHead);
+    r.count = live::kRawBurstBytes;
+    return true;
 }
 
 }  // namespace
@@ -159,8 +174,11 @@ bool parseCsvLine(std::string_view line, CsvRecord& r) {
         case 'A':
         case 'F':
         case 'I':
+        case 'i':
         case 'f':
             return blockLine(line, r);
+        case 'G':
+            return rawLine(line, r);
         default:
             return false;
     }

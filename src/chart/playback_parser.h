@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -21,15 +22,22 @@ PlaybackType playbackFileType(std::string_view path);
 // CR, up to the LF or a NUL, at most 250 characters. Empty when the file has no header.
 std::string headerLine(std::span<const char> firstBytes);
 
+// A "G" record: the first 32 characters of the burst message (kind, device, rate, battery,
+// time tag and a comma), then the unit's 128 data bytes as they came, which may hold any byte,
+// CR and LF included.
+inline constexpr std::size_t kRawRecordHead = 32;
+inline constexpr std::size_t kRawRecordLength = kRawRecordHead + live::kRawBurstBytes;
+
 // One sample-file line as the recorder writes it, taken apart.
 struct CsvRecord {
-    char kind = 0;     // 'C' text message, 'A' 'F' 'I' 'f' blocks
+    char kind = 0;     // 'C' text message, 'A' 'F' 'I' 'i' 'f' blocks, 'G' raw data
     int device = 0;    // 1..255
     char subType = 0;  // 'C' lines: '1' sample, '4' temperature, '7' battery, '8' date, '9' time
     int rate = 0;      // samples per second as written
     char mode = 0;     // blocks: power state character
     char sensor = 0;   // 'C' '7' lines: G, L or B
     std::string_view text;  // '8' date (10), '9' time (8), blocks: time stamp (19)
+    std::string_view raw;   // 'G': the 128 data bytes
     float value = 0;        // '1' sample or '4' temperature
     int count = 0;          // values of a block
     std::array<float, live::kMaxBurstValues> values{};
@@ -39,9 +47,10 @@ struct CsvRecord {
 // is then dropped without touching any device entry.
 bool parseCsvLine(std::string_view line, CsvRecord& out);
 
-// Assembles sample-file lines from the file's bytes. A line starts at A, F, I, C or f and ends
-// at CR or LF; other bytes between lines are skipped. The first byte of the file decides
-// whether its content is taken at all: an unconverted flash-card file starts with 'Y'.
+// Assembles sample-file lines from the file's bytes. A line starts at A, F, I, i, C or f and
+// ends at CR or LF; a "G" line is the raw record's fixed length and must be followed by CR or
+// LF. Other bytes between lines are skipped. The first byte of the file decides whether its
+// content is taken at all: an unconverted flash-card file starts with 'Y'.
 class CsvLineAssembler {
   public:
     static constexpr std::size_t kLineSize = 1024;  // RxCSV
@@ -69,8 +78,9 @@ class CsvLineAssembler {
 
   private:
     static constexpr bool startsLine(std::uint8_t b) {
-        return b == 'A' || b == 'F' || b == 'I' || b == 'C' || b == 'f';
+        return b == 'A' || b == 'F' || b == 'I' || b == 'i' || b == 'C' || b == 'f' || b == 'G';
     }
+    static constexpr bool endsLine(std::uint8_t b) { return b == '\r' || b == '\n'; }
 
     std::array<char, kLineSize> RxCSV{};
     std::size_t length_ = 0;
@@ -99,9 +109,27 @@ bool CsvLineAssembler::feed(std::span<const std::uint8_t> bytes, OnLine&& onLine
             inside_ = true;
             continue;
         }
+        if (RxCSV[0] == 'G') {
+            // Raw data bytes are copied whatever they are, up to the record's length.
+            if (length_ < kRawRecordLength) {
+                const std::size_t take = std::min(n - i, kRawRecordLength - length_);
+                for (std::size_t k = 0; k < take; ++k)
+                    RxCSV[length_ + k] = static_cast<char>(bytes[i + k]);
+                length_ += take;
+                i += take;
+                continue;
+            }
+            // A record cut short ran into the next line: dropped, and that byte starts afresh.
+            if (endsLine(bytes[i])) {
+                ++i;
+                onLine(std::string_view(RxCSV.data(), length_));
+            }
+            restartLine();
+            continue;
+        }
         // Inside a line: copy up to its end.
         std::size_t end = i;
-        while (end < n && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        while (end < n && !endsLine(bytes[end])) ++end;
         const std::size_t take = end - i;
         if (!overflow_ && length_ + take < kLineSize) {
             for (std::size_t k = 0; k < take; ++k)

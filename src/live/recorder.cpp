@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "live/burst_decoder.h"
 #include "platform/control_table.h"
 
 namespace live {
@@ -96,7 +97,10 @@ void Recorder::WriteOutputToFile(const OutputLine& line, const MessageText& fram
                         st.message + "\nThe records written before are kept in the file.");
         }
     }
-    if (links_.OpenComPortNumOutput != 0 && sendToOutputPort) {
+    // The stream keeps to the records its readers have always been sent: "i" bursts, which
+    // the file now keeps for playback, stay off it.
+    const bool streamed = frame.at(kPayloadStart) != 'i';
+    if (streamed && links_.OpenComPortNumOutput != 0 && sendToOutputPort) {
         sendToOutputPort({reinterpret_cast<const std::uint8_t*>(record_.data()),
                           static_cast<std::size_t>(n)});
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <vector>
 
 #include "chart_rig.h"
@@ -113,6 +114,81 @@ TEST_F(PlaybackTest, ARecordingPlaysBackOntoTheSameRowsAndTracesAsLiveData) {
     EXPECT_FALSE(panel.dimmed(Ctl::TempPlayback));
     EXPECT_EQ(panel.intValue(Ctl::RawStartStop), 0);  // the end of the file stops plotting
     EXPECT_TRUE(playback().FileOpen());               // and keeps it open
+}
+
+// What a device entry shows of a unit, whatever its key (radio address live, device number
+// played back).
+struct Shown {
+    char type;
+    int rate, count, kind, offsetTime, year, month, day, hour, minute, second;
+    char power;
+    float value, temperature;
+    std::string dateTime;
+    bool operator==(const Shown&) const = default;
+};
+std::ostream& operator<<(std::ostream& o, const Shown& s) {
+    return o << s.type << " rate " << s.rate << " count " << s.count << " kind " << s.kind
+             << " offset " << s.offsetTime << " power " << s.power << " value " << s.value
+             << " temperature " << s.temperature << " " << s.dateTime;
+}
+
+TEST_F(PlaybackTest, EveryRecordKindPlaysBackToTheDeviceValuesItWasRecordedFrom) {
+    dialogs.promptReplies.push_back("99");
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("kinds.csv")});
+    panel.raise(Ctl::MenuSaveOutputData, Event::Commit);
+    // Text messages of every sub-type.
+    timeTag(1, "2014-02-10", "16:00:41");
+    samples(1, 4, 3, 1234);
+    rx(1, "C001,D4,21.50\r\n");
+    rx(1, "C001,D7,L\r\n");
+    // A burst of each encoding, with values the file's four decimals hold exactly.
+    auto burst = [this](char type, int device, int rate, const std::string& data) {
+        rx(device, live_test::burstHead(type, device, rate, '2', kT0) + data);
+    };
+    std::string a, f, i64, i60;
+    for (int k = 0; k < 32; ++k) {
+        char v[8];
+        std::snprintf(v, sizeof v, "%06d", 1000 + 25 * k);
+        a += v;
+        const float level = -0.5f + 0.0625f * static_cast<float>(k);
+        f.append(reinterpret_cast<const char*>(&level), 4);  // little-endian, as the units send
+    }
+    for (int k = 0; k < 60; ++k) {
+        const auto mm = static_cast<std::int16_t>(k % 2 ? -1250 + k : 3000 - k);
+        i60.append(reinterpret_cast<const char*>(&mm), 2);
+    }
+    i64 = i60;
+    for (int k = 60; k < 64; ++k) i64 += std::string("\x10\x27", 2);  // 10.000 m
+    burst('A', 2, 8, a);
+    burst('F', 3, 8, f);
+    burst('I', 4, 16, i64);
+    burst('i', 5, 1, i60);
+    // Raw data bytes hold line ends and line starts: the record keeps its fixed length.
+    std::string raw = "level 1.234\r\nA004,S32\nG";
+    raw.resize(128, '\r');
+    burst('G', 6, 1, raw);
+    panel.raise(Ctl::MenuStopOutputData, Event::Commit);
+
+    auto shown = [this] {
+        std::map<int, Shown> m;
+        for (int k = 0; k < live::kOutputLineCount; ++k) {
+            const live::OutputLine& e = host->deviceTable()[k];
+            if (!e.inUse()) continue;
+            m[e.DeviceNum] = {e.MsgType,    e.SampleRate,  e.SampleCount,    e.DataKind,
+                              e.OffsetTime, e.Year,        e.Month,          e.Day,
+                              e.Hour,       e.Minute,      e.Second,         e.PowerState,
+                              e.Value,      e.Temperature, e.DateTime.data()};
+        }
+        return m;
+    };
+    const std::map<int, Shown> live = shown();
+    const std::vector<Row> liveRows = rows();
+    ASSERT_EQ(live.size(), 6u);
+
+    play(dir.file("kinds000.csv"));
+    playToEnd();
+    EXPECT_EQ(shown(), live);
+    EXPECT_EQ(rows(), liveRows);
 }
 
 TEST_F(PlaybackTest, ACaptureOfRadioFramesPlaysThroughTheDataService) {

@@ -212,7 +212,7 @@ TEST_F(RecorderTest, AFileThatCannotBeOpenedIsReportedAndNothingRecords) {
     EXPECT_FALSE(panel.visible(Ctl::RecordingIndicator));
 }
 
-TEST_F(RecorderTest, TheOutputPortGetsTheSameRecordsWithOrWithoutAFile) {
+TEST_F(RecorderTest, TheOutputPortGetsTheFileRecordsWithOrWithoutAFileButNoIBursts) {
     std::string streamed;
     recorder.sendToOutputPort = [&](std::span<const std::uint8_t> b) {
         streamed.append(b.begin(), b.end());
@@ -223,8 +223,14 @@ TEST_F(RecorderTest, TheOutputPortGetsTheSameRecordsWithOrWithoutAFile) {
     sample(1234);
     start("99", dir.file("s.csv"));
     rx(0x42, "C012,D9,10:11:12\r\n");
+    // An "i" burst (60 values of 1.000 m) goes to the file for playback, not to the stream.
+    std::string burst = burstHead('i', 12, 1);
+    for (int k = 0; k < 60; ++k) burst += std::string("\xE8\x03", 2);
+    rx(0x42, burst);
     EXPECT_EQ(streamed, "C012,D1,S04,01.2340\r\nC012,D9,10:11:12\r\n");
-    EXPECT_EQ(slurp(dir.file("s000.csv")), "C012,D9,10:11:12\r\n");
+    std::string iRecord = "i012,S01,B0,2014-02-10T16:00:40";
+    for (int k = 0; k < 60; ++k) iRecord += ",01.0000";
+    EXPECT_EQ(slurp(dir.file("s000.csv")), "C012,D9,10:11:12\r\n" + iRecord + "\r\n");
 }
 
 TEST_F(RecorderTest, FrameCaptureWritesEveryByteUnchangedAndStopsOnFailure) {
