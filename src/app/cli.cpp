@@ -157,7 +157,9 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
             o.error = join({"unknown option ", name});
         } else if (def->valueName.empty() && inlineValue) {
             o.error = join({name, " takes no value"});
-        } else if (!def->valueName.empty() && !inlineValue && i + 1 >= argc) {
+        } else if (!def->valueName.empty() && !inlineValue &&
+                   (i + 1 >= argc || std::string_view(argv[i + 1]).starts_with("--"))) {
+            // "--port --record x.csv": the next option is not the port's path.
             o.error = join({name, " needs ", def->valueName});
         } else {
             if (!def->valueName.empty() && !inlineValue) value = argv[++i];

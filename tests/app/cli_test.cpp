@@ -27,6 +27,11 @@ TEST(CommandLine, RefusesWhatItCannotDo) {
     EXPECT_NE(parse({"--screenshot"}).error, "");
     EXPECT_NE(parse({"--version=1"}).error, "");
     EXPECT_EQ(parse({"--frobnicate"}).error, "unknown option --frobnicate");
+    // An option that needs a value never takes the next option as it.
+    const app::CliOptions o =
+        parse({"--headless", "--unit-type", "0", "--port", "--record", "x.csv"});
+    EXPECT_EQ(o.error, "--port needs PATH");
+    EXPECT_EQ(o.port, "");
     EXPECT_NE(app::cliUsage().find("--screenshot FILE.png"), std::string::npos);
 }
 
@@ -39,8 +44,8 @@ TEST(CommandLine, HeadlessOptionsAndTheirLimits) {
     EXPECT_EQ(o.syncLengths, (std::vector<double>{5, 5, 3.5}));
     EXPECT_EQ(o.broadcastPower, 1);
     EXPECT_EQ(o.duration, 2.5);
-    EXPECT_NE(parse({"--headless", "--port", "/dev/pts/3"}).error, "");     // no unit type
-    EXPECT_NE(parse({"--headless", "--unit-type", "0"}).error, "");        // no port
+    EXPECT_NE(parse({"--headless", "--port", "/dev/pts/3"}).error, "");  // no unit type
+    EXPECT_NE(parse({"--headless", "--unit-type", "0"}).error, "");      // no port
     EXPECT_NE(parse({"--unit-type", "10"}).error, "");
     EXPECT_NE(parse({"--interval", "0"}).error, "");
     EXPECT_NE(parse({"--broadcast-power", "maybe"}).error, "");
