@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "live/frame_capture.h"
+#include "live/record_format.h"
 #include "live/recorder.h"
 
 namespace app {
@@ -22,8 +23,8 @@ std::string hex16(std::uint64_t v) {
 }
 }  // namespace
 
-Headless::Headless(Host& host, platform::Clock& clock,
-                   HeadlessDialogs& dialogs, CliOptions options, Print out, Print err)
+Headless::Headless(Host& host, platform::Clock& clock, HeadlessDialogs& dialogs, CliOptions options,
+                   Print out, Print err)
     : host_(host),
       clock_(clock),
       dialogs_(dialogs),
@@ -31,13 +32,19 @@ Headless::Headless(Host& host, platform::Clock& clock,
       out_(std::move(out)),
       err_(std::move(err)) {
     dialogs_.replaceExisting = o_.overwrite;
+    // Unattended, an existing file is never a reason not to start (a restart after a power
+    // cut): without --overwrite the recording takes the next free number.
+    const live::ExistingFile existing =
+        o_.overwrite ? live::ExistingFile::Ask : live::ExistingFile::NextFree;
+    host_.recorder().existingFile = existing;
+    host_.frameCapture().existingFile = existing;
 }
 
 std::string Headless::stamp() const {
     platform::CalendarTime t = clock_.now();
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d ", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d ", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
     return buf;
 }
 
@@ -54,9 +61,9 @@ bool Headless::start() {
         const std::string& path;
         const char* name;
     };
-    for (const Wanted& w : {Wanted{Ctl::PortARing, o_.port, "port A"},
-                            Wanted{Ctl::PortBRing, o_.portB, "port B"},
-                            Wanted{Ctl::OutputPortRing, o_.outputPort, "output port"}}) {
+    for (const Wanted& w :
+         {Wanted{Ctl::PortARing, o_.port, "port A"}, Wanted{Ctl::PortBRing, o_.portB, "port B"},
+          Wanted{Ctl::OutputPortRing, o_.outputPort, "output port"}}) {
         if (w.path.empty()) continue;
         if (!host_.choosePort(w.ring, w.path)) {
             complain(std::string("cannot open ") + w.name + " " + w.path);
@@ -98,6 +105,10 @@ bool Headless::start() {
             failed_ = true;
             return false;
         }
+        const std::string asked = live::recordingFileName(o_.record);
+        if (host_.recorder().SaveOutputDataFileName != asked) {
+            say(asked + " exists already: kept, and recording takes the next free number");
+        }
     }
     if (!o_.capture.empty()) {
         dialogs_.fileAnswers.push_back(o_.capture);
@@ -105,7 +116,18 @@ bool Headless::start() {
         if (!host_.frameCapture().APIFrameDataFileOpen()) {
             complain("cannot capture to " + o_.capture);
             failed_ = true;
+            // The recording just started has nothing in it yet: it goes again.
+            live::Recorder& rec = host_.recorder();
+            if (rec.OutputDataFileOpen != 0) {
+                const std::string name = rec.SaveOutputDataFileName;
+                rec.StopOutputDataToFile();
+                live::removeIfEmptyFile(name);
+            }
             return false;
+        }
+        const std::string asked = live::captureFileName(o_.capture);
+        if (host_.frameCapture().SaveAPIFrameDataFileName() != asked) {
+            say(asked + " exists already: kept, and the capture takes the next free number");
         }
     }
     reportFiles();
@@ -120,10 +142,12 @@ void Headless::reportUnits() {
         if (l.NetAddress != 0 && l.DeviceNum != 0) now.insert({l.NetAddress, l.DeviceNum});
     }
     for (const auto& u : now) {
-        if (!units_.count(u)) say("unit " + std::to_string(u.second) + " (" + hex16(u.first) + ") appeared");
+        if (!units_.count(u))
+            say("unit " + std::to_string(u.second) + " (" + hex16(u.first) + ") appeared");
     }
     for (const auto& u : units_) {
-        if (!now.count(u)) say("unit " + std::to_string(u.second) + " (" + hex16(u.first) + ") freed");
+        if (!now.count(u))
+            say("unit " + std::to_string(u.second) + " (" + hex16(u.first) + ") freed");
     }
     units_ = std::move(now);
 }
@@ -169,20 +193,23 @@ void Headless::reportFiles() {
         say((recordingFile_.empty() ? "recording to " : "recording rolled over to ") +
             rec.SaveOutputDataFileName);
     }
-    if (recording_ && !recording && !stopping_) {
+    // A recording or capture that ends on its own is reported; the station keeps running, so
+    // that the other file and the output port go on.
+    if (recording_ && !recording && !stopping_)
         complain("recording to " + recordingFile_ + " stopped");
-        failed_ = true;
-    }
     recording_ = recording;
     if (recording) recordingFile_ = rec.SaveOutputDataFileName;
 
-    bool capturing = host_.frameCapture().APIFrameDataFileOpen();
-    if (capturing && !capturing_) say("capturing frames to " + o_.capture);
-    if (capturing_ && !capturing && !stopping_) {
-        complain("frame capture to " + o_.capture + " stopped");
-        failed_ = true;
+    const live::FrameCapture& cap = host_.frameCapture();
+    bool capturing = cap.APIFrameDataFileOpen();
+    if (capturing && cap.SaveAPIFrameDataFileName() != captureFile_) {
+        say((captureFile_.empty() ? "capturing frames to " : "capture goes on in ") +
+            cap.SaveAPIFrameDataFileName());
     }
+    if (capturing_ && !capturing && !stopping_)
+        complain("frame capture to " + captureFile_ + " stopped");
     capturing_ = capturing;
+    if (capturing) captureFile_ = cap.SaveAPIFrameDataFileName();
 }
 
 void Headless::poll() {
@@ -195,8 +222,15 @@ std::string Headless::statusLine() const {
     std::string s = "status: " + std::to_string(units_.size()) + " unit(s)";
     if (!o_.port.empty()) s += openA_ ? ", port A open" : ", port A closed";
     if (!o_.portB.empty()) s += openB_ ? ", port B open" : ", port B closed";
-    if (recording_) s += ", recording " + recordingFile_;
-    if (capturing_) s += ", capturing " + o_.capture;
+    if (recording_) {
+        s += (host_.recorder().paused() ? ", recording paused (no room) after " : ", recording ") +
+             recordingFile_;
+    }
+    if (capturing_) {
+        s +=
+            (host_.frameCapture().paused() ? ", capture paused (no room) after " : ", capturing ") +
+            captureFile_;
+    }
     return s;
 }
 

@@ -15,11 +15,11 @@ namespace app {
 // type, port rings, File menu) so that ports, handshakes and files behave exactly as in the
 // GUI, and it reports what happens as timestamped lines.
 class Headless {
-public:
+  public:
     using Print = std::function<void(const std::string&)>;
 
-    Headless(Host& host, platform::Clock& clock,
-             HeadlessDialogs& dialogs, CliOptions options, Print out, Print err);
+    Headless(Host& host, platform::Clock& clock, HeadlessDialogs& dialogs, CliOptions options,
+             Print out, Print err);
 
     // Chooses the unit type, opens the ports and starts the files. False when something asked
     // for cannot be done; the reason has been printed.
@@ -36,7 +36,7 @@ public:
     void say(const std::string& text) const;
     void complain(const std::string& text) const;
 
-private:
+  private:
     void reportUnits();
     void reportPorts();
     void reportFiles();
@@ -53,7 +53,7 @@ private:
     std::set<std::pair<std::uint64_t, int>> units_;
     std::string statusA_, statusB_;
     bool openA_ = false, openB_ = false, openOut_ = false;
-    std::string recordingFile_;
+    std::string recordingFile_, captureFile_;
     bool recording_ = false, capturing_ = false;
 };
 

@@ -175,6 +175,11 @@ void Host::wireLive() {
     panel_.onEvent(Ctl::SaveNewFileInterval, [this](Event e, const EventData&) {
         if (e == Event::TimerTick) recorder_.SaveNewFileInterval();
     });
+    panel_.onEvent(Ctl::FileSyncTimer, [this](Event e, const EventData&) {
+        if (e != Event::TimerTick) return;
+        recorder_.fileSyncTick();
+        frameCapture_.fileSyncTick();
+    });
     panel_.onEvent(Ctl::DeviceDisplayTimer, [this](Event e, const EventData&) {
         if (e == Event::TimerTick) displayTimer_.DeviceDisplayTimer();
     });

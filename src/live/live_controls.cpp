@@ -140,6 +140,10 @@ std::vector<ControlSpec> build() {
         {.id = Ctl::CaptureIndicator, .kind = Kind::Led, .caption = "Capturing frames",
          .frame = "Recording", .startVisible = false, .helpTitle = kSaveHelpTitle,
          .helpText = kSaveFramesHelp, .onColor = kRed},
+        // Hands the recording and capture files to the disk once a second and, after a full
+        // disk, looks every few ticks for room to go on.
+        {.id = Ctl::FileSyncTimer, .kind = Kind::Timer, .caption = "FileSyncTimer",
+         .timerMs = 1000, .timerEnabled = true},
         // The remote PAN ID group is shown once PAN ID management can use it.
         {.id = Ctl::RemotePanID, .page = Page::Config, .kind = Kind::Hex64,
          .caption = "XB unit PAN ID", .frame = "Radio network", .startVisible = false,

@@ -1,5 +1,6 @@
 #include "live/record_format.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -18,12 +19,18 @@ constexpr int kRawPrefix = 32;
 
 int prefixOfText(char subType) {
     switch (subType) {
-        case '1': return kSamplePrefix;
-        case '4': return 13;
-        case '7': return 19;
-        case '8': return 18;
-        case '9': return 16;
-        default: return 0;
+        case '1':
+            return kSamplePrefix;
+        case '4':
+            return 13;
+        case '7':
+            return 19;
+        case '8':
+            return 18;
+        case '9':
+            return 16;
+        default:
+            return 0;
     }
 }
 
@@ -67,7 +74,8 @@ int formatFixed(double v, int width, int precision, char* out, char* end) {
 }
 
 int buildRecord(const MessageText& frame, const OutputLine& line, int unitType,
-                std::span<const float> values, std::span<const std::uint8_t> raw, RecordBuffer& out) {
+                std::span<const float> values, std::span<const std::uint8_t> raw,
+                RecordBuffer& out) {
     char* p = out.data();
     char* const end = out.data() + out.size() - 2;  // room for CR LF
     const char type = frame.at(kPayloadStart);
@@ -104,9 +112,49 @@ int buildRecord(const MessageText& frame, const OutputLine& line, int unitType,
     return static_cast<int>(p - out.data());
 }
 
+namespace {
+bool endsWithNoCase(const std::string& s, std::string_view tail) {
+    if (s.size() < tail.size()) return false;
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        const char a = s[s.size() - tail.size() + i];
+        if (std::tolower(static_cast<unsigned char>(a)) !=
+            std::tolower(static_cast<unsigned char>(tail[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A name that ends in a dot and three characters that are not a folder separator: the
+// extension the chosen name's last four characters hold (".csv", ".txt").
+bool hasFourCharacterExtension(const std::string& s) {
+    if (s.size() < 5 || s[s.size() - 4] != '.') return false;
+    for (std::size_t i = s.size() - 3; i < s.size(); ++i) {
+        if (s[i] == '/' || s[i] == '\\' || s[i] == '.') return false;
+    }
+    const char before = s[s.size() - 5];
+    return before != '/' && before != '\\';
+}
+}  // namespace
+
 std::string recordingFileName(const std::string& chosen) {
-    std::string name = chosen.size() >= 4 ? chosen.substr(0, chosen.size() - 4) : std::string();
-    return name + "000.csv";
+    // A name with an extension has it replaced; any other name keeps every character it has,
+    // so a name without an extension never loses part of itself or of its folder.
+    if (hasFourCharacterExtension(chosen)) return chosen.substr(0, chosen.size() - 4) + "000.csv";
+    return chosen + "000.csv";
+}
+
+std::string captureFileName(const std::string& chosen) {
+    return endsWithNoCase(chosen, ".DAT") ? chosen : chosen + ".DAT";
+}
+
+std::string numberedCaptureName(const std::string& captureName, int n) {
+    if (n <= 0) return captureName;
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%03i", n % 1000);
+    std::string name = captureName;
+    name.insert(name.size() - 4, digits);
+    return name;
 }
 
 std::string numberedFileName(const std::string& recordingName, int n) {

@@ -24,12 +24,18 @@ int formatFixed(double v, int width, int precision, char* out, char* end);
 // this message writes no record. A "C" payload shorter than its record's fixed part is padded
 // with blanks so the record keeps its length; bursts are only recorded whole.
 int buildRecord(const MessageText& frame, const OutputLine& line, int unitType,
-                std::span<const float> values, std::span<const std::uint8_t> raw, RecordBuffer& out);
+                std::span<const float> values, std::span<const std::uint8_t> raw,
+                RecordBuffer& out);
 
-// The file actually written for a chosen name: its last four characters become "000." and
-// "csv" follows (survey.csv -> survey000.csv, log.txt -> log000.csv).
+// The file actually written for a chosen name: a four-character extension is replaced by
+// "000.csv" (survey.csv -> survey000.csv, log.txt -> log000.csv); a name without one gets
+// "000.csv" appended whole (monday -> monday000.csv).
 std::string recordingFileName(const std::string& chosen);
 // The same name with the file number n ("%03i") in place of the three digits before ".csv".
 std::string numberedFileName(const std::string& recordingName, int n);
+// The capture file for a chosen name: ".DAT" is appended unless the name ends in it (any case).
+std::string captureFileName(const std::string& chosen);
+// Further capture files of one capture: raw.DAT, raw001.DAT, raw002.DAT ...
+std::string numberedCaptureName(const std::string& captureName, int n);
 
 }  // namespace live

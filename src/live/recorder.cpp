@@ -1,6 +1,6 @@
 #include "live/recorder.h"
 
-#include <filesystem>
+#include <algorithm>
 #include <optional>
 
 #include "live/burst_decoder.h"
@@ -18,11 +18,8 @@ constexpr std::string_view kIntervalText =
     "Save File Interval is the time in days\nfrom the start of one File to the start of the next "
     "File";
 constexpr std::string_view kStoppedTitle = "RECORDING STOPPED";
-
-bool fileExists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(path, ec);
-}
+constexpr std::string_view kPausedTitle = "RECORDING PAUSED";
+constexpr std::string_view kResumedTitle = "RECORDING RESUMED";
 
 }  // namespace
 
@@ -48,11 +45,12 @@ void Recorder::SaveOutputDataToFile() {
 
     // The question is about the file that will really be overwritten, name000.csv, not the
     // name typed in the dialog.
-    const std::string name = recordingFileName(chosen.path);
-    if (fileExists(name) &&
-        !dialogs_.confirm("Confirm Save File", "The file already exist\n Do you want to replace it?")) {
-        return;
-    }
+    const std::string first = recordingFileName(chosen.path);
+    const int number = startNumber(
+        chosen.path, first, [&](int n) { return numberedFileName(first, n); }, existingFile,
+        dialogs_);
+    if (number < 0) return;
+    const std::string name = numberedFileName(first, number);
     FileStatus st = SaveOutputDataHandle.open(name);
     if (!st.ok) {
         dialogs_.message("CANNOT OPEN FILE",
@@ -62,14 +60,41 @@ void Recorder::SaveOutputDataToFile() {
     SaveFileInterval = interval;
     SaveOutputDataFileName = name;
     OutputDataFileOpen = 1;
+    paused_ = false;
     SaveFileLastDay = clock_.now().day;
     SaveFileDayCounter = 0;  // SaveFileNameCounter keeps counting across recordings of one run
+    SaveFileNameCounter = std::max(SaveFileNameCounter, number);
     showRecording(true);
+}
+
+int startNumber(const std::string& chosen, const std::string& first,
+                const std::function<std::string(int)>& numbered, ExistingFile policy,
+                platform::Dialogs& dialogs) {
+    constexpr std::string_view kCannot = "CANNOT OPEN FILE";
+    if (namesAFolder(chosen)) {
+        dialogs.message(kCannot, chosen + " is a folder. Choose a file name in it.");
+        return -1;
+    }
+    if (!pathExists(first)) return 0;
+    if (policy == ExistingFile::NextFree) {
+        const int n = nextFreeNumber(numbered, 1, kLastFileNumber);
+        if (n < 0) dialogs.message(kCannot, "Every file number of " + first + " is taken.");
+        return n;
+    }
+    if (isDirectory(first)) {
+        dialogs.message(kCannot, first + " is a folder. Choose another name.");
+        return -1;
+    }
+    return dialogs.confirm("Confirm Save File",
+                           "The file already exist\n Do you want to replace it?")
+               ? 0
+               : -1;
 }
 
 void Recorder::StopOutputDataToFile() {
     SaveOutputDataHandle.close();
     OutputDataFileOpen = 0;
+    paused_ = false;
     showRecording(false);
 }
 
@@ -90,12 +115,9 @@ void Recorder::WriteOutputToFile(const OutputLine& line, const MessageText& fram
                                  std::span<const float> values, std::span<const std::uint8_t> raw) {
     const int n = buildRecord(frame, line, session_.UnitType, values, raw, record_);
     if (n <= 0) return;
-    if (OutputDataFileOpen != 0) {
+    if (OutputDataFileOpen != 0 && !paused_) {
         FileStatus st = SaveOutputDataHandle.write(record_.data(), static_cast<std::size_t>(n));
-        if (!st.ok) {
-            stopAndTell("Writing the output data file failed; recording has stopped.\n" +
-                        st.message + "\nThe records written before are kept in the file.");
-        }
+        if (!st.ok) pause(st.message);
     }
     // The stream keeps to the records its readers have always been sent: "i" bursts, which
     // the file now keeps for playback, stay off it.
@@ -115,27 +137,74 @@ void Recorder::SaveNewFileInterval() {
     SaveFileDayCounter = 0;
     SaveOutputDataHandle.close();
 
-    // A file left by an earlier recording is never overwritten: the counter moves on to the
-    // next number whose file does not exist yet.
-    int n = SaveFileNameCounter + 1;
-    while (n <= kLastFileNumber && fileExists(numberedFileName(SaveOutputDataFileName, n))) ++n;
-    SaveFileNameCounter = n;
-    if (n > kLastFileNumber) {
+    if (paused_) return;  // the next file starts when there is room again
+    openNumbered(SaveFileNameCounter + 1);
+}
+
+// A file left by an earlier recording is never overwritten: the counter moves on to the next
+// number whose file does not exist yet.
+bool Recorder::openNumbered(int from) {
+    const std::string current = SaveOutputDataFileName;
+    const int n =
+        nextFreeNumber([&](int k) { return numberedFileName(current, k); }, from, kLastFileNumber);
+    if (n < 0) {
+        SaveFileNameCounter = kLastFileNumber + 1;
         stopAndTell("The last file number (" + std::to_string(kLastFileNumber) +
-                    ") has been used; recording has stopped.\nLast file: " + SaveOutputDataFileName);
-        return;
+                    ") has been used; recording has stopped.\nLast file: " + current);
+        return false;
     }
-    SaveOutputDataFileName = numberedFileName(SaveOutputDataFileName, n);
+    SaveFileNameCounter = n;
+    SaveOutputDataFileName = numberedFileName(current, n);
     FileStatus st = SaveOutputDataHandle.open(SaveOutputDataFileName);
     if (!st.ok) {
         stopAndTell("The next output data file could not be opened; recording has stopped.\n" +
                     st.message);
+        return false;
+    }
+    return true;
+}
+
+// A full disk does not end the recording: the file keeps every complete record, the operator
+// is told once, and recording goes on in the next free file when there is room again.
+void Recorder::pause(const std::string& why) {
+    // A file that could not take even its first record is removed again, and its number is
+    // the first tried when there is room.
+    if (SaveOutputDataHandle.size() == 0 && removeIfEmptyFile(SaveOutputDataFileName)) {
+        SaveFileNameCounter = std::max(-1, SaveFileNameCounter - 1);
+    }
+    paused_ = true;
+    pausedTicks_ = 0;
+    panel_.setValue(Ctl::RecordingIndicator, 0);
+    dialogs_.message(kPausedTitle, "Writing the output data file failed; recording is paused.\n" +
+                                       why +
+                                       "\nThe file ends on its last complete record. "
+                                       "Recording goes on in the next free file as soon "
+                                       "as there is room.");
+}
+
+void Recorder::resume() {
+    if (freeSpaceFor(SaveOutputDataFileName) < kResumeFreeBytes) return;
+    if (!openNumbered(SaveFileNameCounter + 1)) return;
+    paused_ = false;
+    panel_.setValue(Ctl::RecordingIndicator, 1);
+    dialogs_.message(kResumedTitle,
+                     "There is room again: recording goes on in " + SaveOutputDataFileName + ".");
+}
+
+void Recorder::fileSyncTick() {
+    if (OutputDataFileOpen == 0) return;
+    if (!paused_) {
+        SaveOutputDataHandle.sync();
+    } else if (++pausedTicks_ >= kResumeTicks) {
+        pausedTicks_ = 0;
+        resume();
     }
 }
 
 void Recorder::closeOnExit() {
     SaveOutputDataHandle.close();
     OutputDataFileOpen = 0;
+    paused_ = false;
 }
 
 }  // namespace live

@@ -17,11 +17,27 @@ namespace live {
 
 inline constexpr int kContinuousFile = 99;  // SaveFileInterval meaning "never start a new file"
 inline constexpr int kLastFileNumber = 998;
+// After a full disk: ticks of FileSyncTimer (seconds) between looks for room to go on, and the
+// room a new file needs before it is opened.
+inline constexpr int kResumeTicks = 5;
+inline constexpr std::uint64_t kResumeFreeBytes = 256 * 1024;
+
+// What to do when the file about to be started exists already: ask the operator (the window),
+// or move on to the next free number (an unattended start never replaces nor refuses).
+enum class ExistingFile : std::uint8_t { Ask, NextFree };
+
+// The number a recording or capture starts with, given the chosen name and the first file
+// name made of it (number 0): 0 when that is free, or replaced after the operator's yes; the
+// next free number for an unattended start; -1 after telling the operator why nothing
+// starts (a folder, a "no", every number taken).
+int startNumber(const std::string& chosen, const std::string& first,
+                const std::function<std::string(int)>& numbered, ExistingFile policy,
+                platform::Dialogs& dialogs);
 
 // The sample recorder: one fixed-layout record per unit message into a CSV file that starts
 // anew every SaveFileInterval days, and the same record to the streaming output port.
 class Recorder : public app::ClosesOnExit {
-public:
+  public:
     Recorder(platform::Panel& panel, platform::Dialogs& dialogs, platform::Clock& clock,
              const platform::Session& session, const links::LinkState& links);
 
@@ -30,13 +46,23 @@ public:
     void StopOutputDataToFile();
 
     // True when a record has somewhere to go (the file or the output port).
-    bool wantsRecords() const { return OutputDataFileOpen != 0 || links_.OpenComPortNumOutput != 0; }
+    bool wantsRecords() const {
+        return OutputDataFileOpen != 0 || links_.OpenComPortNumOutput != 0;
+    }
     // Records the message just placed in line (frame offsets: the payload starts at 12).
     void WriteOutputToFile(const OutputLine& line, const MessageText& frame,
                            std::span<const float> values, std::span<const std::uint8_t> raw);
 
     // Timer: starts the next file after SaveFileInterval calendar days.
     void SaveNewFileInterval();
+    // Timer, once a second: hands the records to the disk; after a full disk, resumes in the
+    // next free file once there is room again.
+    void fileSyncTick();
+
+    // True while a full disk (or another write failure) holds the recording: records are
+    // not written until room is found and the next free file opens.
+    bool paused() const { return paused_; }
+    ExistingFile existingFile = ExistingFile::Ask;
 
     void closeOnExit() override;
 
@@ -50,9 +76,12 @@ public:
     int SaveFileLastDay = 0;
     int SaveFileNameCounter = 0;
 
-private:
+  private:
     void showRecording(bool on);
     void stopAndTell(const std::string& why);
+    void pause(const std::string& why);
+    void resume();
+    bool openNumbered(int n);
 
     platform::Panel& panel_;
     platform::Dialogs& dialogs_;
@@ -61,6 +90,8 @@ private:
     const links::LinkState& links_;
     UnbufferedFile SaveOutputDataHandle;
     RecordBuffer record_{};
+    bool paused_ = false;
+    int pausedTicks_ = 0;
 };
 
 }  // namespace live

@@ -2,12 +2,29 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace live {
+
+namespace fs = std::filesystem;
 
 namespace {
 FileStatus failure(const std::string& path, int err) {
     return {false, path + ": " + std::strerror(err)};
+}
+
+int syncDescriptor(std::FILE* f) {
+#ifdef _WIN32
+    return _commit(_fileno(f));
+#else
+    return fsync(fileno(f));
+#endif
 }
 }  // namespace
 
@@ -22,6 +39,8 @@ FileStatus UnbufferedFile::open(const std::string& path) {
     }
     file_ = f;
     path_ = path;
+    size_ = 0;
+    dirty_ = false;
     return {};
 }
 
@@ -29,16 +48,66 @@ FileStatus UnbufferedFile::write(const void* data, std::size_t n) {
     if (file_ == nullptr) return failure(path_, EBADF);
     errno = 0;
     if (std::fwrite(data, 1, n, file_) != n) {
-        int err = errno != 0 ? errno : EIO;
-        std::clearerr(file_);
+        const int err = errno != 0 ? errno : EIO;
+        close(size_);
         return failure(path_, err);
     }
+    size_ += n;
+    dirty_ = true;
     return {};
 }
 
-void UnbufferedFile::close() {
+void UnbufferedFile::sync() {
+    if (file_ == nullptr || !dirty_) return;
+    std::fflush(file_);
+    syncDescriptor(file_);
+    dirty_ = false;
+}
+
+void UnbufferedFile::close(std::uint64_t keep) {
     if (file_ != nullptr) std::fclose(file_);
     file_ = nullptr;
+    if (keep <= size_) cutTo(keep);
+}
+
+void UnbufferedFile::cutTo(std::uint64_t size) {
+    // The part of a write that went through before the disk filled comes off again. A
+    // device such as /dev/full cannot be cut; there is nothing to cut there either.
+    std::error_code ec;
+    if (fs::is_regular_file(path_, ec) && fs::file_size(path_, ec) > size) {
+        fs::resize_file(path_, size, ec);
+    }
+    size_ = size;
+}
+
+bool pathExists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+bool isDirectory(const std::string& path) {
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+bool namesAFolder(const std::string& path) {
+    return path.empty() || path.back() == '/' || path.back() == '\\' || isDirectory(path);
+}
+
+bool removeIfEmptyFile(const std::string& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(path, ec)) || fs::file_size(path, ec) != 0) {
+        return false;
+    }
+    return fs::remove(path, ec);
+}
+
+std::uint64_t freeSpaceFor(const std::string& path) {
+    std::error_code ec;
+    fs::path folder = fs::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    const fs::space_info s = fs::space(folder, ec);
+    return ec ? 0 : s.available;
 }
 
 }  // namespace live

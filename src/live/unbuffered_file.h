@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -11,9 +12,11 @@ struct FileStatus {
 };
 
 // A file opened for writing whose every write goes straight to the operating system: nothing
-// is held in the program, so a crash or power cut loses nothing already written.
+// is held in the program, so a crash loses nothing already written. A write is whole or not
+// at all: when the disk fills in the middle of one, the file is cut back to where it stood
+// before, so it never ends in a torn record.
 class UnbufferedFile {
-public:
+  public:
     UnbufferedFile() = default;
     UnbufferedFile(const UnbufferedFile&) = delete;
     UnbufferedFile& operator=(const UnbufferedFile&) = delete;
@@ -21,14 +24,48 @@ public:
 
     // Opens path for writing, truncating it.
     FileStatus open(const std::string& path);
+    // On failure the file is closed and cut back to its size before this write.
     FileStatus write(const void* data, std::size_t n);
-    void close();
+    // Closes the file (if still open); a size below what was written cuts the end off (a
+    // partial frame), also after a failed write has closed it.
+    void close(std::uint64_t keep = UINT64_MAX);
     bool isOpen() const { return file_ != nullptr; }
     const std::string& path() const { return path_; }
+    std::uint64_t size() const { return size_; }
 
-private:
+    // Hands what was written to the disk itself, so a power cut loses at most what came
+    // since. Does nothing when nothing was written since the last sync.
+    void sync();
+
+  private:
+    void cutTo(std::uint64_t size);
+
     std::FILE* file_ = nullptr;
     std::string path_;
+    std::uint64_t size_ = 0;
+    bool dirty_ = false;
 };
+
+// The first n from `from` to `last` for which name(n) names nothing on disk (no file, no
+// folder); -1 when every one is taken.
+template <typename Namer>
+int nextFreeNumber(const Namer& name, int from, int last);
+
+bool pathExists(const std::string& path);
+bool isDirectory(const std::string& path);
+// True for a name that can only be a folder: empty, or ending in a path separator.
+bool namesAFolder(const std::string& path);
+// Removes path when it is an ordinary file of no bytes; true if it did.
+bool removeIfEmptyFile(const std::string& path);
+// Bytes free for an ordinary user on the disk that holds path (its folder); 0 if unknown.
+std::uint64_t freeSpaceFor(const std::string& path);
+
+template <typename Namer>
+int nextFreeNumber(const Namer& name, int from, int last) {
+    for (int n = from; n <= last; ++n) {
+        if (!pathExists(name(n))) return n;
+    }
+    return -1;
+}
 
 }  // namespace live

@@ -22,15 +22,15 @@ struct HeadlessTest : ::testing::Test {
     testing_support::FakeClock clock;
     std::vector<std::string> out, err;
     std::unique_ptr<app::Headless> headless;
-    app::HeadlessDialogs dialogs{[this](const std::string& t, const std::string& x) {
-        err.push_back(t + ": " + x);
-    }};
+    app::HeadlessDialogs dialogs{
+        [this](const std::string& t, const std::string& x) { err.push_back(t + ": " + x); }};
     int quits = 0;
     app::Host host{panel, dialogs, ports, clock, [this] { ++quits; }};
 
     HeadlessTest() {
         dir = std::filesystem::temp_directory_path() /
-              ("fathom_headless_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+              ("fathom_headless_" +
+               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
@@ -40,8 +40,7 @@ struct HeadlessTest : ::testing::Test {
 
     bool start(app::CliOptions o) {
         headless = std::make_unique<app::Headless>(
-            host, clock, dialogs, std::move(o),
-            [this](const std::string& s) { out.push_back(s); },
+            host, clock, dialogs, std::move(o), [this](const std::string& s) { out.push_back(s); },
             [this](const std::string& s) { err.push_back(s); });
         return headless->start();
     }
@@ -96,11 +95,13 @@ TEST_F(HeadlessTest, ARolloverAndAFailedFileAreReported) {
     EXPECT_TRUE(said(out, "recording rolled over to " + (dir / "day001.csv").string()));
     EXPECT_FALSE(headless->failed());
 
-    host.recorder().StopOutputDataToFile();  // as a write failure does
+    // A recording that ends on its own (the last file number used) is reported, and the
+    // station goes on: the capture and the output port must not stop with it.
+    host.recorder().StopOutputDataToFile();
     headless->poll();
     EXPECT_TRUE(said(err, "recording to " + (dir / "day001.csv").string() + " stopped"));
-    EXPECT_TRUE(headless->failed());
-    EXPECT_EQ(headless->stop(), 1);
+    EXPECT_FALSE(headless->failed());
+    EXPECT_EQ(headless->stop(), 0);
 }
 
 TEST_F(HeadlessTest, ALostPortIsReportedAndReopenedWhenItComesBack) {
@@ -133,17 +134,43 @@ TEST_F(HeadlessTest, RefusesWhatItCannotDoAndSaysWhy) {
     EXPECT_TRUE(headless->failed());
 }
 
-TEST_F(HeadlessTest, AnExistingFileIsReplacedOnlyWhenAskedTo) {
+// A restart after a power cut, with the same command line: the files of the first run are
+// kept and the new run takes the next free numbers.
+TEST_F(HeadlessTest, ARestartKeepsTheFilesThereAndTakesTheNextFreeNumbers) {
     { std::ofstream(dir / "survey000.csv") << "yesterday\r\n"; }
+    { std::ofstream(dir / "survey001.csv") << "last night\r\n"; }
+    { std::ofstream(dir / "raw.DAT") << "frames"; }
     auto o = radio();
     o.record = (dir / "survey.csv").string();
-    EXPECT_FALSE(start(o));
+    o.capture = (dir / "raw").string();
+    ASSERT_TRUE(start(o)) << (err.empty() ? "" : err.back());
+    EXPECT_TRUE(said(out, "survey000.csv exists already"));
+    EXPECT_TRUE(said(out, "recording to " + (dir / "survey002.csv").string()));
+    EXPECT_TRUE(said(out, "capturing frames to " + (dir / "raw001.DAT").string()));
     EXPECT_EQ(file("survey000.csv"), "yesterday\r\n");
+    EXPECT_EQ(file("survey001.csv"), "last night\r\n");
+    EXPECT_EQ(file("raw.DAT"), "frames");
+    panel.raise(Ctl::MenuStopOutputData, platform::Event::Commit);
+    panel.raise(Ctl::MenuStopApiFrames, platform::Event::Commit);
 
-    host.shell().ExitFathomrodXB();
     o.overwrite = true;
-    ASSERT_TRUE(start(o));
+    ASSERT_TRUE(start(o)) << (err.empty() ? "" : err.back());
     EXPECT_EQ(file("survey000.csv"), "");
+    EXPECT_EQ(file("raw.DAT"), "");
+}
+
+TEST_F(HeadlessTest, AFolderAsTheNameIsRefusedAndARefusedCaptureLeavesNoEmptyRecording) {
+    auto o = radio();
+    o.record = dir.string() + "/";
+    EXPECT_FALSE(start(o));
+    EXPECT_TRUE(said(err, "is a folder"));
+
+    o.record = (dir / "survey.csv").string();
+    o.capture = dir.string();
+    EXPECT_FALSE(start(o));
+    EXPECT_TRUE(said(err, "cannot capture to " + dir.string()));
+    EXPECT_FALSE(std::filesystem::exists(dir / "survey000.csv"));
+    EXPECT_EQ(host.recorder().OutputDataFileOpen, 0);
 }
 
 TEST_F(HeadlessTest, WiredUnitsReportTheirConnection) {

@@ -1,4 +1,7 @@
 #pragma once
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <random>
@@ -25,7 +28,9 @@ namespace live_test {
 inline links::RxFrame packet(std::uint64_t address, std::string_view payload) {
     links::RxFrame f;
     f.data[0] = 0x90;
-    for (int i = 0; i < 8; ++i) f.data[static_cast<std::size_t>(1 + i)] = static_cast<std::uint8_t>(address >> (56 - 8 * i));
+    for (int i = 0; i < 8; ++i)
+        f.data[static_cast<std::size_t>(1 + i)] =
+            static_cast<std::uint8_t>(address >> (56 - 8 * i));
     f.data[9] = 0xFF;
     f.data[10] = 0xFE;
     f.data[11] = 0x01;
@@ -84,13 +89,32 @@ struct LiveRig {
     }
 };
 
+// While it lives, no file of this process may grow past `bytes`: a write that crosses the
+// limit goes through in part and then fails, as on a disk that fills up.
+struct FileSizeLimit {
+    rlimit before{};
+    void (*oldHandler)(int) = nullptr;
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &before);
+        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit r = before;
+        r.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &r);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+};
+
 // A scratch directory under the system's temporary directory, removed afterwards.
 struct TempDir {
     std::filesystem::path path;
     TempDir() {
         static int serial = 0;
         path = std::filesystem::temp_directory_path() /
-               ("fathom_live_" + std::to_string(std::random_device{}()) + "_" + std::to_string(++serial));
+               ("fathom_live_" + std::to_string(std::random_device{}()) + "_" +
+                std::to_string(++serial));
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }

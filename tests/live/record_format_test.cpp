@@ -13,16 +13,17 @@ using live_test::packet;
 
 namespace {
 
-std::string record(const std::string& payload, float value = 0, int unitType = 0,
-                   int values = 64) {
+std::string record(const std::string& payload, float value = 0, int unitType = 0, int values = 64) {
     links::RxFrame f = packet(0x1, payload);
     live::MessageText text(f.data.data(), f.length);
     live::OutputLine line;
     line.Value = value;
     std::array<float, 64> v{};
-    for (int i = 0; i < 64; ++i) v[static_cast<std::size_t>(i)] = 0.001f * static_cast<float>(i) - 0.01f;
+    for (int i = 0; i < 64; ++i)
+        v[static_cast<std::size_t>(i)] = 0.001f * static_cast<float>(i) - 0.01f;
     std::array<std::uint8_t, 128> raw{};
-    for (int i = 0; i < 128; ++i) raw[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>('a' + i % 26);
+    for (int i = 0; i < 128; ++i)
+        raw[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>('a' + i % 26);
     live::RecordBuffer out;
     int n = live::buildRecord(text, line, unitType,
                               std::span<const float>(v.data(), static_cast<std::size_t>(values)),
@@ -31,8 +32,9 @@ std::string record(const std::string& payload, float value = 0, int unitType = 0
 }
 
 TEST(RecordFormat, FixedPointMatchesPrintfExactly) {
-    const double samples[] = {1.234f, -0.1234f, 0.0f, -0.0f, 12.5f, 0.00005, -0.00005, 9.99995,
-                              99.99996, -12.34567f, 123456.789, 0.123449999, 1e-9, 3.4e38};
+    const double samples[] = {1.234f,     -0.1234f,    0.0f,    -0.0f,    12.5f,
+                              0.00005,    -0.00005,    9.99995, 99.99996, -12.34567f,
+                              123456.789, 0.123449999, 1e-9,    3.4e38};
     char want[512], got[512];
     for (double v : samples) {
         for (auto [w, p] : {std::pair{7, 4}, std::pair{8, 5}}) {
@@ -76,10 +78,19 @@ TEST(RecordFormat, EveryMessageKindHasItsLayoutAndLength) {
     EXPECT_EQ(record("C012,D4,19.5\r\n"), "C012,D4,19.5 \r\n");
 }
 
-TEST(RecordFormat, FileNamesTakeTheThreeDigitNumber) {
+TEST(RecordFormat, FileNamesTakeTheThreeDigitNumberAndNeverLoseCharacters) {
     EXPECT_EQ(live::recordingFileName("/data/survey.csv"), "/data/survey000.csv");
     EXPECT_EQ(live::recordingFileName("log.txt"), "log000.csv");
-    EXPECT_EQ(live::recordingFileName("ab"), "000.csv");
+    // Names without an extension keep every character and their folder.
+    EXPECT_EQ(live::recordingFileName("ab"), "ab000.csv");
+    EXPECT_EQ(live::recordingFileName("/data/run/monday"), "/data/run/monday000.csv");
+    EXPECT_EQ(live::recordingFileName("sub/ab"), "sub/ab000.csv");
+    EXPECT_EQ(live::recordingFileName("/data/v1.2/run"), "/data/v1.2/run000.csv");
+    EXPECT_EQ(live::recordingFileName("/data/SURVEY.CSV"), "/data/SURVEY000.csv");
+    EXPECT_EQ(live::captureFileName("/data/raw"), "/data/raw.DAT");
+    EXPECT_EQ(live::captureFileName("/data/raw.dat"), "/data/raw.dat");
+    EXPECT_EQ(live::numberedCaptureName("/data/raw.DAT", 0), "/data/raw.DAT");
+    EXPECT_EQ(live::numberedCaptureName("/data/raw.DAT", 12), "/data/raw012.DAT");
     EXPECT_EQ(live::numberedFileName("/data/survey000.csv", 7), "/data/survey007.csv");
     EXPECT_EQ(live::numberedFileName("/data/survey000.csv", 998), "/data/survey998.csv");
 }

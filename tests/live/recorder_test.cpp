@@ -187,21 +187,79 @@ TEST_F(RecorderTest, AfterTheLastNumberTheRecordingStopsAndSays) {
     EXPECT_NE(dialogs.shown.back().text.find("n998.csv"), std::string::npos);
 }
 
-TEST_F(RecorderTest, AFullDiskStopsTheRecordingAndNamesFileAndCause) {
-    std::filesystem::create_symlink("/dev/full", dir.file("disk000.csv"));
-    start("1", dir.file("disk.csv"));
-    EXPECT_EQ(dialogs.count("Confirm Save File"), 1);
+// The disk fills in the middle of a record (the process's file size limit stands in for
+// the disk: a write that crosses it goes through in part, as on a full disk).
+TEST_F(RecorderTest, AFullDiskLeavesWholeRecordsAndResumesInTheNextFreeFile) {
+    at(8, 12, 0);
+    start("99", dir.file("disk.csv"));
     ASSERT_EQ(recorder.OutputDataFileOpen, 1);
-    sample(1000);
-    EXPECT_EQ(recorder.OutputDataFileOpen, 0);
+    {
+        live_test::FileSizeLimit full(50);  // two records of 21 bytes, then 8 of a third
+        for (int i = 0; i < 4; ++i) sample(1000 + i);
+    }
+    EXPECT_EQ(slurp(dir.file("disk000.csv")), "C012,D1,S04,01.0000\r\nC012,D1,S04,01.0010\r\n");
+    EXPECT_TRUE(recorder.paused());
+    EXPECT_EQ(recorder.OutputDataFileOpen, 1);
+    EXPECT_TRUE(panel.visible(Ctl::RecordingIndicator));
+    EXPECT_EQ(panel.intValue(Ctl::RecordingIndicator), 0);
+    ASSERT_EQ(dialogs.count("RECORDING PAUSED"), 1);  // told once, not for every record
+    EXPECT_NE(dialogs.shown.back().text.find(dir.file("disk000.csv")), std::string::npos);
+    EXPECT_NE(dialogs.shown.back().text.find("File too large"), std::string::npos);
+
+    // Room again: within a few ticks the recording goes on in the next free file.
+    spit(dir.file("disk001.csv"), "someone else's\r\n");
+    for (int i = 0; i < live::kResumeTicks - 1; ++i) recorder.fileSyncTick();
+    EXPECT_TRUE(recorder.paused());
+    recorder.fileSyncTick();
+    ASSERT_FALSE(recorder.paused());
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("disk002.csv"));
+    EXPECT_EQ(dialogs.count("RECORDING RESUMED"), 1);
+    EXPECT_EQ(panel.intValue(Ctl::RecordingIndicator), 1);
+    sample(3000);
+    EXPECT_EQ(slurp(dir.file("disk002.csv")), "C012,D1,S04,03.0000\r\n");
+    EXPECT_EQ(slurp(dir.file("disk001.csv")), "someone else's\r\n");
+}
+
+TEST_F(RecorderTest, ADiskFullFromTheFirstRecordLeavesNoEmptyFilesBehind) {
+    start("1", dir.file("disk.csv"));
+    {
+        live_test::FileSizeLimit full(0);
+        sample(1000);
+        ASSERT_TRUE(recorder.paused());
+        // Each look for room opens the next file; one that cannot take its first record
+        // either is removed again, so a long night on a full disk leaves no trail of files.
+        for (int i = 0; i < 3 * live::kResumeTicks; ++i) {
+            recorder.fileSyncTick();
+            sample(1000);
+        }
+        EXPECT_TRUE(recorder.paused());
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+    }
+    for (int i = 0; i < live::kResumeTicks; ++i) recorder.fileSyncTick();
+    sample(2000);
+    EXPECT_EQ(slurp(dir.file("disk000.csv")), "C012,D1,S04,02.0000\r\n");
+    recorder.StopOutputDataToFile();
+    EXPECT_FALSE(recorder.paused());
     EXPECT_FALSE(panel.visible(Ctl::RecordingIndicator));
-    EXPECT_EQ(panel.label(Ctl::MenuSaveOutputData), "Save output data to file...");
-    ASSERT_EQ(dialogs.count("RECORDING STOPPED"), 1);
-    const std::string& text = dialogs.shown.back().text;
-    EXPECT_NE(text.find(dir.file("disk000.csv")), std::string::npos);
-    EXPECT_NE(text.find("No space left on device"), std::string::npos);
-    sample(1000);  // told once
-    EXPECT_EQ(dialogs.count("RECORDING STOPPED"), 1);
+}
+
+TEST_F(RecorderTest, AFolderIsNoRecordingName) {
+    std::filesystem::create_directories(dir.file("run"));
+    for (const std::string& name : {dir.file("run"), dir.file("run") + "/"}) {
+        start("99", name);
+        EXPECT_EQ(recorder.OutputDataFileOpen, 0) << name;
+        EXPECT_NE(dialogs.shown.back().text.find("is a folder"), std::string::npos);
+    }
+    // A folder that happens to have the recording's name is not "a file that exists".
+    std::filesystem::create_directories(dir.file("day000.csv"));
+    start("99", dir.file("day.csv"));
+    EXPECT_EQ(recorder.OutputDataFileOpen, 0);
+    EXPECT_EQ(dialogs.count("Confirm Save File"), 0);
+    EXPECT_NE(dialogs.shown.back().text.find("day000.csv is a folder"), std::string::npos);
+    // Unattended it is simply skipped, like any name that is taken.
+    recorder.existingFile = live::ExistingFile::NextFree;
+    start("99", dir.file("day.csv"));
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("day001.csv"));
 }
 
 TEST_F(RecorderTest, AFileThatCannotBeOpenedIsReportedAndNothingRecords) {
@@ -233,31 +291,53 @@ TEST_F(RecorderTest, TheOutputPortGetsTheFileRecordsWithOrWithoutAFileButNoIBurs
     EXPECT_EQ(slurp(dir.file("s000.csv")), "C012,D9,10:11:12\r\n" + iRecord + "\r\n");
 }
 
-TEST_F(RecorderTest, FrameCaptureWritesEveryByteUnchangedAndStopsOnFailure) {
-    dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("frames.DAT")});
+TEST_F(RecorderTest, FrameCaptureWritesEveryByteUnchangedAndEndsOnAWholeFrame) {
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("frames")});
     capture.SaveAPIDataToFile();
     ASSERT_TRUE(capture.APIFrameDataFileOpen());
+    EXPECT_EQ(capture.SaveAPIFrameDataFileName(), dir.file("frames.DAT"));
     EXPECT_TRUE(panel.dimmed(Ctl::MenuSaveApiFrames));
     EXPECT_FALSE(panel.dimmed(Ctl::MenuStopApiFrames));
     EXPECT_EQ(dialogs.fileRequests.back().pattern, "*.DAT");
     EXPECT_EQ(dialogs.fileRequests.back().title, "Save API Frame Data To:");
     EXPECT_TRUE(panel.visible(Ctl::CaptureIndicator));
-    for (std::uint8_t b : {0x7E, 0x00, 0x7D, 0x31, 0xFF}) capture.captureByte(b);
-    EXPECT_EQ(slurp(dir.file("frames.DAT")), std::string("\x7E\x00\x7D\x31\xFF", 5));
+    // Junk, a whole frame whose length byte is escaped (0x7D 0x31 is 0x11), and the start
+    // of the next frame when the capture stops.
+    const std::string whole =
+        std::string("\x01\x02\x7E\x00\x7D\x31", 6) + std::string(17, 'x') + "\xAA";
+    const std::string next("\x7E\x00\x05\x90", 4);
+    for (char c : whole + next) capture.captureByte(static_cast<std::uint8_t>(c));
+    EXPECT_EQ(slurp(dir.file("frames.DAT")), whole + next);  // on disk as it comes
     capture.StopAPIFrameDataToFile();
+    EXPECT_EQ(slurp(dir.file("frames.DAT")), whole);
     EXPECT_FALSE(capture.APIFrameDataFileOpen());
     EXPECT_FALSE(panel.dimmed(Ctl::MenuSaveApiFrames));
     EXPECT_FALSE(panel.visible(Ctl::CaptureIndicator));
     capture.captureByte(0x01);
-    EXPECT_EQ(slurp(dir.file("frames.DAT")).size(), 5u);
+    EXPECT_EQ(slurp(dir.file("frames.DAT")), whole);
+}
 
-    dialogs.fileReplies.push_back({FileSelection::Status::Existing, "/dev/full"});
+TEST_F(RecorderTest, FrameCaptureOnAFullDiskEndsOnAWholeFrameAndGoesOnInTheNextFile) {
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("raw.DAT")});
     capture.SaveAPIDataToFile();
-    ASSERT_TRUE(capture.APIFrameDataFileOpen());
-    capture.captureByte(0x7E);
-    EXPECT_FALSE(capture.APIFrameDataFileOpen());
-    ASSERT_EQ(dialogs.count("CAPTURE STOPPED"), 1);
-    EXPECT_NE(dialogs.shown.back().text.find("/dev/full"), std::string::npos);
+    const std::string frame("\x7E\x00\x02\x8B\x01\x73", 6);
+    {
+        live_test::FileSizeLimit full(16);
+        for (int i = 0; i < 4; ++i) {
+            capture.captureBytes(
+                {reinterpret_cast<const std::uint8_t*>(frame.data()), frame.size()});
+        }
+    }
+    EXPECT_EQ(slurp(dir.file("raw.DAT")), frame + frame);
+    EXPECT_TRUE(capture.paused());
+    EXPECT_TRUE(capture.APIFrameDataFileOpen());
+    ASSERT_EQ(dialogs.count("CAPTURE PAUSED"), 1);
+    for (int i = 0; i < live::kResumeTicks; ++i) capture.fileSyncTick();
+    EXPECT_FALSE(capture.paused());
+    EXPECT_EQ(capture.SaveAPIFrameDataFileName(), dir.file("raw001.DAT"));
+    capture.captureBytes({reinterpret_cast<const std::uint8_t*>(frame.data()), frame.size()});
+    capture.closeOnExit();
+    EXPECT_EQ(slurp(dir.file("raw001.DAT")), frame);
 }
 
 TEST(RecorderHost, MenusStartAndStopAndClosingTheWindowClosesBothFiles) {
