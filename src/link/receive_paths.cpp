@@ -18,14 +18,12 @@ constexpr int kSamplesPerTimeStamp = 60;
 
 ReceivePaths::ReceivePaths(platform::SerialPorts& ports, platform::Panel& panel,
                            platform::Clock& clock, const platform::Session& session,
-                           LinkState& links, const chart::ChartCtr& chartCtr,
-                           const LinkHooks& hooks)
+                           LinkState& links, const LinkHooks& hooks)
     : ports_(ports),
       panel_(panel),
       clock_(clock),
       session_(session),
       links_(links),
-      chartCtr_(chartCtr),
       hooks_(hooks) {}
 
 void ReceivePaths::receive(PortId p, int number) {
@@ -56,7 +54,6 @@ void ReceivePaths::takeBytes(PortId p, std::span<const std::uint8_t> bytes) {
 void ReceivePaths::radioBytes(PortId p, std::span<const std::uint8_t> bytes) {
     // The capture file gets the bytes as they came, escapes and broken frames included.
     if (capture_ && capture_->APIFrameDataFileOpen()) capture_->captureBytes(bytes);
-    if (chartCtr_.PlotSource != 0) return;
     PortRx& r = rx(p);
     while (!bytes.empty()) {
         bool complete = false;
@@ -80,10 +77,6 @@ void ReceivePaths::dateAndTime(PortId p, int device, std::uint64_t address) {
 
 void ReceivePaths::wiredByte(PortId p, std::uint8_t byte) {
     PortRx& r = rx(p);
-    if (chartCtr_.PlotSource != 0) {
-        r.wired.store(byte);
-        return;
-    }
     PortRefs s = refs(links_, p);
     const PortDesc& d = desc(p);
     const int type = session_.UnitType;
@@ -213,7 +206,7 @@ void ReceivePaths::wiredSample(PortId p) {
 
 void ReceivePaths::syncByte(PortId p, std::uint8_t byte) {
     PortRx& r = rx(p);
-    if (!r.sync.feed(byte) || chartCtr_.PlotSource != 0) return;
+    if (!r.sync.feed(byte)) return;
     PortRefs s = refs(links_, p);
     const auto line = r.sync.line();
     const SyncLine kind = classifySyncLine(line, s.FRTCConnectStatus);

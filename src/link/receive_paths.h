@@ -1,7 +1,6 @@
 #pragma once
 #include <array>
 
-#include "chart/chart_state.h"
 #include "link/api_frame.h"
 #include "link/api_frame_codec.h"
 #include "link/link_hooks.h"
@@ -22,8 +21,7 @@ namespace links {
 class ReceivePaths {
   public:
     ReceivePaths(platform::SerialPorts& ports, platform::Panel& panel, platform::Clock& clock,
-                 const platform::Session& session, LinkState& links,
-                 const chart::ChartCtr& chartCtr, const LinkHooks& hooks);
+                 const platform::Session& session, LinkState& links, const LinkHooks& hooks);
 
     // Where complete frames go, and the raw capture file; both may be absent.
     void setFrameSink(FrameSink* sink) { sink_ = sink; }
@@ -72,7 +70,6 @@ class ReceivePaths {
     platform::Clock& clock_;
     const platform::Session& session_;
     LinkState& links_;
-    const chart::ChartCtr& chartCtr_;
     const LinkHooks& hooks_;
     FrameSink* sink_ = nullptr;
     RawCapture* capture_ = nullptr;

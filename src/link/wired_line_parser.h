@@ -36,8 +36,6 @@ class WiredLineParser {
     static constexpr int kIdentLength = 14;
     static constexpr int kBlockLength = 134;  // bytes kept after "ROK,": the block and 2 more
 
-    // Keeps the byte without acting on it (while a file, not the port, feeds the display).
-    void store(std::uint8_t byte);
     WiredEvent feed(std::uint8_t byte, int connectStatus, int unitType);
 
     // Characters of the line from pos, clipped to the buffer.
@@ -48,6 +46,7 @@ class WiredLineParser {
     static constexpr int kTemperatureWidth = 4;
 
   private:
+    void store(std::uint8_t byte);
     bool startsWith(const char* text, int n) const;
     bool replyDone(std::uint8_t byte, int pos, char letter, int commaPos, const char* head);
     WiredEvent record(std::uint8_t byte, int unitType);

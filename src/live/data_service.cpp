@@ -45,15 +45,23 @@ void DataService::RxDataService(const links::RxFrame& frame, int scale) {
     const int length = std::clamp(frame.length, 0, static_cast<int>(links::kRxFrameSize) - 1);
     const MessageText f(frame.data.data(), length);
     const std::uint8_t* d = frame.data.data();
+    // A played-back capture holds old answers of an adapter and its units: they must never
+    // change or command the devices on the ports today (no PAN ID read-out, no "WR").
+    const bool fromFile = frame.source == links::FrameSource::File;
     switch (f.byteAt(0)) {
         case kReceivePacket:
-            receivePacket(f, scale, frame.source);
+            if (!fromFile && chart_.PlotSource != 0) {
+                // The rows and the chart show a file; the live units go on being recorded.
+                recordOnly(f, scale, frame.source);
+            } else {
+                receivePacket(f, scale, frame.source);
+            }
             break;
         case kAtResponse:
-            if (length >= 2) panIds_.RxATCommandResponce(d + 2, length - 2);
+            if (!fromFile && length >= 2) panIds_.RxATCommandResponce(d + 2, length - 2);
             break;
         case kRemoteAtResponse:
-            if (length >= 12 && addressAt(f, 2) == config_.ConfigDeviceAddr) {
+            if (!fromFile && length >= 12 && addressAt(f, 2) == config_.ConfigDeviceAddr) {
                 panIds_.RxRemoteATCommandResponce(d + 12, length - 12);
             }
             break;
@@ -66,6 +74,8 @@ void DataService::RxDataService(const links::RxFrame& frame, int scale) {
 void DataService::receivePacket(const MessageText& f, int scale, links::FrameSource from) {
     const std::uint64_t address = addressAt(f, 1);
     const char type = f.at(kPayloadStart);
+    // A file's configuration replies belong to no unit being configured now.
+    if (type == '$' && from == links::FrameSource::File) return;
     int deviceNumber;
     if (type == '$') {
         // A reply carries no device number: it is from the unit being configured.
@@ -75,7 +85,8 @@ void DataService::receivePacket(const MessageText& f, int scale, links::FrameSou
         deviceNumber = f.atoiAt(kDeviceNumber);
     }
     const int line = display_.GetOutputLineLoc(address, static_cast<std::uint8_t>(deviceNumber));
-    clockSyncTrigger(line, address, f);
+    // File data never triggers a clock sync: its units are not on the air.
+    if (from != links::FrameSource::File) clockSyncTrigger(line, address, f);
     if (!DeviceTable::valid(line)) return;  // a 25th unit finds no entry and is ignored
 
     OutputLine& e = table_[line];
@@ -115,15 +126,7 @@ void DataService::textMessage(int line, const MessageText& f, int scale, links::
     switch (f.at(kSubType)) {
         case '1': {
             setSampleRate(e, f.atoiAt(kSampleRate));
-            double v;
-            if (session_.UnitType == 9) {
-                v = f.atofAt(kSampleValue);  // already in the unit's final unit
-            } else if (scale == 1) {
-                v = f.atofAt(kSampleValue) / 10000.0;  // tenths of millimetres
-            } else {
-                v = f.atoiAt(kSampleValue) / 1000.0;  // millimetres
-            }
-            auto value = static_cast<float>(v);
+            float value = sampleValue(f, scale);
             if (e.ZeroOn != 0) value -= e.Offset;
             WorkValue[0] = value;
             e.Value = value;
@@ -161,7 +164,7 @@ void DataService::textMessage(int line, const MessageText& f, int scale, links::
             break;
     }
     display_.showMessage(line, from);
-    record(e, f, 1);
+    record(e, f, 1, from);
 }
 
 void DataService::burstMessage(int line, const MessageText& f, links::FrameSource from) {
@@ -193,7 +196,7 @@ void DataService::burstMessage(int line, const MessageText& f, links::FrameSourc
     e.DataKind = kKindBurst;
     display_.showMessage(line, from);
     if (chart_.PlotRun != 0 && hooks.PlotData) hooks.PlotData(line);
-    record(e, f, std::min(count, kMaxBurstValues));
+    record(e, f, std::min(count, kMaxBurstValues), from);
 }
 
 void DataService::configReply(int line, const MessageText& f) {
@@ -204,8 +207,37 @@ void DataService::configReply(int line, const MessageText& f) {
     if (hooks.RxConfigData) hooks.RxConfigData(line);
 }
 
-void DataService::record(const OutputLine& e, const MessageText& f, int values) {
+float DataService::sampleValue(const MessageText& f, int scale) const {
+    double v;
+    if (session_.UnitType == 9) {
+        v = f.atofAt(kSampleValue);  // already in the unit's final unit
+    } else if (scale == 1) {
+        v = f.atofAt(kSampleValue) / 10000.0;  // tenths of millimetres
+    } else {
+        v = f.atoiAt(kSampleValue) / 1000.0;  // millimetres
+    }
+    return static_cast<float>(v);
+}
+
+// The record a live message makes, with no device entry: the live units' entries were freed
+// when the source became the file, so their values are recorded absolute.
+void DataService::recordOnly(const MessageText& f, int scale, links::FrameSource from) {
     if (!recorder_.wantsRecords()) return;
+    OutputLine e;
+    int values = 1;
+    if (f.at(kPayloadStart) == 'C') {
+        if (f.at(kSubType) == '1') e.Value = sampleValue(f, scale);
+    } else {
+        values = decodeBurst(f, WorkValue, WorkASCIIValue);  // -1 for replies and the unknown
+        if (values < 0) return;
+    }
+    record(e, f, values, from);
+}
+
+void DataService::record(const OutputLine& e, const MessageText& f, int values,
+                         links::FrameSource from) {
+    // A played-back file is never recorded again into the recording of the live units.
+    if (from == links::FrameSource::File || !recorder_.wantsRecords()) return;
     recorder_.WriteOutputToFile(
         e, f, std::span<const float>(WorkValue.data(), static_cast<std::size_t>(values)),
         WorkASCIIValue);

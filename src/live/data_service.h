@@ -63,7 +63,9 @@ private:
     void configReply(int line, const MessageText& frame);
     void clockSyncTrigger(int line, std::uint64_t address, const MessageText& frame);
     void setSampleRate(OutputLine& e, int rate);
-    void record(const OutputLine& e, const MessageText& frame, int values);
+    float sampleValue(const MessageText& frame, int scale) const;
+    void recordOnly(const MessageText& frame, int scale, links::FrameSource from);
+    void record(const OutputLine& e, const MessageText& frame, int values, links::FrameSource from);
 
     DeviceTable& table_;
     DisplayLines& display_;

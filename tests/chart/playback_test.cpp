@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <vector>
 
 #include "chart_rig.h"
 #include "link/api_frame_codec.h"
+#include "support/wire_frames.h"
 
 namespace {
 
@@ -230,6 +232,52 @@ TEST_F(PlaybackTest, ACaptureOfRadioFramesPlaysThroughTheDataService) {
     EXPECT_FLOAT_EQ(table[unit5].Value, 2.5f);
     EXPECT_EQ(trace(0).DeviceNum, 4);
     EXPECT_EQ(chart_test::ChartRig::stored(0), 32);
+}
+
+// A capture holds the adapter's answers of its day: played back they would set today's
+// adapter PAN ID read-out and, for an accepted change, send "WR" to the real adapter.
+TEST_F(PlaybackTest, FramesFromACaptureNeverReachTheLiveAdapterNorTheRecording) {
+    host->chooseUnitType(0);
+    ASSERT_TRUE(host->choosePort(Ctl::PortARing, "/dev/ttyUSB0"));
+    const int port = ports.numberForPath("/dev/ttyUSB0");
+    auto wire = [](std::vector<std::uint8_t> data) {
+        return testing_support::wireFrame(std::span(data.data(), data.size()));
+    };
+    // AT response: frame id, command, status, data; remote: frame id, addresses, the same.
+    auto local = [&](std::vector<std::uint8_t> tail) {
+        std::vector<std::uint8_t> f{0x88, 0x01, 'I', 'D'};
+        f.insert(f.end(), tail.begin(), tail.end());
+        return wire(f);
+    };
+    auto remote = [&](std::vector<std::uint8_t> tail) {
+        std::vector<std::uint8_t> f(12, 0);  // from the address of no unit chosen: 0
+        f[0] = 0x97;
+        f.insert(f.end(), {'I', 'D'});
+        f.insert(f.end(), tail.begin(), tail.end());
+        return wire(f);
+    };
+    ports.receive(port, local({0, 0, 0, 0, 0, 0, 0, 0x12, 0x34}));  // today's adapter: 0x1234
+    ASSERT_EQ(panel.u64(Ctl::AdapterPanId), 0x1234u);
+    const std::uint64_t remoteShown = panel.u64(Ctl::RemotePanID);
+    const std::size_t sent = ports.ports[port].written.size();
+
+    const std::string capture = local({0, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD}) +  // a read
+                                local({0}) +  // a change taken: live, "WR" would follow
+                                remote({0, 0, 0, 0, 0, 0, 0, 0x77, 0x77}) +
+                                wire({0x90, 0, 0, 0, 0, 0, 0, 0, 5, 0xFF, 0xFE, 0x01, '$', 'I', 'D',
+                                      '7', '7', '\r', '\n'}) +  // a configuration reply
+                                testing_support::receivePacket(address(5), "C005,D7,G\r\n");
+    // A recording runs meanwhile: the file's units are shown, never recorded again.
+    dialogs.promptReplies.push_back("99");
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("today.csv")});
+    panel.raise(Ctl::MenuSaveOutputData, Event::Commit);
+    play(write("answers.DAT", capture));
+    playToEnd();
+    EXPECT_EQ(panel.value(Ctl::Device1), 5);
+    EXPECT_EQ(std::filesystem::file_size(dir.file("today000.csv")), 0u);
+    EXPECT_EQ(panel.u64(Ctl::AdapterPanId), 0x1234u);
+    EXPECT_EQ(panel.u64(Ctl::RemotePanID), remoteShown);
+    EXPECT_EQ(ports.ports[port].written.size(), sent) << "nothing is sent to the adapter";
 }
 
 TEST_F(PlaybackTest, BrokenLinesAndFilesAreDroppedWithoutTouchingTheUnits) {

@@ -107,7 +107,8 @@ TEST_F(RadioLink, InterleavedFramesOnPortAAndPortBBothDecode) {
     EXPECT_EQ(sink.frames[1].source, links::FrameSource::PortB);
 }
 
-TEST_F(RadioLink, CaptureTakesEveryByteAndFilePlaybackStopsDecoding) {
+// While a file plays, the live frames still go on to the data service: it records them.
+TEST_F(RadioLink, CaptureTakesEveryByteAndFramesFlowOnWhileAFilePlays) {
     open(Ctl::PortARing, kPortA);
     capture.open = true;
     std::string broken = unitFrame(1, "C001,D1,S04,01000\r\n");
@@ -120,7 +121,7 @@ TEST_F(RadioLink, CaptureTakesEveryByteAndFilePlaybackStopsDecoding) {
     host->chartCtr().PlotSource = 1;
     ports.receive(kPortA, good);
     EXPECT_EQ(capture.bytes.size(), broken.size() + 2 * good.size());
-    EXPECT_EQ(sink.frames.size(), 1u);
+    EXPECT_EQ(sink.frames.size(), 2u);
 }
 
 TEST_F(RadioLink, UnknownUnitTypeLeavesBytesWaiting) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <vector>
 
@@ -121,6 +124,63 @@ TEST_F(HostPlayback, ARecordingDrawsEveryUnitWhereLivePlottingDrewItAndTheEndIsA
     ASSERT_EQ(listedUnits(), 4);
     for (int s = 0; s < 300; ++s) panel.raise(Ctl::DeviceDisplayTimer, Event::TimerTick);
     EXPECT_EQ(listedUnits(), 4);
+}
+
+// Lines of a recorded file that begin with prefix.
+int linesStarting(const std::string& path, std::string_view prefix) {
+    std::ifstream in(path, std::ios::binary);
+    int n = 0;
+    for (std::string line; std::getline(in, line);) n += line.rfind(prefix, 0) == 0 ? 1 : 0;
+    return n;
+}
+
+// An operator plays an earlier file while a station records: the live units go on being
+// recorded and captured (they used to be dropped for as long as the file played, with the
+// recording lamp still lit), and the played file's lines never land in the live recording.
+TEST_F(HostPlayback, RecordingAndCaptureOfTheLiveUnitsGoOnWhileAFilePlays) {
+    // An earlier file: unit 1 alone, at another rate.
+    std::string old;
+    for (int b = 0; b < 40; ++b) {
+        char head[48];
+        std::snprintf(head, sizeof head, "A001,S04,B0,2014-02-10T16:%02d:%02d", b / 7, b * 8 % 60);
+        old += head;
+        for (int k = 0; k < 32; ++k) old += ",02.5000";
+        old += "\r\n";
+    }
+    const std::string oldPath = dir.file("old.csv");
+    std::ofstream(oldPath, std::ios::binary) << old;
+
+    startRadioNetwork();
+    run(10);
+    startRecording("live.csv");
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("live.DAT")});
+    panel.raise(Ctl::MenuSaveApiFrames, Event::Commit);
+    run(20);
+    const int before = linesStarting(dir.file("live000.csv"), "");
+    const auto capturedBefore = std::filesystem::file_size(dir.file("live.DAT"));
+
+    commit(Ctl::PlotSourceSelect, 1);
+    openPlayback(oldPath);
+    commit(Ctl::RawStartStop, 1);
+    for (int s = 0; s < 30; ++s) {
+        run(1);
+        panel.raise(Ctl::ReadFileTimer, Event::TimerTick);
+    }
+    EXPECT_TRUE(panel.visible(Ctl::RecordingIndicator));
+    // The rows show the file's unit only, keyed by its device number.
+    EXPECT_EQ(listedUnits(), 1);
+    EXPECT_EQ(panel.u64(Ctl::Address1), 1u);
+    panel.raise(Ctl::MenuStopOutputData, Event::Commit);
+    panel.raise(Ctl::MenuStopApiFrames, Event::Commit);
+
+    const std::string recorded = dir.file("live000.csv");
+    // 30 s more of the four units: the continuous one alone sends 4 samples a second.
+    EXPECT_GE(linesStarting(recorded, "") - before, 30 * 4);
+    for (const char* unit : {"A001,S08", "C002,D1,S04", "I003,S16", "F004,S08"}) {
+        EXPECT_GE(linesStarting(recorded, unit), 10) << unit;
+    }
+    EXPECT_EQ(linesStarting(recorded, "A001,S04,B0,2014"), 0) << "nothing of the played file";
+    EXPECT_GT(std::filesystem::file_size(dir.file("live.DAT")), 2 * capturedBefore);
 }
 
 }  // namespace
