@@ -33,7 +33,9 @@ constexpr std::array<RingItem, analysis::kWindowTypeCount> kWindows{{
     {"Hann", code(WindowType::Hann)},
     {"Hamming", code(WindowType::Hamming)},
     {"Blackman", code(WindowType::Blackman)},
-    {"Blackman-Harris", code(WindowType::BlackmanHarris)},
+    {"Exact Blackman", code(WindowType::ExactBlackman)},
+    {"Blackman-Harris, 3-term", code(WindowType::BlackmanHarris3)},
+    {"Blackman-Harris, 4-term", code(WindowType::BlackmanHarris4)},
     {"Flat top", code(WindowType::FlatTop)},
 }};
 
@@ -73,10 +75,12 @@ constexpr std::string_view kTraceHelp =
 constexpr std::string_view kWindowHelp =
     "The window applied to the section before its spectrum is taken. Hann suits most\n"
     "records; flat top reads the height of a single wave frequency most exactly; none\n"
-    "suits records that hold whole wave periods only.";
+    "suits records that hold whole wave periods only. The Blackman family trades a wider\n"
+    "peak for lower leakage: Blackman (side lobes 58 dB down), exact Blackman (68 dB),\n"
+    "the 3-term Blackman-Harris (71 dB) and the 4-term Blackman-Harris (92 dB).";
 constexpr std::string_view kUnitHelp =
-    "The unit of the spectrum. The variance density (m\u00B2/Hz) is the wave spectrum: its\n"
-    "area is the variance of the section, so Hmo = 4 * sqrt(area).";
+    "The unit of the spectrum. The variance density (m\u00B2/Hz) is the wave spectrum:\n"
+    "how the variance of the section is spread over the wave frequencies.";
 constexpr std::string_view kScalingHelp =
     "Linear shows the spectrum in its unit; decibels show 10 log10 of power (20 log10 of\n"
     "amplitude) referred to 1 m, so small and large wave components can be seen together.";

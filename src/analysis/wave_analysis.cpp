@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <limits>
 
 #include "platform/entry_hint.h"
 
@@ -182,6 +183,11 @@ void WaveAnalysis::show(Ctl graphId, const WaveResult& r, std::span<const double
     const std::size_t count =
         std::max(static_cast<std::size_t>(r.points / 4), std::min(spectrum.size(), toGraphEnd));
     g.yAxis().name = r.unit;
+    // A bin without power (the DC bin after the mean is removed, say) shows the decibel floor;
+    // scaling the axis down to it would squash every real bin into the top of the graph.
+    g.yAxis().floor = settings().scaling == Scaling::Decibel
+                          ? kDecibelFloor
+                          : -std::numeric_limits<double>::infinity();
     g.plotWaveform(spectrum.first(std::min(count, spectrum.size())), 0.0, r.df,
                    kSpectrumColors[static_cast<std::size_t>(AnalyzeCtr_.Trace)]);
 }

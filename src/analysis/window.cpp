@@ -20,7 +20,13 @@ CosineTerms termsOf(WindowType type) {
         case WindowType::Hann: return {{0.5, 0.5}, 2};
         case WindowType::Hamming: return {{0.54, 0.46}, 2};
         case WindowType::Blackman: return {{0.42, 0.5, 0.08}, 3};
-        case WindowType::BlackmanHarris: return {{0.35875, 0.48829, 0.14128, 0.01168}, 4};
+        // The exact Blackman's coefficients put zeros on its third and fourth side lobes.
+        case WindowType::ExactBlackman:
+            return {{7938.0 / 18608, 9240.0 / 18608, 1430.0 / 18608}, 3};
+        case WindowType::BlackmanHarris3:
+            return {{0.42323, 0.49755, 0.07922}, 3};
+        case WindowType::BlackmanHarris4:
+            return {{0.35875, 0.48829, 0.14128, 0.01168}, 4};
         case WindowType::FlatTop:
             return {{0.21557895, 0.41663158, 0.277263158, 0.083578947, 0.006947368}, 5};
         case WindowType::Uniform: break;

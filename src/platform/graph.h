@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <limits>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,9 @@ public:
         bool autoscale = true;
         double gain = 1, offset = 0;  // displayed label = value * gain + offset
         std::string_view name;
+        // Values at or below this mark "nothing here" (a spectrum bin without power): they are
+        // drawn, but do not stretch an autoscaled range down to them.
+        double floor = -std::numeric_limits<double>::infinity();
     };
 
     // Returns the plot's handle (> 0).

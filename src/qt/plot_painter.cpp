@@ -89,7 +89,7 @@ PlotPainter::Range PlotPainter::yRange(const Graph& graph) {
     double lo = INFINITY, hi = -INFINITY;
     for (const Graph::Plot& plot : graph.plots()) {
         for (double y : plot.y) {
-            if (!std::isfinite(y)) continue;
+            if (!std::isfinite(y) || y <= a.floor) continue;
             lo = std::min(lo, y);
             hi = std::max(hi, y);
         }
