@@ -23,14 +23,11 @@ struct World {
     testing_support::FakeClock clock;
     platform::Session session;
     links::LinkState links;
-    chart::ChartCtr chart;
-    links::LinkHooks hooks;
     CheckingSink sink;
-    links::ReceivePaths paths{ports, panel, clock, session, links, chart, hooks};
+    links::ReceivePaths paths{ports, panel, clock, session, links};
     World() {
         paths.setFrameSink(&sink);
-        hooks.SMI_BarMeters = [] { return true; };
-        panel.setValue(platform::Ctl::GaugeControl, 1);
+        panel.setValue(platform::Ctl::SMI_BarMeters, 1);
         for (int row = 0; row < 8; ++row)
             panel.setCell(platform::Ctl::SyncLengthTable, row, 0, "12.5");
     }
@@ -45,7 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     w.session.UnitType = kTypes[data[0] % 8];
     w.links.FRTCConnectStatus = data[1] % 9;
     w.links.FRTCConnectStatus_B = (data[1] / 9) % 9;
-    w.chart.PlotSource = (data[0] & 0x80) ? 1 : 0;
     bool toB = false;
     for (std::size_t i = 2; i < size; ++i) {
         if (data[i] == 0xFF && !toB) {

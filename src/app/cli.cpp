@@ -122,6 +122,12 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) { return parseLengths(v, o.syncLengths); }},
         {"--sync-lengths-b", "M1,M2,...", "Headless: the same for the synchronizer on port B.",
          [](CliOptions& o, std::string_view v) { return parseLengths(v, o.syncLengthsB); }},
+        {"--pressure-units", "bar|m", "Headless: Swellmeter readings in bar (default) or in metres of sea\n"
+                                      "                         water (bar x 9.94846), for the display, files and output port.",
+         [](CliOptions& o, std::string_view v) {
+             o.pressureUnits = v == "bar" ? 0 : v == "m" ? 1 : -1;
+             return o.pressureUnits >= 0;
+         }},
         {"--duration", "SECONDS", "Headless: stop after SECONDS (default: run until stopped).",
          [](CliOptions& o, std::string_view v) { return parseDouble(v, o.duration) && o.duration > 0; }},
         {"--screenshot-after", "SECONDS", "With --screenshot: run that long first.",
@@ -171,6 +177,8 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     if (o.error.empty() && o.headless) {
         if (o.unitType < 0) o.error = "--headless needs --unit-type";
         else if (o.port.empty() && o.portB.empty()) o.error = "--headless needs --port";
+        else if (o.pressureUnits >= 0 && o.unitType != 9)
+            o.error = "--pressure-units is for the Swellmeter, unit type 9";
     }
     return o;
 }

@@ -28,6 +28,7 @@ struct CliOptions {
     std::string capture;       // --capture FILE.DAT
     int broadcastPower = -1;   // --broadcast-power on|off; -1 = leave as it is
     int autoSync = -1;         // --auto-sync on|off
+    int pressureUnits = -1;    // --pressure-units bar|m: 0 bar, 1 metres; -1 = leave as it is
     double duration = 0;       // --duration SECONDS; 0 = until stopped
     bool overwrite = false;    // --overwrite: replace existing recording files
     std::string trace;         // --trace FILE: hex log of every byte on every port

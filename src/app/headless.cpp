@@ -55,6 +55,11 @@ bool Headless::start() {
     platform::Panel& panel = host_.panel();
     host_.chooseUnitType(o_.unitType);
     say("unit type " + std::to_string(host_.session().UnitType));
+    // Before any port opens, so every reading is in the chosen unit.
+    if (o_.pressureUnits >= 0) {
+        panel.setValue(Ctl::SMI_BarMeters, o_.pressureUnits);
+        say(o_.pressureUnits == 1 ? "pressure in metres of sea water" : "pressure in bar");
+    }
 
     struct Wanted {
         Ctl ring;

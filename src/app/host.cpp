@@ -19,7 +19,7 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       shell_(panel, dialogs, ports, session_, links_, configDisplay_, std::move(quitUserInterface)),
       apiFrames_(ports, links_),
       portLister_(ports, panel),
-      receivePaths_(ports, panel, clock, session_, links_, linkHooks_),
+      receivePaths_(ports, panel, clock, session_, links_),
       wiredHandshake_(ports, panel, clock, session_, links_, configState_, linkHooks_),
       portManager_(ports, panel, dialogs, clock, session_, links_, portLister_, receivePaths_,
                    configDisplay_, linkHooks_),

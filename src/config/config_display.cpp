@@ -32,7 +32,7 @@ const std::array<MainRow, 7> kMainRows{{
     {{Ctl::PortAValue, Ctl::PortBValue, Ctl::PortAStaffLength, Ctl::PortBStaffLength},
      bits({3, 4, 5, 6}),
      false},
-    {{Ctl::GaugeSettingA, Ctl::GaugeSettingB, Ctl::GaugeControl}, bits({9}), false},
+    {{Ctl::GaugeSettingA, Ctl::GaugeSettingB, Ctl::SMI_BarMeters}, bits({9}), false},
     {{Ctl::SyncLengthTable, Ctl::SyncLengthTable_B}, bits({7}), false},
     {{Ctl::PortAData, Ctl::PortBData}, bits({3, 4, 5, 6, 9}), false},
     {{Ctl::AutoSyncResult}, bits({0, 1, 2}), true},

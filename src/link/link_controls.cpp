@@ -9,6 +9,7 @@ namespace platform::fragments {
 namespace {
 
 constexpr std::array<RingItem, 1> kNoPort{{{"Select COM? port", 0}}};
+constexpr std::array<RingItem, 2> kBarMeters{{{"Bar", 0}, {"Meters", 1}}};
 
 constexpr std::string_view kSelectPortHelp =
     "Choose the serial port the unit is connected to.\n"
@@ -93,7 +94,17 @@ std::vector<ControlSpec> build() {
         portControl(Ctl::PortBText, Kind::TextMsg, "Received B", "Wired units", false),
         portControl(Ctl::GaugeSettingA, Kind::TextMsg, "Gauge A", "Wired units", false),
         portControl(Ctl::GaugeSettingB, Kind::TextMsg, "Gauge B", "Wired units", false),
-        portControl(Ctl::GaugeControl, Kind::Numeric, "Gauge scale", "Wired units", false),
+        // Swellmeter readings in bar or, times 9.94846, in metres of sea water: chosen once for
+        // the display, the recording, the output port and the chart alike.
+        {.id = Ctl::SMI_BarMeters,
+         .kind = Kind::Ring,
+         .caption = "Pressure units",
+         .frame = "Wired units",
+         .items = kBarMeters,
+         .startVisible = false,
+         .helpTitle = "SELECT BAR or METERS",
+         .helpText = "When \"Meters\" is select the received data in bars\nis multiplied by "
+                     "9.94846 for depth in salt water.\n\n"},
         {.id = Ctl::SyncLengthTable,
          .kind = Kind::Table,
          .caption = "Staff lengths A (m)",

@@ -12,8 +12,6 @@ struct LinkHooks {
     // Unit type change: free every device record, and dim and default the configuration page.
     std::function<void()> clearDeviceTable;
     std::function<void()> resetConfigPage;
-    // Pressure gauge readings in metres of sea water instead of bar.
-    std::function<bool()> SMI_BarMeters;
 };
 
 inline void callHook(const std::function<void()>& hook) {

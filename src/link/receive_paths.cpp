@@ -18,13 +18,12 @@ constexpr int kSamplesPerTimeStamp = 60;
 
 ReceivePaths::ReceivePaths(platform::SerialPorts& ports, platform::Panel& panel,
                            platform::Clock& clock, const platform::Session& session,
-                           LinkState& links, const LinkHooks& hooks)
+                           LinkState& links)
     : ports_(ports),
       panel_(panel),
       clock_(clock),
       session_(session),
-      links_(links),
-      hooks_(hooks) {}
+      links_(links) {}
 
 void ReceivePaths::receive(PortId p, int number) {
     if (platform::linkKind(session_.UnitType) == platform::LinkKind::None) return;
@@ -180,8 +179,10 @@ void ReceivePaths::wiredSample(PortId p) {
                       static_cast<double>(v.value) / (v.scale ? 10000.0 : 1000.0));
         panel_.setText(d.value, shown);
     } else {
-        const bool shift = panel_.intValue(platform::Ctl::GaugeControl) == 1;
-        const bool metres = hooks_.SMI_BarMeters && hooks_.SMI_BarMeters();
+        // The gauge's decimal-shift setting is its block field 2 (where a staff keeps its
+        // range), read at "ROK": each gauge shifts by its own setting.
+        const bool shift = r.unit.configByte2 == 1;
+        const bool metres = panel_.intValue(platform::Ctl::SMI_BarMeters) == 1;
         const PressureValue v = pressureValue(r.wired.at(0, 7), shift, metres);
         r.lastPressure = v.value;
         send(p, address, d.device,

@@ -3,7 +3,6 @@
 
 #include "link/api_frame.h"
 #include "link/api_frame_codec.h"
-#include "link/link_hooks.h"
 #include "link/port_id.h"
 #include "link/sync_line_parser.h"
 #include "link/wired_line_parser.h"
@@ -21,7 +20,7 @@ namespace links {
 class ReceivePaths {
   public:
     ReceivePaths(platform::SerialPorts& ports, platform::Panel& panel, platform::Clock& clock,
-                 const platform::Session& session, LinkState& links, const LinkHooks& hooks);
+                 const platform::Session& session, LinkState& links);
 
     // Where complete frames go, and the raw capture file; both may be absent.
     void setFrameSink(FrameSink* sink) { sink_ = sink; }
@@ -70,7 +69,6 @@ class ReceivePaths {
     platform::Clock& clock_;
     const platform::Session& session_;
     LinkState& links_;
-    const LinkHooks& hooks_;
     FrameSink* sink_ = nullptr;
     RawCapture* capture_ = nullptr;
     std::array<PortRx, 2> rx_{PortRx(FrameSource::PortA), PortRx(FrameSource::PortB)};

@@ -52,6 +52,12 @@ TEST(CommandLine, HeadlessOptionsAndTheirLimits) {
     EXPECT_NE(parse({"--sync-lengths", "1,2,,3"}).error, "");
     EXPECT_NE(parse({"--sync-lengths", "1,2,3,4,5,6,7,8,9"}).error, "");
     EXPECT_NE(parse({"--duration", "0"}).error, "");
+    EXPECT_EQ(parse({"--pressure-units", "m"}).pressureUnits, 1);
+    EXPECT_EQ(parse({"--pressure-units", "bar"}).pressureUnits, 0);
+    EXPECT_NE(parse({"--pressure-units", "psi"}).error, "");
+    EXPECT_NE(parse({"--headless", "--unit-type", "3", "--port", "/dev/pts/3", "--pressure-units",
+                     "m"}).error.find("unit type 9"),
+              std::string::npos);
 }
 
 }  // namespace

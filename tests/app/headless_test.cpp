@@ -83,6 +83,28 @@ TEST_F(HeadlessTest, OpensThePortAsTheRingDoesAndRecordsWhatArrives) {
     EXPECT_EQ(file("survey000.csv"), "C012,D1,S04,01.2340\r\n");
 }
 
+TEST_F(HeadlessTest, ASwellmeterRecordsInTheChosenPressureUnits) {
+    app::CliOptions o;
+    o.headless = true;
+    o.unitType = 9;
+    o.port = "/dev/pts/9";
+    o.pressureUnits = 1;
+    o.record = (dir / "gauge.csv").string();
+    ASSERT_TRUE(start(o)) << (err.empty() ? "" : err.back());
+    EXPECT_TRUE(said(out, "pressure in metres of sea water"));
+    const int port = ports.numberForPath("/dev/pts/9");
+    std::string block;
+    for (int k = 0; k < 44; ++k) block += k == 7 ? "04," : "00,";
+    for (const std::string& reply : {std::string("SOK,"), std::string("IOK,SWELLMETER-009,"),
+                                     "ROK," + block, std::string("GOK,")}) {
+        panel.raise(Ctl::FRTCDeviceConnectTimer, platform::Event::TimerTick);
+        ports.receive(port, reply);
+    }
+    ports.receive(port, "0.50000\r\n");
+    EXPECT_EQ(headless->stop(), 0);
+    EXPECT_EQ(file("gauge000.csv"), "C001,D1,S04,04.97423\r\n");
+}
+
 TEST_F(HeadlessTest, ARolloverAndAFailedFileAreReported) {
     auto o = radio();
     o.record = (dir / "day.csv").string();

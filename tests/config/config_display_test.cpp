@@ -36,11 +36,11 @@ TEST_F(ConfigDisplayTest, WiredTypesShowPortBAndRestartTheHandshake) {
     build(3);
     EXPECT_TRUE(panel.visible(Ctl::PortBRing));
     EXPECT_TRUE(panel.visible(Ctl::PortAValue));
-    EXPECT_FALSE(panel.visible(Ctl::GaugeControl));
+    EXPECT_FALSE(panel.visible(Ctl::SMI_BarMeters));
     EXPECT_FALSE(panel.visible(Ctl::AdapterPanId));
     build(9);
     EXPECT_FALSE(panel.visible(Ctl::PortAValue));
-    EXPECT_TRUE(panel.visible(Ctl::GaugeControl));
+    EXPECT_TRUE(panel.visible(Ctl::SMI_BarMeters));
     EXPECT_TRUE(panel.visible(Ctl::PortAData));
     EXPECT_EQ(resets, 2);
 }

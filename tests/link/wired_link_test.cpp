@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
 #include "link_fixture.h"
+#include "live/live_rig.h"
 
 using namespace link_test;
 using platform::Ctl;
@@ -27,6 +32,23 @@ struct WiredLink : LinkFixture {
         ports.receive(port, "GOK,");
         tick();
         return out;
+    }
+    // A second gauge joins on port B without a new unit type; port A's keeps streaming.
+    void gaugeJoinsOnPortB(int code, int range) {
+        open(Ctl::PortBRing, kPortB);
+        for (const std::string& reply : {std::string("STOK,"), std::string("IOK,SWELLMETER-001,"),
+                                         "ROK," + block(code, range, 4), std::string("GOK,")}) {
+            tick();
+            ports.receive(kPortA, "\n");
+            ports.receive(kPortB, reply);
+        }
+    }
+    // The texts made of one reading of each gauge.
+    std::vector<std::string> gaugesRead(const std::string& a, const std::string& b) {
+        sink.frames.clear();
+        ports.receive(kPortA, a + "\r\n");
+        ports.receive(kPortB, b + "\r\n");
+        return sink.texts();
     }
 };
 
@@ -281,20 +303,61 @@ TEST_F(WiredLink, PortBSamplesAreDeviceTwoAndItsChangeButtonLeavesPortAAlone) {
 
 TEST_F(WiredLink, TwoPressureGaugesAlsoGiveTheirDifference) {
     connect(9, kPortA, Ctl::PortARing, 0, 0);
-    // port B joins without a new unit type; port A's gauge keeps streaming meanwhile
-    open(Ctl::PortBRing, kPortB);
-    for (const std::string& reply : {std::string("STOK,"), std::string("IOK,SWELLMETER-001,"),
-                                     "ROK," + block(0x12, 0x34, 4), std::string("GOK,")}) {
-        tick();
-        ports.receive(kPortA, "\n");
-        ports.receive(kPortB, reply);
-    }
+    gaugeJoinsOnPortB(0x12, 0x34);
     EXPECT_EQ(panel.text(Ctl::GaugeSettingB), "12 34");
-    ports.receive(kPortA, "1.50000\r\n");
-    ports.receive(kPortB, "1.25000\r\n");
-    EXPECT_EQ(sink.texts(),
+    EXPECT_EQ(gaugesRead("1.50000", "1.25000"),
               (std::vector<std::string>{"C001,D1,S04,1.50000\r\n", "C002,D1,S04,1.25000\r\n",
                                         "C003,D1,S04,0.25000\r\n"}));
+}
+
+TEST_F(WiredLink, EachGaugeShiftsByItsOwnSettingAndMetresFollowTheSwitch) {
+    // Port A's gauge has the decimal shift in its block (field 2 = 1), port B's has not.
+    connect(9, kPortA, Ctl::PortARing, 0, 1);
+    gaugeJoinsOnPortB(0, 0);
+    EXPECT_EQ(gaugesRead("1.25000", "1.25000"),
+              (std::vector<std::string>{"C001,D1,S04,10.25000\r\n", "C002,D1,S04,1.25000\r\n",
+                                        "C003,D1,S04,9.00000\r\n"}));
+    // Metres of sea water: 10.25 bar x 9.94846 = 101.9717... m, eight characters of it.
+    panel.setValue(Ctl::SMI_BarMeters, 1);
+    panel.raise(Ctl::SMI_BarMeters, platform::Event::Commit);
+    EXPECT_EQ(gaugesRead("1.25000", "1.25000"),
+              (std::vector<std::string>{"C001,D1,S04,101.9717\r\n", "C002,D1,S04,12.43558\r\n",
+                                        "C003,D1,S04,89.53614\r\n"}));
+}
+
+TEST_F(WiredLink, GaugeMetresAreTheSameOnDisplayFileOutputPortAndChartAllSession) {
+    live_test::TempDir dir;
+    host->receivePaths().setFrameSink(&host->dataService());
+    auto commit = [&](Ctl id, double v) {
+        panel.setValue(id, v);
+        panel.raise(id, platform::Event::Commit);
+    };
+    EXPECT_EQ(panel.intValue(Ctl::SMI_BarMeters), 0);  // bar until the operator chooses
+    commit(Ctl::SMI_BarMeters, 1);
+    chooseUnitType(3);  // the choice holds for the session, through unit type changes
+    connect(9, kPortA, Ctl::PortARing, 0, 0);
+    ASSERT_EQ(panel.intValue(Ctl::SMI_BarMeters), 1);
+    open(Ctl::OutputPortRing, kPortOut);
+    dialogs.promptReplies.push_back("99");
+    dialogs.fileReplies.push_back({platform::FileSelection::Status::New, dir.file("gauge.csv")});
+    panel.raise(Ctl::MenuSaveOutputData, platform::Event::Commit);
+    commit(platform::ctlAt(Ctl::TraceSelect1, 0), 1);
+    commit(Ctl::RawStartStop, 1);
+    sent(kPortOut);
+
+    // The chart places samples once the unit's first date and time (after 60 samples) came.
+    for (int i = 0; i < 61; ++i) ports.receive(kPortA, "0.50000\r\n");
+    const double metres = 0.5 * 9.94846;
+    EXPECT_NEAR(panel.value(Ctl::Output1), metres, 1e-5);
+    const std::string streamed = sent(kPortOut);
+    EXPECT_EQ(streamed.substr(streamed.size() - 22), "C001,D1,S04,04.97423\r\n");
+    panel.raise(Ctl::MenuStopOutputData, platform::Event::Commit);
+    std::ifstream file(dir.file("gauge000.csv"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), streamed);
+    const chart::TraceBuffer& trace = host->chart().trace(0);
+    EXPECT_NE(std::find_if(trace.Data.begin(), trace.Data.end(),
+                           [&](double v) { return std::abs(v - metres) < 1e-5; }),
+              trace.Data.end());
 }
 
 TEST_F(WiredLink, SynchronizerListsItsStatusThenStreamsEveryChannel) {
