@@ -128,6 +128,11 @@ const std::vector<OptionDef>& options() {
              o.pressureUnits = v == "bar" ? 0 : v == "m" ? 1 : -1;
              return o.pressureUnits >= 0;
          }},
+        {"--show-config", "DEVICE", "Read the settings of unit DEVICE (255: a data logger) once it reports;\n"
+                                    "                         headless: print them as name: value lines and exit.",
+         [](CliOptions& o, std::string_view v) {
+             return parseInt(v, o.showConfig) && o.showConfig >= 1 && o.showConfig <= 255;
+         }},
         {"--duration", "SECONDS", "Headless: stop after SECONDS (default: run until stopped).",
          [](CliOptions& o, std::string_view v) { return parseDouble(v, o.duration) && o.duration > 0; }},
         {"--screenshot-after", "SECONDS", "With --screenshot: run that long first.",

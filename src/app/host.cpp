@@ -15,7 +15,7 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
     : panel_(panel),
       dialogs_(dialogs),
       ports_(ports),
-      configDisplay_(panel, dialogs, session_),
+      configDisplay_(panel, dialogs, session_, configState_),
       shell_(panel, dialogs, ports, session_, links_, configDisplay_, std::move(quitUserInterface)),
       apiFrames_(ports, links_),
       portLister_(ports, panel),
@@ -36,13 +36,18 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       chart_(panel, deviceTable_, ChartCtr_, dataService_.WorkValue),
       analysis_(panel, chart_, ChartCtr_),
       playback_(panel, dialogs, deviceTable_, displayLines_, dataService_, ChartCtr_, chart_,
-                dataService_.WorkValue) {
+                dataService_.WorkValue),
+      configSender_(panel, clock, ports, apiFrames_, links_, configState_),
+      configScan_(panel, session_, configState_, links_, configSender_, deviceTable_),
+      replyParser_(panel, dialogs, clock, session_, configState_, upload_, configSender_,
+                   configDisplay_, deviceTable_, dataService_.RxChars) {
     wireCallbacks();
     wireLinks();
     wireLive();
     wireChart();
     wireAnalysis();
     wirePlayback();
+    wireConfig();
     // The close path closes the playback file, then the recording, then the capture.
     shell_.addFileToClose(&playback_);
     shell_.addFileToClose(&recorder_);
@@ -71,6 +76,12 @@ bool Host::portOpen(Ctl ring) const {
     return links_.OpenComPortNumOutput != 0;
 }
 
+bool Host::selectDevice(int device) {
+    panel_.setValue(Ctl::SelectDeviceNum, device);
+    panel_.raise(Ctl::SelectDeviceNum, Event::Commit);
+    return configState_.ConfigStatus == 1;
+}
+
 bool Host::choosePort(Ctl ring, const std::string& path) {
     const int number = ports_.numberForPath(path);
     if (number <= 0) return false;
@@ -86,6 +97,11 @@ namespace {
 // Help that depends on the unit type: a wired Fathomrod shows sample data only when its serial
 // output is on and its port runs free, and the unit-type ring and the start-plotting switch
 // say so while that type is chosen.
+constexpr std::string_view kBatteryHelp =
+    "The colour bands show the service life left in 1.5 V alkaline cells: dark green 100 to\n"
+    "80 %, light green 80 to 60 %, yellow 60 to 40 %, orange 40 to 20 %, red 20 to 0 %.\n"
+    "For 3.6 V lithium cells the voltage is 2.33 times the indicated value.";
+
 struct UnitTypeHelp {
     Ctl id;
     int unitType;
@@ -98,6 +114,11 @@ constexpr UnitTypeHelp kUnitTypeHelp[] = {
     {Ctl::RawStartStop, 3, "FATHOMROD TYPE",
      "Note to display sample data:\nThe Serial Output must be configured to on.\nThe Select "
      "Configure Mode must be set to Run"},
+    // The battery-powered radio units show their cells' voltage, the others their supply.
+    {Ctl::BatteryVoltage, 0, "BATTERY VOLTAGE", kBatteryHelp},
+    {Ctl::BatteryVoltage, 1, "BATTERY VOLTAGE", kBatteryHelp},
+    {Ctl::ReadBattery, 0, "READ", "Read and display the XB unit's Battery Voltage"},
+    {Ctl::ReadBattery, 1, "READ", "Read and display the XB unit's Battery Voltage"},
 };
 
 }  // namespace
@@ -268,6 +289,42 @@ void Host::wirePlayback() {
         panel_.setDimmed(fromFile ? Ctl::TempPortA : Ctl::TempPlayback, true);
         playback_.resetReceiveState();
     });
+}
+
+// Reading a unit's settings: the selection, the two configuration timers, the read buttons and
+// the replies that the data service hands on.
+void Host::wireConfig() {
+    using config::Cmd;
+    panel_.onEvent(Ctl::ConfigTimer, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) configScan_.ConfigTimer();
+    });
+    panel_.onEvent(Ctl::TCFRConfigTimer, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) configScan_.TCFRConfigTimer();
+    });
+    panel_.onEvent(Ctl::SelectDeviceNum,
+                   [this](Event e, const EventData&) { configScan_.SelectDeviceNum(e); });
+    panel_.onEvent(Ctl::SelectDeviceNum3,
+                   [this](Event e, const EventData&) { configScan_.SelectDeviceNum3(e); });
+    panel_.onEvent(Ctl::NetworkAddress,
+                   [this](Event e, const EventData&) { configScan_.NetworkAddress(e); });
+    onCommit(Ctl::ReScanAll, [this] { configScan_.ReScanAll(Event::Commit); });
+    // The read buttons dim nothing and wait for nothing.
+    onCommit(Ctl::ReadBattery, [this] { configSender_.send(Cmd::ReadVoltage, {}, 0); });
+    onCommit(Ctl::ReadBatteryCurrent, [this] {
+        if (session_.UnitType == 8) configSender_.send(Cmd::ReadBatteryCurrent, {}, 0);
+    });
+    dataService_.hooks.RxConfigData = [this](int line) { replyParser_.RxConfigData(line); };
+    dataService_.hooks.configDeviceNumber = [this] {
+        return panel_.intValue(Ctl::SelectDeviceNum);
+    };
+    linkHooks_.resetConfigPage = [this] {
+        configScan_.DimAllConfig();
+        configScan_.ConfigConnectDefault();
+    };
+    linkHooks_.ConfigXBPANVisible = [this](int show) {
+        configDisplay_.ConfigXBPANVisible(static_cast<char>(show));
+    };
+    panIds_.ConfigXBPANVisible = linkHooks_.ConfigXBPANVisible;
 }
 
 }  // namespace app

@@ -7,7 +7,10 @@
 #include "chart/chart_state.h"
 #include "chart/playback.h"
 #include "config/config_state.h"
+#include "config/command_sender.h"
 #include "config/config_display.h"
+#include "config/config_scan.h"
+#include "config/reply_parser.h"
 #include "link/api_frame.h"
 #include "link/api_frame_sender.h"
 #include "link/link_hooks.h"
@@ -51,6 +54,9 @@ public:
     void chooseUnitType(int unitType);
     bool choosePort(platform::Ctl ring, const std::string& path);
     bool portOpen(platform::Ctl ring) const;
+    // Selects a unit on the configuration tab by its device number, as the operator types it;
+    // true when a scan of it starts (the unit has reported, or 255 names a data logger).
+    bool selectDevice(int device);
 
     // Runs after the event loop has ended.
     void exitStep() { shell_.exitStep(); }
@@ -72,6 +78,9 @@ public:
     chart::Chart& chart() { return chart_; }
     analysis::WaveAnalysis& waveAnalysis() { return analysis_; }
     chart::Playback& playback() { return playback_; }
+    config::ConfigScan& configScan() { return configScan_; }
+    config::ReplyParser& replyParser() { return replyParser_; }
+    config::CommandSender& configSender() { return configSender_; }
 
     // Serial links.
     links::LinkHooks& linkHooks() { return linkHooks_; }
@@ -90,6 +99,7 @@ private:
     void wireChart();
     void wireAnalysis();
     void wirePlayback();
+    void wireConfig();
     void showHelp(platform::Ctl id);
 
     platform::Panel& panel_;
@@ -130,6 +140,12 @@ private:
     analysis::WaveAnalysis analysis_;
     // File playback through the same display and chart paths.
     chart::Playback playback_;
+
+    // Reading a unit's settings: the send path, the scan and the reply parser.
+    config::UploadState upload_;
+    config::CommandSender configSender_;
+    config::ConfigScan configScan_;
+    config::ReplyParser replyParser_;
 };
 
 }  // namespace app

@@ -126,6 +126,15 @@ int main(int argc, char** argv) {
         host.choosePort(platform::Ctl::PortARing, "SIM1");
     }
 
+    // --show-config: the unit is selected on the configuration tab as soon as it reports.
+    QTimer selectUnit;
+    if (options.showConfig > 0) {
+        QObject::connect(&selectUnit, &QTimer::timeout, [&] {
+            if (host.selectDevice(options.showConfig)) selectUnit.stop();
+        });
+        selectUnit.start(500);
+    }
+
     if (options.plot) {
         panel.setValue(platform::Ctl::RawStartStop, 1);
         panel.raise(platform::Ctl::RawStartStop, platform::Event::Commit);

@@ -76,14 +76,17 @@ void DataService::receivePacket(const MessageText& f, int scale, links::FrameSou
     const char type = f.at(kPayloadStart);
     // A file's configuration replies belong to no unit being configured now.
     if (type == '$' && from == links::FrameSource::File) return;
-    int deviceNumber;
     if (type == '$') {
-        // A reply carries no device number: it is from the unit being configured.
-        deviceNumber = hooks.configDeviceNumber ? hooks.configDeviceNumber() : 0;
+        // A reply carries no device number: it is from the unit being configured. It goes to
+        // the parser with that unit's entry, and never takes an entry of its own.
+        int deviceNumber = hooks.configDeviceNumber ? hooks.configDeviceNumber() : 0;
         if (session_.UnitType == 8 && deviceNumber == 255) deviceNumber = 0;
-    } else {
-        deviceNumber = f.atoiAt(kDeviceNumber);
+        const int line = table_.find(address, static_cast<std::uint8_t>(deviceNumber));
+        clockSyncTrigger(line, address, f);
+        configReply(line, f);
+        return;
     }
+    const int deviceNumber = f.atoiAt(kDeviceNumber);
     const int line = display_.GetOutputLineLoc(address, static_cast<std::uint8_t>(deviceNumber));
     // File data never triggers a clock sync: its units are not on the air.
     if (from != links::FrameSource::File) clockSyncTrigger(line, address, f);
@@ -93,8 +96,6 @@ void DataService::receivePacket(const MessageText& f, int scale, links::FrameSou
     e.MsgType = type;
     if (type == 'C') {
         textMessage(line, f, scale, from);
-    } else if (type == '$') {
-        configReply(line, f);
     } else {
         burstMessage(line, f, from);
     }
@@ -203,7 +204,9 @@ void DataService::configReply(int line, const MessageText& f) {
     const int n = std::clamp(f.length() - kPayloadStart, 0, static_cast<int>(RxChars.size()) - 1);
     for (int i = 0; i < n; ++i) RxChars[static_cast<std::size_t>(i)] = f.at(kPayloadStart + i);
     RxChars[static_cast<std::size_t>(n)] = '\0';
-    table_[line].SilenceTicks = 0;
+    if (DeviceTable::valid(line)) {
+        table_[line].SilenceTicks = 0;
+    }
     if (hooks.RxConfigData) hooks.RxConfigData(line);
 }
 

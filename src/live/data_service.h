@@ -27,7 +27,7 @@ struct DataServiceHooks {
     // separator characters.
     std::function<void(std::uint64_t address, const std::array<char, 3>& RxSecSync)>
         AutoSyncFathomrodXB;
-    // The configuration reply in RxChars belongs to line.
+    // The configuration reply in RxChars belongs to line (-1: the unit has no entry).
     std::function<void(int line)> RxConfigData;
     // Device number shown on the configuration tab (the unit being configured).
     std::function<int()> configDeviceNumber;

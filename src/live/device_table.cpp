@@ -4,11 +4,16 @@
 
 namespace live {
 
-DeviceTable::Location DeviceTable::findOrAllocate(std::uint64_t address, std::uint8_t deviceNumber) {
+int DeviceTable::find(std::uint64_t address, std::uint8_t deviceNumber) const {
     for (int i = 0; i < kOutputLineCount; ++i) {
         const OutputLine& e = (*this)[i];
-        if (e.NetAddress == address && e.DeviceNum == deviceNumber) return {i, false};
+        if (e.NetAddress == address && e.DeviceNum == deviceNumber) return i;
     }
+    return -1;
+}
+
+DeviceTable::Location DeviceTable::findOrAllocate(std::uint64_t address, std::uint8_t deviceNumber) {
+    if (int line = find(address, deviceNumber); line >= 0) return {line, false};
     for (int i = 0; i < kOutputLineCount; ++i) {
         OutputLine& e = (*this)[i];
         if (e.NetAddress != 0 && e.DeviceNum != 0) continue;

@@ -18,6 +18,8 @@ public:
     // Finds the unit's entry or gives it the first free one. A reused entry starts absolute
     // (zero switch off, offset 0) instead of inheriting the previous unit's zero level.
     Location findOrAllocate(std::uint64_t address, std::uint8_t deviceNumber);
+    // The unit's entry, or -1 when it has none.
+    int find(std::uint64_t address, std::uint8_t deviceNumber) const;
 
     // DisplaySlot of every entry: how many entries in use sort before it (address, then device
     // number). Free entries get slot 0.

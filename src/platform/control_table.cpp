@@ -14,7 +14,8 @@ struct Table {
     Table() {
         byId.fill(-1);
         for (auto part : {fragments::app(), fragments::link(), fragments::live(), fragments::chart(),
-                          fragments::analysis(), fragments::playback()}) {
+                          fragments::analysis(), fragments::playback(),
+                          fragments::config()}) {
             for (const auto& spec : part) rows.push_back(spec);
         }
         for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
@@ -36,6 +37,7 @@ const char* const kNames[] = {
 #include "platform/controls/chart.def"
 #include "platform/controls/analysis.def"
 #include "platform/controls/playback.def"
+#include "platform/controls/config.def"
 #undef FATHOM_CTL
 };
 

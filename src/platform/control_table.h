@@ -21,6 +21,7 @@ std::span<const ControlSpec> live();
 std::span<const ControlSpec> chart();
 std::span<const ControlSpec> analysis();
 std::span<const ControlSpec> playback();
+std::span<const ControlSpec> config();
 }  // namespace fragments
 
 }  // namespace platform

@@ -15,6 +15,7 @@ enum class Ctl : std::uint16_t {
 #include "platform/controls/chart.def"
 #include "platform/controls/analysis.def"
 #include "platform/controls/playback.def"
+#include "platform/controls/config.def"
 #undef FATHOM_CTL
 #endif
     Count

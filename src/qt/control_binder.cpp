@@ -272,6 +272,11 @@ void ControlBinder::applyValue(Ctl id) {
                             panel_.u64(id) == 0;
         if (spec.kind == Kind::Numeric)
             label->setText(unused ? QString() : formatNumber(panel_.value(id), spec.precision));
+        else if (spec.kind == Kind::Ring) {
+            const int i = panel_.selectedIndex(id);
+            label->setText(unused || i < 0 ? QString()
+                                           : q(panel_.items(id)[static_cast<std::size_t>(i)].label));
+        }
         else if (spec.kind == Kind::Hex64)
             label->setText(unused ? QString() : formatHex64(panel_.u64(id)));
         else if (spec.kind != Kind::Decoration)

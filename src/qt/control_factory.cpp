@@ -59,6 +59,7 @@ QWidget* makeTable(const ControlSpec& spec, QWidget* parent) {
     t->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     t->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     if (spec.tableCols == 1) t->horizontalHeader()->hide();
+    if (spec.indicator) t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     return t;
 }
@@ -96,6 +97,8 @@ QWidget* makeDisplay(const ControlSpec& spec, QWidget* parent) {
         setCharWidth(l, 17);
     } else if (number) {
         setCharWidth(l, 8);
+    } else {
+        setCharWidth(l, 14);
     }
     return l;
 }
@@ -117,7 +120,9 @@ bool isReadOnly(const ControlSpec& spec) {
 
 QWidget* makeControlWidget(const ControlSpec& spec, const platform::Graph* graph,
                            QWidget* parent) {
-    if (spec.indicator && (spec.kind == Kind::Numeric || spec.kind == Kind::Hex64)) {
+    // An indicator shows what the program writes; the operator cannot change it.
+    if (spec.indicator && (spec.kind == Kind::Numeric || spec.kind == Kind::Hex64 ||
+                           spec.kind == Kind::Ring || spec.kind == Kind::TextEntry)) {
         return makeDisplay(spec, parent);
     }
     switch (spec.kind) {

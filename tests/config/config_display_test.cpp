@@ -12,9 +12,12 @@ struct ConfigDisplayTest : ::testing::Test {
     Panel panel;
     testing_support::FakeDialogs dialogs;
     Session session;
-    config::ConfigDisplay display{panel, dialogs, session};
+    config::ConfigState state;
+    config::ConfigDisplay display{panel, dialogs, session, state};
     int resets = 0;
-    void SetUp() override { display.setWiredHandshakeReset([this] { ++resets; }); }
+    void SetUp() override {
+        display.setWiredHandshakeReset([this] { ++resets; });
+    }
     void build(int type) {
         session.UnitType = type;
         display.SetUpConfigDisplay();

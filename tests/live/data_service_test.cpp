@@ -208,16 +208,22 @@ TEST_F(DataServiceTest, ConfigurationReplyGoesToTheParserWithTheConfiguredDevice
         parsedLine = line;
         seen = service.RxChars.data();
     };
+    // A reply never takes an entry: before the unit has reported it has none.
+    rx(kUnit, "$RS,8\r\n");
+    EXPECT_EQ(parsedLine, -1);
+    EXPECT_EQ(seen, "$RS,8\r\n");
+    EXPECT_LT(lineOf(kUnit, 37), 0);
+    rx(kUnit, "C037,D1,S04,01234\r\n");
     rx(kUnit, "$RS,8\r\n");
     EXPECT_EQ(parsedLine, lineOf(kUnit, 37));
-    EXPECT_EQ(seen, "$RS,8\r\n");
-    EXPECT_EQ(entry(kUnit, 37).MsgType, '$');
+    EXPECT_EQ(entry(kUnit, 37).MsgType, 'C') << "a reply is no data message";
 
-    // A data logger configured as 255 answers on device 0.
+    // A data logger configured as 255 answers on device 0, which no entry carries.
     session.UnitType = 8;
     service.hooks.configDeviceNumber = [] { return 255; };
     rx(0xFFFF, "$RX,255\r\n");
-    EXPECT_GE(lineOf(0xFFFF, 0), 0);
+    EXPECT_EQ(parsedLine, -1);
+    EXPECT_LT(lineOf(0xFFFF, 0), 0);
 
     // A reply longer than the text buffer is cut and still terminated.
     rx(kUnit, "$" + std::string(1020, 'x'));

@@ -73,7 +73,8 @@ struct SimHost : ::testing::Test {
             clock.advance(kStepMs / 1000);
             elapsedMs_ += kStepMs;
             for (platform::Ctl timer :
-                 {platform::Ctl::FRTCDeviceConnectTimer, platform::Ctl::DeviceDisplayTimer}) {
+                 {platform::Ctl::FRTCDeviceConnectTimer, platform::Ctl::DeviceDisplayTimer,
+                  platform::Ctl::ConfigTimer, platform::Ctl::TCFRConfigTimer}) {
                 const long long period = panel.timerInterval(timer);
                 if (panel.timerEnabled(timer) && period > 0 &&
                     static_cast<long long>(elapsedMs_) % period == 0)

@@ -1,0 +1,98 @@
+#include "config/command_sender.h"
+
+#include <cstring>
+
+namespace config {
+
+namespace {
+constexpr double kWriteWait = 0.1;
+constexpr double kReadWait = 0.01;
+constexpr double kMenuByteWait = 0.4;  // the synchronizer opens its menu item
+}  // namespace
+
+CommandSender::CommandSender(platform::Panel& panel, platform::Clock& clock,
+                             platform::SerialPorts& ports, links::ApiFrameWriter& writer,
+                             const links::LinkState& links, const ConfigState& state)
+    : panel_(panel), clock_(clock), ports_(ports), writer_(writer), links_(links), state_(state) {}
+
+void CommandSender::transmit(std::uint64_t address, int length) {
+    writer_.ComWrtAPIFrame(static_cast<std::uint32_t>(address),
+                           static_cast<std::uint32_t>(address >> 32), length);
+}
+
+void CommandSender::write(platform::Ctl dim, Cmd c, const Args& a) {
+    panel_.setDimmed(dim, true);
+    send(c, a, kWriteWait);
+}
+
+void CommandSender::writeCal(platform::Ctl dim, Cal c, int currentMode, const Args& a) {
+    panel_.setDimmed(dim, true);
+    clock_.delay(kWriteWait);
+    transmit(state_.ConfigDeviceAddr, formatCalWrite(writer_.TxStr, c, currentMode, a));
+    writer_.TxWait = 1;
+}
+
+void CommandSender::send(Cmd c, const Args& a, double wait) {
+    clock_.delay(wait);
+    transmit(state_.ConfigDeviceAddr, formatCommand(writer_.TxStr, c, a));
+    writer_.TxWait = 1;
+}
+
+void CommandSender::read(Cmd c, const Args& a) { send(c, a, kReadWait); }
+
+void CommandSender::readCal(Cal c, int currentMode) {
+    clock_.delay(kReadWait);
+    transmit(state_.ConfigDeviceAddr, formatCalRead(writer_.TxStr, c, currentMode));
+    writer_.TxWait = 1;
+}
+
+void CommandSender::resend() {
+    transmit(state_.ConfigDeviceAddr,
+             static_cast<int>(strnlen(writer_.TxStr.data(), writer_.TxStr.size())));
+}
+
+void CommandSender::broadcastPower(int value) {
+    clock_.delay(kWriteWait);
+    transmit(links::kBroadcastAddress,
+             formatCommand(writer_.TxStr, Cmd::BroadcastPower, Args::of(value)));
+}
+
+void CommandSender::timeSync(std::uint64_t address, const Args& a) {
+    transmit(address, formatCommand(writer_.TxStr, Cmd::TimeSync, a));
+}
+
+void CommandSender::readRemotePanId() {
+    clock_.delay(kWriteWait);
+    std::memcpy(writer_.TxStr.data(), "ID", 3);
+    writer_.ComWrtRemoteATCommand(static_cast<std::uint32_t>(state_.ConfigDeviceAddr),
+                                  static_cast<std::uint32_t>(state_.ConfigDeviceAddr >> 32), 2);
+    writer_.TxWait = 1;
+}
+
+void CommandSender::saveLoggerPan() {
+    clock_.delay(kWriteWait);
+    // The NUL is part of the command: the logger's radio passes all seven bytes on.
+    std::memcpy(writer_.TxStr.data(), "#3P0WM", 7);
+    writer_.ComWrtRemoteATCommand(static_cast<std::uint32_t>(state_.ConfigDeviceAddr),
+                                  static_cast<std::uint32_t>(state_.ConfigDeviceAddr >> 32), 7);
+    writer_.TxWait = 1;
+}
+
+void CommandSender::menu(MenuCmd c, const std::array<int, 6>& a) {
+    const int port = links_.OpenComPortNum;
+    if (port == 0) return;
+    const MenuSpec& m = menuSpec(c);
+    ports_.flushOutput(port);
+    if (m.preWait > 0) clock_.delay(m.preWait);
+    ports_.writeByte(port, static_cast<std::uint8_t>(m.byte));
+    clock_.delay(kMenuByteWait);
+    ports_.flushOutput(port);
+    clock_.delay(m.settle);
+    TxBuffer line{};
+    const int n = formatMenuLine(line, c, a);
+    ports_.write(port,
+                 {reinterpret_cast<const std::uint8_t*>(line.data()), static_cast<std::size_t>(n)});
+    clock_.delay(m.closing);
+}
+
+}  // namespace config

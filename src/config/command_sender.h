@@ -1,0 +1,60 @@
+#pragma once
+#include <optional>
+
+#include "config/command_set.h"
+#include "config/config_state.h"
+#include "link/api_frame.h"
+#include "link/link_state.h"
+#include "platform/clock.h"
+#include "platform/panel.h"
+#include "platform/serial_ports.h"
+
+namespace config {
+
+// The one send path of the configuration commands. Every command is formatted into the shared
+// TxStr and sent in a transmit-request frame to ConfigDeviceAddr; TxWait is then 1 until the
+// reply parser accepts the answer.
+class CommandSender {
+  public:
+    CommandSender(platform::Panel& panel, platform::Clock& clock, platform::SerialPorts& ports,
+                  links::ApiFrameWriter& writer, const links::LinkState& links,
+                  const ConfigState& state);
+
+    // A setting write: dims the control, waits 0.1 s, sends, TxWait := 1.
+    void write(platform::Ctl dim, Cmd c, const Args& a = {});
+    void writeCal(platform::Ctl dim, Cal c, int currentMode, const Args& a = {});
+    // A command that dims nothing (a read button, a follow-up), after the given wait.
+    void send(Cmd c, const Args& a = {}, double wait = 0.1);
+    // The scan's reads: 0.01 s and nothing dimmed.
+    void read(Cmd c, const Args& a = {});
+    void readCal(Cal c, int currentMode);
+    // TxStr again, unchanged.
+    void resend();
+    // "BP" goes to every radio unit of the network; no reply is awaited.
+    void broadcastPower(int value);
+    // "ZS" goes to the address its caller names; no reply is awaited.
+    void timeSync(std::uint64_t address, const Args& a);
+    // Remote AT commands to the selected unit's radio: "ID" (2 bytes) and the data logger's
+    // PAN save ("#3P0WM" and a NUL, 7 bytes).
+    void readRemotePanId();
+    void saveLoggerPan();
+    // A synchronizer menu command on the wired port: byte, waits, line (ConfigStatus is then
+    // set to 0 by the caller so the wired timer reads the unit again).
+    void menu(MenuCmd c, const std::array<int, 6>& a);
+
+    links::ApiFrameWriter& writer() { return writer_; }
+    int& TxWait() { return writer_.TxWait; }
+    const TxBuffer& TxStr() const { return writer_.TxStr; }
+
+  private:
+    void transmit(std::uint64_t address, int length);
+
+    platform::Panel& panel_;
+    platform::Clock& clock_;
+    platform::SerialPorts& ports_;
+    links::ApiFrameWriter& writer_;
+    const links::LinkState& links_;
+    const ConfigState& state_;
+};
+
+}  // namespace config
