@@ -214,6 +214,10 @@ void Host::wireLive() {
     }
     // Where the links hand over to the live data.
     receivePaths_.setFrameSink(&dataService_);
+    dataService_.hooks.noiseDropped = [this](links::FrameSource s) { receivePaths_.noiseDropped(s); };
+    receivePaths_.tellOperator = [this](const std::string& title, const std::string& text) {
+        dialogs_.message(title, text);
+    };
     receivePaths_.setRawCapture(&frameCapture_);
     recorder_.sendToOutputPort = [this](std::span<const std::uint8_t> record) {
         outputPort_.sendRecord(

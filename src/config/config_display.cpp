@@ -28,7 +28,7 @@ constexpr unsigned bits(std::initializer_list<int> types) {
 const std::array<MainRow, 7> kMainRows{{
     {{Ctl::AdapterPanId, Ctl::AutoTimeSync, Ctl::BroadcastPower}, bits({0, 1, 2, 8}), false},
     {{Ctl::PortBRing, Ctl::ChangePortB, Ctl::PortAStatus, Ctl::PortBStatus, Ctl::PortAText,
-      Ctl::PortBText, Ctl::PortAIdent, Ctl::PortBIdent},
+      Ctl::PortBText, Ctl::PortAIdent, Ctl::PortBIdent, Ctl::PortBDropped},
      bits({3, 4, 5, 6, 7, 9}),
      false},
     {{Ctl::PortAValue, Ctl::PortBValue, Ctl::PortAStaffLength, Ctl::PortBStaffLength},

@@ -28,6 +28,11 @@ constexpr std::string_view kOutputHelp =
     "Devices.  Deselect the Com Port to stop the output stream. The \ndata format will be an "
     "ASCII fixed length format. The same as the Save\nOutput Data to File\n\n";
 
+constexpr std::string_view kDroppedHelp =
+    "Records received on this port that were not what the unit's data format allows (noise\n"
+    "on the line, a loose connector, a unit at another baud rate). They are dropped: never\n"
+    "shown, recorded or charted. A count that keeps rising points to the cable or the unit.";
+
 // What a port's wired unit reports: shown for wired unit types, written only by the program.
 ControlSpec portControl(Ctl id, Kind kind, std::string_view caption, std::string_view frame,
                         bool visible = true) {
@@ -80,6 +85,14 @@ std::vector<ControlSpec> build() {
          .startVisible = false,
          .helpTitle = "OUTPUT TO COM PORT",
          .helpText = kOutputHelp},
+        // Records that arrived on a port but were not what the unit's format allows (line
+        // noise, a unit talking nonsense): dropped, never recorded or charted, and counted.
+        {.id = Ctl::PortADropped, .kind = Kind::Numeric, .caption = "Noise dropped A",
+         .frame = "Serial ports", .helpTitle = "DROPPED RECORDS", .helpText = kDroppedHelp,
+         .indicator = true},
+        {.id = Ctl::PortBDropped, .kind = Kind::Numeric, .caption = "Noise dropped B",
+         .frame = "Serial ports", .startVisible = false, .helpTitle = "DROPPED RECORDS",
+         .helpText = kDroppedHelp, .indicator = true},
         portControl(Ctl::PortAStatus, Kind::TextMsg, "Port A", "Wired units", false),
         portControl(Ctl::PortBStatus, Kind::TextMsg, "Port B", "Wired units", false),
         portControl(Ctl::PortAIdent, Kind::TextMsg, "Unit A", "Wired units", false),

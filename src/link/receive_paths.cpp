@@ -34,7 +34,20 @@ void ReceivePaths::receive(PortId p, int number) {
     }
 }
 
+void ReceivePaths::dropNoise(PortId p) {
+    PortRx& r = rx(p);
+    ++r.dropped;
+    panel_.setValue(desc(p).dropped, static_cast<double>(r.dropped));
+}
+
+void ReceivePaths::noiseDropped(FrameSource source) {
+    for (PortId p : {PortId::A, PortId::B}) {
+        if (desc(p).source == source) dropNoise(p);
+    }
+}
+
 void ReceivePaths::takeBytes(PortId p, std::span<const std::uint8_t> bytes) {
+    rx(p).received += bytes.size();
     switch (platform::linkKind(session_.UnitType)) {
         case platform::LinkKind::Radio:
             radioBytes(p, bytes);
@@ -105,15 +118,22 @@ void ReceivePaths::wiredByte(PortId p, std::uint8_t byte) {
             s.FRTCConnectTimer = 0;
             break;
         case WiredEvent::LineEnd:
+            r.lineDropped = false;
             panel_.setDimmed(d.temperature, true);
             break;
         case WiredEvent::LineEndTemp:
+            r.lineDropped = false;
             panel_.setDimmed(d.temperature, false);
             break;
         case WiredEvent::Temperature: {
             // The temperature is complete with the record's ninth character: its four digits
             // from k + 5. The place after them still holds a byte of an earlier line.
             const auto digits = r.wired.at(k + 5, WiredLineParser::kTemperatureWidth);
+            if (!isNumberText(digits)) {
+                if (!r.lineDropped) dropNoise(p);
+                r.lineDropped = true;
+                break;
+            }
             send(p, static_cast<std::uint64_t>(d.device), d.device,
                  temperatureText(d.device,
                                  static_cast<double>(readNumber(digits)) * kTemperatureStep)
@@ -121,7 +141,14 @@ void ReceivePaths::wiredByte(PortId p, std::uint8_t byte) {
             break;
         }
         case WiredEvent::Sample:
-            wiredSample(p);
+            // Noise on the line reaches the sample's place as easily as a record does: only
+            // a number there is a sample.
+            if (isNumberText(r.wired.at(0, WiredLineParser::sampleWidth(type)))) {
+                wiredSample(p);
+            } else {
+                dropNoise(p);
+                r.lineDropped = true;
+            }
             break;
         case WiredEvent::None:
             break;
@@ -212,6 +239,7 @@ void ReceivePaths::syncByte(PortId p, std::uint8_t byte) {
     const auto line = r.sync.line();
     const SyncLine kind = classifySyncLine(line, s.FRTCConnectStatus);
     if (kind == SyncLine::Other) return;
+    if (kind == SyncLine::Data && !syncLineIsData(p, line)) return;
     applySyncLine(kind, line, r.unit.sync);
     switch (kind) {
         case SyncLine::Ident:
@@ -219,6 +247,8 @@ void ReceivePaths::syncByte(PortId p, std::uint8_t byte) {
             break;
         case SyncLine::ListingEnd:
             s.FRTCConnectStatus = 2;
+            r.syncChannels = 0;  // a board (again) on the line: its width is learnt anew
+            r.lengthsWarned = false;
             break;
         case SyncLine::Clock:
             s.FRTCConnectStatus = 4;
@@ -232,10 +262,49 @@ void ReceivePaths::syncByte(PortId p, std::uint8_t byte) {
     s.FRTCConnectTimer = 0;
 }
 
+// A data line is six or eight readings of four digits; a board keeps to one width, so once
+// it has streamed full lines, a line of the other width is a damaged one.
+bool ReceivePaths::syncLineIsData(PortId p, std::span<const std::uint8_t> line) {
+    PortRx& r = rx(p);
+    const int channels = syncReadingCount(line);
+    if (channels == 0 || (r.syncChannels != 0 && channels != r.syncChannels)) {
+        dropNoise(p);
+        return false;
+    }
+    r.syncChannels = channels;
+    return true;
+}
+
+// A board whose staff lengths were never entered records 00.0000 on every such channel: the
+// operator is told once (again after the lengths were complete once more).
+void ReceivePaths::warnIfLengthsUnset(PortId p, int channels) {
+    PortRx& r = rx(p);
+    const PortDesc& d = desc(p);
+    std::string missing;
+    for (int c = 0; c < channels; ++c) {
+        if (std::strtod(panel_.cell(d.syncLengths, c, 0).c_str(), nullptr) > 0) continue;
+        missing += (missing.empty() ? "" : ", ") + std::to_string(c + 1);
+    }
+    if (missing.empty()) {
+        r.lengthsWarned = false;
+        return;
+    }
+    if (r.lengthsWarned) return;
+    r.lengthsWarned = true;
+    if (tellOperator) {
+        tellOperator(
+            "STAFF LENGTHS NOT SET",
+            std::string("The synchronizer on ") + d.name + " streams, but the staff length of " +
+                "channel(s) " + missing + " is not set: those channels record 00.0000.\n" +
+                "Enter each staff's length in metres in the staff-length table.");
+    }
+}
+
 void ReceivePaths::syncData(PortId p, std::span<const std::uint8_t> line) {
     PortRx& r = rx(p);
     const PortDesc& d = desc(p);
     const int channels = syncChannelCount(line);
+    warnIfLengthsUnset(p, channels);
     for (int c = 0; c < channels; ++c) {
         // Each channel's staff length comes from the operator's table, in metres.
         const double metres = std::strtod(panel_.cell(d.syncLengths, c, 0).c_str(), nullptr);

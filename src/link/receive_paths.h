@@ -1,5 +1,7 @@
 #pragma once
 #include <array>
+#include <functional>
+#include <string>
 
 #include "link/api_frame.h"
 #include "link/api_frame_codec.h"
@@ -22,6 +24,9 @@ class ReceivePaths {
     ReceivePaths(platform::SerialPorts& ports, platform::Panel& panel, platform::Clock& clock,
                  const platform::Session& session, LinkState& links);
 
+    // A pop-up for the operator (the window) or a line on the log (headless); Host sets it.
+    std::function<void(const std::string& title, const std::string& text)> tellOperator;
+
     // Where complete frames go, and the raw capture file; both may be absent.
     void setFrameSink(FrameSink* sink) { sink_ = sink; }
     void setRawCapture(RawCapture* capture) { capture_ = capture; }
@@ -36,6 +41,13 @@ class ReceivePaths {
     const WiredUnit& wiredUnit(PortId p) const { return rx(p).unit; }
     double SMI_LastData(PortId p) const { return rx(p).lastPressure; }
 
+    // Records that came on port p but were not what their format allows: dropped, counted
+    // and shown beside the port. The data service hands in what it drops of the radio frames.
+    long droppedRecords(PortId p) const { return rx(p).dropped; }
+    void noiseDropped(FrameSource source);
+    // Bytes taken from port p since the program started; a silent port stops counting.
+    std::uint64_t bytesReceived(PortId p) const { return rx(p).received; }
+
   private:
     struct PortRx {
         explicit PortRx(FrameSource s) : decoder(s) { synth.source = s; }
@@ -49,6 +61,11 @@ class ReceivePaths {
         // The record line being received, for the port's received-text display.
         std::array<char, 48> shown{};
         std::size_t shownLength = 0;
+        long dropped = 0;
+        bool lineDropped = false;  // the wired record line being received was counted already
+        std::uint64_t received = 0;
+        int syncChannels = 0;       // readings per line of the streaming synchronizer, 0 = not yet
+        bool lengthsWarned = false; // the operator has been told that staff lengths are missing
     };
     PortRx& rx(PortId p) { return rx_[static_cast<std::size_t>(p)]; }
     const PortRx& rx(PortId p) const { return rx_[static_cast<std::size_t>(p)]; }
@@ -61,6 +78,9 @@ class ReceivePaths {
     void wiredSample(PortId p);
     void showRecordLine(PortId p, std::uint8_t byte);
     void syncData(PortId p, std::span<const std::uint8_t> line);
+    bool syncLineIsData(PortId p, std::span<const std::uint8_t> line);
+    void warnIfLengthsUnset(PortId p, int channels);
+    void dropNoise(PortId p);
     void dateAndTime(PortId p, int device, std::uint64_t address);
     void send(PortId p, std::uint64_t address, int device, std::string_view text, int scale = 0);
 

@@ -154,6 +154,38 @@ MessageText timeText(int device, const platform::CalendarTime& t) {
                                    device, t.hour, t.minute, t.second));
 }
 
+bool isNumberText(std::span<const std::uint8_t> text, bool leadingBlanks) {
+    std::size_t i = 0;
+    if (leadingBlanks) {
+        while (i < text.size() && text[i] == ' ') ++i;
+    }
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+    int digits = 0, points = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9') {
+            ++digits;
+        } else if (text[i] != '.' || ++points > 1) {
+            return false;
+        }
+    }
+    return digits > 0;
+}
+
+int syncReadingCount(std::span<const std::uint8_t> line) {
+    // As the program reads the line: eight readings from 33 characters on (LF included).
+    const int channels = line.size() < 33 ? 6 : 8;
+    const std::size_t end = static_cast<std::size_t>(5 * channels - 1);
+    if (line.size() < end) return 0;
+    for (int c = 0; c < channels; ++c) {
+        const std::size_t at = static_cast<std::size_t>(5 * c);
+        if (!isNumberText(line.subspan(at, 4))) return 0;
+        if (c + 1 < channels && line[at + 4] != ' ') return 0;
+    }
+    if (line.size() == end) return channels;
+    const std::uint8_t next = line[end];
+    return next == '\r' || next == '\n' || next == ' ' || next == ',' ? channels : 0;
+}
+
 void makeReceivePacket(RxFrame& frame, std::uint64_t address, int device, std::string_view text) {
     auto& d = frame.data;
     d[0] = kReceivePacket;

@@ -32,6 +32,15 @@ float staffLengthFor(int unitType, std::uint8_t range, std::uint8_t code);
 long readNumber(std::span<const std::uint8_t> chars);
 double readDecimal(std::span<const std::uint8_t> chars);  // as atof, bounded the same way
 
+// A number as the units write it: an optional sign, digits, at most one decimal point, at
+// least one digit, and nothing else; leading blanks allowed where a field is padded.
+bool isNumberText(std::span<const std::uint8_t> text, bool leadingBlanks = false);
+
+// The reading fields of a synchronizer data line: six or eight readings of four digits, one
+// blank between them, from the line's start; whatever follows the last one (a line end, a
+// time tag) is not judged. 0 when the line is not such a line.
+int syncReadingCount(std::span<const std::uint8_t> line);
+
 // A staff reading (0..4095 of the staff) as millimetres, or tenths of a millimetre on staffs
 // longer than 10 m (scale 1), truncated toward zero.
 struct StaffValue {

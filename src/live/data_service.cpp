@@ -1,5 +1,7 @@
 #include "live/data_service.h"
 
+#include "live/message_check.h"
+
 #include <algorithm>
 #include <cstring>
 #include <span>
@@ -76,6 +78,11 @@ void DataService::receivePacket(const MessageText& f, int scale, links::FrameSou
     const char type = f.at(kPayloadStart);
     // A file's configuration replies belong to no unit being configured now.
     if (type == '$' && from == links::FrameSource::File) return;
+    // Noise is not data: it takes no device entry and is never shown, recorded or charted.
+    if (!wellFormedUnitMessage(f)) {
+        if (hooks.noiseDropped) hooks.noiseDropped(from);
+        return;
+    }
     if (type == '$') {
         // A reply carries no device number: it is from the unit being configured. It goes to
         // the parser with that unit's entry, and never takes an entry of its own.

@@ -36,6 +36,8 @@ struct DataServiceHooks {
     std::function<void(int line)> PlotContData;
     // The frame has been handled: the playback reader may feed the next (FileRxStatus := 0).
     std::function<void()> frameHandled;
+    // A unit message that was not what its format allows was dropped (counted by its port).
+    std::function<void(links::FrameSource)> noiseDropped;
 };
 
 // Classifies every complete frame and places unit messages in their device entries, from

@@ -11,6 +11,7 @@ public:
     MessageText(const std::uint8_t* data, int length) : data_(data), length_(length < 0 ? 0 : length) {}
 
     int length() const { return length_; }
+    const std::uint8_t* data() const { return data_; }
     char at(int i) const { return i >= 0 && i < length_ ? static_cast<char>(data_[i]) : '\0'; }
     std::uint8_t byteAt(int i) const { return i >= 0 && i < length_ ? data_[i] : 0; }
 

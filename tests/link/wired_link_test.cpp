@@ -499,3 +499,91 @@ TEST_F(WiredLink, FilePlaybackKeepsTheWiredStreamFlowing) {
 }
 
 }  // namespace
+
+namespace {
+
+// Line noise: bytes of every value, from a fixed seed so a failure can be replayed.
+std::string noise(std::size_t n, unsigned seed) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        s.push_back(static_cast<char>(seed >> 16));
+    }
+    return s;
+}
+
+std::size_t samplesOf(const FrameLog& sink, const std::string& head) {
+    std::size_t n = 0;
+    for (const auto& f : sink.frames) n += f.text.starts_with(head) ? 1 : 0;
+    return n;
+}
+
+TEST_F(WiredLink, NoiseOnAStaffLineIsDroppedAndCountedWhileTheUnitsRecordsAllGetThrough) {
+    connect(3, kPortA, Ctl::PortARing, 178, 8);
+    sink.frames.clear();
+    int good = 0;
+    for (unsigned burst = 1; burst <= 20; ++burst) {
+        ports.receive(kPortA, noise(2000, burst) + "\r\n");
+        for (int i = 0; i < 5; ++i, ++good) ports.receive(kPortA, "2048,0256\r\n");
+    }
+    EXPECT_EQ(samplesOf(sink, "C001,D1,"), static_cast<std::size_t>(good));
+    EXPECT_EQ(samplesOf(sink, "C001,D4,"), static_cast<std::size_t>(good));
+    for (const auto& f : sink.frames) {
+        EXPECT_TRUE(f.text == "C001,D1,S04,02500\r\n" || f.text == "C001,D4,16.0" ||
+                    f.text.starts_with("C001,D8,") || f.text.starts_with("C001,D9,"))
+            << f.text;
+    }
+    const long dropped = host->receivePaths().droppedRecords(links::PortId::A);
+    EXPECT_GT(dropped, 20);
+    EXPECT_EQ(panel.intValue(Ctl::PortADropped), dropped);
+}
+
+struct SyncStreaming : WiredLink {
+    void stream(const char* lengths) {
+        chooseUnitType(7);
+        open(Ctl::PortARing, kPortA);
+        for (int row = 0; row < 8 && lengths[row]; ++row) {
+            panel.setCell(Ctl::SyncLengthTable, row, 0, std::string(1, lengths[row]));
+        }
+        tick();
+        ports.receive(kPortA, "Select  t to start\r\n");
+        tick();
+        ports.receive(kPortA, "03-15-26 12:30:45\r\n");
+        tick(2);
+        sink.frames.clear();
+    }
+};
+
+TEST_F(SyncStreaming, DamagedLinesAndLinesOfTheOtherWidthAreNoise) {
+    stream("22222222");
+    const std::string full = "2048 2048 0003 0004 0005 0006 0007 0008\r\n";
+    ports.receive(kPortA, full);
+    ports.receive(kPortA, "2048 2048 0003 0004 0005 0006\r\n");  // 6 of the board's 8
+    ports.receive(kPortA, "2048 2048 00x3 0004 0005 0006 0007 0008\r\n");
+    ports.receive(kPortA, "2048 2048 0003 0004 0005 0006 0007 000\r\n");
+    ports.receive(kPortA, "2048 20480003 0004 0005 0006 0007 0008 12\r\n");
+    ports.receive(kPortA, full);
+    EXPECT_EQ(sink.frames.size(), 16u);
+    EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 4);
+    // A board's data line may go on after its readings (a time tag): not judged.
+    ports.receive(kPortA, "2048 2048 0003 0004 0005 0006 0007 0008 12:00:01\r\n");
+    EXPECT_EQ(sink.frames.size(), 24u);
+}
+
+TEST_F(SyncStreaming, UnsetStaffLengthsAreToldOnceNamingTheChannels) {
+    stream("55");
+    for (int i = 0; i < 5; ++i) ports.receive(kPortA, "2048 2048 2048 2048 2048 2048\r\n");
+    ASSERT_EQ(dialogs.count("STAFF LENGTHS NOT SET"), 1);
+    const std::string& text = dialogs.shown.back().text;
+    EXPECT_NE(text.find("port A"), std::string::npos) << text;
+    EXPECT_NE(text.find("channel(s) 3, 4, 5, 6 "), std::string::npos) << text;
+    EXPECT_EQ(sink.frames[2].text, "C003,D1,S00,00000\r\n");
+    // Entered: quiet. Cleared again: told again.
+    for (int row = 2; row < 6; ++row) panel.setCell(Ctl::SyncLengthTable, row, 0, "3.5");
+    ports.receive(kPortA, "2048 2048 2048 2048 2048 2048\r\n");
+    panel.setCell(Ctl::SyncLengthTable, 5, 0, "");
+    ports.receive(kPortA, "2048 2048 2048 2048 2048 2048\r\n");
+    EXPECT_EQ(dialogs.count("STAFF LENGTHS NOT SET"), 2);
+}
+
+}  // namespace

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "live_rig.h"
 
 using live_test::burstHead;
 using live_test::LiveRig;
 using live_test::packet;
+using live_test::TempDir;
 using platform::Ctl;
 
 namespace {
@@ -63,8 +65,58 @@ TEST_F(DataServiceTest, ZeroOffsetScaleAndSwellmeterValues) {
     session.UnitType = 9;
     rx(kUnit, "C012,D1,S04,10.12345\r\n");
     EXPECT_FLOAT_EQ(e.Value, 10.12345f);
-    rx(kUnit, "C012,D1,S04,\r\n");  // no digits: 0
-    EXPECT_EQ(e.Value, 0.0f);
+    rx(kUnit, "C012,D1,S04,-0.12345\r\n");  // the difference of two gauges
+    EXPECT_FLOAT_EQ(e.Value, -0.12345f);
+}
+
+// Noise is not data: each of these came through with a valid checksum (or from a line that
+// turned noise into a record) and must leave no trace but a count.
+TEST_F(DataServiceTest, NoiseIsDroppedAndCountedNeverShownOrRecorded) {
+    std::vector<links::FrameSource> dropped;
+    service.hooks.noiseDropped = [&](links::FrameSource s) { dropped.push_back(s); };
+    TempDir dir;
+    dialogs.promptReplies.push_back("99");
+    dialogs.fileReplies.push_back({platform::FileSelection::Status::New, dir.file("n.csv")});
+    recorder.SaveOutputDataToFile();
+    std::string binaryTag = burstHead('A', 4, 8, '0', std::string("2014-02\x01\xFF" "0T16:00:40", 19));
+    std::string junkA = burstHead('A', 4, 8);
+    for (int i = 0; i < 32; ++i) junkA += i == 17 ? "12\x80" "34" : "001500";
+    std::string nanF = burstHead('F', 5, 8);
+    for (int i = 0; i < 32; ++i) nanF += std::string("\x00\x00\xC0\x7F", 4);
+    const std::vector<std::string> noise = {
+        "C012,D1,S04,\r\n",                               // no digits
+        "C012,D1,S04,12345678901234567890123456789012\r\n",  // a 32-digit value
+        "C012,D1,S04,01\x02" "34\r\n",
+        "C0x2,D1,S04,01234\r\n",
+        "C012,D1,S4,01234\r\n",
+        "C012,D4,2\xB0" "1\r\n",
+        "C012,D8,2014-0\x002-10\r\n",
+        "C012,D9,12:0A:05\r\n",
+        "C012,D7,g\r\n",
+        binaryTag + std::string(192, '0'),
+        junkA,
+        nanF,
+        "Q012,S04,B0,2014-02-10T16:00:40,,",               // no such message
+    };
+    for (const std::string& n : noise) rx(kUnit, n);
+    EXPECT_EQ(dropped.size(), noise.size());
+    for (int i = 0; i < live::kOutputLineCount; ++i) EXPECT_FALSE(table[i].inUse()) << i;
+    recorder.StopOutputDataToFile();
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("n000.csv")));
+
+    // What units really send passes, signs and long numbers included.
+    dropped.clear();
+    for (const char* ok : {"C012,D1,S04,-0123\r\n", "C012,D4,-1.5\r\n", "C012,D7,B\r\n",
+                           "C012,D8,2026-12-08\r\n", "C012,D9,23:59:59\r\n", "C012,D4,16.1"}) {
+        rx(kUnit, ok);
+    }
+    rx(kUnit, "C012,D1,S04,123456\r\n", 1);  // 12.3456 m on a 20 m staff
+    std::string negA = burstHead('A', 4, 8, '3');
+    for (int i = 0; i < 32; ++i) negA += "-00123";
+    rx(kUnit, negA);
+    EXPECT_TRUE(dropped.empty());
+    EXPECT_FLOAT_EQ(entry(kUnit, 12).Value, 12.3456f);
+    EXPECT_FLOAT_EQ(entry(kUnit, 4).Value, -0.123f);
 }
 
 TEST_F(DataServiceTest, TextSubTypesSetTimeTemperatureAndPowerState) {

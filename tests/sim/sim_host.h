@@ -66,6 +66,13 @@ struct SimHost : ::testing::Test {
 
     // Runs the program and the instruments for the given time in steps of 50 ms; the link
     // timers that are enabled tick at their periods, as the event loop would run them.
+    // Whatever a simulated instrument sends is what real ones send: none of it may be taken
+    // for noise, in any format of any unit type.
+    void TearDown() override {
+        EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 0);
+        EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::B), 0);
+    }
+
     void run(double seconds) {
         constexpr double kStepMs = 50;
         for (double t = 0; t < seconds * 1000; t += kStepMs) {
