@@ -13,8 +13,11 @@ using platform::Ctl;
 using platform::Event;
 
 namespace {
-// Seconds between attempts to reopen a port that has gone (an unplugged adapter).
+// Seconds between attempts to reopen a port that has gone (an unplugged adapter), between
+// reminders that it is still gone, and of silence before a port is said to be silent.
 constexpr int kReopenSeconds = 5;
+constexpr int kLostReminderSeconds = 3600;
+constexpr int kSilentSeconds = 10;
 
 std::string hex16(std::uint64_t v) {
     char buf[17];
@@ -77,9 +80,13 @@ bool Headless::start() {
         }
         say(std::string(w.name) + " " + w.path + " open");
     }
-    openA_ = host_.portOpen(Ctl::PortARing);
-    openB_ = host_.portOpen(Ctl::PortBRing);
-    openOut_ = host_.portOpen(Ctl::OutputPortRing);
+    ports_.clear();
+    for (const auto& [ring, path, name, units] :
+         {std::tuple{Ctl::PortARing, o_.port, "port A", true},
+          std::tuple{Ctl::PortBRing, o_.portB, "port B", true},
+          std::tuple{Ctl::OutputPortRing, o_.outputPort, "output port", false}}) {
+        if (!path.empty()) ports_.push_back({ring, path, name, units, host_.portOpen(ring)});
+    }
 
     // The synchronizer's staff lengths, as the operator types them into the tables.
     for (auto [table, lengths] : {std::pair{Ctl::SyncLengthTable, &o_.syncLengths},
@@ -157,29 +164,55 @@ void Headless::reportUnits() {
     units_ = std::move(now);
 }
 
+std::string Headless::duration(int seconds) {
+    if (seconds < 120) return std::to_string(seconds) + " s";
+    if (seconds < 2 * 3600) return std::to_string(seconds / 60) + " min";
+    return std::to_string(seconds / 3600) + " h";
+}
+
+links::PortId Headless::idOf(Ctl ring) {
+    return ring == Ctl::PortBRing ? links::PortId::B : links::PortId::A;
+}
+
+// A lost port is said once, then reminded of at most hourly, and its return is said; it is
+// tried again every few seconds without a word. A port that carries units and stays silent
+// for more than kSilentSeconds is reported, and so is its first byte after that.
+void Headless::watchPort(PortWatch& w, bool reopenDue) {
+    const std::string who = std::string(w.name) + " " + w.path;
+    bool open = host_.portOpen(w.ring);
+    if (!open && reopenDue) {
+        reopening_ = true;
+        open = host_.choosePort(w.ring, w.path);
+        reopening_ = false;
+        if (open) say(who + " reconnected after " + duration(w.lostSeconds));
+    }
+    if (w.open && !open) {
+        complain(who + " lost; it will be reopened when the port returns");
+        w.lostSeconds = 0;
+    } else if (!open && ++w.lostSeconds % kLostReminderSeconds == 0) {
+        complain(who + " still lost after " + duration(w.lostSeconds) +
+                 "; it will be reopened when the port returns");
+    }
+    if (!open && reopenCountdown_ == 0) reopenCountdown_ = kReopenSeconds;
+    w.open = open;
+    if (!open || !w.carriesUnits) return;
+    const std::uint64_t bytes = host_.receivePaths().bytesReceived(idOf(w.ring));
+    if (bytes != w.bytes) {
+        if (w.silentSeconds > kSilentSeconds)
+            say(who + " sends again after " + duration(w.silentSeconds));
+        w.bytes = bytes;
+        w.silentSeconds = 0;
+    } else if (++w.silentSeconds == kSilentSeconds + 1) {
+        complain(who + " silent for more than " + std::to_string(kSilentSeconds) +
+                 " s: is the instrument powered and its cable in?");
+    }
+}
+
 void Headless::reportPorts() {
     platform::Panel& panel = host_.panel();
-    struct Port {
-        Ctl ring;
-        const std::string& path;
-        const char* name;
-        bool& wasOpen;
-    };
     bool reopenDue = false;
     if (reopenCountdown_ > 0 && --reopenCountdown_ == 0) reopenDue = true;
-    for (Port p : {Port{Ctl::PortARing, o_.port, "port A", openA_},
-                   Port{Ctl::PortBRing, o_.portB, "port B", openB_},
-                   Port{Ctl::OutputPortRing, o_.outputPort, "output port", openOut_}}) {
-        if (p.path.empty()) continue;
-        bool open = host_.portOpen(p.ring);
-        if (!open && reopenDue) {
-            open = host_.choosePort(p.ring, p.path);
-            if (open) say(std::string(p.name) + " " + p.path + " reconnected");
-        }
-        if (p.wasOpen && !open) complain(std::string(p.name) + " " + p.path + " lost");
-        if (!open && reopenCountdown_ == 0) reopenCountdown_ = kReopenSeconds;
-        p.wasOpen = open;
-    }
+    for (PortWatch& w : ports_) watchPort(w, reopenDue);
     // Wired units: the handshake's status texts.
     if (platform::isWiredType(host_.session().UnitType)) {
         for (auto [ctl, last, name] : {std::tuple{Ctl::PortAStatus, &statusA_, "port A"},
@@ -225,8 +258,7 @@ void Headless::poll() {
 
 std::string Headless::statusLine() const {
     std::string s = "status: " + std::to_string(units_.size()) + " unit(s)";
-    if (!o_.port.empty()) s += openA_ ? ", port A open" : ", port A closed";
-    if (!o_.portB.empty()) s += openB_ ? ", port B open" : ", port B closed";
+    for (const PortWatch& w : ports_) s += ", " + portStatus(w);
     if (recording_) {
         s += (host_.recorder().paused() ? ", recording paused (no room) after " : ", recording ") +
              recordingFile_;
@@ -239,8 +271,33 @@ std::string Headless::statusLine() const {
     return s;
 }
 
+std::string Headless::portStatus(const PortWatch& w) const {
+    std::string s = w.name;
+    if (!w.open) return s + " lost " + duration(w.lostSeconds);
+    s += " open";
+    if (!w.carriesUnits) return s;
+    if (w.silentSeconds > kSilentSeconds) s += ", silent " + duration(w.silentSeconds);
+    const long dropped = host_.receivePaths().droppedRecords(idOf(w.ring));
+    if (dropped > 0) s += ", " + std::to_string(dropped) + " noise record(s) dropped";
+    return s;
+}
+
+void Headless::dialogMessage(const std::string& title, const std::string& text) {
+    if (title == "SERIAL PORT LOST") return;
+    if (title == "SERIAL PORT NOT OPENED" && reopening_) return;
+    complain(title + ": " + text);
+}
+
 int Headless::stop() {
     stopping_ = true;
+    // Stopping does not wait for a backlog to be worked through: it is left, and said.
+    for (const PortWatch& w : ports_) {
+        const int unread = w.carriesUnits ? host_.unreadInput(w.ring) : 0;
+        if (unread > 0) {
+            say(std::string(w.name) + " " + w.path + ": " + std::to_string(unread) +
+                " bytes of input left unread");
+        }
+    }
     host_.panel().raise(Ctl::MainWindow, Event::Close);
     say("stopped");
     return failed_ ? 1 : 0;

@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/cli.h"
 #include "app/headless_dialogs.h"
@@ -32,6 +33,9 @@ class Headless {
     int stop();
 
     bool failed() const { return failed_; }
+    // A pop-up of the program, as a log line. Port losses and the failed reopen attempts of
+    // a lost port are left to the port reports, which say it once and name the path.
+    void dialogMessage(const std::string& title, const std::string& text);
     // Prints with a timestamp.
     void say(const std::string& text) const;
     void complain(const std::string& text) const;
@@ -47,12 +51,29 @@ class Headless {
     HeadlessDialogs& dialogs_;
     CliOptions o_;
     Print out_, err_;
+    // What is watched of each port asked for on the command line.
+    struct PortWatch {
+        platform::Ctl ring;
+        std::string path;
+        const char* name;
+        bool carriesUnits;  // port A or B, not the output port
+        bool open = false;
+        int lostSeconds = 0;
+        std::uint64_t bytes = 0;
+        int silentSeconds = 0;
+    };
+    void watchPort(PortWatch& w, bool reopenDue);
+    static std::string duration(int seconds);
+    static links::PortId idOf(platform::Ctl ring);
+    std::string portStatus(const PortWatch& w) const;
+
     bool failed_ = false;
     bool stopping_ = false;
+    bool reopening_ = false;
     int reopenCountdown_ = 0;
+    std::vector<PortWatch> ports_;
     std::set<std::pair<std::uint64_t, int>> units_;
     std::string statusA_, statusB_;
-    bool openA_ = false, openB_ = false, openOut_ = false;
     std::string recordingFile_, captureFile_;
     bool recording_ = false, capturing_ = false;
 };

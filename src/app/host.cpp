@@ -82,10 +82,20 @@ bool Host::selectDevice(int device) {
     return configState_.ConfigStatus == 1;
 }
 
+int Host::unreadInput(Ctl ring) const {
+    const int number = ring == Ctl::PortARing   ? links_.OpenComPortNum_A
+                       : ring == Ctl::PortBRing ? links_.OpenComPortNum_B
+                                                : links_.OpenComPortNumOutput;
+    return number != 0 ? ports_.inputLength(number) : 0;
+}
+
 bool Host::choosePort(Ctl ring, const std::string& path) {
     const int number = ports_.numberForPath(path);
     if (number <= 0) return false;
-    if (panel_.indexOfValue(ring, number) < 0) panel_.insertItem(ring, -1, path, number);
+    if (panel_.indexOfValue(ring, number) < 0) {
+        panel_.insertItem(ring, -1, path, number);
+        portLister_.remember(number, path);
+    }
     panel_.setDimmed(ring, false);
     panel_.setValue(ring, number);
     panel_.raise(ring, Event::Commit);

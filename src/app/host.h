@@ -57,6 +57,8 @@ public:
     // Selects a unit on the configuration tab by its device number, as the operator types it;
     // true when a scan of it starts (the unit has reported, or 255 names a data logger).
     bool selectDevice(int device);
+    // Bytes that arrived on the port of a ring and were not read yet (a backlog at a stop).
+    int unreadInput(platform::Ctl ring) const;
 
     // Runs after the event loop has ended.
     void exitStep() { shell_.exitStep(); }

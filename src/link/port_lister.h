@@ -17,6 +17,9 @@ class PortLister {
     // "Select COM? port" (value 0) and one item per port. -1 when the ports cannot be listed;
     // the ring then keeps its items.
     int fill(platform::Ctl ring);
+    // A port chosen by its path that the system's list does not show (a pseudo-terminal):
+    // messages about it name that path.
+    void remember(int number, const std::string& path) { names_[number] = path; }
     // The port's label as last listed, or its number.
     std::string nameOf(int number) const;
 

@@ -29,7 +29,7 @@ void ReceivePaths::receive(PortId p, int number) {
     if (platform::linkKind(session_.UnitType) == platform::LinkKind::None) return;
     // The port's whole input, a block at a time: nothing stays waiting for the next call.
     std::array<std::uint8_t, 4096> block;
-    for (int n; (n = ports_.read(number, block)) > 0;) {
+    for (int taken = 0, n; taken < kBytesPerCall && (n = ports_.read(number, block)) > 0; taken += n) {
         takeBytes(p, std::span(block.data(), static_cast<std::size_t>(n)));
     }
 }

@@ -48,6 +48,10 @@ class ReceivePaths {
     // Bytes taken from port p since the program started; a silent port stops counting.
     std::uint64_t bytesReceived(PortId p) const { return rx(p).received; }
 
+    // The most one callback takes from its port. The port layer calls again for the rest, so
+    // that a backlog never holds the program's thread (timers, a stop request) for long.
+    static constexpr int kBytesPerCall = 64 * 1024;
+
   private:
     struct PortRx {
         explicit PortRx(FrameSource s) : decoder(s) { synth.source = s; }

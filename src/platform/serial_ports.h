@@ -58,7 +58,8 @@ public:
         return static_cast<int>(n);
     }
 
-    // Called from the event loop whenever bytes have arrived on the port.
+    // Called from the event loop whenever bytes have arrived on the port. A callback may
+    // leave part of the input waiting: it is called again, from the event loop, for the rest.
     virtual void onReceive(int number, std::function<void(int number)> callback) = 0;
     // Called when an open port disappears (adapter unplugged); the port is already closed.
     virtual void onLost(std::function<void(int number, const std::string& reason)> callback) = 0;

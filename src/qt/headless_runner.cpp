@@ -34,7 +34,7 @@ int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
     auto err = [](const std::string& s) { printLine(stderr, s); };
     app::Headless* session = nullptr;
     app::HeadlessDialogs dialogs([&](const std::string& title, const std::string& text) {
-        if (session) session->complain(title + ": " + text);
+        if (session) session->dialogMessage(title, text);
     });
     app::Host host(panel, dialogs, ports, clock, [] { QCoreApplication::quit(); });
     PanelTimers timers(panel);

@@ -277,6 +277,13 @@ void QtSerialPorts::deliver(int number) {
         auto callback = p->callback;
         callback(number);
     }
+    // What the callback left goes in a later turn of the event loop, after the timers and
+    // events that came meanwhile.
+    p = find(number);
+    if (p && inputLength(number) > 0 && !p->notifyPending.exchange(true)) {
+        QMetaObject::invokeMethod(
+            this, [this, number] { deliver(number); }, Qt::QueuedConnection);
+    }
 }
 
 void QtSerialPorts::portGone(int number, const QString& reason) {

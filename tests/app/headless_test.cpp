@@ -22,8 +22,10 @@ struct HeadlessTest : ::testing::Test {
     testing_support::FakeClock clock;
     std::vector<std::string> out, err;
     std::unique_ptr<app::Headless> headless;
-    app::HeadlessDialogs dialogs{
-        [this](const std::string& t, const std::string& x) { err.push_back(t + ": " + x); }};
+    // Pop-ups go where the headless runner sends them.
+    app::HeadlessDialogs dialogs{[this](const std::string& t, const std::string& x) {
+        if (headless) headless->dialogMessage(t, x);
+    }};
     int quits = 0;
     app::Host host{panel, dialogs, ports, clock, [this] { ++quits; }};
 
@@ -126,20 +128,63 @@ TEST_F(HeadlessTest, ARolloverAndAFailedFileAreReported) {
     EXPECT_EQ(headless->stop(), 0);
 }
 
-TEST_F(HeadlessTest, ALostPortIsReportedAndReopenedWhenItComesBack) {
+// An unplugged adapter overnight: said once with its path, reminded of hourly, tried every few
+// seconds without a word, and its return said.
+TEST_F(HeadlessTest, ALostPortIsSaidOnceRemindedHourlyAndItsReturnSaid) {
     ASSERT_TRUE(start(radio()));
     const int port = ports.numberForPath("/dev/pts/7");
     ports.loseport(port);
-    headless->poll();
-    EXPECT_TRUE(said(err, "port A /dev/pts/7 lost"));
     ports.failOpen.insert(port);  // still unplugged
-    for (int i = 0; i < 6; ++i) headless->poll();
+    for (int s = 0; s < 2 * 3600 + 10; ++s) headless->poll();
     EXPECT_FALSE(ports.isOpen(port));
+    ASSERT_EQ(err.size(), 3u);
+    EXPECT_NE(err[0].find("port A /dev/pts/7 lost; it will be reopened when the port returns"),
+              std::string::npos)
+        << err[0];
+    EXPECT_NE(err[1].find("port A /dev/pts/7 still lost after 60 min"), std::string::npos) << err[1];
+    EXPECT_NE(err[2].find("still lost after 2 h"), std::string::npos) << err[2];
+    EXPECT_NE(headless->statusLine().find("port A lost 2 h"), std::string::npos);
+
     ports.failOpen.clear();  // plugged in again
     for (int i = 0; i < 6; ++i) headless->poll();
     EXPECT_TRUE(ports.isOpen(port));
-    EXPECT_TRUE(said(out, "port A /dev/pts/7 reconnected"));
+    EXPECT_TRUE(said(out, "port A /dev/pts/7 reconnected after 2 h"));
+    EXPECT_EQ(err.size(), 3u);
     EXPECT_FALSE(headless->failed());
+}
+
+TEST_F(HeadlessTest, ASilentInstrumentIsReportedAndSoIsItsReturn) {
+    ASSERT_TRUE(start(radio()));
+    const int port = ports.numberForPath("/dev/pts/7");
+    ports.receive(port, receivePacket(0x0013A20040A10111ull, "C012,D1,S04,01234\r\n"));
+    headless->poll();  // the frame came this second
+    for (int s = 0; s < 10; ++s) headless->poll();
+    EXPECT_TRUE(err.empty());
+    headless->poll();
+    ASSERT_EQ(err.size(), 1u);
+    EXPECT_NE(err[0].find("port A /dev/pts/7 silent for more than 10 s"), std::string::npos);
+    for (int s = 0; s < 20; ++s) headless->poll();
+    EXPECT_EQ(err.size(), 1u);
+    EXPECT_NE(headless->statusLine().find("port A open, silent 31 s"), std::string::npos)
+        << headless->statusLine();
+
+    // A frame of noise is data on the line, but not a record.
+    ports.receive(port, receivePacket(0x0013A20040A10111ull, "C012,D1,S04,0\x81" "234\r\n"));
+    headless->poll();
+    EXPECT_TRUE(said(out, "port A /dev/pts/7 sends again after 31 s"));
+    EXPECT_NE(headless->statusLine().find("port A open, 1 noise record(s) dropped"),
+              std::string::npos)
+        << headless->statusLine();
+}
+
+TEST_F(HeadlessTest, AStopLeavesABacklogUnreadAndSaysHowMuch) {
+    ASSERT_TRUE(start(radio()));
+    const int port = ports.numberForPath("/dev/pts/7");
+    const std::string backlog = receivePacket(0x0013A20040A10111ull, "C012,D1,S04,01234\r\n");
+    for (char c : backlog) ports.ports[port].input.push_back(static_cast<std::uint8_t>(c));
+    EXPECT_EQ(headless->stop(), 0);
+    EXPECT_TRUE(said(out, "port A /dev/pts/7: " + std::to_string(backlog.size()) +
+                              " bytes of input left unread"));
 }
 
 TEST_F(HeadlessTest, RefusesWhatItCannotDoAndSaysWhy) {

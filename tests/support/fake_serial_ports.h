@@ -93,7 +93,11 @@ public:
     void receive(int number, std::string_view bytes) {
         Port& p = ports[number];
         for (char c : bytes) p.input.push_back(static_cast<std::uint8_t>(c));
-        if (p.callback) p.callback(number);
+        // A callback may take part of the input; the event loop calls it again for the rest.
+        for (std::size_t left = SIZE_MAX; p.callback && !p.input.empty() && p.input.size() < left;) {
+            left = p.input.size();
+            p.callback(number);
+        }
     }
     void loseport(int number, const std::string& reason = "device removed") {
         close(number);
