@@ -72,13 +72,14 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view) { return o.version = true; }},
         {"--help", "", "Print this help and exit.",
          [](CliOptions& o, std::string_view) { return o.help = true; }},
-        {"--screenshot", "FILE.png", "Render the window at 1280x1024 to FILE.png and exit.",
+        {"--screenshot", "FILE.png", "Render the window at 1280x800 to FILE.png and exit.",
          [](CliOptions& o, std::string_view v) {
              o.screenshot = std::string(v);
              return !v.empty();
          }},
-        {"--tab", "N", "The tab page shown at start: 0 plot, 1 analysis, 2 configuration,\n"
-                       "                         3 data-logger ports, 4 upload.",
+        {"--tab", "N",
+         "The tab page shown at start: 0 plot, 1 analysis, 2 configuration,\n"
+         "                         3 data-logger ports, 4 upload.",
          [](CliOptions& o, std::string_view v) {
              return parseInt(v, o.tab) && o.tab >= 0 && o.tab <= 4;
          }},
@@ -88,22 +89,28 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view) { return o.simulate = true; }},
         {"--plot", "", "Start plotting at once; the traces take the units as they report.",
          [](CliOptions& o, std::string_view) { return o.plot = true; }},
-        pathOption("--trace", "FILE", "Write a timestamped hex log of every byte sent and received.",
+        pathOption("--trace", "FILE",
+                   "Write a timestamped hex log of every byte sent and received.",
                    &CliOptions::trace),
         {"--headless", "", "Run without a window: open the ports and record as told below.",
          [](CliOptions& o, std::string_view) { return o.headless = true; }},
-        {"--unit-type", "N", "The unit type to start with, 0-9 (0 radio staff, 1 and 2 radio sonic units,\n"
-                             "                         3 and 4 wired staffs, 5 and 6 Tidecorders, 7 synchronizer,\n"
-                             "                         8 data logger, 9 Swellmeter).",
+        {"--unit-type", "N",
+         "The unit type to start with, 0-9 (0 radio staff, 1 and 2 radio sonic units,\n"
+         "                         3 and 4 wired staffs, 5 and 6 Tidecorders, 7 synchronizer,\n"
+         "                         8 data logger, 9 Swellmeter).",
          [](CliOptions& o, std::string_view v) {
              return parseInt(v, o.unitType) && o.unitType >= 0 && o.unitType <= 9;
          }},
-        pathOption("--port", "PATH", "Serial port A to open at start, e.g. /dev/ttyUSB0, COM3, SIM1.",
+        pathOption("--port", "PATH",
+                   "Serial port A to open at start, e.g. /dev/ttyUSB0, COM3, SIM1.",
                    &CliOptions::port),
-        pathOption("--port-b", "PATH", "Serial port B to open at start (wired units).", &CliOptions::portB),
-        pathOption("--output-port", "PATH", "Stream every sample line out on this port from the start.",
+        pathOption("--port-b", "PATH", "Serial port B to open at start (wired units).",
+                   &CliOptions::portB),
+        pathOption("--output-port", "PATH",
+                   "Stream every sample line out on this port from the start.",
                    &CliOptions::outputPort),
-        pathOption("--record", "FILE.csv", "Headless: record sample lines to FILE000.csv, FILE001.csv ...",
+        pathOption("--record", "FILE.csv",
+                   "Headless: record sample lines to FILE000.csv, FILE001.csv ...",
                    &CliOptions::record),
         {"--interval", "DAYS", "Headless: days per recording file, 1-98; 99 = one file (default).",
          [](CliOptions& o, std::string_view v) {
@@ -117,8 +124,9 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.broadcastPower); }},
         {"--auto-sync", "on|off", "Headless: keep radio unit clocks in step with this computer.",
          [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.autoSync); }},
-        {"--sync-lengths", "M1,M2,...", "Headless: staff lengths in metres of the synchronizer's\n"
-                                        "                         channels on port A (up to eight).",
+        {"--sync-lengths", "M1,M2,...",
+         "Headless: staff lengths in metres of the synchronizer's\n"
+         "                         channels on port A (up to eight).",
          [](CliOptions& o, std::string_view v) { return parseLengths(v, o.syncLengths); }},
         {"--sync-lengths-b", "M1,M2,...", "Headless: the same for the synchronizer on port B.",
          [](CliOptions& o, std::string_view v) { return parseLengths(v, o.syncLengthsB); }},
@@ -134,7 +142,9 @@ const std::vector<OptionDef>& options() {
              return parseInt(v, o.showConfig) && o.showConfig >= 1 && o.showConfig <= 255;
          }},
         {"--duration", "SECONDS", "Headless: stop after SECONDS (default: run until stopped).",
-         [](CliOptions& o, std::string_view v) { return parseDouble(v, o.duration) && o.duration > 0; }},
+         [](CliOptions& o, std::string_view v) {
+             return parseDouble(v, o.duration) && o.duration > 0;
+         }},
         {"--screenshot-after", "SECONDS", "With --screenshot: run that long first.",
          [](CliOptions& o, std::string_view v) {
              int s = 0;

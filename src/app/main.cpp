@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/cli.h"
+#include "app/headless_dialogs.h"
 #include "app/host.h"
 #include "app/trace_log.h"
 #include "qt/control_binder.h"
@@ -24,9 +25,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Renders the window at 1280x1024 to a PNG; works on the offscreen platform.
+// Renders the window at 1280x800, the smallest screen it is made for, to a PNG; works on the
+// offscreen platform.
+constexpr int kShotWidth = 1280, kShotHeight = 800;
 int saveScreenshot(qtui::MainWindow& window, const app::CliOptions& o) {
-    window.resize(1280, 1024);
+    window.resize(kShotWidth, kShotHeight);
     window.tabs()->setCurrentIndex(o.tab);
     window.show();
     window.binder().flushNow();
@@ -96,7 +99,15 @@ int main(int argc, char** argv) {
     //    (port A, port B, output port) are filled by the link code during Host construction
     //    and Initialize, from the serial ports passed in here.
     platform::Panel panel;
-    qtui::QtDialogs dialogs;
+    qtui::QtDialogs windowDialogs;
+    // A screenshot run has nobody at the screen: a pop-up would wait for a click that never
+    // comes. Its messages go to stderr and every question is answered "no".
+    app::HeadlessDialogs unattended([](const std::string& title, const std::string& text) {
+        std::fprintf(stderr, "fathomhost: %s: %s\n", title.c_str(), text.c_str());
+    });
+    const bool screenshotRun = !options.screenshot.empty();
+    platform::Dialogs& dialogs =
+        screenshotRun ? static_cast<platform::Dialogs&>(unattended) : windowDialogs;
     qtui::QtSerialPorts realPorts;
     qtui::QtClock clock;
     const auto trace = openTrace(options, clock, realPorts);
@@ -107,8 +118,8 @@ int main(int argc, char** argv) {
 
     // 3. The window: control arrays and tab pages are built from the control table.
     qtui::MainWindow window(panel);
-    dialogs.setParent(&window);
-    dialogs.setPageRenderer([&window](platform::Page p) { return window.pageWidget(p); });
+    windowDialogs.setParent(&window);
+    windowDialogs.setPageRenderer([&window](platform::Page p) { return window.pageWidget(p); });
 
     // 4. Start values.
     host.Initialize();
@@ -140,14 +151,14 @@ int main(int argc, char** argv) {
         panel.raise(platform::Ctl::RawStartStop, platform::Event::Commit);
     }
 
-    if (!options.screenshot.empty() && options.screenshotAfter > 0) {
-        window.resize(1280, 1024);
+    if (screenshotRun && options.screenshotAfter > 0) {
+        window.resize(kShotWidth, kShotHeight);
         window.show();
         QTimer::singleShot(static_cast<int>(options.screenshotAfter * 1000),
                            [&] { QApplication::exit(saveScreenshot(window, options)); });
         return application.exec();
     }
-    if (!options.screenshot.empty()) return saveScreenshot(window, options);
+    if (screenshotRun) return saveScreenshot(window, options);
 
     const bool reportStartup = options.startupTime || std::getenv("FATHOM_STARTUP_TIME");
     window.onFirstPaint([&] {

@@ -1,5 +1,5 @@
 // Control table rows of file playback: the open file's name and header, the speed and the
-// position slider, in a frame of their own on the main panel.
+// position slider, in a frame of their own on the plot page beside the data source.
 #include <array>
 
 #include "platform/control_table.h"
@@ -43,17 +43,42 @@ constexpr std::array<RingItem, 14> kSpeeds{{
 
 std::vector<ControlSpec> build() {
     return {
-        {.id = Ctl::PlotFileName, .kind = Kind::TextMsg, .caption = "File", .frame = kFrame,
-         .helpTitle = kOpenHelpTitle, .helpText = kOpenHelp, .indicator = true},
-        {.id = Ctl::PlotFileHeader, .kind = Kind::TextMsg, .caption = "Header",
-         .frame = kFrame, .helpTitle = kOpenHelpTitle, .helpText = kOpenHelp,
+        {.id = Ctl::PlotFileName,
+         .page = Page::Plot,
+         .kind = Kind::TextMsg,
+         .caption = "File",
+         .frame = kFrame,
+         .helpTitle = kOpenHelpTitle,
+         .helpText = kOpenHelp,
          .indicator = true},
-        {.id = Ctl::PlotSpeedCtr, .kind = Kind::Ring, .caption = "Speed", .frame = kFrame,
-         .defValue = 1, .items = kSpeeds, .startDimmed = true, .helpTitle = "PLAYBACK SPEED",
+        {.id = Ctl::PlotFileHeader,
+         .page = Page::Plot,
+         .kind = Kind::TextMsg,
+         .caption = "Header",
+         .frame = kFrame,
+         .helpTitle = kOpenHelpTitle,
+         .helpText = kOpenHelp,
+         .indicator = true},
+        {.id = Ctl::PlotSpeedCtr,
+         .page = Page::Plot,
+         .kind = Kind::Ring,
+         .caption = "Speed",
+         .frame = kFrame,
+         .defValue = 1,
+         .items = kSpeeds,
+         .startDimmed = true,
+         .helpTitle = "PLAYBACK SPEED",
          .helpText = kSpeedHelp},
-        {.id = Ctl::FileKbPosition, .kind = Kind::Slider, .caption = "Position (KB)",
-         .frame = kFrame, .minValue = 0, .maxValue = 100, .startDimmed = true,
-         .helpTitle = "FILE POSITION", .helpText = kPositionHelp},
+        {.id = Ctl::FileKbPosition,
+         .page = Page::Plot,
+         .kind = Kind::Slider,
+         .caption = "Position (KB)",
+         .frame = kFrame,
+         .minValue = 0,
+         .maxValue = 100,
+         .startDimmed = true,
+         .helpTitle = "FILE POSITION",
+         .helpText = kPositionHelp},
     };
 }
 

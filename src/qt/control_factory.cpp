@@ -129,10 +129,15 @@ QWidget* makeControlWidget(const ControlSpec& spec, const platform::Graph* graph
         case Kind::Ring: {
             // Port labels can be long ("ttyUSB0 (FT232R USB UART)"): the ring keeps a steady
             // width and shows its full items in the open list, so the window never grows wider
-            // than the screen because of a port's name.
+            // than the screen because of a port's name. The items of the table (unit types,
+            // windows) are known: the closed ring shows the longest of them whole.
+            std::size_t longest = 20;
+            for (const platform::RingItem& item : spec.items) {
+                longest = std::max(longest, static_cast<std::size_t>(q(item.label).size()));
+            }
             auto* ring = new QComboBox(parent);
             ring->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-            ring->setMinimumContentsLength(20);
+            ring->setMinimumContentsLength(static_cast<int>(longest));
             return ring;
         }
         case Kind::Switch:

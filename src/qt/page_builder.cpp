@@ -53,11 +53,15 @@ struct FramePlace {
     std::string_view frame;
     Place place;
 };
-constexpr std::array<FramePlace, 5> kMainPlaces{{
+// The frames under the live units stand side by side, so the window stays 1280 px wide only
+// if few stand there: the synchronizer's staff lengths go to the left column, which is short
+// beside the live units.
+constexpr std::array<FramePlace, 6> kMainPlaces{{
     {"Unit", Place::Left},
     {"Serial ports", Place::Left},
     {"Radio network", Place::Left},
     {"Recording", Place::Left},
+    {"Synchronizer", Place::Left},
     {kLiveFrame, Place::Top},
 }};
 
