@@ -1,11 +1,13 @@
 #include "app/headless.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <tuple>
 
 #include "live/frame_capture.h"
 #include "live/record_format.h"
 #include "live/recorder.h"
+#include "platform/control_table.h"
 
 namespace app {
 
@@ -254,6 +256,94 @@ void Headless::poll() {
     reportPorts();
     reportUnits();
     reportFiles();
+    if (o_.showConfig > 0 && !configShown_ && !failed_) showConfig();
+}
+
+namespace {
+
+// Seconds a unit may take to report before --show-config gives up on it.
+constexpr int kReportWait = 120;
+
+// A setting as the operator reads it on the panel.
+std::string settingText(const platform::Panel& panel, Ctl c) {
+    const platform::ControlSpec& spec = platform::controlSpec(c);
+    char text[64];
+    switch (spec.kind) {
+        case platform::Kind::Ring:
+        case platform::Kind::Switch: {
+            const int i = panel.selectedIndex(c);
+            if (i >= 0) return panel.items(c)[static_cast<std::size_t>(i)].label;
+            std::snprintf(text, sizeof text, "%g", panel.value(c));
+            return text;
+        }
+        case platform::Kind::Numeric:
+        case platform::Kind::Gauge:
+            std::snprintf(text, sizeof text, "%.*f", spec.precision, panel.value(c));
+            return text;
+        case platform::Kind::Hex64:
+            return hex16(panel.u64(c));
+        case platform::Kind::Table: {
+            std::string cells;
+            for (int r = 0; r < panel.tableRows(c); ++r) {
+                const std::string& cell = panel.cell(c, r, 0);
+                if (cell.empty()) continue;
+                if (!cells.empty()) cells += ", ";
+                cells += cell;
+            }
+            return cells;
+        }
+        default:
+            return panel.text(c);
+    }
+}
+
+}  // namespace
+
+void Headless::showConfig() {
+    const config::ConfigState& state = host_.configState();
+    if (!configSelected_) {
+        if (host_.selectDevice(o_.showConfig)) {
+            configSelected_ = true;
+            host_.replyParser().hooks.shown = [this](Ctl c) {
+                if (std::find(configOrder_.begin(), configOrder_.end(), c) == configOrder_.end())
+                    configOrder_.push_back(c);
+            };
+            say("reading the settings of unit " + std::to_string(o_.showConfig));
+        } else if (++configWait_ > kReportWait) {
+            complain("unit " + std::to_string(o_.showConfig) + " did not report");
+            failed_ = true;
+        }
+        return;
+    }
+    const int type = host_.session().UnitType;
+    if (state.ConfigStatus == 3 && host_.apiFrames().TxWait == 0 &&
+        (state.PANReadPending == 0 || type == 2)) {
+        printSettings();
+        configShown_ = true;
+        return;
+    }
+    if (state.ConfigStatus == 0 && host_.configScan().gaveUpStep() > 0) {
+        std::string cmd = host_.configScan().gaveUpCommand();
+        while (!cmd.empty() && (cmd.back() == '\r' || cmd.back() == '\n')) cmd.pop_back();
+        complain("unit " + std::to_string(o_.showConfig) + " did not answer step " +
+                 std::to_string(host_.configScan().gaveUpStep()) + " (" + cmd + ")");
+        failed_ = true;
+    }
+}
+
+void Headless::printSettings() {
+    const platform::Panel& panel = host_.panel();
+    std::vector<Ctl> order = configOrder_;
+    // The remote PAN ID read follows the scan (the sonic model without one excepted).
+    const int type = host_.session().UnitType;
+    if (type == 0 || type == 1) order.push_back(Ctl::RemotePanID);
+    for (Ctl c : order) {
+        std::string name = panel.label(c);
+        if (name.empty()) name = std::string(platform::controlSpec(c).caption);
+        while (!name.empty() && name.front() == ' ') name.erase(name.begin());
+        const bool answered = c != Ctl::RemotePanID || !panel.dimmed(c);
+        out_(name + ": " + (answered ? settingText(panel, c) : std::string("(no answer)")));
+    }
 }
 
 std::string Headless::statusLine() const {

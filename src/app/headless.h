@@ -36,6 +36,8 @@ class Headless {
     // A pop-up of the program, as a log line. Port losses and the failed reopen attempts of
     // a lost port are left to the port reports, which say it once and name the path.
     void dialogMessage(const std::string& title, const std::string& text);
+    // --show-config: the settings have been printed; the run is over.
+    bool finished() const { return configShown_; }
     // Prints with a timestamp.
     void say(const std::string& text) const;
     void complain(const std::string& text) const;
@@ -44,6 +46,10 @@ class Headless {
     void reportUnits();
     void reportPorts();
     void reportFiles();
+    // --show-config: selects the unit once it reports, then prints its settings when the scan
+    // is complete, or which step went unanswered.
+    void showConfig();
+    void printSettings();
     std::string stamp() const;
 
     Host& host_;
@@ -68,6 +74,10 @@ class Headless {
     std::string portStatus(const PortWatch& w) const;
 
     bool failed_ = false;
+    bool configSelected_ = false;
+    bool configShown_ = false;
+    int configWait_ = 0;                      // seconds spent waiting for the unit to report
+    std::vector<platform::Ctl> configOrder_;  // settings in the order the scan showed them
     bool stopping_ = false;
     bool reopening_ = false;
     int reopenCountdown_ = 0;

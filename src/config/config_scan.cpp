@@ -21,7 +21,6 @@ constexpr int kWriteTicks = 42;
 constexpr int kMaxResends = 6;
 constexpr int kWiredTicks = 50;
 constexpr int kSynchronizerTicks = 30;
-constexpr int kFastSyncTicks = 300;
 
 // Controls that choose the unit rather than show one of its settings: the idle reset leaves
 // them alone.

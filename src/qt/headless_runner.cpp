@@ -67,7 +67,7 @@ int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
     int seconds = 0;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         headless.poll();
-        if (headless.failed()) stopNow();
+        if (headless.failed() || headless.finished()) stopNow();
         if (++seconds % 60 == 0) headless.say(headless.statusLine());
     });
     poll.start(1000);

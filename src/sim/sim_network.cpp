@@ -35,9 +35,47 @@ struct Scenario {
     int unitType;  // the type it shows; -1 for the mixed radio network
 };
 constexpr auto kScenarios = std::to_array<Scenario>({
-    {"radio", -1}, {"logger", 8}, {"staff3", 3}, {"staff4", 4}, {"tide5", 5},
-    {"tide6", 6}, {"gauge9", 9}, {"sync8", 7}, {"sync6", 7},
+    {"radio", -1},
+    {"logger", 8},
+    {"staff3", 3},
+    {"staff4", 4},
+    {"tide5", 5},
+    {"tide6", 6},
+    {"gauge9", 9},
+    {"sync8", 7},
+    {"sync6", 7},
 });
+
+// Every unit of a network holds settings unlike its neighbours' and unlike each other, so that a
+// host that shows one setting in another's place is caught. Nothing here changes how the unit
+// samples: bursts stay off (length 0), the start time stays off and the power on.
+void distinctSettings(RadioUnit& unit, int index) {
+    RadioSettings& s = unit.settings();
+    s.burstInterval = 10 + 5 * index;
+    s.filter = 1 - index % 2;
+    s.highTrip = 900 + 10 * index;
+    s.lowTrip = 300 + 10 * index;
+    s.deadZone = 250 + 10 * index;
+    if (unit.unitType() == 0) s.currentMode = 1 + index % 2;
+    for (std::size_t set = 0; set < s.calibration.size(); ++set) {
+        Calibration& c = s.calibration[set];
+        c.staffLength = 2.5 + index + 0.25 * static_cast<double>(set);
+        c.gain = 1.0125 + 0.001 * index + 0.0005 * static_cast<double>(set);
+        c.offset = -0.015 - 0.001 * index;
+        c.lowPoint = 0.35 + 0.01 * index;
+        c.highPoint = 1.65 + 0.01 * index;
+    }
+    s.factory = s.calibration;
+    if (auto* logger = dynamic_cast<DataLogger*>(&unit)) {
+        s.fileInterval = 3;
+        logger->groupRate = {1, 2, 4, 8};
+        logger->adcRange = {0, 1, 2, 5};
+        for (std::size_t p = 0; p < logger->lengths.size(); ++p) {
+            logger->portBaud[p] = static_cast<int>(7 - p);
+            logger->lengths[p] = {static_cast<int>(4 + p), 6, 8, 10, 20, 30};
+        }
+    }
+}
 
 }  // namespace
 
@@ -68,8 +106,13 @@ std::unique_ptr<XBeeAdapter> makeRadioNetwork(platform::AbsTime start, std::span
     int index = 0;
     for (int type : types) {
         const RadioUnitSpec spec = radioUnitSpec(type, index++, seed);
-        if (type == 8) adapter->add(std::make_unique<DataLogger>(spec, start));
-        else adapter->add(std::make_unique<RadioUnit>(spec, start));
+        std::unique_ptr<RadioUnit> unit;
+        if (type == 8)
+            unit = std::make_unique<DataLogger>(spec, start);
+        else
+            unit = std::make_unique<RadioUnit>(spec, start);
+        distinctSettings(*unit, index - 1);
+        adapter->add(std::move(unit));
     }
     return adapter;
 }
@@ -104,8 +147,8 @@ std::string scenarioForType(int unitType) {
 }
 
 void addDefaultPorts(SimSerialPorts& ports, platform::AbsTime start) {
-    constexpr const char* kPorts[] = {"radio", "staff3", "staff4", "tide5", "tide6",
-                                      "gauge9", "sync8", "logger"};
+    constexpr const char* kPorts[] = {"radio", "staff3", "staff4", "tide5",
+                                      "tide6", "gauge9", "sync8",  "logger"};
     std::uint32_t seed = 1;
     for (const char* name : kPorts) ports.add(makeScenario(name, start, seed++));
     ports.add(makeScenario("staff3", start, seed));

@@ -74,3 +74,85 @@ TEST_F(ConfigDisplayTest, AutoSyncResultOnlyInFactoryModeOnRadioStaffs) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the operator sees on the configuration tab, type by type (S shown, - hidden, F only in
+// factory mode), for one member of each group and the single controls.
+struct Expect {
+    Ctl c;
+    const char* types;  // unit types 0 to 9
+};
+const Expect kVisible[] = {
+    {Ctl::SelDataFormat, "SSS-------"},
+    {Ctl::FRTCSerialOut, "---SSSS--S"},
+    {Ctl::FRAnalogOut, "---SS-----"},
+    {Ctl::FRTCRate, "---SSSSS-S"},
+    {Ctl::FRTCRunMode, "---SS--S--"},
+    {Ctl::SelBurstLength, "SSS--SS-SS"},
+    {Ctl::SelFileInterval, "-----SS-SS"},
+    {Ctl::FRSyncTimeTag, "-------S--"},
+    {Ctl::FRTTLRunMode, "---SS-----"},
+    {Ctl::BatteryVoltage, "SSS-----S-"},
+    {Ctl::EnablePower, "SS--------"},
+    {Ctl::Alarm1On, "---S------"},
+    {Ctl::SetLowReading, "---SSSS---"},
+    {Ctl::SelLowCalPt, "---SSSS---"},
+    {Ctl::SelStaffLength, "SSSSSSS---"},
+    {Ctl::CalTable, "SSS-------"},
+    {Ctl::SelCalGain, "----------"},
+    {Ctl::SelCurrentMode, "S---------"},
+    {Ctl::SaveSerialNumber, "FFF-------"},
+    {Ctl::HighTrip_mV, "-FF-------"},
+    {Ctl::SelStartYear, "SSS--SS-SS"},
+    {Ctl::SetYear, "SSS--SSSSS"},
+    {Ctl::RtcCal, "SSS-------"},
+    {Ctl::SelectDeviceNum, "SSS-----S-"},
+    {Ctl::FRTCConfigRunSelect, "---SSSSS-S"},
+    {Ctl::PlotNotePlot, "--------S-"},
+    {Ctl::RemotePanID, "SS--------"},
+};
+
+TEST_F(ConfigDisplayTest, EveryUnitTypeShowsItsOwnControlsWithFactoryModeOffAndOn) {
+    for (int factory : {0, 1}) {
+        session.FactoryMode = factory;
+        for (int t = 0; t <= 9; ++t) {
+            build(t);
+            for (const Expect& e : kVisible) {
+                const char code = e.types[t];
+                const bool want = code == 'S' || (code == 'F' && factory != 0);
+                EXPECT_EQ(panel.visible(e.c), want)
+                    << ctlName(e.c) << " type " << t << " factory " << factory;
+            }
+            // Every type but the synchronizer ends with the 12-point flag.
+            EXPECT_EQ(state.Version12CalPts, t == 7 ? 0 : 1) << t;
+        }
+    }
+}
+
+TEST_F(ConfigDisplayTest, DataLoggerShowsThePanGroupOnlyWhenTheAdapterHasAPanId) {
+    build(8);
+    EXPECT_FALSE(panel.visible(Ctl::RemotePanID));
+    panel.setU64(Ctl::AdapterPanId, 0x1234);
+    build(8);
+    EXPECT_TRUE(panel.visible(Ctl::RemotePanID));
+    EXPECT_FALSE(panel.visible(Ctl::RtcCal)) << "the logger has a clock but no trim";
+    EXPECT_TRUE(panel.visible(Ctl::SetYear));
+}
+
+TEST_F(ConfigDisplayTest, ButtonsWhoseActionIsToComeStayHidden) {
+    session.FactoryMode = 1;
+    build(0);
+    EXPECT_FALSE(panel.visible(Ctl::SetClock));
+    EXPECT_FALSE(panel.visible(Ctl::SaveFactoryValue));
+    EXPECT_TRUE(panel.visible(Ctl::ReadBattery)) << "reading the battery is built";
+}
+
+TEST_F(ConfigDisplayTest, UnknownTypeHidesOnlyThePlotNotes) {
+    build(8);
+    build(12);
+    EXPECT_FALSE(panel.visible(Ctl::PlotNotePlot));
+    EXPECT_TRUE(panel.visible(Ctl::SetYear));
+}
+
+}  // namespace

@@ -177,7 +177,7 @@ TEST(DataLogger, AnswersItsGroupAndPortCommands) {
     EXPECT_EQ(net.askOne(0, "#1P1WB,5\r\n"), "$1P1WB,5\r\n");
     EXPECT_EQ(net.askOne(0, "#1P1RB\r\n"), "$1P1RB,5\r\n");
     EXPECT_EQ(net.askOne(0, "#1P1WL,2,25\r\n"), "$1P1WL,2,25\r\n");
-    EXPECT_EQ(net.askOne(0, "#1P1RL\r\n"), "$1P1RL,04,06,25,10,20,30\r\n");
+    EXPECT_EQ(net.askOne(0, "#1P1RL\r\n"), "$1P1RL,05,06,25,10,20,30\r\n");  // port 2: 5 first
     EXPECT_EQ(net.askOne(0, "#3P0WX,2\r\n"), "$3P0WX,2\r\n");
     EXPECT_EQ(net.askOne(0, "#3P0RX\r\n"), "$3P0RX,2\r\n");
     EXPECT_EQ(net.askOne(0, "#4P2WR,3\r\n"), "$4P2WR,3\r\n");
