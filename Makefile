@@ -20,6 +20,7 @@ run: build
 	./$(BUILD)/fathomhost --simulate $(ARGS)
 
 test: build
+	@JOBS=$(JOBS) bash scripts/fuzz.sh $(FUZZ_SMOKE_SECONDS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench:
@@ -30,20 +31,12 @@ sanitize:
 	@$(MAKE) test BUILD=build-asan TYPE=Debug CMAKE_ARGS=-DFATHOM_SANITIZE=ON
 
 # Every libFuzzer target for FUZZ_SECONDS (default 60) on a copy of its seed corpus, then a
-# summary line per target. Needs clang with its fuzzer runtime (clang, libclang-rt-14-dev).
+# line per target with its runs and coverage. `make test` runs them FUZZ_SMOKE_SECONDS each
+# first; both skip with a message where clang's fuzzer runtime is missing.
 FUZZ_SECONDS ?= 60
-fuzz:
-	@$(MAKE) configure BUILD=build-fuzz TYPE=RelWithDebInfo \
-		CMAKE_ARGS="-DFATHOM_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang"
-	@cmake --build build-fuzz --target fuzz_all -j $(JOBS)
-	@status=0; for f in build-fuzz/fuzz/fuzz_*; do \
-		name=$$(basename $$f); mkdir -p build-fuzz/corpus/$$name; \
-		cp -n fuzz/corpus/$$name/* build-fuzz/corpus/$$name/ 2>/dev/null; \
-		if $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$name \
-			> build-fuzz/$$name.log 2>&1; then result=clean; else result=FAILED; status=1; fi; \
-		runs=$$(grep -o 'stat::number_of_executed_units: *[0-9]*' build-fuzz/$$name.log | grep -o '[0-9]*$$'); \
-		echo "$$name: $$result, $$runs runs in $(FUZZ_SECONDS) s (log build-fuzz/$$name.log)"; \
-	done; exit $$status
+FUZZ_SMOKE_SECONDS ?= 10
+fuzz: bootstrap
+	@JOBS=$(JOBS) bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build build-bench build-asan build-fuzz

@@ -3,7 +3,8 @@
 # Quiet when everything is there; runs apt-get update only when it has to install.
 set -euo pipefail
 packages=(g++ cmake ninja-build make pkg-config qt6-base-dev qt6-serialport-dev libfftw3-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

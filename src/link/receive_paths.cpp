@@ -282,7 +282,7 @@ void ReceivePaths::warnIfLengthsUnset(PortId p, int channels) {
     const PortDesc& d = desc(p);
     std::string missing;
     for (int c = 0; c < channels; ++c) {
-        if (std::strtod(panel_.cell(d.syncLengths, c, 0).c_str(), nullptr) > 0) continue;
+        if (syncStaffLengthMm(panel_.cell(d.syncLengths, c, 0)) > 0) continue;
         missing += (missing.empty() ? "" : ", ") + std::to_string(c + 1);
     }
     if (missing.empty()) {
@@ -307,8 +307,7 @@ void ReceivePaths::syncData(PortId p, std::span<const std::uint8_t> line) {
     warnIfLengthsUnset(p, channels);
     for (int c = 0; c < channels; ++c) {
         // Each channel's staff length comes from the operator's table, in metres.
-        const double metres = std::strtod(panel_.cell(d.syncLengths, c, 0).c_str(), nullptr);
-        const double mm = static_cast<double>(static_cast<long long>(metres * 1000));
+        const double mm = syncStaffLengthMm(panel_.cell(d.syncLengths, c, 0));
         const StaffValue v = staffValue(syncReading(line, c), mm);
         const int device = d.syncFirstDevice + c;
         send(p, static_cast<std::uint64_t>(d.syncFirstAddress + c), device,

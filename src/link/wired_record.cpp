@@ -1,6 +1,7 @@
 #include "link/wired_record.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -169,6 +170,16 @@ bool isNumberText(std::span<const std::uint8_t> text, bool leadingBlanks) {
         }
     }
     return digits > 0;
+}
+
+double syncStaffLengthMm(const std::string& metresText) {
+    constexpr double kLongestStaff = 100.0;  // metres
+    char* end = nullptr;
+    const double metres = std::strtod(metresText.c_str(), &end);
+    if (end == metresText.c_str() || !std::isfinite(metres) || metres <= 0 || metres > kLongestStaff) {
+        return 0;
+    }
+    return static_cast<double>(static_cast<long long>(metres * 1000));
 }
 
 int syncReadingCount(std::span<const std::uint8_t> line) {

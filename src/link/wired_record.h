@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "link/api_frame.h"
@@ -40,6 +41,11 @@ bool isNumberText(std::span<const std::uint8_t> text, bool leadingBlanks = false
 // blank between them, from the line's start; whatever follows the last one (a line end, a
 // time tag) is not judged. 0 when the line is not such a line.
 int syncReadingCount(std::span<const std::uint8_t> line);
+
+// A synchronizer channel's staff length as the operator typed it into the staff-length table
+// (metres), in whole millimetres; 0 when the text is no length a staff can have (empty, not a
+// number, not finite, not above 0 or above 100 m).
+double syncStaffLengthMm(const std::string& metresText);
 
 // A staff reading (0..4095 of the staff) as millimetres, or tenths of a millimetre on staffs
 // longer than 10 m (scale 1), truncated toward zero.

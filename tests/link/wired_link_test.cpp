@@ -572,6 +572,10 @@ TEST_F(SyncStreaming, DamagedLinesAndLinesOfTheOtherWidthAreNoise) {
 
 TEST_F(SyncStreaming, UnsetStaffLengthsAreToldOnceNamingTheChannels) {
     stream("55");
+    // Texts that are no staff length count as unset (and never reach the arithmetic).
+    panel.setCell(Ctl::SyncLengthTable, 2, 0, "nan");
+    panel.setCell(Ctl::SyncLengthTable, 3, 0, "1e308");
+    panel.setCell(Ctl::SyncLengthTable, 4, 0, "-2");
     for (int i = 0; i < 5; ++i) ports.receive(kPortA, "2048 2048 2048 2048 2048 2048\r\n");
     ASSERT_EQ(dialogs.count("STAFF LENGTHS NOT SET"), 1);
     const std::string& text = dialogs.shown.back().text;
