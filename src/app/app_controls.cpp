@@ -91,13 +91,15 @@ std::vector<ControlSpec> build() {
          .kind = Kind::TextMsg,
          .caption = "",
          .frame = "Data-logger ports",
-         .defText = "Group rates, port types and bauds of a data logger appear here."},
+         .defText = "Group rates, port types and bauds of a data logger appear here.",
+         .startVisible = false},
         {.id = Ctl::UploadNote,
          .page = Page::Upload,
          .kind = Kind::TextMsg,
          .caption = "",
          .frame = "Flash card",
-         .defText = "Files on a data logger's flash card appear here."},
+         .defText = "Files on a data logger's flash card appear here.",
+         .startVisible = false},
     };
     return t;
 }

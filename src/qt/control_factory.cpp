@@ -61,6 +61,13 @@ QWidget* makeTable(const ControlSpec& spec, QWidget* parent) {
     if (spec.tableCols == 1) t->horizontalHeader()->hide();
     if (spec.indicator) t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    // A short table on a tab page (which scrolls) shows all of its rows.
+    if (spec.page != platform::Page::Main && spec.tableRows > 0 && spec.tableRows <= 12) {
+        const int header = spec.tableCols == 1 ? 0 : t->horizontalHeader()->sizeHint().height();
+        t->setFixedHeight(t->verticalHeader()->defaultSectionSize() * spec.tableRows + header +
+                          2 * t->frameWidth());
+        t->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    }
     return t;
 }
 

@@ -621,8 +621,11 @@ std::vector<ControlSpec> build() {
                    .startVisible = false});
     for (ControlSpec& s : r.t) {
         if (std::find(std::begin(kWriteToCome), std::end(kWriteToCome), s.id) !=
-            std::end(kWriteToCome))
+            std::end(kWriteToCome)) {
             s.indicator = true;
+            // A button cannot show a value: it stays hidden until its action is built.
+            if (s.kind == Kind::Button) s.startVisible = false;
+        }
     }
     return r.t;
 }
