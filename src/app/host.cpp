@@ -40,7 +40,8 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       configSender_(panel, clock, ports, apiFrames_, links_, configState_),
       configScan_(panel, session_, configState_, links_, configSender_, deviceTable_),
       replyParser_(panel, dialogs, clock, session_, configState_, upload_, configSender_,
-                   configDisplay_, deviceTable_, dataService_.RxChars) {
+                   configDisplay_, deviceTable_, dataService_.RxChars),
+      unitSettings_(panel, dialogs, session_, configState_, configSender_) {
     wireCallbacks();
     wireLinks();
     wireLive();
@@ -48,6 +49,7 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
     wireAnalysis();
     wirePlayback();
     wireConfig();
+    wireSettings();
     // The close path closes the playback file, then the recording, then the capture.
     shell_.addFileToClose(&playback_);
     shell_.addFileToClose(&recorder_);
@@ -134,6 +136,7 @@ constexpr UnitTypeHelp kUnitTypeHelp[] = {
 }  // namespace
 
 void Host::showHelp(Ctl id) {
+    if (unitSettings_.showHelp(id)) return;
     for (const UnitTypeHelp& h : kUnitTypeHelp) {
         if (h.id == id && h.unitType == session_.UnitType) {
             dialogs_.message(h.title, h.text);
@@ -339,6 +342,17 @@ void Host::wireConfig() {
         configDisplay_.ConfigXBPANVisible(static_cast<char>(show));
     };
     panIds_.ConfigXBPANVisible = linkHooks_.ConfigXBPANVisible;
+}
+
+// Writing a unit's settings: every setting control of the configuration, ports and upload
+// tabs, and the word to the operator when the unit does not confirm a write.
+void Host::wireSettings() {
+    for (Ctl c : config::UnitSettings::controls()) {
+        panel_.onEvent(c, [this, c](Event e, const EventData& d) { unitSettings_.event(c, e, d); });
+    }
+    configScan_.hooks.writesUnconfirmed = [this](const std::vector<Ctl>& cs, bool gaveUp) {
+        unitSettings_.reportUnconfirmed(cs, gaveUp);
+    };
 }
 
 }  // namespace app

@@ -11,6 +11,7 @@
 #include "config/config_display.h"
 #include "config/config_scan.h"
 #include "config/reply_parser.h"
+#include "config/panel/unit_settings.h"
 #include "link/api_frame.h"
 #include "link/api_frame_sender.h"
 #include "link/link_hooks.h"
@@ -83,6 +84,7 @@ public:
     config::ConfigScan& configScan() { return configScan_; }
     config::ReplyParser& replyParser() { return replyParser_; }
     config::CommandSender& configSender() { return configSender_; }
+    config::UnitSettings& unitSettings() { return unitSettings_; }
 
     // Serial links.
     links::LinkHooks& linkHooks() { return linkHooks_; }
@@ -102,6 +104,7 @@ private:
     void wireAnalysis();
     void wirePlayback();
     void wireConfig();
+    void wireSettings();
     void showHelp(platform::Ctl id);
 
     platform::Panel& panel_;
@@ -148,6 +151,8 @@ private:
     config::CommandSender configSender_;
     config::ConfigScan configScan_;
     config::ReplyParser replyParser_;
+    // Writing a unit's settings.
+    config::UnitSettings unitSettings_;
 };
 
 }  // namespace app

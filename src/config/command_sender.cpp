@@ -20,13 +20,28 @@ void CommandSender::transmit(std::uint64_t address, int length) {
                            static_cast<std::uint32_t>(address >> 32), length);
 }
 
+void CommandSender::awaitConfirmation(platform::Ctl c) {
+    panel_.setDimmed(c, true);
+    for (platform::Ctl a : awaited_)
+        if (a == c) return;
+    awaited_.push_back(c);
+}
+
+std::vector<platform::Ctl> CommandSender::takeUnconfirmed() {
+    std::vector<platform::Ctl> left;
+    for (platform::Ctl c : awaited_)
+        if (panel_.dimmed(c)) left.push_back(c);
+    awaited_.clear();
+    return left;
+}
+
 void CommandSender::write(platform::Ctl dim, Cmd c, const Args& a) {
-    panel_.setDimmed(dim, true);
+    awaitConfirmation(dim);
     send(c, a, kWriteWait);
 }
 
 void CommandSender::writeCal(platform::Ctl dim, Cal c, int currentMode, const Args& a) {
-    panel_.setDimmed(dim, true);
+    awaitConfirmation(dim);
     clock_.delay(kWriteWait);
     transmit(state_.ConfigDeviceAddr, formatCalWrite(writer_.TxStr, c, currentMode, a));
     writer_.TxWait = 1;

@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <vector>
 
 #include "config/command_set.h"
 #include "config/config_state.h"
@@ -42,6 +43,14 @@ class CommandSender {
     // set to 0 by the caller so the wired timer reads the unit again).
     void menu(MenuCmd c, const std::array<int, 6>& a);
 
+    // Writes whose control stays dimmed until the unit confirms them. A write that is never
+    // confirmed (the resends gave up, or a later command took TxStr before it was answered)
+    // must not leave its control dimmed without a word: the scan hands these back.
+    void awaitConfirmation(platform::Ctl c);
+    // The awaited controls that are still dimmed (unconfirmed); the list is emptied.
+    std::vector<platform::Ctl> takeUnconfirmed();
+    bool awaitingConfirmation() const { return !awaited_.empty(); }
+
     links::ApiFrameWriter& writer() { return writer_; }
     int& TxWait() { return writer_.TxWait; }
     const TxBuffer& TxStr() const { return writer_.TxStr; }
@@ -55,6 +64,7 @@ class CommandSender {
     links::ApiFrameWriter& writer_;
     const links::LinkState& links_;
     const ConfigState& state_;
+    std::vector<platform::Ctl> awaited_;
 };
 
 }  // namespace config

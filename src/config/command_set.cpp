@@ -161,7 +161,7 @@ void appendValue(TxBuffer& buf, int& len, Value v, const Args& a) {
                           n[2], n[3], a.sep1, n[4], a.sep2, n[5], a.ms);
             break;
         case Value::Hex16:
-            std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(a.hex));
+            std::snprintf(text, sizeof text, ",%016llX", static_cast<unsigned long long>(a.hex));
             break;
     }
     append(buf, len, text);

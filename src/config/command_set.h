@@ -17,7 +17,7 @@ enum class Value : std::uint8_t {
     Minutes,  // ",%02i-%02i-%02iT%02i:%02i" (year less 2000)
     Seconds,  // ",%02i-%02i-%02iT%02i:%02i:%02i"
     Sync,     // ",%02i-%02i-%02iT%02i%c%02i%c%02i.%03i"
-    Hex16,    // sixteen upper-case hexadecimal digits straight after the mnemonic
+    Hex16,    // ",%016llX": sixteen upper-case hexadecimal digits
 };
 
 // Every text command the program sends to a radio unit. Addressed data-logger commands take a

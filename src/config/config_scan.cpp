@@ -95,7 +95,15 @@ void ConfigScan::ConfigConnectDefault() {
     panel_.setVisible(Ctl::ConnectedIndicator, false);
 }
 
+void ConfigScan::checkWrites(bool gaveUp) {
+    if (!sender_.awaitingConfirmation()) return;
+    const std::vector<Ctl> left = sender_.takeUnconfirmed();
+    if (!left.empty() && hooks.writesUnconfirmed) hooks.writesUnconfirmed(left, gaveUp);
+}
+
 void ConfigScan::idleReset() {
+    // Nothing is configured any more: writes still awaited are moot.
+    sender_.takeUnconfirmed();
     showConnection(false);
     DimAllConfig();
     DefaultAllConfig();
@@ -144,6 +152,7 @@ void ConfigScan::ConfigTimer() {
             break;
         case 2:
             if (TxWait == 0) {
+                checkWrites(false);
                 ReadAllConfigInfo(0);
                 s_.TxRetries = 0;
                 s_.ConfigTimeCounter = 0;
@@ -157,25 +166,30 @@ void ConfigScan::ConfigTimer() {
                 }
             }
             break;
-        case 3:
+        case 3: {
+            bool gaveUp = false;
             if (TxWait == 1 && s_.ConfigTimeCounter > kWriteTicks) {
                 if (s_.TxRetries < kMaxResends) {
                     sender_.resend();
                     s_.ConfigTimeCounter = 0;
                     ++s_.TxRetries;
                 } else {
-                    // The write is dropped; its control stays dimmed until the next scan.
+                    // The write is dropped; the operator is told which setting the unit did
+                    // not confirm.
                     TxWait = 0;
                     s_.TxRetries = 0;
                     s_.ConfigTimeCounter = 0;
+                    gaveUp = true;
                 }
             }
+            if (TxWait == 0) checkWrites(gaveUp);
             if (s_.PANReadPending != 0 && TxWait == 0 && session_.UnitType != 2) {
                 GetRemotePANID();
                 s_.PANReadPending = 0;
             }
             if (TxWait == 0) s_.ConfigTimeCounter = 0;
             break;
+        }
         default:
             break;
     }
@@ -217,7 +231,10 @@ void ConfigScan::ReadAllConfigInfo(int mode) {
         s_.ConfigTimeCounter = 0;
         ++s_.TxRetries;
     }
-    if (type == 8) panel_.setDimmed(Ctl::ReadActiveFile, false);
+    if (type == 8) {
+        panel_.setDimmed(Ctl::ReadActiveFile, false);
+        panel_.setDimmed(Ctl::Link2BlueTooth, false);
+    }
 }
 
 void ConfigScan::GetRemotePANID() { sender_.readRemotePanId(); }

@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "config/command_sender.h"
 #include "config/config_display.h"
@@ -18,6 +19,10 @@ struct ScanHooks {
     std::function<void()> SetFRTCConfigDisplay;
     // A scan started: the clock synchroniser resyncs fast for a while (FastSyncSecTimeout).
     std::function<void()> startFastSync;
+    // Writes that the unit did not confirm: their controls are still dimmed. gaveUp: the
+    // resends ran out; otherwise a later command took the transmit buffer before the write
+    // was answered.
+    std::function<void(const std::vector<platform::Ctl>&, bool gaveUp)> writesUnconfirmed;
 };
 
 // Reads every setting of the selected unit, one command per reply, and keeps the panels in
@@ -55,6 +60,7 @@ class ConfigScan {
     // Abandons the scan when another room asked for it; counts the tick.
     void clearIfAsked();
     void showConnection(bool connected);
+    void checkWrites(bool gaveUp);
     void select(int n, bool fromUpload);
 
     platform::Panel& panel_;

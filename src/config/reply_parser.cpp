@@ -79,13 +79,17 @@ void ReplyParser::showText(Ctl c, std::string_view t) {
     if (hooks.shown) hooks.shown(c);
 }
 
+// A unit that holds another value than the one sent (it kept its limits) answers with what
+// it holds: that is shown, rather than leaving the control dimmed until the next scan.
 void ReplyParser::confirm(Ctl c, double v) {
-    if (panel_.value(c) == v) panel_.setDimmed(c, false);
+    if (panel_.value(c) != v) panel_.setValue(c, v);
+    panel_.setDimmed(c, false);
     sender_.TxWait() = 0;
 }
 
 void ReplyParser::confirmReal(Ctl c, float v) {
-    if (static_cast<float>(panel_.value(c)) == v) panel_.setDimmed(c, false);
+    if (static_cast<float>(panel_.value(c)) != v) panel_.setValue(c, v);
+    panel_.setDimmed(c, false);
     sender_.TxWait() = 0;
 }
 
@@ -247,19 +251,14 @@ void ReplyParser::writeReply(char m) {
             TxWait = 0;
             break;
         case 'S':
-            if (panel_.value(Ctl::SelSampleRate) == v) {
-                panel_.setDimmed(Ctl::SelSampleRate, false);
-                if (live::DeviceTable::valid(line_))
-                    table_[line_].SampleRate = static_cast<std::uint8_t>(v);
-            }
-            TxWait = 0;
+            // The ring was cleared while the answer was awaited: the unit's rate is shown.
+            confirm(Ctl::SelSampleRate, v);
+            if (live::DeviceTable::valid(line_) && v > 0 && v <= 255)
+                table_[line_].SampleRate = static_cast<std::uint8_t>(v);
             break;
         case 'X':
-            if (panel_.value(Ctl::NewDeviceNum) == v) {
-                panel_.setDimmed(Ctl::NewDeviceNum, false);
-                panel_.setValue(Ctl::SelectDeviceNum, v);
-            }
-            TxWait = 0;
+            confirm(Ctl::NewDeviceNum, v);
+            panel_.setValue(Ctl::SelectDeviceNum, v);
             break;
         case 'O':
             s_.LastDataFormat = v;

@@ -50,7 +50,7 @@ TEST(CommandSet, AddressedLoggerCommands) {
     Args pan = Args::at(3, 0);
     pan.hex = 0xABCD0001;
     // The PAN ID write alone ends with line feed first.
-    EXPECT_EQ(text(Cmd::WriteLoggerPan, pan), "#3P0WE00000000ABCD0001\n\r");
+    EXPECT_EQ(text(Cmd::WriteLoggerPan, pan), "#3P0WE,00000000ABCD0001\n\r");
 }
 
 TEST(CommandSet, CalibrationFormsFollowTheCurrentMode) {

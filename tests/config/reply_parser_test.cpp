@@ -112,15 +112,19 @@ TEST_F(Replies, BatteryColoursFollowTheUnitsCells) {
     }
 }
 
-TEST_F(Replies, WritesUndimOnlyWhenTheUnitHoldsWhatIsShown) {
+TEST_F(Replies, WritesShowWhatTheUnitHolds) {
     connect(0);
     panel.setValue(Ctl::SelBurstLength, 5);
     panel.setDimmed(Ctl::SelBurstLength, true);
-    reply("WL,4");
-    EXPECT_TRUE(panel.dimmed(Ctl::SelBurstLength));
-    EXPECT_EQ(host->apiFrames().TxWait, 0) << "a differing answer still ends the wait";
     reply("WL,5");
     EXPECT_FALSE(panel.dimmed(Ctl::SelBurstLength));
+    // A unit that kept another value says so, and that value is what the operator sees.
+    panel.setDimmed(Ctl::SelBurstLength, true);
+    host->apiFrames().TxWait = 1;
+    reply("WL,4");
+    EXPECT_FALSE(panel.dimmed(Ctl::SelBurstLength));
+    EXPECT_EQ(panel.value(Ctl::SelBurstLength), 4);
+    EXPECT_EQ(host->apiFrames().TxWait, 0);
     // The sample rate goes into the unit's entry once the unit confirms it.
     panel.setValue(Ctl::SelSampleRate, 16);
     reply("WS,16");

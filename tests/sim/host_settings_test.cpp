@@ -1,0 +1,115 @@
+// Settings changed on the configuration and ports tabs reach the simulated units, and a new
+// read-out of the unit shows them.
+#include <gtest/gtest.h>
+
+#include "sim/data_logger.h"
+#include "sim_host.h"
+
+namespace {
+
+using platform::Ctl;
+using platform::Event;
+using simtest::SimHost;
+
+const platform::AbsTime kStart = platform::toAbsTime({2026, 12, 8, 12, 0, 0, 0});
+
+struct HostSettings : SimHost {
+    void network(std::vector<int> types) {
+        std::vector<std::unique_ptr<sim::SimDevice>> d;
+        d.push_back(sim::makeRadioNetwork(kStart, types));
+        start(std::move(d));
+        chooseUnitType(types[0]);
+        open(Ctl::PortARing, 0);
+    }
+    sim::RadioUnit& unit(std::size_t i) { return *device<sim::XBeeAdapter>(0).units()[i]; }
+    // Runs until the selected unit's read-out is complete and nothing is awaited.
+    void readOut() {
+        for (int i = 0; i < 600; ++i) {
+            run(0.5);
+            const config::ConfigState& s = host->configState();
+            if (s.ConfigStatus == 3 && host->apiFrames().TxWait == 0 && s.PANReadPending == 0)
+                return;
+        }
+        FAIL() << "the read-out did not finish";
+    }
+    void commit(Ctl c, double v) {
+        ASSERT_FALSE(panel.dimmed(c)) << platform::ctlName(c);
+        panel.setValue(c, v);
+        panel.raise(c, Event::Commit);
+        run(2);  // the unit answers
+        EXPECT_FALSE(panel.dimmed(c)) << platform::ctlName(c);
+    }
+    void rescan() {
+        panel.raise(Ctl::ReScanAll, Event::Commit);
+        readOut();
+    }
+};
+
+TEST_F(HostSettings, FiveStaffSettingsSurviveANewReadOut) {
+    network({0, 0});
+    run(5);
+    ASSERT_TRUE(host->selectDevice(2));
+    readOut();
+    const sim::RadioSettings& s = unit(1).settings();
+    const int mode = s.currentMode == 1 ? 0 : 1;
+    ASSERT_EQ(panel.value(Ctl::SelSampleRate), s.sampleRate);
+
+    commit(Ctl::SelSampleRate, 2);
+    commit(Ctl::SelBurstInterval, 30);
+    commit(Ctl::SelBurstLength, 10);
+    commit(Ctl::AntiAliasFilter, 0);
+    commit(Ctl::SelStaffType, 2);
+    EXPECT_EQ(s.sampleRate, 2);
+    EXPECT_EQ(s.burstInterval, 30);
+    EXPECT_EQ(s.burstLength, 10);
+    EXPECT_EQ(s.filter, 0);
+    EXPECT_EQ(s.calibration[static_cast<std::size_t>(mode)].staffType, 2);
+
+    // Cleared first, so that what the panel shows afterwards is what the unit said.
+    for (Ctl c : {Ctl::SelSampleRate, Ctl::SelBurstInterval, Ctl::SelBurstLength,
+                  Ctl::AntiAliasFilter, Ctl::SelStaffType})
+        panel.defaultCtrl(c);
+    rescan();
+    EXPECT_EQ(panel.value(Ctl::SelSampleRate), 2);
+    EXPECT_EQ(panel.value(Ctl::SelBurstInterval), 30);
+    EXPECT_EQ(panel.value(Ctl::SelBurstLength), 10);
+    EXPECT_EQ(panel.value(Ctl::AntiAliasFilter), 0);
+    EXPECT_EQ(panel.value(Ctl::SelStaffType), 2);
+    EXPECT_EQ(dialogs.count("SETTING NOT CONFIRMED"), 0);
+    // The other staff kept its own.
+    EXPECT_NE(unit(0).settings().burstInterval, 30);
+}
+
+TEST_F(HostSettings, TwoLoggerPortsSurviveANewReadOut) {
+    network({8});
+    ASSERT_TRUE(host->selectDevice(255));
+    readOut();
+    auto& logger = dynamic_cast<sim::DataLogger&>(unit(0));
+
+    // Port 3 becomes a staff and gets a length table; port 6 a serial sensor at 19200 baud.
+    commit(Ctl::UnitPortType3, 3);
+    ASSERT_TRUE(panel.visible(Ctl::DLDeviceLength3));
+    panel.setCell(Ctl::DLDeviceLength3, 1, 0, "7.5");
+    panel.raise(Ctl::DLDeviceLength3, Event::Commit, {1, 0});
+    run(2);
+    commit(Ctl::UnitPortType6, 6);
+    ASSERT_TRUE(panel.visible(Ctl::UnitPortBaud6));
+    commit(Ctl::UnitPortBaud6, 4);
+    EXPECT_EQ(logger.portType[2], 3);
+    EXPECT_EQ(logger.lengths[2][1], 15);
+    EXPECT_EQ(logger.portType[5], 6);
+    EXPECT_EQ(logger.portBaud[5], 4);
+
+    for (Ctl c : {Ctl::UnitPortType3, Ctl::UnitPortType6, Ctl::UnitPortBaud6}) panel.defaultCtrl(c);
+    panel.setCell(Ctl::DLDeviceLength3, 1, 0, "");
+    rescan();
+    EXPECT_EQ(panel.value(Ctl::UnitPortType3), 3);
+    EXPECT_EQ(panel.cell(Ctl::DLDeviceLength3, 1, 0), "7.5");
+    EXPECT_TRUE(panel.visible(Ctl::DLDeviceLength3));
+    EXPECT_EQ(panel.value(Ctl::UnitPortType6), 6);
+    EXPECT_EQ(panel.value(Ctl::UnitPortBaud6), 4);
+    EXPECT_TRUE(panel.visible(Ctl::UnitPortBaud6));
+    EXPECT_EQ(dialogs.count("SETTING NOT CONFIRMED"), 0);
+}
+
+}  // namespace
