@@ -41,7 +41,8 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       configScan_(panel, session_, configState_, links_, configSender_, deviceTable_),
       replyParser_(panel, dialogs, clock, session_, configState_, upload_, configSender_,
                    configDisplay_, deviceTable_, dataService_.RxChars),
-      unitSettings_(panel, dialogs, session_, configState_, configSender_) {
+      unitSettings_(panel, dialogs, session_, configState_, configSender_),
+      remotePans_(panel, dialogs, clock, configState_, configSender_) {
     wireCallbacks();
     wireLinks();
     wireLive();
@@ -353,6 +354,14 @@ void Host::wireSettings() {
     configScan_.hooks.writesUnconfirmed = [this](const std::vector<Ctl>& cs, bool gaveUp) {
         unitSettings_.reportUnconfirmed(cs, gaveUp);
     };
+    // PAN IDs of the configured unit's radio and of the data logger's coordinator.
+    remotePans_.LastRemoteFathomrodXBPANID = &panIds_.LastRemoteFathomrodXBPANID;
+    panel_.onEvent(Ctl::RemotePanID,
+                   [this](Event e, const EventData&) { remotePans_.FathomrodXB_PAN_ID(e); });
+    onCommit(Ctl::SaveRemotePanID, [this] { remotePans_.SaveRemotePANID(); });
+    panel_.onEvent(Ctl::DataLogPanId,
+                   [this](Event e, const EventData&) { remotePans_.DataLog_XB_Sensor_PAN(e); });
+    onCommit(Ctl::SaveXBPanId, [this] { remotePans_.SaveXB_PAN_ID(); });
 }
 
 }  // namespace app

@@ -30,6 +30,7 @@
 #include "live/recorder.h"
 #include "live/zero_display.h"
 #include "network/local_pan_id.h"
+#include "network/remote_pan_ids.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/panel.h"
@@ -153,6 +154,8 @@ private:
     config::ReplyParser replyParser_;
     // Writing a unit's settings.
     config::UnitSettings unitSettings_;
+    // The PAN IDs of the configured unit's radio and of a data logger's coordinator.
+    network::RemotePanIds remotePans_;
 };
 
 }  // namespace app

@@ -16,6 +16,8 @@ CommandSender::CommandSender(platform::Panel& panel, platform::Clock& clock,
     : panel_(panel), clock_(clock), ports_(ports), writer_(writer), links_(links), state_(state) {}
 
 void CommandSender::transmit(std::uint64_t address, int length) {
+    lastRemoteAt_ = false;
+    lastLength_ = length;
     writer_.ComWrtAPIFrame(static_cast<std::uint32_t>(address),
                            static_cast<std::uint32_t>(address >> 32), length);
 }
@@ -62,8 +64,20 @@ void CommandSender::readCal(Cal c, int currentMode) {
 }
 
 void CommandSender::resend() {
+    if (lastRemoteAt_) {
+        remoteAt(lastLength_);
+        return;
+    }
     transmit(state_.ConfigDeviceAddr,
              static_cast<int>(strnlen(writer_.TxStr.data(), writer_.TxStr.size())));
+}
+
+void CommandSender::remoteAt(int length) {
+    lastRemoteAt_ = true;
+    lastLength_ = length;
+    writer_.ComWrtRemoteATCommand(static_cast<std::uint32_t>(state_.ConfigDeviceAddr),
+                                  static_cast<std::uint32_t>(state_.ConfigDeviceAddr >> 32),
+                                  length);
 }
 
 void CommandSender::broadcastPower(int value) {
@@ -79,8 +93,24 @@ void CommandSender::timeSync(std::uint64_t address, const Args& a) {
 void CommandSender::readRemotePanId() {
     clock_.delay(kWriteWait);
     std::memcpy(writer_.TxStr.data(), "ID", 3);
-    writer_.ComWrtRemoteATCommand(static_cast<std::uint32_t>(state_.ConfigDeviceAddr),
-                                  static_cast<std::uint32_t>(state_.ConfigDeviceAddr >> 32), 2);
+    remoteAt(2);
+    writer_.TxWait = 1;
+}
+
+void CommandSender::writeRemotePanId(std::uint64_t id) {
+    clock_.delay(kWriteWait);
+    writer_.TxStr[0] = 'I';
+    writer_.TxStr[1] = 'D';
+    for (int i = 0; i < 8; ++i)
+        writer_.TxStr[static_cast<std::size_t>(2 + i)] = static_cast<char>(id >> (56 - 8 * i));
+    remoteAt(10);
+    writer_.TxWait = 1;
+}
+
+void CommandSender::saveRemotePanId() {
+    clock_.delay(kWriteWait);
+    std::memcpy(writer_.TxStr.data(), "WR", 3);
+    remoteAt(2);
     writer_.TxWait = 1;
 }
 
@@ -88,8 +118,7 @@ void CommandSender::saveLoggerPan() {
     clock_.delay(kWriteWait);
     // The NUL is part of the command: the logger's radio passes all seven bytes on.
     std::memcpy(writer_.TxStr.data(), "#3P0WM", 7);
-    writer_.ComWrtRemoteATCommand(static_cast<std::uint32_t>(state_.ConfigDeviceAddr),
-                                  static_cast<std::uint32_t>(state_.ConfigDeviceAddr >> 32), 7);
+    remoteAt(7);
     writer_.TxWait = 1;
 }
 

@@ -39,6 +39,10 @@ class CommandSender {
     // PAN save ("#3P0WM" and a NUL, 7 bytes).
     void readRemotePanId();
     void saveLoggerPan();
+    // The selected unit's radio: "ID" and the new PAN ID's eight bytes (most significant
+    // first), and "WR" to keep it through power cycles.
+    void writeRemotePanId(std::uint64_t id);
+    void saveRemotePanId();
     // A synchronizer menu command on the wired port: byte, waits, line (ConfigStatus is then
     // set to 0 by the caller so the wired timer reads the unit again).
     void menu(MenuCmd c, const std::array<int, 6>& a);
@@ -57,6 +61,7 @@ class CommandSender {
 
   private:
     void transmit(std::uint64_t address, int length);
+    void remoteAt(int length);
 
     platform::Panel& panel_;
     platform::Clock& clock_;
@@ -65,6 +70,10 @@ class CommandSender {
     const links::LinkState& links_;
     const ConfigState& state_;
     std::vector<platform::Ctl> awaited_;
+    // How TxStr last went out, so that a resend repeats the same frame: a remote AT command
+    // carries binary parameters and must not go again as text.
+    bool lastRemoteAt_ = false;
+    int lastLength_ = 0;
 };
 
 }  // namespace config

@@ -221,9 +221,10 @@ void ReplyParser::addressedReply() {
             if (hooks.shown) hooks.shown(Ctl::DataLogPanId);
             TxWait = 0;
         } else if (at(6) == '0') {
+            // The coordinator took the value sent: it is the one to put back from now on.
             panel_.setDimmed(Ctl::DataLogPanId, false);
             panel_.setDimmed(Ctl::SaveXBPanId, false);
-            panel_.setU64(Ctl::DataLogPanId, s_.LastDLPANID);
+            s_.LastDLPANID = panel_.u64(Ctl::DataLogPanId);
             TxWait = 0;
         }
     } else if (g == 3 && m == 'M' && !read) {

@@ -146,14 +146,13 @@ std::vector<ControlSpec> build() {
          .timerMs = 1000, .timerEnabled = true},
         // The remote PAN ID group is shown once PAN ID management can use it.
         {.id = Ctl::RemotePanID, .page = Page::Config, .kind = Kind::Hex64,
-         .caption = "XB unit PAN ID", .frame = "Radio network", .startVisible = false,
-         .helpTitle = "CHANGE THE REMOTE XB Unit's PAN ID?", .helpText = kRemotePanHelp,
-         // Read-only until the PAN ID room writes it; the save button stays hidden till then.
-         .indicator = true},
+         .caption = "XB unit PAN ID", .frame = "Radio network", .startDimmed = true,
+         .startVisible = false, .helpTitle = "CHANGE THE REMOTE XB Unit's PAN ID?",
+         .helpText = kRemotePanHelp},
         {.id = Ctl::SaveRemotePanID, .page = Page::Config, .kind = Kind::Button,
-         .caption = "Save remote PAN ID", .frame = "Radio network", .startVisible = false,
-         .helpTitle = "SAVE THE REMOTE XB DEVICE PAN ID?", .helpText = kSaveRemotePanHelp,
-         .indicator = true},
+         .caption = "Save remote PAN ID", .frame = "Radio network", .startDimmed = true,
+         .startVisible = false, .helpTitle = "SAVE THE REMOTE XB DEVICE PAN ID?",
+         .helpText = kSaveRemotePanHelp},
     };
     t.insert(t.end(), rest.begin(), rest.end());
     return t;

@@ -278,3 +278,71 @@ TEST_F(Settings, PortTypeHelpOnlyForRadioUnitTypes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The last frame of the given API frame type that the program wrote to the adapter.
+simtest::Bytes lastFrame(Settings& t, std::uint8_t type) {
+    simtest::Bytes found;
+    for (const simtest::Bytes& f : simtest::decodeFrames(t.ports.ports[t.port].written))
+        if (!f.empty() && f[0] == type) found = f;
+    return found;
+}
+
+TEST_F(Settings, RemotePanIdTravelsAsEightBytesOrIsPutBack) {
+    staff();
+    ASSERT_EQ(panel.u64(Ctl::RemotePanID), unitPan);
+    dialogs.confirmReplies = {true, false};
+    panel.setU64(Ctl::RemotePanID, 0x1234);
+    panel.raise(Ctl::RemotePanID, Event::Commit);
+    const simtest::Bytes f = lastFrame(*this, 0x17);
+    ASSERT_EQ(f.size(), 23u);
+    EXPECT_EQ(simtest::Bytes(f.begin() + 13, f.end()),
+              (simtest::Bytes{'I', 'D', 0, 0, 0, 0, 0, 0, 0x12, 0x34}));
+    EXPECT_EQ(panel.textColor(Ctl::RemotePanID), 0x0066FFu);
+    EXPECT_TRUE(panel.dimmed(Ctl::SaveRemotePanID));
+
+    // The unit answers on its old network before it moves: the entry is released.
+    std::vector<std::uint8_t> ok{0x97, 1};
+    for (int i = 0; i < 8; ++i) ok.push_back(static_cast<std::uint8_t>(unit >> (56 - 8 * i)));
+    ok.insert(ok.end(), {0xFF, 0xFE, 'I', 'D', 0});
+    ports.receive(port, testing_support::wireFrame(ok));
+    EXPECT_FALSE(panel.dimmed(Ctl::RemotePanID));
+
+    // Declined: the value last read back returns, whatever was typed.
+    panel.setU64(Ctl::RemotePanID, 0x9999);
+    panel.raise(Ctl::RemotePanID, Event::Commit);
+    EXPECT_EQ(panel.u64(Ctl::RemotePanID), unitPan);
+}
+
+TEST_F(Settings, CoordinatorPanIdIsTextEndedByLineFeedThenReturn) {
+    logger();
+    dialogs.confirmReplies = {false, true};
+    panel.setU64(Ctl::DataLogPanId, 0x5555);
+    panel.raise(Ctl::DataLogPanId, Event::Commit);
+    EXPECT_EQ(panel.u64(Ctl::DataLogPanId), 0xABCD0001u);  // declined: the value read back
+
+    panel.setU64(Ctl::DataLogPanId, 0xABCD0002);
+    panel.raise(Ctl::DataLogPanId, Event::Commit);
+    const simtest::Bytes f = lastFrame(*this, 0x10);
+    EXPECT_EQ(std::string(f.begin() + 14, f.end()), "#3P0WE,00000000ABCD0002\n\r");
+    EXPECT_TRUE(panel.dimmed(Ctl::DataLogPanId));
+    EXPECT_TRUE(panel.dimmed(Ctl::SaveXBPanId));
+    reply("3P0WE0");
+    EXPECT_FALSE(panel.dimmed(Ctl::DataLogPanId));
+    EXPECT_EQ(panel.u64(Ctl::DataLogPanId), 0xABCD0002u);
+
+    // Kept through power cycles: seven bytes in a remote AT command, the NUL included.
+    panel.raise(Ctl::SaveXBPanId, Event::Commit);
+    const simtest::Bytes save = lastFrame(*this, 0x17);
+    EXPECT_EQ(std::string(save.begin() + 13, save.end()), std::string("#3P0WM\0", 7));
+    reply("3P0WM0");
+    EXPECT_FALSE(panel.dimmed(Ctl::SaveXBPanId));
+    // A later change declined now puts back what the coordinator took.
+    dialogs.confirmReplies = {false};
+    panel.setU64(Ctl::DataLogPanId, 0x7777);
+    panel.raise(Ctl::DataLogPanId, Event::Commit);
+    EXPECT_EQ(panel.u64(Ctl::DataLogPanId), 0xABCD0002u);
+}
+
+}  // namespace

@@ -70,8 +70,6 @@ constexpr Ctl kWriteToCome[] = {
     Ctl::SyncToPC,
     Ctl::CompClock,
     Ctl::RtcCal,
-    Ctl::DataLogPanId,
-    Ctl::SaveXBPanId,
     Ctl::SelectDeviceNum3,
     Ctl::ReadActiveFile,
     Ctl::StartNewFile,
@@ -475,10 +473,14 @@ void loggerPage(Rows& r) {
     help(r.ring(Ctl::DLSampleRateG3, "Group 3 rate (Hz)", kRates), "SAMPLING SETTINGS",
          numbered(kGroupRateHelp, 3));
     r.ring(Ctl::XBeePower, "Radio power", kOnOff12);
-    help(r.add(Ctl::DataLogPanId, Kind::Hex64, "Sensor PAN ID"), "DATA LOGGER SENSOR PAN ID",
-         "The PAN ID of the logger's radio coordinator that links its XB sensors.");
-    help(r.add(Ctl::SaveXBPanId, Kind::Button, "Save sensor PAN ID"), "SAVE SENSOR PAN ID",
-         "Keeps the coordinator's PAN ID through power cycles.");
+    help(r.add(Ctl::DataLogPanId, Kind::Hex64, "Sensor PAN ID"),
+         "CHANGE THE REMOTE XB Unit's PAN ID?",
+         "The PAN ID of the data logger's coordinator radio, which links its XB sensors.\n"
+         "Press Save sensor PAN ID to keep a new value through power cycles.");
+    help(r.add(Ctl::SaveXBPanId, Kind::Button, "Save sensor PAN ID"),
+         "SAVE THE XB PAN ID THROUGH POWER CYCLE ?",
+         "Keeps the coordinator's new PAN ID through power cycles; without it a power cycle\n"
+         "returns the previous value.");
 
     r.frame = "Analogue inputs";
     help(r.ring(Ctl::DLSampleRateG4, "Group 4 rate (Hz)", kRates), "SAMPLING SETTINGS",
