@@ -42,7 +42,14 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       replyParser_(panel, dialogs, clock, session_, configState_, upload_, configSender_,
                    configDisplay_, deviceTable_, dataService_.RxChars),
       unitSettings_(panel, dialogs, session_, configState_, configSender_),
-      remotePans_(panel, dialogs, clock, configState_, configSender_) {
+      remotePans_(panel, dialogs, clock, configState_, configSender_),
+      wiredWriter_(ports, clock, session_, links_),
+      wiredDisplay_(panel, dialogs, clock, session_, configState_, links_, receivePaths_,
+                    wiredWriter_, configScan_),
+      wiredSettings_(panel, dialogs, session_, configState_, wiredWriter_, configSender_),
+      clockSync_(panel, clock, ports, session_, configState_, links_, configSender_, wiredWriter_,
+                 configScan_, deviceTable_),
+      calibration_(panel, dialogs, session_, configState_, configSender_, wiredWriter_) {
     wireCallbacks();
     wireLinks();
     wireLive();
@@ -51,6 +58,8 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
     wirePlayback();
     wireConfig();
     wireSettings();
+    wireWired();
+    wireClock();
     // The close path closes the playback file, then the recording, then the capture.
     shell_.addFileToClose(&playback_);
     shell_.addFileToClose(&recorder_);
@@ -138,6 +147,7 @@ constexpr UnitTypeHelp kUnitTypeHelp[] = {
 
 void Host::showHelp(Ctl id) {
     if (unitSettings_.showHelp(id)) return;
+    if (calibration_.showHelp(id)) return;
     for (const UnitTypeHelp& h : kUnitTypeHelp) {
         if (h.id == id && h.unitType == session_.UnitType) {
             dialogs_.message(h.title, h.text);
@@ -162,13 +172,11 @@ void Host::wireCallbacks() {
     onCommit(Ctl::MenuAbout, [this] { shell_.AboutFRXB_Interface(); });
     panel_.onEvent(Ctl::FactoryButton, [this](Event e, const EventData&) { shell_.FACTCTR(e); });
     // Printing: one page of the window, scaled to the paper.
-    for (auto [item, page, title] : {std::tuple{Ctl::MenuPrintPlot, platform::Page::Plot, "Plot"},
-                                     std::tuple{Ctl::MenuPrintSpectrum, platform::Page::Analysis,
-                                                "Spectrum"},
-                                     std::tuple{Ctl::MenuPrintConfig, platform::Page::Config,
-                                                "Configuration"},
-                                     std::tuple{Ctl::MenuPrintMainPanel, platform::Page::Main,
-                                                "Main panel"}}) {
+    for (auto [item, page, title] :
+         {std::tuple{Ctl::MenuPrintPlot, platform::Page::Plot, "Plot"},
+          std::tuple{Ctl::MenuPrintSpectrum, platform::Page::Analysis, "Spectrum"},
+          std::tuple{Ctl::MenuPrintConfig, platform::Page::Config, "Configuration"},
+          std::tuple{Ctl::MenuPrintMainPanel, platform::Page::Main, "Main panel"}}) {
         onCommit(item, [this, page = page, title = title] { dialogs_.printPage(page, title); });
     }
     onCommit(Ctl::MenuHelpPorts, [this] { showHelp(Ctl::PortARing); });
@@ -196,11 +204,7 @@ void Host::wireLinks() {
     });
 }
 
-// Live data. Hooks still unset wait for their rooms: the clock synchroniser (startFastSync,
-// autoWaitSyncFor, AutoSyncFathomrodXB, autoSyncCycle, onNewUnit), the configuration reply
-// parser (RxConfigData, configDeviceNumber), the PAN ID room (SaveLocalPANID,
-// ConfigXBPANVisible) and the output port
-// (recorder sendToOutputPort).
+// Live data.
 void Host::wireLive() {
     onCommit(Ctl::MenuSaveOutputData, [this] { recorder_.SaveOutputDataToFile(); });
     onCommit(Ctl::MenuStopOutputData, [this] { recorder_.StopOutputDataToFile(); });
@@ -228,7 +232,9 @@ void Host::wireLive() {
     }
     // Where the links hand over to the live data.
     receivePaths_.setFrameSink(&dataService_);
-    dataService_.hooks.noiseDropped = [this](links::FrameSource s) { receivePaths_.noiseDropped(s); };
+    dataService_.hooks.noiseDropped = [this](links::FrameSource s) {
+        receivePaths_.noiseDropped(s);
+    };
     receivePaths_.tellOperator = [this](const std::string& title, const std::string& text) {
         dialogs_.message(title, text);
     };
@@ -278,7 +284,8 @@ void Host::wireAnalysis() {
                    [this](Event e, const EventData&) { analysis_.StartAnalysis(e); });
     for (Ctl id : {Ctl::WindowRing, Ctl::DisplayUnitRing, Ctl::ScalingRing, Ctl::AnalyzeMax,
                    Ctl::XAxisCursor, Ctl::TideFilter}) {
-        panel_.onEvent(id, [this, id](Event e, const EventData&) { analysis_.settingChanged(id, e); });
+        panel_.onEvent(id,
+                       [this, id](Event e, const EventData&) { analysis_.settingChanged(id, e); });
     }
 }
 
@@ -362,6 +369,49 @@ void Host::wireSettings() {
     panel_.onEvent(Ctl::DataLogPanId,
                    [this](Event e, const EventData&) { remotePans_.DataLog_XB_Sensor_PAN(e); });
     onCommit(Ctl::SaveXBPanId, [this] { remotePans_.SaveXB_PAN_ID(); });
+}
+
+}  // namespace app
+
+namespace app {
+
+void Host::route(std::span<const Ctl> controls, std::function<void(Ctl, Event)> to) {
+    for (Ctl c : controls) {
+        panel_.onEvent(c, [c, to](Event e, const EventData&) { to(c, e); });
+    }
+}
+
+// The wired units' block: shown when the wired timer has read it, changed by the settings,
+// and the configure/run selector that picks the port.
+void Host::wireWired() {
+    configScan_.hooks.SetFRTCConfigDisplay = [this] { wiredDisplay_.SetFRTCConfigDisplay(); };
+    panel_.onEvent(Ctl::FRTCConfigRunSelect,
+                   [this](Event e, const EventData&) { wiredDisplay_.FRTCConfigRunSelect(e); });
+    route(config::WiredSettings::controls(),
+          [this](Ctl c, Event e) { wiredSettings_.event(c, e); });
+    unitSettings_.hooks.wiredSetting = [this](Ctl c, Event e) {
+        wiredSettings_.sharedSetting(c, e);
+    };
+    route(calibration::Calibration::controls(),
+          [this](Ctl c, Event e) { calibration_.event(c, e); });
+}
+
+// Clocks: the clock controls, and the automatic sync that the display timer advances and the
+// data service triggers when the armed unit reports.
+void Host::wireClock() {
+    route(clocks::ClockSync::controls(), [this](Ctl c, Event e) { clockSync_.event(c, e); });
+    displayTimer_.autoSyncCycle = [this] { clockSync_.autoSyncCycle(); };
+    const auto fast = [this] { clockSync_.startFastSync(); };
+    dataService_.hooks.startFastSync = fast;
+    configScan_.hooks.startFastSync = fast;
+    displayLines_.onNewUnit = fast;
+    dataService_.hooks.autoWaitSyncFor = [this](int line) {
+        return clockSync_.autoWaitSyncFor(line);
+    };
+    dataService_.hooks.AutoSyncFathomrodXB = [this](std::uint64_t address,
+                                                    const std::array<char, 3>& sep) {
+        clockSync_.AutoSyncFathomrodXB(address, sep);
+    };
 }
 
 }  // namespace app

@@ -3,15 +3,20 @@
 
 #include "analysis/wave_analysis.h"
 #include "app/shell.h"
+#include "calibration/calibration.h"
 #include "chart/chart.h"
 #include "chart/chart_state.h"
 #include "chart/playback.h"
-#include "config/config_state.h"
+#include "clock/clock_sync.h"
 #include "config/command_sender.h"
 #include "config/config_display.h"
 #include "config/config_scan.h"
+#include "config/config_state.h"
+#include "config/panel/wired_display.h"
+#include "config/panel/wired_settings.h"
 #include "config/reply_parser.h"
 #include "config/panel/unit_settings.h"
+#include "config/wired_writer.h"
 #include "link/api_frame.h"
 #include "link/api_frame_sender.h"
 #include "link/link_hooks.h"
@@ -42,7 +47,7 @@ namespace app {
 // The composition root: owns one of each subsystem, builds them in dependency order and wires
 // the control and timer callbacks. The only place that knows all of them.
 class Host {
-public:
+  public:
     Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialPorts& ports,
          platform::Clock& clock, std::function<void()> quitUserInterface);
     Host(const Host&) = delete;
@@ -86,6 +91,10 @@ public:
     config::ReplyParser& replyParser() { return replyParser_; }
     config::CommandSender& configSender() { return configSender_; }
     config::UnitSettings& unitSettings() { return unitSettings_; }
+    config::WiredWriter& wiredWriter() { return wiredWriter_; }
+    config::WiredDisplay& wiredDisplay() { return wiredDisplay_; }
+    clocks::ClockSync& clockSync() { return clockSync_; }
+    calibration::Calibration& calibration() { return calibration_; }
 
     // Serial links.
     links::LinkHooks& linkHooks() { return linkHooks_; }
@@ -95,7 +104,7 @@ public:
     links::PortManager& portManager() { return portManager_; }
     links::OutputPort& outputPort() { return outputPort_; }
 
-private:
+  private:
     // Runs action when the control is committed.
     void onCommit(platform::Ctl id, std::function<void()> action);
     void wireCallbacks();
@@ -106,6 +115,11 @@ private:
     void wirePlayback();
     void wireConfig();
     void wireSettings();
+    void wireWired();
+    void wireClock();
+    // Routes every event of the listed controls to a room.
+    void route(std::span<const platform::Ctl> controls,
+               std::function<void(platform::Ctl, platform::Event)> to);
     void showHelp(platform::Ctl id);
 
     platform::Panel& panel_;
@@ -156,6 +170,13 @@ private:
     config::UnitSettings unitSettings_;
     // The PAN IDs of the configured unit's radio and of a data logger's coordinator.
     network::RemotePanIds remotePans_;
+
+    // Wired units' configuration block, its display and settings; clocks; calibration.
+    config::WiredWriter wiredWriter_;
+    config::WiredDisplay wiredDisplay_;
+    config::WiredSettings wiredSettings_;
+    clocks::ClockSync clockSync_;
+    calibration::Calibration calibration_;
 };
 
 }  // namespace app

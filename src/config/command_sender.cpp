@@ -55,6 +55,11 @@ void CommandSender::send(Cmd c, const Args& a, double wait) {
     writer_.TxWait = 1;
 }
 
+void CommandSender::post(Cmd c, const Args& a, double wait) {
+    if (wait > 0) clock_.delay(wait);
+    transmit(state_.ConfigDeviceAddr, formatCommand(writer_.TxStr, c, a));
+}
+
 void CommandSender::read(Cmd c, const Args& a) { send(c, a, kReadWait); }
 
 void CommandSender::readCal(Cal c, int currentMode) {

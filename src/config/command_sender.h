@@ -26,6 +26,9 @@ class CommandSender {
     void writeCal(platform::Ctl dim, Cal c, int currentMode, const Args& a = {});
     // A command that dims nothing (a read button, a follow-up), after the given wait.
     void send(Cmd c, const Args& a = {}, double wait = 0.1);
+    // A command to which no reply is awaited (TxWait is left as it is), so that the scan never
+    // sends it again: a clock set to the computer's time must not be repeated later.
+    void post(Cmd c, const Args& a = {}, double wait = 0);
     // The scan's reads: 0.01 s and nothing dimmed.
     void read(Cmd c, const Args& a = {});
     void readCal(Cal c, int currentMode);

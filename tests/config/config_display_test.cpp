@@ -140,12 +140,16 @@ TEST_F(ConfigDisplayTest, DataLoggerShowsThePanGroupOnlyWhenTheAdapterHasAPanId)
     EXPECT_TRUE(panel.visible(Ctl::SetYear));
 }
 
-TEST_F(ConfigDisplayTest, ButtonsWhoseActionIsToComeStayHidden) {
+TEST_F(ConfigDisplayTest, ButtonsWithAnActionShowForTheirTypes) {
     session.FactoryMode = 1;
     build(0);
-    EXPECT_FALSE(panel.visible(Ctl::SetClock));
-    EXPECT_FALSE(panel.visible(Ctl::SaveFactoryValue));
-    EXPECT_TRUE(panel.visible(Ctl::ReadBattery)) << "reading the battery is built";
+    EXPECT_TRUE(panel.visible(Ctl::SetClock));
+    EXPECT_TRUE(panel.visible(Ctl::SaveFactoryValue));
+    EXPECT_TRUE(panel.visible(Ctl::ReadBattery));
+    build(3);
+    EXPECT_TRUE(panel.visible(Ctl::SetDefaultValues));
+    EXPECT_TRUE(panel.visible(Ctl::FRTCCalibrate));
+    EXPECT_FALSE(panel.visible(Ctl::SetClock)) << "a wired staff has no clock";
 }
 
 TEST_F(ConfigDisplayTest, UnknownTypeHidesOnlyThePlotNotes) {

@@ -16,66 +16,11 @@ namespace platform::fragments {
 namespace {
 
 constexpr Ctl kWriteToCome[] = {
-    Ctl::FRTCConfigRunSelect,
-    Ctl::FRTCBinFormat,
-    Ctl::FRTCRate,
-    Ctl::FRTCSerialOut,
-    Ctl::FRTCAirTempCtrl,
-    Ctl::FRTCRunMode,
-    Ctl::FRAnalogOut,
-    Ctl::FRTTLRunMode,
-    Ctl::FRSyncTimeTag,
-    Ctl::Alarm1Enable,
-    Ctl::Alarm1On,
-    Ctl::Alarm1Off,
-    Ctl::Alarm2Enable,
-    Ctl::Alarm2On,
-    Ctl::Alarm2Off,
-    Ctl::SelCurrentMode,
-    Ctl::SelLowCalPt,
-    Ctl::SetAutoCalLow,
-    Ctl::SetHighCalPt,
-    Ctl::SetAutoCalHigh,
-    Ctl::SelCalGain,
-    Ctl::SelCalOffset,
-    Ctl::SetLowReading,
-    Ctl::SetHighReading,
-    Ctl::SetDefaultValues,
-    Ctl::FRTCCalibrate,
-    Ctl::CalPointMeters,
-    Ctl::CalSetMeters,
-    Ctl::CalClearPoint,
-    Ctl::CalClearAll,
-    Ctl::CalTable,
-    Ctl::SelCalFactory,
-    Ctl::SaveFactoryValue,
-    Ctl::HighTrip_mV,
-    Ctl::LowTrip_mV,
-    Ctl::DeadZone_mm,
-    Ctl::EnableStartTime,
-    Ctl::SelStartYear,
-    Ctl::SelStartMonth,
-    Ctl::SelStartDay,
-    Ctl::SelStartHour,
-    Ctl::SelStartMinute,
-    Ctl::WriteStartTime,
-    Ctl::SetYear,
-    Ctl::SetMonth,
-    Ctl::SetDay,
-    Ctl::SetHour,
-    Ctl::SetMinute,
-    Ctl::SetSecond,
-    Ctl::SetClock,
-    Ctl::ReadClock,
-    Ctl::SyncToPC,
-    Ctl::CompClock,
-    Ctl::RtcCal,
     Ctl::SelectDeviceNum3,
     Ctl::ReadActiveFile,
     Ctl::StartNewFile,
     Ctl::UpLoadFileNumber,
     Ctl::UpLoadFile,
-    Ctl::EnableGPSTime,
     Ctl::ComPower3,
     Ctl::ComPower4,
     Ctl::ComPower5,
@@ -254,10 +199,13 @@ void unitPage(Rows& r) {
          "incomplete configuration upload occurred.\nThe computer may have been busy running "
          "other programs etc.")
         .startDimmed = false;
-    help(r.ring(Ctl::FRTCConfigRunSelect, "Configure / run", kConfigRun), "CONFIGURE OR RUN",
-         "Run shows and records the units' data. Configure port A or port B reads the wired unit "
-         "on that port\nand shows its settings; the unit stops sending data meanwhile.")
-        .startVisible = false;
+    auto& run = help(r.ring(Ctl::FRTCConfigRunSelect, "Configure / run", kConfigRun),
+                     "CONFIGURE OR RUN",
+                     "Run shows and records the units' data. Configure port A or port B reads "
+                     "the wired unit on that port\nand shows its settings; the unit stops "
+                     "sending data meanwhile.");
+    run.startVisible = false;
+    run.startDimmed = false;
     help(r.num(Ctl::NewDeviceNum, "Device number", 1, 255), "DEVICE NUMBER",
          "A radio unit's device number may be set from 1 to 255 and should not be duplicated\n"
          "(the network address tells duplicates apart). Other units' numbers are preset.");
