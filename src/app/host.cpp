@@ -49,7 +49,9 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       wiredSettings_(panel, dialogs, session_, configState_, wiredWriter_, configSender_),
       clockSync_(panel, clock, ports, session_, configState_, links_, configSender_, wiredWriter_,
                  configScan_, deviceTable_),
-      calibration_(panel, dialogs, session_, configState_, configSender_, wiredWriter_) {
+      calibration_(panel, dialogs, session_, configState_, configSender_, wiredWriter_),
+      flashUpload_(panel, dialogs, clock, upload_, configSender_, dataService_.RxChars,
+                   dataService_.RxCharsLength) {
     wireCallbacks();
     wireLinks();
     wireLive();
@@ -60,6 +62,7 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
     wireSettings();
     wireWired();
     wireClock();
+    wireUpload();
     // The close path closes the playback file, then the recording, then the capture.
     shell_.addFileToClose(&playback_);
     shell_.addFileToClose(&recorder_);
@@ -308,10 +311,8 @@ void Host::wirePlayback() {
         chart_.PlotSourceSelect();
         // The radio configuration scan pauses while a file plays; it runs again only where a
         // radio port is open (the display timer runs with it).
-        const bool fromFile = ChartCtr_.PlotSource != 0;
-        panel_.setTimerEnabled(Ctl::ConfigTimer,
-                               !fromFile && panel_.timerEnabled(Ctl::DeviceDisplayTimer));
-        panel_.setDimmed(fromFile ? Ctl::TempPortA : Ctl::TempPlayback, true);
+        allowRadioScan(true);
+        panel_.setDimmed(ChartCtr_.PlotSource != 0 ? Ctl::TempPortA : Ctl::TempPlayback, true);
         playback_.resetReceiveState();
     });
 }
@@ -369,6 +370,27 @@ void Host::wireSettings() {
     panel_.onEvent(Ctl::DataLogPanId,
                    [this](Event e, const EventData&) { remotePans_.DataLog_XB_Sensor_PAN(e); });
     onCommit(Ctl::SaveXBPanId, [this] { remotePans_.SaveXB_PAN_ID(); });
+}
+
+void Host::allowRadioScan(bool allow) {
+    const bool fromFile = ChartCtr_.PlotSource != 0;
+    const bool uploading = flashUpload_.UpLoadPCFileOpen != 0;
+    panel_.setTimerEnabled(Ctl::ConfigTimer, allow && !fromFile && !uploading &&
+                                                 panel_.timerEnabled(Ctl::DeviceDisplayTimer));
+}
+
+// The upload tab's flash card: the active file, a new file, and the upload of a closed one.
+// The radio scan pauses while an upload runs, as it does while a file plays.
+void Host::wireUpload() {
+    onCommit(Ctl::ReadActiveFile, [this] { flashUpload_.ReadActiveFile(); });
+    onCommit(Ctl::StartNewFile, [this] { flashUpload_.StartNewFile(); });
+    onCommit(Ctl::UpLoadFile, [this] { flashUpload_.UpLoadFile(); });
+    panel_.onEvent(Ctl::UpLoadTimer, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) flashUpload_.UpLoadTimer();
+    });
+    replyParser_.hooks.OpenUpLoadFile = [this] { flashUpload_.OpenUpLoadFile(); };
+    replyParser_.hooks.UpLoadReadFile = [this] { flashUpload_.UpLoadReadFile(); };
+    flashUpload_.radioScanMayRun = [this](bool allow) { allowRadioScan(allow); };
 }
 
 }  // namespace app

@@ -41,6 +41,7 @@
 #include "platform/panel.h"
 #include "platform/serial_ports.h"
 #include "platform/unit_types.h"
+#include "upload/flash_upload.h"
 
 namespace app {
 
@@ -95,6 +96,7 @@ class Host {
     config::WiredDisplay& wiredDisplay() { return wiredDisplay_; }
     clocks::ClockSync& clockSync() { return clockSync_; }
     calibration::Calibration& calibration() { return calibration_; }
+    upload::FlashUpload& flashUpload() { return flashUpload_; }
 
     // Serial links.
     links::LinkHooks& linkHooks() { return linkHooks_; }
@@ -120,6 +122,9 @@ class Host {
     // Routes every event of the listed controls to a room.
     void route(std::span<const platform::Ctl> controls,
                std::function<void(platform::Ctl, platform::Event)> to);
+    void wireUpload();
+    // The radio scan runs only with a radio port open and no file playing.
+    void allowRadioScan(bool allow);
     void showHelp(platform::Ctl id);
 
     platform::Panel& panel_;
@@ -177,6 +182,8 @@ class Host {
     config::WiredSettings wiredSettings_;
     clocks::ClockSync clockSync_;
     calibration::Calibration calibration_;
+    // Files copied off a data logger's flash card.
+    upload::FlashUpload flashUpload_;
 };
 
 }  // namespace app

@@ -28,7 +28,8 @@ constexpr Ctl kSelection[] = {
     Ctl::SelectDeviceNum,     Ctl::NetworkAddress,      Ctl::ReScanAll,
     Ctl::FRTCConfigRunSelect, Ctl::ConnectedIndicator,  Ctl::SelectDeviceNum3,
     Ctl::SamplingNoteRadio,   Ctl::SamplingNoteLogger1, Ctl::SamplingNoteLogger2,
-    Ctl::PlotNoteConfig,      Ctl::PlotNotePlot,        Ctl::GPSTimeIndicator};
+    Ctl::PlotNoteConfig,      Ctl::PlotNotePlot,        Ctl::GPSTimeIndicator,
+    Ctl::UploadPath,          Ctl::UploadPercent,       Ctl::UploadStatus};
 
 bool isSelection(Ctl c) {
     for (Ctl s : kSelection)

@@ -211,6 +211,7 @@ void DataService::configReply(int line, const MessageText& f) {
     const int n = std::clamp(f.length() - kPayloadStart, 0, static_cast<int>(RxChars.size()) - 1);
     for (int i = 0; i < n; ++i) RxChars[static_cast<std::size_t>(i)] = f.at(kPayloadStart + i);
     RxChars[static_cast<std::size_t>(n)] = '\0';
+    RxCharsLength = n;
     if (DeviceTable::valid(line)) {
         table_[line].SilenceTicks = 0;
     }

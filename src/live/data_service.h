@@ -54,6 +54,8 @@ public:
     DataServiceHooks hooks;
 
     std::array<char, 1024> RxChars{};  // the latest configuration reply, NUL-terminated
+    // Its length: a flash-card block may hold NUL bytes of its own.
+    int RxCharsLength = 0;
     std::array<float, kMaxBurstValues> WorkValue{};
     std::array<std::uint8_t, kRawBurstBytes> WorkASCIIValue{};
     std::array<char, 3> RxSecSync{};

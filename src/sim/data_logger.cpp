@@ -164,12 +164,11 @@ bool DataLogger::flashCommand(platform::AbsTime host, std::string_view text, std
         out.push_back(replyText(m, std::to_string(flash_.size(toInt(cmd.value)))));
     } else if (m == "OO") {
         flash_.open(toInt(cmd.value));
-        block(flash_.nextBlock(host));
+        if (auto b = flash_.nextBlock(host)) block(*b);
     } else if (m == "OR") {
-        block(flash_.nextBlock(host));
+        if (auto b = flash_.nextBlock(host)) block(*b);
     } else if (m == "OA") {
-        std::string again;
-        if (flash_.repeatBlock(host, again)) block(again);
+        if (auto b = flash_.repeatBlock(host)) block(*b);
     } else if (m == "OC") {
         flash_.close();
         out.push_back(replyText(m, "1"));

@@ -8,54 +8,63 @@
 namespace sim {
 
 namespace {
-// File sizes cycle through a whole number of blocks, a short file, a tiny one and a long one.
-constexpr std::array<std::size_t, 4> kSizes{1536, 2000, 100, 40999};
-}  // namespace
 
-std::size_t FlashCard::size(int number) const {
-    if (number < 1 || number >= active_) return 0;
+constexpr std::array<std::size_t, FlashCard::kFiles> kSizes{1024, 3000, 1000300, 60, 1536};
+// Every file is made of lines of one width, so any stretch of it can be made on its own.
+constexpr std::size_t kLine = 25;  // "F0001,L0000000,+01.2345\r\n"
+
+std::size_t sizeOf(int number) {
+    if (number < 1) return 0;
     return kSizes[static_cast<std::size_t>(number - 1) % kSizes.size()];
 }
 
-std::string FlashCard::content(int number) {
-    if (number < 1) return {};
-    const std::size_t size = kSizes[static_cast<std::size_t>(number - 1) % kSizes.size()];
+std::string line(int number, std::size_t index) {
+    char row[40];
+    const double level = 1.0 + 0.25 * std::sin(0.7 * static_cast<double>(index) + number);
+    std::snprintf(row, sizeof row, "F%04d,L%07zu,%+08.4f\r\n", number % 10000, index % 10000000,
+                  level);
+    return row;
+}
+
+}  // namespace
+
+std::size_t FlashCard::size(int number) const {
+    if (number >= active_) return 0;
+    return sizeOf(number);
+}
+
+std::string FlashCard::content(int number) { return content(number, 0, sizeOf(number)); }
+
+std::string FlashCard::content(int number, std::size_t offset, std::size_t length) {
+    const std::size_t end = std::min(sizeOf(number), offset + length);
     std::string text;
-    text.reserve(size + 64);
-    for (int line = 0; text.size() < size; ++line) {
-        char row[64];
-        const double level = 1.0 + 0.25 * std::sin(0.7 * line + number);
-        std::snprintf(row, sizeof row, "F%04d,L%05d,%+08.4f\r\n", number, line, level);
-        text += row;
-    }
-    text.resize(size);
-    return text;
+    if (offset >= end) return text;
+    text.reserve(end - offset + kLine);
+    for (std::size_t i = offset / kLine; i * kLine < end; ++i) text += line(number, i);
+    const std::size_t skip = offset % kLine;
+    return text.substr(skip, end - offset);
 }
 
 bool FlashCard::open(int number) {
-    if (size(number) == 0) {
-        open_ = 0;
-        return false;
-    }
-    open_ = number;
+    open_ = size(number) == 0 ? 0 : number;
     position_ = 0;
+    block_ = 0;
     last_.clear();
-    return true;
+    return open_ != 0;
 }
 
-std::string FlashCard::nextBlock(platform::AbsTime now) {
-    if (!open_) return {};
-    const std::string all = content(open_);
-    last_ = all.substr(std::min(position_, all.size()), kBlockSize);
+std::optional<std::string> FlashCard::nextBlock(platform::AbsTime now) {
+    if (!open_ || dropped()) return std::nullopt;
+    last_ = content(open_, position_, kBlockSize);
     position_ += last_.size();
+    ++block_;
     lastSent_ = now;
     return last_;
 }
 
-bool FlashCard::repeatBlock(platform::AbsTime now, std::string& block) const {
-    if (!open_ || now - lastSent_ < kRepeatHoldOff) return false;
-    block = last_;
-    return true;
+std::optional<std::string> FlashCard::repeatBlock(platform::AbsTime now) const {
+    if (!open_ || dropped() || now - lastSent_ < kRepeatHoldOff) return std::nullopt;
+    return last_;
 }
 
 }  // namespace sim

@@ -2,6 +2,9 @@
 // read-out of the unit shows them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "sim/data_logger.h"
 #include "sim_host.h"
 
@@ -110,6 +113,108 @@ TEST_F(HostSettings, TwoLoggerPortsSurviveANewReadOut) {
     EXPECT_EQ(panel.value(Ctl::UnitPortBaud6), 4);
     EXPECT_TRUE(panel.visible(Ctl::UnitPortBaud6));
     EXPECT_EQ(dialogs.count("SETTING NOT CONFIRMED"), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Files copied off the simulated logger's flash card through the upload tab.
+struct HostUpload : HostSettings {
+    std::string dir;
+    sim::DataLogger* logger = nullptr;
+
+    void SetUp() override {
+        dir = ::testing::TempDir() + "upload_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        network({8});
+        ASSERT_TRUE(host->selectDevice(255));
+        readOut();
+        logger = &dynamic_cast<sim::DataLogger&>(unit(0));
+        panel.raise(Ctl::ReadActiveFile, Event::Commit);
+        run(1);
+    }
+    // Uploads file n to dir/name; runs until the upload has ended (or a minute has passed).
+    void upload(int n, const std::string& name) {
+        panel.setValue(Ctl::UpLoadFileNumber, n);
+        dialogs.fileReplies.push_back({platform::FileSelection::Status::New, dir + "/" + name});
+        panel.setValue(Ctl::UpLoadFile, 1);
+        panel.raise(Ctl::UpLoadFile, Event::Commit);
+        for (int i = 0; i < 120 && (host->flashUpload().UpLoadPCFileOpen || i == 0); ++i) run(0.5);
+    }
+    std::string file(const std::string& name) {
+        std::ifstream in(dir + "/" + name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+};
+
+TEST_F(HostUpload, ClosedFilesArriveByteForByte) {
+    EXPECT_EQ(panel.value(Ctl::ActiveFile), 6);
+    EXPECT_EQ(panel.maxValue(Ctl::UpLoadFileNumber), 5);
+    upload(2, "two.DAT");
+    EXPECT_EQ(file("two.DAT"), sim::FlashCard::content(2));
+    EXPECT_EQ(panel.text(Ctl::UploadPercent), "100.0%");
+    EXPECT_NE(panel.text(Ctl::UploadStatus).find("complete: 3000 of 3000 bytes"),
+              std::string::npos);
+    EXPECT_EQ(panel.value(Ctl::UpLoadFile), 0);
+    EXPECT_TRUE(panel.timerEnabled(Ctl::ConfigTimer)) << "the scan runs again afterwards";
+
+    // Two whole blocks: a third, empty one ends the file.
+    upload(1, "one.DAT");
+    EXPECT_EQ(file("one.DAT"), sim::FlashCard::content(1));
+    EXPECT_NE(panel.text(Ctl::UploadStatus).find("complete: 1024 of 1024"), std::string::npos);
+    // Under 100 bytes: no bytes per percent, and still 100.0% at the end.
+    upload(4, "four.DAT");
+    EXPECT_EQ(file("four.DAT"), sim::FlashCard::content(4));
+    EXPECT_EQ(panel.text(Ctl::UploadPercent), "100.0%");
+    EXPECT_EQ(dialogs.count("UPLOAD INCOMPLETE"), 0);
+}
+
+TEST_F(HostUpload, ADroppedBlockEndsIncompleteAndSaysSo) {
+    logger->flashCard().dropBlock = 3;
+    upload(2, "two.DAT");
+    EXPECT_EQ(file("two.DAT"), sim::FlashCard::content(2).substr(0, 3 * 512));
+    ASSERT_EQ(dialogs.count("UPLOAD INCOMPLETE"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find("1536 of 3000 bytes"), std::string::npos);
+    EXPECT_EQ(host->flashUpload().lastResult().end, upload::UploadResult::End::TimedOut);
+    EXPECT_EQ(panel.text(Ctl::UploadPercent), "51.2%");
+}
+
+TEST_F(HostUpload, ALargeFileAsksFirstAndADeclinedOneOpensNothing) {
+    dialogs.confirmReplies = {false};
+    upload(3, "three.DAT");
+    EXPECT_EQ(dialogs.count("LARGE FILE CONFIRM UPLOAD"), 1);
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir + "/three.DAT"));
+    EXPECT_EQ(panel.value(Ctl::UpLoadFile), 0);
+    EXPECT_FALSE(logger->flashCard().isOpen());
+    // A file of 1,536 bytes does not ask.
+    dialogs.fileReplies.clear();
+    upload(5, "five.DAT");
+    EXPECT_EQ(dialogs.count("LARGE FILE CONFIRM UPLOAD"), 1);
+    EXPECT_EQ(file("five.DAT"), sim::FlashCard::content(5));
+}
+
+TEST_F(HostUpload, ACancelledSaveDialogClosesTheLoggersFile) {
+    panel.setValue(Ctl::UpLoadFileNumber, 2);
+    panel.setValue(Ctl::UpLoadFile, 1);
+    panel.raise(Ctl::UpLoadFile, Event::Commit);  // no file chosen
+    run(2);
+    EXPECT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].title, "Save UpLoad File To:");
+    EXPECT_EQ(panel.value(Ctl::UpLoadFile), 0);
+    EXPECT_FALSE(logger->flashCard().isOpen());
+    EXPECT_EQ(dialogs.count("UPLOAD INCOMPLETE"), 0);
+}
+
+TEST_F(HostUpload, StartingANewFileMakesTheLastOneUploadable) {
+    panel.raise(Ctl::StartNewFile, Event::Commit);
+    run(1);
+    EXPECT_EQ(panel.value(Ctl::ActiveFile), 7);
+    EXPECT_EQ(panel.maxValue(Ctl::UpLoadFileNumber), 6);
+    EXPECT_FALSE(panel.dimmed(Ctl::UpLoadFile));
 }
 
 }  // namespace

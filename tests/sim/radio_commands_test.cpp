@@ -205,8 +205,8 @@ TEST(DataLogger, ChangesAndKeepsItsCoordinatorPanId) {
 
 TEST(DataLogger, UploadsAFlashCardFileBlockByBlock) {
     Network net({8});
-    EXPECT_EQ(net.askOne(0, "OF\r\n"), "$OF,5\r\n");
-    for (int file : {1, 2, 3}) {
+    EXPECT_EQ(net.askOne(0, "OF\r\n"), "$OF,6\r\n");
+    for (int file : {1, 2, 4, 5}) {
         SCOPED_TRACE(file);
         const std::string expected = sim::FlashCard::content(file);
         char cmd[16];
@@ -228,11 +228,32 @@ TEST(DataLogger, UploadsAFlashCardFileBlockByBlock) {
         EXPECT_EQ(blocks, static_cast<int>(expected.size() / 512 + 1));
         EXPECT_EQ(net.askOne(0, "OC\r\n"), "$OC,1\r\n");
     }
+    EXPECT_EQ(net.askOne(0, "OI,0003\r\n"), "$OI,1000300\r\n");
     // The active file cannot be read; starting a new one closes it.
-    EXPECT_EQ(net.askOne(0, "OI,0005\r\n"), "$OI,0\r\n");
-    EXPECT_EQ(net.askOne(0, "ON\r\n"), "$ON,6\r\n");
-    EXPECT_EQ(net.askOne(0, "OI,0005\r\n"),
-              reply("OI", std::to_string(sim::FlashCard::content(5).size())));
+    EXPECT_EQ(net.askOne(0, "OI,0006\r\n"), "$OI,0\r\n");
+    EXPECT_EQ(net.askOne(0, "ON\r\n"), "$ON,7\r\n");
+    EXPECT_EQ(net.askOne(0, "OI,0006\r\n"),
+              reply("OI", std::to_string(sim::FlashCard::content(6).size())));
+}
+
+TEST(FlashCard, AnyStretchOfAFileIsWhatTheWholeFileHoldsThere) {
+    const std::string all = sim::FlashCard::content(2);
+    ASSERT_EQ(all.size(), 3000u);
+    for (std::size_t at : {0u, 1u, 24u, 25u, 511u, 2990u})
+        EXPECT_EQ(sim::FlashCard::content(2, at, 512), all.substr(at, 512)) << at;
+    EXPECT_EQ(sim::FlashCard::content(1).size(), 1024u);
+    EXPECT_EQ(sim::FlashCard::content(4).size(), 60u);
+}
+
+TEST(DataLogger, ADroppedBlockNeverArrivesNorAnythingAfterIt) {
+    Network net({8});
+    auto& logger = dynamic_cast<sim::DataLogger&>(net.unit(0));
+    logger.flashCard().dropBlock = 2;
+    EXPECT_EQ(net.askOne(0, "OO,0002\r\n").size(), 516u);
+    EXPECT_EQ(net.askOne(0, "OR\r\n").size(), 516u);
+    EXPECT_TRUE(net.ask(0, "OR\r\n").empty());
+    net.run(1500, 500);
+    EXPECT_TRUE(net.ask(0, "OA\r\n").empty());
 }
 
 TEST(DataLogger, RepeatsABlockOnlyWhenTheHostHasWaitedForIt) {

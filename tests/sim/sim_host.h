@@ -81,7 +81,8 @@ struct SimHost : ::testing::Test {
             elapsedMs_ += kStepMs;
             for (platform::Ctl timer :
                  {platform::Ctl::FRTCDeviceConnectTimer, platform::Ctl::DeviceDisplayTimer,
-                  platform::Ctl::ConfigTimer, platform::Ctl::TCFRConfigTimer}) {
+                  platform::Ctl::ConfigTimer, platform::Ctl::TCFRConfigTimer,
+                  platform::Ctl::UpLoadTimer}) {
                 const long long period = panel.timerInterval(timer);
                 if (panel.timerEnabled(timer) && period > 0 &&
                     static_cast<long long>(elapsedMs_) % period == 0)

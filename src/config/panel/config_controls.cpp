@@ -16,11 +16,6 @@ namespace platform::fragments {
 namespace {
 
 constexpr Ctl kWriteToCome[] = {
-    Ctl::SelectDeviceNum3,
-    Ctl::ReadActiveFile,
-    Ctl::StartNewFile,
-    Ctl::UpLoadFileNumber,
-    Ctl::UpLoadFile,
     Ctl::ComPower3,
     Ctl::ComPower4,
     Ctl::ComPower5,
@@ -489,8 +484,12 @@ void uploadPage(Rows& r) {
     help(r.ring(Ctl::UpLoadFile, "Up load", kOffOn), "UP LOAD FILE", kUploadHelp).kind =
         Kind::Switch;
     r.add(Ctl::UploadPath, Kind::TextMsg, "Saved to");
-    ControlSpec& progress = r.add(Ctl::UploadProgress, Kind::Gauge, "Progress (%)");
+    r.add(Ctl::UploadPercent, Kind::TextMsg, "Progress").startDimmed = false;
+    ControlSpec& progress = r.add(Ctl::UploadProgress, Kind::Gauge, "");
     progress.maxValue = 100;
+    progress.precision = 1;
+    ControlSpec& status = r.add(Ctl::UploadStatus, Kind::TextMsg, "");
+    status.startDimmed = false;
 }
 
 std::vector<ControlSpec> build() {

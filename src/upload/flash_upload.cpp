@@ -1,0 +1,222 @@
+#include "upload/flash_upload.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace upload {
+
+using platform::Ctl;
+using End = UploadResult::End;
+
+namespace {
+
+constexpr int kBlock = 512;              // a shorter block is the file's last
+constexpr int kPrefix = 4;               // "$OR," before the block's bytes
+constexpr int kSilentTicks = 7;          // the 8th upload tick without a block gives up
+constexpr int kRepeatIntervalMs = 2000;  // upload timer period after its first tick
+
+std::string seconds(double s) {
+    char text[32];
+    const int whole = static_cast<int>(s + 0.5);
+    if (whole < 60) {
+        std::snprintf(text, sizeof text, "%d s", whole);
+    } else {
+        std::snprintf(text, sizeof text, "%d min %02d s", whole / 60, whole % 60);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string UploadResult::describe() const {
+    char bytes[64];
+    std::snprintf(bytes, sizeof bytes, "%lld of %lld bytes", received, size);
+    std::string what = "Upload of file " + std::to_string(file);
+    switch (end) {
+        case End::Complete:
+            what += " complete: ";
+            break;
+        case End::TimedOut:
+            what += " INCOMPLETE, the logger stopped sending: ";
+            break;
+        case End::Short:
+            what += " INCOMPLETE, the logger ended the file early: ";
+            break;
+        case End::Stopped:
+            what += " stopped by the operator, INCOMPLETE: ";
+            break;
+        case End::FileError:
+            what += " INCOMPLETE, the file could not be written: ";
+            break;
+        case End::None:
+            what += ": ";
+            break;
+    }
+    return what + bytes + " in " + path;
+}
+
+FlashUpload::FlashUpload(platform::Panel& panel, platform::Dialogs& dialogs, platform::Clock& clock,
+                         config::UploadState& state, config::CommandSender& sender,
+                         const std::array<char, 1024>& RxChars, const int& RxLength)
+    : panel_(panel),
+      dialogs_(dialogs),
+      clock_(clock),
+      s_(state),
+      sender_(sender),
+      rx_(RxChars),
+      rxLength_(RxLength) {}
+
+void FlashUpload::ReadActiveFile() {
+    for (Ctl c : {Ctl::StartNewFile, Ctl::UpLoadFileNumber, Ctl::UpLoadFile})
+        panel_.setDimmed(c, true);
+    sender_.awaitConfirmation(Ctl::ActiveFile);
+    sender_.send(config::Cmd::ReadActiveFile, {}, 0);
+}
+
+void FlashUpload::StartNewFile() {
+    panel_.setDimmed(Ctl::StartNewFile, true);
+    sender_.send(config::Cmd::StartNewFile, {}, 0);
+    sender_.TxWait() = 0;
+    // The new file's number is shown at once, and the file just closed can be uploaded.
+    ReadActiveFile();
+}
+
+void FlashUpload::UpLoadFile() {
+    UpLoading = panel_.intValue(Ctl::UpLoadFile);
+    if (UpLoading == 0) {
+        if (UpLoadPCFileOpen != 0) {
+            end(End::Stopped);
+        } else {
+            CloseUpLoadFile();
+        }
+        return;
+    }
+    UpLoadFileNumber = panel_.intValue(Ctl::UpLoadFileNumber);
+    panel_.setText(Ctl::UploadStatus, "Asking the logger for the size of file " +
+                                          std::to_string(UpLoadFileNumber) + " ...");
+    sender_.send(config::Cmd::ReadFileSize, config::Args::of(UpLoadFileNumber), 0);
+}
+
+void FlashUpload::OpenUpLoadFile() {
+    if (radioScanMayRun) radioScanMayRun(false);
+    platform::FileSelectRequest ask;
+    ask.title = "Save UpLoad File To:";
+    ask.pattern = "*.DAT";
+    ask.typeList = "*.*";
+    ask.save = true;
+    const platform::FileSelection chosen = dialogs_.fileSelect(ask);
+    const bool take = chosen.ok() && (!chosen.existed() ||
+                                      dialogs_.confirm("Confirm Save File",
+                                                       "The file already exist\n Do you want to "
+                                                       "replace it?"));
+    if (!take) {
+        panel_.setValue(Ctl::UpLoadFile, 0);
+        UpLoading = 0;
+        panel_.setText(Ctl::UploadStatus, "No file chosen: nothing uploaded.");
+        CloseUpLoadFile();
+        return;
+    }
+    const live::FileStatus opened = file_.open(chosen.path);
+    if (!opened.ok) {
+        dialogs_.message("UPLOAD FILE NOT OPENED", opened.message);
+        panel_.setValue(Ctl::UpLoadFile, 0);
+        UpLoading = 0;
+        panel_.setText(Ctl::UploadStatus, opened.message);
+        CloseUpLoadFile();
+        return;
+    }
+    SaveFileName = chosen.path;
+    panel_.setText(Ctl::UploadPath, SaveFileName);
+    UpLoadPCFileOpen = 1;
+    UpLoadTimeOutCount = 0;
+    UpLoadingAmount = 0;
+    result_ = {End::None, UpLoadFileNumber, 0, s_.UpLoadfileSize, SaveFileName};
+    startedMs_ = clock_.processorMs();
+    showProgress();
+    panel_.setTimerEnabled(Ctl::UpLoadTimer, true);
+    sender_.send(config::Cmd::OpenFile, config::Args::of(UpLoadFileNumber), 0);
+    sender_.TxWait() = 0;
+}
+
+void FlashUpload::UpLoadReadFile() {
+    // A block repeated after the upload ended has no file to go to.
+    if (UpLoadPCFileOpen == 0) return;
+    const int n = std::clamp(rxLength_ - kPrefix, 0, static_cast<int>(rx_.size()) - kPrefix);
+    const live::FileStatus wrote = file_.write(rx_.data() + kPrefix, static_cast<std::size_t>(n));
+    if (!wrote.ok) {
+        dialogs_.message("UPLOAD STOPPED", wrote.message);
+        end(End::FileError);
+        return;
+    }
+    UpLoadingAmount += n;
+    UpLoadTimeOutCount = 0;
+    showProgress();
+    if (n < kBlock) {
+        sender_.TxWait() = 0;
+        end(UpLoadingAmount >= s_.UpLoadfileSize ? End::Complete : End::Short);
+        return;
+    }
+    panel_.setTimerEnabled(Ctl::UpLoadTimer, true);
+    sender_.send(config::Cmd::ReadBlock, {}, 0);
+    sender_.TxWait() = 0;
+}
+
+void FlashUpload::UpLoadTimer() {
+    if (++UpLoadTimeOutCount > kSilentTicks) {
+        end(End::TimedOut);
+        return;
+    }
+    sender_.send(config::Cmd::RepeatBlock, {}, 0);
+    panel_.setTimerInterval(Ctl::UpLoadTimer, kRepeatIntervalMs);
+}
+
+void FlashUpload::CloseUpLoadFile() {
+    panel_.setTimerEnabled(Ctl::UpLoadTimer, false);
+    panel_.setValue(Ctl::UpLoadFile, 0);
+    UpLoading = 0;
+    sender_.send(config::Cmd::CloseFile, {}, 0);
+    s_.UpLoadDLFileOpen = 0;
+    if (UpLoadPCFileOpen != 0) file_.close();
+    UpLoadPCFileOpen = 0;
+    if (radioScanMayRun) radioScanMayRun(true);
+}
+
+// Ends an upload that had its file open, and says how it went: only an upload that got every
+// byte the logger announced is reported as complete.
+void FlashUpload::end(End how) {
+    result_.end = how;
+    result_.received = UpLoadingAmount;
+    CloseUpLoadFile();
+    const std::string said = result_.describe();
+    panel_.setText(Ctl::UploadStatus, said);
+    if (how != End::Complete) dialogs_.message("UPLOAD INCOMPLETE", said);
+    if (finished) finished(result_);
+}
+
+void FlashUpload::showProgress() {
+    const long long size = s_.UpLoadfileSize;
+    // Bytes per percent; a file under 100 bytes has none, and goes by its size instead.
+    double percent = 100.0;
+    if (s_.UpLoadDiv100Size > 0) {
+        percent = static_cast<float>(UpLoadingAmount) / static_cast<float>(s_.UpLoadDiv100Size);
+    } else if (size > 0) {
+        percent = 100.0 * static_cast<double>(UpLoadingAmount) / static_cast<double>(size);
+    }
+    percent = std::min(percent, 100.0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%2.1f%%", percent);
+    panel_.setText(Ctl::UploadPercent, text);
+    panel_.setValue(Ctl::UploadProgress, percent);
+    char bytes[96];
+    std::snprintf(bytes, sizeof bytes, "%lld of %lld bytes", UpLoadingAmount, size);
+    std::string status = bytes;
+    const double elapsed = (clock_.processorMs() - startedMs_) / 1000.0;
+    if (UpLoadingAmount > 0 && UpLoadingAmount < size && elapsed > 0) {
+        const double left = elapsed * static_cast<double>(size - UpLoadingAmount) /
+                            static_cast<double>(UpLoadingAmount);
+        status += ", about " + seconds(left) + " left";
+    }
+    panel_.setText(Ctl::UploadStatus, status);
+}
+
+}  // namespace upload

@@ -1,0 +1,74 @@
+#pragma once
+#include <array>
+#include <functional>
+#include <string>
+
+#include "config/command_sender.h"
+#include "config/config_state.h"
+#include "live/unbuffered_file.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/panel.h"
+
+namespace upload {
+
+// How an upload ended, for the operator and for headless runs.
+struct UploadResult {
+    enum class End { None, Complete, TimedOut, Short, Stopped, FileError } end = End::None;
+    int file = 0;
+    long long received = 0;
+    long long size = 0;
+    std::string path;
+    bool complete() const { return end == End::Complete; }
+    // "Upload of file 2 complete: 3000 of 3000 bytes in /tmp/x.DAT" and the like.
+    std::string describe() const;
+};
+
+// Copies a closed file from the data logger's flash card to this computer, block by block,
+// straight to the file as the blocks arrive. Also the active-file read-out and the start of
+// a new file on the upload tab.
+class FlashUpload {
+  public:
+    FlashUpload(platform::Panel& panel, platform::Dialogs& dialogs, platform::Clock& clock,
+                config::UploadState& state, config::CommandSender& sender,
+                const std::array<char, 1024>& RxChars, const int& RxLength);
+
+    // Pauses the radio scan's timer while an upload runs (false), and lets it run again.
+    std::function<void(bool)> radioScanMayRun;
+    // The upload has ended (for headless runs).
+    std::function<void(const UploadResult&)> finished;
+
+    void ReadActiveFile();
+    void StartNewFile();
+    void UpLoadFile();
+    void UpLoadTimer();
+    void OpenUpLoadFile();
+    void UpLoadReadFile();
+    void CloseUpLoadFile();
+
+    int UpLoading = 0;
+    int UpLoadFileNumber = 0;
+    long long UpLoadingAmount = 0;
+    int UpLoadTimeOutCount = 0;
+    int UpLoadPCFileOpen = 0;
+    std::string SaveFileName;
+
+    const UploadResult& lastResult() const { return result_; }
+
+  private:
+    void end(UploadResult::End how);
+    void showProgress();
+
+    platform::Panel& panel_;
+    platform::Dialogs& dialogs_;
+    platform::Clock& clock_;
+    config::UploadState& s_;
+    config::CommandSender& sender_;
+    const std::array<char, 1024>& rx_;
+    const int& rxLength_;
+    live::UnbufferedFile file_;
+    double startedMs_ = 0;
+    UploadResult result_;
+};
+
+}  // namespace upload
