@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pty_bridge.h"
+#include "sim/data_logger.h"
 #include "sim/sim_network.h"
 
 namespace {
@@ -19,23 +20,27 @@ volatile bool stopRequested = false;
 void onSignal(int) { stopRequested = true; }
 
 void usage() {
-    std::fprintf(stderr,
-                 "usage: fathomsim [--type N | --scenario NAME] [--seed N] [--link PATH] [--log FILE]\n"
-                 "  --type N         unit type 0-9 (0, 1, 2: a radio network of that type;\n"
-                 "                   8 a data logger; 3-6, 9 a wired unit; 7 the synchronizer)\n"
-                 "  --scenario NAME  one of:");
+    std::fprintf(
+        stderr,
+        "usage: fathomsim [--type N | --scenario NAME] [--seed N] [--link PATH] [--log FILE]\n"
+        "  --type N         unit type 0-9 (0, 1, 2: a radio network of that type;\n"
+        "                   8 a data logger; 3-6, 9 a wired unit; 7 the synchronizer)\n"
+        "  --scenario NAME  one of:");
     for (const std::string& name : sim::scenarioNames()) std::fprintf(stderr, " %s", name.c_str());
     std::fprintf(stderr,
                  "\n  --seed N         another sea and other unit details\n"
                  "  --link PATH      also make PATH a symbolic link to the terminal\n"
-                 "  --log FILE       write every byte sent to the terminal, unchanged, to FILE\n");
+                 "  --log FILE       write every byte sent to the terminal, unchanged, to FILE\n"
+                 "  --drop-block N   the data logger's flash card loses block N (from 0) of every\n"
+                 "                   upload and everything after it\n");
 }
 
 platform::AbsTime localNow() {
     const std::time_t t = std::time(nullptr);
     std::tm c{};
     localtime_r(&t, &c);
-    return platform::toAbsTime({c.tm_year + 1900, c.tm_mon + 1, c.tm_mday, c.tm_hour, c.tm_min, c.tm_sec, 0});
+    return platform::toAbsTime(
+        {c.tm_year + 1900, c.tm_mon + 1, c.tm_mday, c.tm_hour, c.tm_min, c.tm_sec, 0});
 }
 
 }  // namespace
@@ -45,6 +50,7 @@ int main(int argc, char** argv) {
     std::string link;
     std::string log;
     unsigned seed = 1;
+    int dropBlock = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -58,6 +64,8 @@ int main(int argc, char** argv) {
             link = argv[++i];
         } else if (arg == "--log" && hasValue) {
             log = argv[++i];
+        } else if (arg == "--drop-block" && hasValue) {
+            dropBlock = std::atoi(argv[++i]);
         } else {
             usage();
             return arg == "--help" ? 0 : 2;
@@ -69,6 +77,11 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
+    if (auto* adapter = dynamic_cast<sim::XBeeAdapter*>(device.get())) {
+        for (auto& unit : adapter->units())
+            if (auto* logger = dynamic_cast<sim::DataLogger*>(unit.get()))
+                logger->flashCard().dropBlock = dropBlock;
+    }
     tools::PtyBridge bridge;
     if (!bridge.open()) {
         std::fprintf(stderr, "fathomsim: %s\n", bridge.error().c_str());
@@ -77,7 +90,8 @@ int main(int argc, char** argv) {
     if (!link.empty()) {
         unlink(link.c_str());
         if (symlink(bridge.path().c_str(), link.c_str()) != 0) {
-            std::fprintf(stderr, "fathomsim: cannot link %s to %s\n", link.c_str(), bridge.path().c_str());
+            std::fprintf(stderr, "fathomsim: cannot link %s to %s\n", link.c_str(),
+                         bridge.path().c_str());
             return 1;
         }
     }

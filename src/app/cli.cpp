@@ -141,6 +141,15 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) {
              return parseInt(v, o.showConfig) && o.showConfig >= 1 && o.showConfig <= 255;
          }},
+        {"--upload-file", "N",
+         "Headless, data logger (unit type 8): upload file N of the logger's flash card,\n"
+         "                         with --to, print progress and exit; non-zero when incomplete.\n"
+         "                         A file over 1,000,000 bytes is uploaded without asking.",
+         [](CliOptions& o, std::string_view v) {
+             return parseInt(v, o.uploadFile) && o.uploadFile >= 1 && o.uploadFile <= 9999;
+         }},
+        pathOption("--to", "PATH", "With --upload-file: the file to write (--overwrite replaces it).",
+                   &CliOptions::uploadTo),
         {"--duration", "SECONDS", "Headless: stop after SECONDS (default: run until stopped).",
          [](CliOptions& o, std::string_view v) {
              return parseDouble(v, o.duration) && o.duration > 0;
@@ -194,6 +203,10 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
         else if (o.port.empty() && o.portB.empty()) o.error = "--headless needs --port";
         else if (o.pressureUnits >= 0 && o.unitType != 9)
             o.error = "--pressure-units is for the Swellmeter, unit type 9";
+        else if (o.uploadFile > 0 && o.unitType != 8)
+            o.error = "--upload-file is for the data logger, unit type 8";
+        else if (o.uploadFile > 0 && o.uploadTo.empty())
+            o.error = "--upload-file needs --to PATH";
     }
     return o;
 }

@@ -31,6 +31,8 @@ struct CliOptions {
     int pressureUnits = -1;    // --pressure-units bar|m: 0 bar, 1 metres; -1 = leave as it is
     double duration = 0;       // --duration SECONDS; 0 = until stopped
     int showConfig = -1;       // --show-config DEVICE: read that unit's settings; -1 = no
+    int uploadFile = -1;       // --upload-file N: copy file N off a data logger's flash card
+    std::string uploadTo;      // --to PATH: where the uploaded file goes
     bool overwrite = false;    // --overwrite: replace existing recording files
     std::string trace;         // --trace FILE: hex log of every byte on every port
     // --sync-lengths / --sync-lengths-b: staff lengths (m) of the synchronizer's channels,

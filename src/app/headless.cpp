@@ -257,6 +257,7 @@ void Headless::poll() {
     reportUnits();
     reportFiles();
     if (o_.showConfig > 0 && !configShown_ && !failed_) showConfig();
+    if (o_.uploadFile > 0 && !uploadDone_ && !failed_) uploadFile();
 }
 
 namespace {
@@ -391,6 +392,79 @@ int Headless::stop() {
     host_.panel().raise(Ctl::MainWindow, Event::Close);
     say("stopped");
     return failed_ ? 1 : 0;
+}
+
+// --upload-file: the operator's steps on the upload tab, one per poll. The option itself is
+// the yes to the large-file question; the replace question is --overwrite's.
+void Headless::uploadFile() {
+    constexpr int kWait = 120;  // seconds for the logger to answer each step
+    const config::ConfigState& state = host_.configState();
+    platform::Panel& panel = host_.panel();
+    upload::FlashUpload& up = host_.flashUpload();
+    const std::string what = "file " + std::to_string(o_.uploadFile);
+    if (uploadStage_ < 3 && ++uploadWait_ > kWait) {
+        complain("the data logger did not answer: " + what + " not uploaded");
+        failed_ = true;
+        return;
+    }
+    switch (uploadStage_) {
+        case 0:
+            if (host_.selectDevice(255)) {
+                say("reading the data logger's settings");
+                uploadStage_ = 1;
+            }
+            break;
+        case 1:
+            if (state.ConfigStatus == 3 && host_.apiFrames().TxWait == 0 &&
+                state.PANReadPending == 0) {
+                panel.raise(Ctl::ReadActiveFile, Event::Commit);
+                uploadStage_ = 2;
+            } else if (state.ConfigStatus == 0 && host_.configScan().gaveUpStep() > 0) {
+                complain("the data logger did not answer its read-out: " + what + " not uploaded");
+                failed_ = true;
+            }
+            break;
+        case 2: {
+            if (panel.dimmed(Ctl::ActiveFile)) break;
+            const int active = panel.intValue(Ctl::ActiveFile);
+            if (o_.uploadFile >= active) {
+                complain(what + " is not a closed file on the card (the active file is " +
+                         std::to_string(active) + ")");
+                failed_ = true;
+                break;
+            }
+            dialogs_.yesTo.push_back("LARGE FILE CONFIRM UPLOAD");
+            dialogs_.fileAnswers.push_back(o_.uploadTo);
+            up.finished = [this](const upload::UploadResult& r) {
+                uploadDone_ = true;
+                if (r.complete()) {
+                    say(r.describe());
+                } else {
+                    complain(r.describe());
+                    failed_ = true;
+                }
+            };
+            panel.setValue(Ctl::UpLoadFileNumber, o_.uploadFile);
+            panel.setValue(Ctl::UpLoadFile, 1);
+            panel.raise(Ctl::UpLoadFile, Event::Commit);
+            say("uploading " + what + " to " + o_.uploadTo);
+            uploadStage_ = 3;
+            uploadWait_ = 0;
+            break;
+        }
+        default:
+            if (up.UpLoadPCFileOpen != 0 && up.UpLoadingAmount != uploadShown_) {
+                uploadShown_ = up.UpLoadingAmount;
+                say("upload " + what + ": " + panel.text(Ctl::UploadStatus) + " (" +
+                    panel.text(Ctl::UploadPercent) + ")");
+            } else if (!uploadDone_ && panel.intValue(Ctl::UpLoadFile) == 0) {
+                // Switched off before any block: the file was refused (it exists and
+                // --overwrite was not given, or it cannot be written).
+                complain(what + " not uploaded to " + o_.uploadTo);
+                failed_ = true;
+            }
+            break;
+    }
 }
 
 }  // namespace app

@@ -37,7 +37,7 @@ class Headless {
     // a lost port are left to the port reports, which say it once and name the path.
     void dialogMessage(const std::string& title, const std::string& text);
     // --show-config: the settings have been printed; the run is over.
-    bool finished() const { return configShown_; }
+    bool finished() const { return configShown_ || uploadDone_; }
     // Prints with a timestamp.
     void say(const std::string& text) const;
     void complain(const std::string& text) const;
@@ -49,6 +49,8 @@ class Headless {
     // --show-config: selects the unit once it reports, then prints its settings when the scan
     // is complete, or which step went unanswered.
     void showConfig();
+    // --upload-file: selects the logger, reads its active file, uploads file N and reports.
+    void uploadFile();
     void printSettings();
     std::string stamp() const;
 
@@ -76,6 +78,10 @@ class Headless {
     bool failed_ = false;
     bool configSelected_ = false;
     bool configShown_ = false;
+    int uploadStage_ = 0;
+    int uploadWait_ = 0;
+    bool uploadDone_ = false;
+    long long uploadShown_ = -1;  // bytes in the last progress line
     int configWait_ = 0;                      // seconds spent waiting for the unit to report
     std::vector<platform::Ctl> configOrder_;  // settings in the order the scan showed them
     bool stopping_ = false;

@@ -21,17 +21,24 @@ void HeadlessDialogs::message(std::string_view title, std::string_view text) {
 }
 
 bool HeadlessDialogs::confirm(std::string_view title, std::string_view text) {
+    for (const std::string& yes : yesTo) {
+        if (yes != title) continue;
+        if (log_) log_(oneLine(title), oneLine(text) + " yes");
+        return true;
+    }
     if (log_) {
         log_(oneLine(title), oneLine(text) + (replaceExisting ? " yes (--overwrite)" : " no"));
     }
     return replaceExisting;
 }
 
-std::optional<std::string> HeadlessDialogs::prompt(std::string_view, std::string_view, int maxLength) {
+std::optional<std::string> HeadlessDialogs::prompt(std::string_view, std::string_view,
+                                                   int maxLength) {
     if (promptAnswers.empty()) return std::nullopt;
     std::string answer = promptAnswers.front();
     promptAnswers.pop_front();
-    if (static_cast<int>(answer.size()) > maxLength) answer.resize(static_cast<std::size_t>(maxLength));
+    if (static_cast<int>(answer.size()) > maxLength)
+        answer.resize(static_cast<std::size_t>(maxLength));
     return answer;
 }
 

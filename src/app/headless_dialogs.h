@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/dialogs.h"
 
@@ -11,7 +12,7 @@ namespace app {
 // Pop-ups without a screen: messages go to the log with a timestamp, and the answers the
 // operator would give come from the command line.
 class HeadlessDialogs : public platform::Dialogs {
-public:
+  public:
     // Where a message goes: (title, text) with newlines already folded into blanks.
     explicit HeadlessDialogs(std::function<void(const std::string&, const std::string&)> log)
         : log_(std::move(log)) {}
@@ -20,6 +21,8 @@ public:
     std::deque<std::string> promptAnswers;
     std::deque<std::string> fileAnswers;
     bool replaceExisting = false;  // the answer to "replace the existing file?"
+    // Questions the command line has already answered yes to, by title.
+    std::vector<std::string> yesTo;
     int messages = 0;
 
     void message(std::string_view title, std::string_view text) override;
@@ -29,7 +32,7 @@ public:
     platform::FileSelection fileSelect(const platform::FileSelectRequest& request) override;
     bool printPage(platform::Page page, std::string_view title) override;
 
-private:
+  private:
     std::function<void(const std::string&, const std::string&)> log_;
 };
 

@@ -55,9 +55,25 @@ TEST(CommandLine, HeadlessOptionsAndTheirLimits) {
     EXPECT_EQ(parse({"--pressure-units", "m"}).pressureUnits, 1);
     EXPECT_EQ(parse({"--pressure-units", "bar"}).pressureUnits, 0);
     EXPECT_NE(parse({"--pressure-units", "psi"}).error, "");
-    EXPECT_NE(parse({"--headless", "--unit-type", "3", "--port", "/dev/pts/3", "--pressure-units",
-                     "m"}).error.find("unit type 9"),
-              std::string::npos);
+    EXPECT_NE(
+        parse({"--headless", "--unit-type", "3", "--port", "/dev/pts/3", "--pressure-units", "m"})
+            .error.find("unit type 9"),
+        std::string::npos);
+}
+
+TEST(CommandLine, UploadNeedsALoggerAndAFile) {
+    auto o = parse({"--headless", "--unit-type", "8", "--port", "/dev/x", "--upload-file", "12",
+                    "--to", "day12.DAT"});
+    EXPECT_TRUE(o.error.empty()) << o.error;
+    EXPECT_EQ(o.uploadFile, 12);
+    EXPECT_EQ(o.uploadTo, "day12.DAT");
+    EXPECT_FALSE(parse({"--headless", "--unit-type", "0", "--port", "/dev/x", "--upload-file", "12",
+                        "--to", "x"})
+                     .error.empty());
+    EXPECT_FALSE(
+        parse({"--headless", "--unit-type", "8", "--port", "/dev/x", "--upload-file", "12"})
+            .error.empty());
+    EXPECT_FALSE(parse({"--upload-file", "0"}).error.empty());
 }
 
 }  // namespace
