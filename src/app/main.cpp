@@ -33,7 +33,12 @@ int saveScreenshot(qtui::MainWindow& window, const app::CliOptions& o) {
     window.tabs()->setCurrentIndex(o.tab);
     window.show();
     window.binder().flushNow();
-    QApplication::processEvents();
+    // A page just brought forward lays itself out over several passes of the event loop (its
+    // scroll area follows its content's new size); grab only once that has settled.
+    for (int pass = 0; pass < 5; ++pass) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QApplication::processEvents();
+    }
     if (!window.grab().save(QString::fromStdString(o.screenshot), "PNG")) {
         std::fprintf(stderr, "fathomhost: cannot write the screenshot to %s\n", o.screenshot.c_str());
         return 1;
@@ -153,6 +158,7 @@ int main(int argc, char** argv) {
 
     if (screenshotRun && options.screenshotAfter > 0) {
         window.resize(kShotWidth, kShotHeight);
+        window.tabs()->setCurrentIndex(options.tab);
         window.show();
         QTimer::singleShot(static_cast<int>(options.screenshotAfter * 1000),
                            [&] { QApplication::exit(saveScreenshot(window, options)); });

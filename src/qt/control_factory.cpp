@@ -64,6 +64,9 @@ QWidget* makeTable(const ControlSpec& spec, QWidget* parent) {
     // A short table on a tab page (which scrolls) shows all of its rows.
     if (spec.page != platform::Page::Main && spec.tableRows > 0 && spec.tableRows <= 12) {
         const int header = spec.tableCols == 1 ? 0 : t->horizontalHeader()->sizeHint().height();
+        // Rows sized to their text, so the fixed height leaves no empty band under the last.
+        t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
         t->setFixedHeight(t->verticalHeader()->defaultSectionSize() * spec.tableRows + header +
                           2 * t->frameWidth());
         t->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
