@@ -29,7 +29,8 @@ constexpr Ctl kSelection[] = {
     Ctl::FRTCConfigRunSelect, Ctl::ConnectedIndicator,  Ctl::SelectDeviceNum3,
     Ctl::SamplingNoteRadio,   Ctl::SamplingNoteLogger1, Ctl::SamplingNoteLogger2,
     Ctl::PlotNoteConfig,      Ctl::PlotNotePlot,        Ctl::GPSTimeIndicator,
-    Ctl::UploadPath,          Ctl::UploadPercent,       Ctl::UploadStatus};
+    Ctl::UploadPath,          Ctl::UploadPercent,       Ctl::UploadStatus,
+    Ctl::UploadProgress};
 
 bool isSelection(Ctl c) {
     for (Ctl s : kSelection)

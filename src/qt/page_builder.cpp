@@ -210,8 +210,12 @@ QGroupBox* PageBuilder::buildFrame(const FrameRows& frame, QWidget* parent) {
         }
         const bool ownCaption = s.kind == Kind::Check || s.kind == Kind::Button;
         if (s.caption.empty() || ownCaption) {
+            // A bar without a caption (a progress gauge) spans the frame; the rest keep to
+            // their own width.
+            const Qt::Alignment align =
+                s.kind == Kind::Gauge ? Qt::Alignment() : Qt::Alignment(Qt::AlignLeft);
             grid->addWidget(w, row, s.caption.empty() && !ownCaption ? 0 : 1, 1,
-                            s.caption.empty() && !ownCaption ? 3 : 1, Qt::AlignLeft);
+                            s.caption.empty() && !ownCaption ? 3 : 1, align);
             if (s.kind == Kind::TextMsg) w->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
         } else {
             grid->addWidget(binder_.createLabel(s.id, box), row, 0);

@@ -127,6 +127,7 @@ void FlashUpload::OpenUpLoadFile() {
     }
     SaveFileName = chosen.path;
     panel_.setText(Ctl::UploadPath, SaveFileName);
+    for (Ctl c : {Ctl::UploadPath, Ctl::UploadProgress}) panel_.setDimmed(c, false);
     UpLoadPCFileOpen = 1;
     UpLoadTimeOutCount = 0;
     UpLoadingAmount = 0;
