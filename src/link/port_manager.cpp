@@ -13,7 +13,8 @@ constexpr double kReleaseWait = 0.5;  // after closing, before the port may be o
 // Indicators that show what the handshake learnt of the unit on a port.
 void defaultPortIndicators(platform::Panel& panel, PortId p) {
     const PortDesc& d = desc(p);
-    for (Ctl c : {d.ident, d.staffLength, d.value, d.gauge, d.received, d.dataLamp}) panel.defaultCtrl(c);
+    for (Ctl c : {d.ident, d.staffLength, d.value, d.gauge, d.received, d.dataLamp})
+        panel.defaultCtrl(c);
 }
 
 void showNotConnected(platform::Panel& panel, Ctl text) {
@@ -86,6 +87,9 @@ void PortManager::openPort(PortId p) {
     }
     const bool radio = platform::isRadioType(session_.UnitType);
     setLinkTimers(radio, !radio);
+    // The automatic clock sync runs on the radio link's display timer: it can be switched on
+    // once that link is open.
+    if (radio) panel_.setDimmed(Ctl::AutoTimeSync, false);
     if (!radio) s.FRTCConnectStatus = 0;
     ports_.flushOutput(number);
     s.number = number;

@@ -4,6 +4,7 @@
 // timers, its clock and the instruments together.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,8 +77,10 @@ struct SimHost : ::testing::Test {
     void run(double seconds) {
         constexpr double kStepMs = 50;
         for (double t = 0; t < seconds * 1000; t += kStepMs) {
-            ports.advance(kStepMs);
+            // The instruments catch up with the program's clock, which its blocking waits
+            // have moved on: the world does not stop while the program waits.
             clock.advance(kStepMs / 1000);
+            ports.advance(std::max(0.0, (clock.t - simNow()) * 1000));
             elapsedMs_ += kStepMs;
             for (platform::Ctl timer :
                  {platform::Ctl::FRTCDeviceConnectTimer, platform::Ctl::DeviceDisplayTimer,
@@ -100,7 +103,7 @@ struct SimHost : ::testing::Test {
         return nullptr;
     }
 
-private:
+  private:
     double elapsedMs_ = 0;
 };
 

@@ -1,0 +1,133 @@
+// The clock commands and the automatic sync, through the program's controls and timers, to a
+// radio unit behind the adapter port.
+#include <gtest/gtest.h>
+
+#include "config/scan_rig.h"
+
+namespace {
+
+using configtest::ScanRig;
+using platform::Ctl;
+using platform::Event;
+
+struct ClockSyncTest : ScanRig {
+    void displayTick(int n = 1) {
+        for (int i = 0; i < n; ++i) panel.raise(Ctl::DeviceDisplayTimer, Event::TimerTick);
+    }
+    void autoSync(int on) {
+        panel.setValue(Ctl::AutoTimeSync, on);
+        panel.raise(Ctl::AutoTimeSync, Event::Commit);
+    }
+    void press(Ctl c, double v = 0) {
+        panel.setValue(c, v);
+        panel.raise(c, Event::Commit);
+        answer();
+    }
+    std::string last() { return commands.empty() ? "" : commands.back(); }
+    clocks::ClockSync& sync() { return host->clockSync(); }
+};
+
+TEST_F(ClockSyncTest, ArmedUnitIsSyncedWhenItNextReports) {
+    start(0);
+    report(7);
+    autoSync(1);
+    displayTick();  // line 0 is armed
+    EXPECT_TRUE(panel.visible(Ctl::SyncIndicator));
+    EXPECT_TRUE(commands.empty());
+
+    // The next message of the armed unit, 4 ms before 12:00:03.250: the sync names the second
+    // beginning two seconds on and the 1.75 s until it in 1/128 s.
+    clock.set({2026, 12, 8, 12, 0, 3, 0});
+    clock.advance(0.246);
+    report(7);
+    answer();
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(last(), "ZS,26-12-08T12:00:05.224");
+    EXPECT_EQ(panel.text(Ctl::AutoSyncResult), "224");
+    EXPECT_EQ(sync().AutoWaitSync, 0);
+    // Its next messages send nothing until the cycle comes round again.
+    report(7);
+    answer();
+    EXPECT_EQ(commands.size(), 1u);
+    displayTick(2);
+    EXPECT_FALSE(panel.visible(Ctl::SyncIndicator));
+}
+
+TEST_F(ClockSyncTest, CycleWalksEveryLineThenWaitsFastThenSlow) {
+    start(0);
+    autoSync(1);
+    // No unit listed: three ticks a line, nothing armed, nothing sent.
+    displayTick(24 * 3);
+    EXPECT_EQ(sync().AutoSyncState, 3);
+    displayTick(29);
+    EXPECT_EQ(sync().AutoSyncState, 3);
+    displayTick();
+    EXPECT_EQ(sync().AutoSyncState, 0) << "30 ticks between cycles just after switching on";
+    displayTick(300);
+    EXPECT_EQ(sync().AutoSyncPeriod, 600);
+    for (int i = 0; i < 700 && sync().AutoSyncState != 0; ++i) displayTick();
+    displayTick(24 * 3);
+    ASSERT_EQ(sync().AutoSyncState, 3);
+    displayTick(599);
+    EXPECT_EQ(sync().AutoSyncState, 3);
+    displayTick();
+    EXPECT_EQ(sync().AutoSyncState, 0);
+    EXPECT_TRUE(commands.empty());
+
+    // Broadcast power holds the cycle at its start.
+    panel.setValue(Ctl::BroadcastPower, 1);
+    displayTick(5);
+    EXPECT_EQ(sync().AutoSyncState, 0);
+    EXPECT_EQ(sync().AutoSyncCount, 0);
+}
+
+TEST_F(ClockSyncTest, ManualClockCommandsOfARadioUnit) {
+    answers = configtest::staffAnswers("2.10");
+    answers["WT,21-02-03T04:05:06"] = "WT,1";
+    start(0);
+    report(7);
+    select(7);
+    scan();
+    commands.clear();
+
+    for (auto [c, v] :
+         {std::pair{Ctl::SetYear, 2021}, std::pair{Ctl::SetMonth, 2}, std::pair{Ctl::SetDay, 3},
+          std::pair{Ctl::SetHour, 4}, std::pair{Ctl::SetMinute, 5}, std::pair{Ctl::SetSecond, 6}}) {
+        press(c, v);
+        EXPECT_EQ(panel.textColor(c), platform::kRed);
+    }
+    EXPECT_EQ(panel.color(Ctl::SetClock), platform::kRed);
+    press(Ctl::SetClock);
+    EXPECT_EQ(last(), "WT,21-02-03T04:05:06");
+    EXPECT_EQ(panel.textColor(Ctl::SetYear), platform::kBlack);
+
+    // Sync to the computer: set at the next second boundary, so a start just before midnight
+    // sends the new day.
+    clock.set({2026, 12, 31, 23, 59, 59, 0});
+    clock.advance(0.9);
+    press(Ctl::SyncToPC);
+    EXPECT_EQ(last(), "WT,27-01-01T00:00:00");
+    EXPECT_EQ(panel.value(Ctl::SetYear), 2027);
+    EXPECT_EQ(host->apiFrames().TxWait, 0) << "a sync is never sent again by the scan";
+    tick(60);
+    EXPECT_EQ(last(), "WT,27-01-01T00:00:00");
+
+    press(Ctl::WriteStartTime);
+    press(Ctl::EnableStartTime, 1);
+    EXPECT_EQ(last(), "WR,1");
+    press(Ctl::RtcCal, -12);
+    EXPECT_EQ(last(), "WC,-12");
+    press(Ctl::CompClock);
+    EXPECT_EQ(last(), "RZ");
+
+    // GPS time on: the automatic sync goes off.
+    reply("RJ,0");
+    autoSync(1);
+    EXPECT_TRUE(panel.dimmed(Ctl::SetClock));
+    press(Ctl::EnableGPSTime, 1);
+    EXPECT_EQ(last(), "WJ,1");
+    EXPECT_EQ(panel.value(Ctl::AutoTimeSync), 0);
+    EXPECT_EQ(state().EnaAutoSync, 0);
+}
+
+}  // namespace
