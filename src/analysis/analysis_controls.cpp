@@ -3,6 +3,7 @@
 #include <array>
 
 #include "analysis/power_units.h"
+#include "analysis/results_table.h"
 #include "analysis/window.h"
 #include "platform/control_table.h"
 
@@ -28,15 +29,16 @@ using analysis::WindowType;
 
 constexpr double code(auto e) { return static_cast<double>(static_cast<int>(e)); }
 
+constexpr RingItem windowItem(WindowType w) { return {analysis::windowName(w), code(w)}; }
 constexpr std::array<RingItem, analysis::kWindowTypeCount> kWindows{{
-    {"None (uniform)", code(WindowType::Uniform)},
-    {"Hann", code(WindowType::Hann)},
-    {"Hamming", code(WindowType::Hamming)},
-    {"Blackman", code(WindowType::Blackman)},
-    {"Exact Blackman", code(WindowType::ExactBlackman)},
-    {"Blackman-Harris, 3-term", code(WindowType::BlackmanHarris3)},
-    {"Blackman-Harris, 4-term", code(WindowType::BlackmanHarris4)},
-    {"Flat top", code(WindowType::FlatTop)},
+    windowItem(WindowType::Uniform),
+    windowItem(WindowType::Hann),
+    windowItem(WindowType::Hamming),
+    windowItem(WindowType::Blackman),
+    windowItem(WindowType::ExactBlackman),
+    windowItem(WindowType::BlackmanHarris3),
+    windowItem(WindowType::BlackmanHarris4),
+    windowItem(WindowType::FlatTop),
 }};
 
 constexpr std::array<RingItem, analysis::kDisplayUnitCount> kUnits{{
@@ -96,10 +98,37 @@ ControlSpec ring(Ctl id, std::string_view caption, std::span<const RingItem> ite
 }
 
 ControlSpec result(Ctl id, std::string_view caption, int precision,
-                   std::string_view title = {}, std::string_view help = {}) {
+                   std::string_view title = {}, std::string_view help = {},
+                   std::string_view frame = "Results") {
     return {.id = id, .page = Page::Analysis, .kind = Kind::Numeric, .caption = caption,
-            .frame = "Results", .precision = precision, .startDimmed = true, .helpTitle = title,
+            .frame = frame, .precision = precision, .startDimmed = true, .helpTitle = title,
             .helpText = help, .indicator = true};
+}
+
+constexpr std::string_view kSpectralFrame = "From the spectrum";
+constexpr std::string_view kWavesFrame = "Individual waves (zero-up-crossing)";
+constexpr std::string_view kMomentsHelp =
+    "Spectral moments m0, m1 and m2 of the variance density spectrum of the section,\n"
+    "mn = sum of f^n S(f) df from the first frequency above 0 Hz to the end of the\n"
+    "spectrum (just below half the sample rate). They use the section, window and tide\n"
+    "filter of the analysis, whatever unit and scaling the graph shows. m0 is the variance:\n"
+    "4 sqrt(m0) is Hmo.";
+constexpr std::string_view kPeriodsHelp =
+    "Tp = 1 / fp, the period of the spectrum's highest bin (not interpolated).\n"
+    "Tm01 = m0 / m1, the mean period. Tm02 = sqrt(m0 / m2), the mean zero-crossing\n"
+    "period of the spectrum.";
+constexpr std::string_view kWavesHelp =
+    "Waves counted from one zero-up-crossing of the section (about its mean, tide\n"
+    "filtered when the filter is on) to the next; the crossing time is interpolated\n"
+    "between the two samples around it. A wave's height is its highest sample minus its\n"
+    "lowest. The part before the first and after the last crossing is not a whole wave\n"
+    "and is left out. H1/3 and T1/3: mean height and period of the highest third of the\n"
+    "waves. Hrms: root mean square height. Tz: mean period.";
+
+ControlSpec button(Ctl id, std::string_view caption, std::string_view frame,
+                   std::string_view title, std::string_view help) {
+    return {.id = id, .page = Page::Analysis, .kind = Kind::Button, .caption = caption,
+            .frame = frame, .helpTitle = title, .helpText = help};
 }
 
 // One frame per graph, so the graph shown takes the whole page. The 1 Hz graph stands empty
@@ -139,6 +168,39 @@ std::vector<ControlSpec> build() {
         result(Ctl::SignifwaveHeight, "Hmo (m)", 3, "SIGNIFICATE WAVE HEIGHT Hmo", kHmoHelp),
         {.id = Ctl::SpectrumUnit, .page = Page::Analysis, .kind = Kind::TextMsg,
          .caption = "Spectrum unit", .frame = "Results", .indicator = true},
+        result(Ctl::SpectralM0, "m0 (m\u00B2)", 6, "SPECTRAL MOMENTS", kMomentsHelp,
+               kSpectralFrame),
+        result(Ctl::SpectralM1, "m1 (m\u00B2 Hz)", 6, "SPECTRAL MOMENTS", kMomentsHelp,
+               kSpectralFrame),
+        result(Ctl::SpectralM2, "m2 (m\u00B2 Hz\u00B2)", 6, "SPECTRAL MOMENTS", kMomentsHelp,
+               kSpectralFrame),
+        result(Ctl::PeakFrequency, "Peak frequency fp (Hz)", 4, "PERIODS", kPeriodsHelp,
+               kSpectralFrame),
+        result(Ctl::PeakPeriod, "Tp (s)", 2, "PERIODS", kPeriodsHelp, kSpectralFrame),
+        result(Ctl::PeriodTm01, "Tm01 (s)", 2, "PERIODS", kPeriodsHelp, kSpectralFrame),
+        result(Ctl::PeriodTm02, "Tm02 (s)", 2, "PERIODS", kPeriodsHelp, kSpectralFrame),
+        result(Ctl::WaveCount, "Waves", 0, "INDIVIDUAL WAVES", kWavesHelp, kWavesFrame),
+        result(Ctl::WaveHmax, "Hmax (m)", 3, "INDIVIDUAL WAVES", kWavesHelp, kWavesFrame),
+        result(Ctl::WaveH13, "H1/3 (m)", 3, "INDIVIDUAL WAVES", kWavesHelp, kWavesFrame),
+        result(Ctl::WaveHrms, "Hrms (m)", 3, "INDIVIDUAL WAVES", kWavesHelp, kWavesFrame),
+        result(Ctl::WaveTz, "Tz (s)", 2, "INDIVIDUAL WAVES", kWavesHelp, kWavesFrame),
+        result(Ctl::WaveT13, "T1/3 (s)", 2, "INDIVIDUAL WAVES", kWavesHelp, kWavesFrame),
+        {.id = Ctl::AnalysisWarning, .page = Page::Analysis, .kind = Kind::TextMsg,
+         .frame = kWavesFrame, .indicator = true},
+        button(Ctl::CopyResults, "Copy results", "Results", "COPY RESULTS",
+               "Copies the results of the last analysis, with the section and settings they\n"
+               "belong to, as a header line and a row separated by tabs, for a spreadsheet."),
+        button(Ctl::ExportResults, "Export results...", "Results", "EXPORT RESULTS",
+               "Writes the results of the last analysis to a CSV file: a header line and\n"
+               "one row, the same columns as fathomhost --analyze writes."),
+        button(Ctl::ExportSpectrum, "Export spectrum...", "Results", "EXPORT SPECTRUM",
+               "Saves the spectrum graph as a picture (.png or .svg, as the graph shows it)\n"
+               "or its values as a table (.csv: frequency and value in the unit shown)."),
+        button(Ctl::SpectrumResetView, "Reset view", "Results", "RESET VIEW",
+               "Returns the spectrum graph to its full range after zooming or panning.\n"
+               "Mouse wheel: zoom the frequency axis (over the level axis, or with Ctrl:\n"
+               "zoom the level axis). Drag with the middle button or with Shift: pan. Double-\n"
+               "click: reset."),
         spectrumGraph(Ctl::SpectrumGraph025, "Spectrum 0-0.25 Hz"),
         spectrumGraph(Ctl::SpectrumGraph05, "Spectrum 0-0.5 Hz"),
         spectrumGraph(Ctl::SpectrumGraph1, "Spectrum 0-1 Hz"),

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <fstream>
 #include <limits>
 
 #include "platform/entry_hint.h"
@@ -58,9 +60,13 @@ int cursorPosition(double seconds, int rate) {
 
 }  // namespace
 
-WaveAnalysis::WaveAnalysis(platform::Panel& panel, chart::Chart& chart,
+WaveAnalysis::WaveAnalysis(platform::Panel& panel, platform::Dialogs& dialogs, chart::Chart& chart,
                            const chart::ChartCtr& chartCtr)
-    : panel_(panel), chart_(chart), chartCtr_(chartCtr), analyzer_(chart::kTracePoints) {
+    : panel_(panel),
+      dialogs_(dialogs),
+      chart_(chart),
+      chartCtr_(chartCtr),
+      analyzer_(chart::kTracePoints) {
     for (const SpectrumGraph& g : kGraphs) {
         platform::Graph& graph = panel_.graph(g.id);
         graph.setXRange(0, g.maxHz);
@@ -127,21 +133,22 @@ std::string WaveAnalysis::run() {
     const int rate = b.Rate;
     const auto held = static_cast<int>(b.NumPoints);
     const std::span<const double> data(b.Data.data(), static_cast<std::size_t>(held));
-    int n = 0;
+    int n = 0, gaps = 0, from = 0, to = b.WriteLoc;
     const bool cursors = panel_.intValue(Ctl::XAxisCursor) != 0;
     if (cursors) {
         const platform::Graph& g = panel_.graph(Ctl::ChartGraph);
         double t1 = g.cursor(0).first * chartCtr_.XScale;
         double t2 = g.cursor(1).first * chartCtr_.XScale;
         if (t1 > t2) std::swap(t1, t2);
-        n = copySection(data, cursorPosition(t1, rate), cursorPosition(t2, rate), chart::kNoData,
-                        b.WorkData);
+        from = cursorPosition(t1, rate);
+        to = cursorPosition(t2, rate);
+        n = copySection(data, from, to, chart::kNoData, b.WorkData, &gaps);
         if (n == 0) {
             return format("No samples of trace %d between the cursors (%.0f s to %.0f s).", t + 1,
                           std::trunc(t1), std::trunc(t2));
         }
     } else {
-        n = copySection(data, 0, b.WriteLoc, chart::kNoData, b.WorkData);
+        n = copySection(data, from, to, chart::kNoData, b.WorkData, &gaps);
         if (n == 0) return format("Trace %d holds no samples yet.", t + 1);
     }
     if (n < kMinAnalysisPoints) {
@@ -153,13 +160,48 @@ std::string WaveAnalysis::run() {
     const SpectrumGraph* graph = graphFor(fmax);
     const WaveResult r =
         analyzer_.run(std::span(b.WorkData.data(), static_cast<std::size_t>(n)), rate, settings());
+    const WaveSettings used = settings();
+    last_ = {.device = b.DeviceNum,
+             .rate = rate,
+             .start = timeText(chartCtr_.StartTime + static_cast<double>(from) / rate),
+             .sectionStart = static_cast<double>(from) / rate,
+             .sectionEnd = static_cast<double>(std::max(from, to)) / rate,
+             .gaps = gaps,
+             .tideFilter = used.tideFilter,
+             .window = windowName(used.window),
+             .result = r,
+             .warning = sectionWarning(r, gaps)};
     show(graph != nullptr ? graph->id : Ctl::Count, r, analyzer_.spectrum());
-    panel_.setText(Ctl::AnalysisStatus,
-                   format("Trace %d, device %d: %d samples at %d/s (%.0f s)%s%s.", t + 1,
-                          b.DeviceNum, n, rate, static_cast<double>(n) / rate,
-                          cursors ? " between the cursors" : "",
-                          settings().tideFilter ? ", tide filtered" : ""));
+    showStatistics(r, gaps);
+    panel_.setText(
+        Ctl::AnalysisStatus,
+        format("Trace %d, device %d: %d samples at %d/s (%.0f s)%s%s.", t + 1, b.DeviceNum, n, rate,
+               static_cast<double>(n) / rate, cursors ? " between the cursors" : "",
+               settings().tideFilter ? ", tide filtered" : ""));
     return {};
+}
+
+void WaveAnalysis::showStatistics(const WaveResult& r, int gaps) {
+    const std::array<std::pair<Ctl, double>, 13> values{{
+        {Ctl::SpectralM0, r.spectral.m0},
+        {Ctl::SpectralM1, r.spectral.m1},
+        {Ctl::SpectralM2, r.spectral.m2},
+        {Ctl::PeakFrequency, r.spectral.peakFrequency},
+        {Ctl::PeakPeriod, r.spectral.tp},
+        {Ctl::PeriodTm01, r.spectral.tm01},
+        {Ctl::PeriodTm02, r.spectral.tm02},
+        {Ctl::WaveCount, r.waves.waves},
+        {Ctl::WaveHmax, r.waves.hmax},
+        {Ctl::WaveH13, r.waves.h13},
+        {Ctl::WaveHrms, r.waves.hrms},
+        {Ctl::WaveTz, r.waves.tz},
+        {Ctl::WaveT13, r.waves.t13},
+    }};
+    for (auto [id, v] : values) {
+        panel_.setDimmed(id, false);
+        panel_.setValue(id, v);
+    }
+    panel_.setText(Ctl::AnalysisWarning, sectionWarning(r, gaps));
 }
 
 void WaveAnalysis::show(Ctl graphId, const WaveResult& r, std::span<const double> spectrum) {
@@ -190,6 +232,115 @@ void WaveAnalysis::show(Ctl graphId, const WaveResult& r, std::span<const double
                           : -std::numeric_limits<double>::infinity();
     g.plotWaveform(spectrum.first(std::min(count, spectrum.size())), 0.0, r.df,
                    kSpectrumColors[static_cast<std::size_t>(AnalyzeCtr_.Trace)]);
+}
+
+std::string WaveAnalysis::chooseOutput(std::string_view title, std::string_view pattern,
+                                       std::string_view typeList, std::string_view name) {
+    const platform::FileSelection f = dialogs_.fileSelect({.pattern = std::string(pattern),
+                                                           .typeList = std::string(typeList),
+                                                           .title = std::string(title),
+                                                           .save = true,
+                                                           .defaultName = std::string(name)});
+    if (!f.ok()) return {};
+    if (f.existed() && !dialogs_.confirm("REPLACE FILE", f.path + " exists already. Replace it?")) {
+        return {};
+    }
+    return f.path;
+}
+
+namespace {
+
+bool endsWith(std::string_view s, std::string_view tail) {
+    if (s.size() < tail.size()) return false;
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        const char c = s[s.size() - tail.size() + i];
+        if (std::tolower(static_cast<unsigned char>(c)) != tail[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void WaveAnalysis::CopyResults() {
+    if (last_.device == 0) {
+        panel_.setText(Ctl::AnalysisStatus, "Nothing to copy yet: press Analyze first.");
+        return;
+    }
+    if (!dialogs_.copyText(resultsForClipboard(last_))) {
+        panel_.setText(Ctl::AnalysisStatus, "The results could not be copied: no clipboard.");
+        return;
+    }
+    panel_.setText(Ctl::AnalysisStatus, "Results copied.");
+}
+
+void WaveAnalysis::ExportResults() {
+    if (last_.device == 0) {
+        panel_.setText(Ctl::AnalysisStatus, "Nothing to export yet: press Analyze first.");
+        return;
+    }
+    const std::string path = chooseOutput("Export Results", "*.csv", "",
+                                          "waves" + std::to_string(last_.device) + ".csv");
+    if (path.empty()) return;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << resultsHeader() << resultsLine(last_);
+    out.close();
+    if (!out) {
+        dialogs_.message("EXPORT FAILED", "The results could not be written to " + path + ".");
+        return;
+    }
+    panel_.setText(Ctl::AnalysisStatus, "Results written to " + path + ".");
+}
+
+void WaveAnalysis::ExportSpectrum() {
+    if (last_.device == 0) {
+        panel_.setText(Ctl::AnalysisStatus, "No spectrum to export: press Analyze first.");
+        return;
+    }
+    const std::string path = chooseOutput("Export Spectrum", "*.png", "*.svg;*.csv",
+                                          "spectrum" + std::to_string(last_.device) + ".png");
+    if (path.empty()) return;
+    std::string error;
+    if (endsWith(path, ".csv")) {
+        // The whole spectrum of the run, up to half the sample rate, in the unit shown.
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        writeSpectrumCsv(out, analyzer_.spectrum(), last_.result.df, last_.result.unit);
+        out.close();
+        if (!out) error = "The spectrum could not be written to " + path + ".";
+    } else if (endsWith(path, ".png") || endsWith(path, ".svg")) {
+        error = shown_ == Ctl::Count ? "The spectrum reaches above 4 Hz and has no graph to draw."
+                                     : dialogs_.saveGraph(shown_, path);
+    } else {
+        error = "Choose a name ending in .png, .svg or .csv: " + path;
+    }
+    if (!error.empty()) {
+        dialogs_.message("EXPORT FAILED", error);
+        return;
+    }
+    panel_.setText(Ctl::AnalysisStatus, "Spectrum written to " + path + ".");
+}
+
+void WaveAnalysis::SpectrumResetView() {
+    for (const SpectrumGraph& g : kGraphs) panel_.graph(g.id).resetView();
+}
+
+std::vector<std::string> WaveAnalysis::settingsText() const {
+    const WaveSettings s = settings();
+    std::vector<std::string> lines;
+    lines.push_back(
+        format("Analysis: window %s, %s, tide filter %s, section %s",
+               std::string(windowName(s.window)).c_str(),
+               std::string(unitLabel(s.unit, s.scaling)).c_str(), s.tideFilter ? "on" : "off",
+               panel_.intValue(Ctl::XAxisCursor) != 0 ? "between the cursors" : "the whole trace"));
+    if (last_.device != 0) {
+        const WaveResult& r = last_.result;
+        lines.push_back(format(
+            "Device %d, %d samples from %s: mean %.3f m, Hmo %.3f m, Tp %.2f s, Tm01 %.2f s, "
+            "Tm02 %.2f s, %d waves, Hmax %.3f m, H1/3 %.3f m, Tz %.2f s",
+            last_.device, r.points, last_.start.c_str(), r.mean, r.hmo, r.spectral.tp,
+            r.spectral.tm01, r.spectral.tm02, r.waves.waves, r.waves.hmax, r.waves.h13,
+            r.waves.tz));
+    }
+    return lines;
 }
 
 }  // namespace analysis

@@ -2,9 +2,11 @@
 #include <cstdint>
 #include <string>
 
+#include "analysis/results_table.h"
 #include "analysis/wave_pipeline.h"
 #include "chart/chart.h"
 #include "chart/chart_state.h"
+#include "platform/dialogs.h"
 #include "platform/panel.h"
 
 namespace analysis {
@@ -15,15 +17,13 @@ struct AnalyzeCtr {
     std::uint8_t DeviceNum = 0;  // 0 = nothing selected
 };
 
-// Sections shorter than this have no spectrum worth drawing (a quarter of them is plotted).
-inline constexpr int kMinAnalysisPoints = 16;
-
 // The analysis page: mean, significant wave height and spectrum of what one chart trace
 // holds, all of it or the part between the chart's cursors. A run works on a snapshot copied
 // into the trace's work array; the chart keeps running meanwhile.
 class WaveAnalysis {
-public:
-    WaveAnalysis(platform::Panel& panel, chart::Chart& chart, const chart::ChartCtr& chartCtr);
+  public:
+    WaveAnalysis(platform::Panel& panel, platform::Dialogs& dialogs, chart::Chart& chart,
+                 const chart::ChartCtr& chartCtr);
 
     void Initialize();
 
@@ -33,24 +33,39 @@ public:
     // A spectrum setting or the section switch changed: the result shown is stale until the
     // next run (window, unit, scaling, maximum frequency, section).
     void settingChanged(platform::Ctl id, platform::Event e);
+    // The last result: to the clipboard, to a CSV file; the spectrum as a picture or a table.
+    void CopyResults();
+    void ExportResults();
+    void ExportSpectrum();
+    void SpectrumResetView();
 
     const AnalyzeCtr& analyzeCtr() const { return AnalyzeCtr_; }
     // The graph the last run chose, or Ctl::Count when the spectrum reaches past 4 Hz.
     platform::Ctl shownGraph() const { return shown_; }
+    // The last run's results with their section; device 0 before the first run.
+    const ResultRow& lastResult() const { return last_; }
+    // Lines describing the analysis settings, for a printed title block.
+    std::vector<std::string> settingsText() const;
 
-private:
+  private:
     // Empty when the run succeeded, else why it was refused.
     std::string run();
     WaveSettings settings() const;
     void show(platform::Ctl graph, const WaveResult& r, std::span<const double> spectrum);
+    void showStatistics(const WaveResult& r, int gaps);
     void clearSpectra();
+    // A file to write: the chosen path, or empty when cancelled or a replace was declined.
+    std::string chooseOutput(std::string_view title, std::string_view pattern,
+                             std::string_view typeList, std::string_view name);
 
     platform::Panel& panel_;
+    platform::Dialogs& dialogs_;
     chart::Chart& chart_;
     const chart::ChartCtr& chartCtr_;
     AnalyzeCtr AnalyzeCtr_;
     WaveAnalyzer analyzer_;
     platform::Ctl shown_ = platform::Ctl::Count;
+    ResultRow last_;
 };
 
 }  // namespace analysis

@@ -9,16 +9,19 @@
 namespace analysis {
 
 int copySection(std::span<const double> data, int from, int to, double noData,
-                std::span<double> work) {
+                std::span<double> work, int* gaps) {
     const int size = static_cast<int>(std::min(data.size(), work.size()));
     from = std::clamp(from, 0, size);
     to = std::clamp(to, from, size);
-    int n = 0;
+    int n = 0, first = -1, last = -1;
     for (int i = from; i < to; ++i) {
         const double v = data[static_cast<std::size_t>(i)];
         if (v == noData || !std::isfinite(v)) continue;
         work[static_cast<std::size_t>(n++)] = v;
+        if (first < 0) first = i;
+        last = i;
     }
+    if (gaps != nullptr) *gaps = n == 0 ? 0 : last - first + 1 - n;
     return n;
 }
 
@@ -38,10 +41,12 @@ WaveResult WaveAnalyzer::run(std::span<double> work, double sampleRate,
     for (double& v : work) v -= s.mean;
     if (settings.tideFilter && Bssl_HPF(work, sampleRate, kTideCutoffHz)) s = StdDev(work);
     r.hmo = 4 * s.sdev;
+    r.waves = crossings_.run(work, sampleRate);
     const WindowConstants w = ScaledWindowEx(work, settings.window);
     count_ = work.size() / 2;
     const std::span<double> power(power_.data(), count_);
     r.df = fft_.AutoPowerSpectrum(work, 1.0 / sampleRate, power);
+    r.spectral = spectralMoments(power, r.df, w.enbw);
     r.unit = SpectrumUnitConversion(power, SpectrumType::Power, settings.scaling, settings.unit,
                                     r.df, w, std::span(converted_.data(), count_));
     return r;

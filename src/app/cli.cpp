@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "analysis/batch_analysis.h"
+
 namespace app {
 
 namespace {
@@ -154,6 +156,38 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) {
              return parseDouble(v, o.duration) && o.duration > 0;
          }},
+        {"--analyze", "", "Analyse recorded sample files (FILE... after the options) without a\n"
+                          "                         window: one row per file and device in DIR/wave_results.csv,\n"
+                          "                         each spectrum in DIR/<file>_device<N>_spectrum.csv.",
+         [](CliOptions& o, std::string_view) { return o.analyze = true; }},
+        {"--device", "N", "--analyze: only device N (1-255).",
+         [](CliOptions& o, std::string_view v) {
+             return parseInt(v, o.analyzeDevice) && o.analyzeDevice >= 1 && o.analyzeDevice <= 255;
+         }},
+        {"--section", "START,END",
+         "--analyze: only the samples from START to END seconds after the file's\n"
+         "                         first sample (whole seconds, as the chart's cursors).",
+         [](CliOptions& o, std::string_view v) {
+             const auto comma = v.find(',');
+             o.section = comma != std::string_view::npos &&
+                         parseDouble(v.substr(0, comma), o.sectionStart) &&
+                         parseDouble(v.substr(comma + 1), o.sectionEnd) && o.sectionStart >= 0 &&
+                         o.sectionEnd > o.sectionStart;
+             return o.section;
+         }},
+        {"--tide-filter", "", "--analyze: take the tide out first (high-pass at 100 s).",
+         [](CliOptions& o, std::string_view) { return o.tideFilter = true; }},
+        {"--window", "NAME",
+         "--analyze: the spectrum's window: hann (default), uniform, hamming,\n"
+         "                         blackman, exact-blackman, blackman-harris-3, blackman-harris-4,\n"
+         "                         flat-top.",
+         [](CliOptions& o, std::string_view v) {
+             analysis::WindowType w{};
+             o.window = std::string(v);
+             return analysis::parseWindowName(v, w);
+         }},
+        pathOption("--output", "DIR", "--analyze: the folder for the results (default: here).",
+                   &CliOptions::outputDir),
         {"--screenshot-after", "SECONDS", "With --screenshot: run that long first.",
          [](CliOptions& o, std::string_view v) {
              int s = 0;
@@ -171,7 +205,12 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     CliOptions o;
     for (int i = 1; i < argc && o.error.empty(); ++i) {
         std::string_view arg = argv[i];
-        if (!arg.starts_with("--")) continue;  // window-system options such as -platform
+        if (!arg.starts_with("--")) {
+            // Without a window every other argument is a file to analyse; with one, it may be
+            // a window-system option such as -platform.
+            if (!arg.starts_with("-")) o.analyzeFiles.emplace_back(arg);
+            continue;
+        }
         std::string_view name = arg, value;
         bool inlineValue = false;
         if (auto eq = arg.find('='); eq != std::string_view::npos) {
@@ -197,6 +236,15 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
                 o.error = join({"bad value for ", name, ": ", value});
             }
         }
+    }
+    if (!o.analyze) o.analyzeFiles.clear();
+    if (o.error.empty() && o.analyze) {
+        if (o.headless) o.error = "--analyze and --headless cannot be used together";
+        else if (o.analyzeFiles.empty()) o.error = "--analyze needs at least one FILE";
+    } else if (o.error.empty() &&
+               (o.analyzeDevice != 0 || o.section || o.tideFilter || o.outputDir != "." ||
+                o.window != "hann")) {
+        o.error = "--device, --section, --tide-filter, --window and --output go with --analyze";
     }
     if (o.error.empty() && o.headless) {
         if (o.unitType < 0) o.error = "--headless needs --unit-type";

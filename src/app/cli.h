@@ -38,6 +38,16 @@ struct CliOptions {
     // --sync-lengths / --sync-lengths-b: staff lengths (m) of the synchronizer's channels,
     // what the operator types into the staff-length tables of port A and port B.
     std::vector<double> syncLengths, syncLengthsB;
+
+    // --analyze FILE...: the wave analysis of recorded sample files, without a window.
+    bool analyze = false;
+    std::vector<std::string> analyzeFiles;
+    int analyzeDevice = 0;       // --device N; 0 = every device
+    bool section = false;        // --section START,END (seconds from the file's first sample)
+    double sectionStart = 0, sectionEnd = 0;
+    bool tideFilter = false;     // --tide-filter
+    std::string window = "hann"; // --window NAME
+    std::string outputDir = ".";  // --output DIR
 };
 
 // Arguments the window system consumes itself (-platform, -style ...) are left alone; every

@@ -34,7 +34,7 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       zeroDisplay_(panel, deviceTable_, displayLines_),
       localPan_(panel, dialogs, clock, apiFrames_),
       chart_(panel, deviceTable_, ChartCtr_, dataService_.WorkValue),
-      analysis_(panel, chart_, ChartCtr_),
+      analysis_(panel, dialogs, chart_, ChartCtr_),
       playback_(panel, dialogs, deviceTable_, displayLines_, dataService_, ChartCtr_, chart_,
                 dataService_.WorkValue),
       configSender_(panel, clock, ports, apiFrames_, links_, configState_),
@@ -290,6 +290,10 @@ void Host::wireAnalysis() {
         panel_.onEvent(id,
                        [this, id](Event e, const EventData&) { analysis_.settingChanged(id, e); });
     }
+    onCommit(Ctl::CopyResults, [this] { analysis_.CopyResults(); });
+    onCommit(Ctl::ExportResults, [this] { analysis_.ExportResults(); });
+    onCommit(Ctl::ExportSpectrum, [this] { analysis_.ExportSpectrum(); });
+    onCommit(Ctl::SpectrumResetView, [this] { analysis_.SpectrumResetView(); });
 }
 
 // File playback: the File menu's open and close, the playback timer and controls, and the data

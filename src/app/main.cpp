@@ -7,8 +7,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 
+#include "analysis/batch_analysis.h"
 #include "app/cli.h"
 #include "app/headless_dialogs.h"
 #include "app/host.h"
@@ -81,6 +83,19 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::printf("%s", app::cliUsage().c_str());
         return 0;
+    }
+
+    // Batch analysis needs no window system at all.
+    if (options.analyze) {
+        analysis::BatchOptions batch{.files = options.analyzeFiles,
+                                     .device = options.analyzeDevice,
+                                     .section = options.section,
+                                     .sectionStart = options.sectionStart,
+                                     .sectionEnd = options.sectionEnd,
+                                     .tideFilter = options.tideFilter,
+                                     .outputDir = options.outputDir};
+        analysis::parseWindowName(options.window, batch.window);
+        return analysis::runBatch(batch, std::cerr);
     }
 
     if (options.headless) {

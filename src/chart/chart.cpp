@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "chart/record_apply.h"
 #include "platform/entry_hint.h"
 
 namespace chart {
@@ -25,16 +26,7 @@ constexpr std::string_view kNoStartTime = "YYYY-MM-DDThh:mm:ss";
 
 Ctl traceControl(int t) { return platform::ctlAt(Ctl::TraceSelect1, t); }
 
-int rateOf(const live::OutputLine& e) { return std::max<int>(1, e.SampleRate); }
-
-// A continuous sample's time tag with every field forced into range, so that a unit that has
-// sent a malformed tag is still charted.
-platform::AbsTime clampedTime(const live::OutputLine& e) {
-    auto within = [](int v, int lo, int hi, int fallback) { return v < lo || v > hi ? fallback : v; };
-    return platform::toAbsTime({within(e.Year, 2000, 2099, 2000), within(e.Month, 1, 12, 1),
-                                within(e.Day, 1, 31, 1), within(e.Hour, 0, 23, 0),
-                                within(e.Minute, 0, 59, 0), within(e.Second, 0, 59, 0), 0});
-}
+int rateOf(const live::OutputLine& e) { return chartRate(e); }
 
 // Seconds or samples from the start time, kept where a trace position can hold them: -1 for
 // anything before the start, at most one trace length after it.
@@ -139,8 +131,7 @@ void Chart::PlotData(int line) {
     TraceBuffer& b = trace(t);
     if (b.Rate != rateOf(e) && SetUpTrace(t) != 0) return;
 
-    const platform::AbsTime T =
-        platform::toAbsTime({e.Year, e.Month, e.Day, e.Hour, e.Minute, e.Second, 0});
+    const platform::AbsTime T = blockTime(e);
     if (ChartCtr_.FirstSample != 0) beginRun(T);
     const double seconds = clampedPosition(T - ChartCtr_.StartTime);
     int pos = static_cast<int>(seconds * rateOf(e));
@@ -171,7 +162,7 @@ void Chart::PlotContData(int line) {
     TraceBuffer& b = trace(t);
     if (b.Rate != rateOf(e) && SetUpTrace(t) != 0) return;
 
-    const platform::AbsTime T = clampedTime(e);
+    const platform::AbsTime T = sampleTime(e);
     if (ChartCtr_.FirstSample != 0) beginRun(T);
     const int rate = rateOf(e);
     auto position = [&] {

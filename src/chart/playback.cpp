@@ -7,6 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "chart/record_apply.h"
+
 namespace chart {
 
 using platform::Ctl;
@@ -192,89 +194,12 @@ void Playback::RxCSVFileService(std::string_view text) {
     const int line = display_.GetOutputLineLoc(device, device);
     if (!live::DeviceTable::valid(line)) return;  // every entry taken: the line is dropped
     live::OutputLine& e = table_[line];
-    e.MsgType = r.kind;
-    e.DeviceNum = device;
-    if (r.kind == 'C') {
-        applyText(line, r);
-    } else {
-        applyBlock(line, r);
-    }
-    if (e.SampleRate == 0 || e.SampleRate > 32) e.SampleRate = 1;
+    const RecordEffect effect = applyRecord(e, r, WorkValue_);
+    // A sample is charted before its row shows it, a block after, as live data does.
+    if (effect == RecordEffect::Sample && ChartCtr_.PlotRun != 0) chart_.PlotContData(line);
+    display_.showMessage(line, links::FrameSource::File);
+    if (effect == RecordEffect::Block && ChartCtr_.PlotRun != 0) chart_.PlotData(line);
     e.SilenceTicks = 0;
-}
-
-void Playback::applyText(int line, const CsvRecord& r) {
-    live::OutputLine& e = table_[line];
-    switch (r.subType) {
-        case '1':
-            e.SampleRate = static_cast<std::uint8_t>(std::clamp(r.rate, 1, 32));
-            WorkValue_[0] = r.value;
-            e.Value = r.value;
-            ++e.SampleCount;
-            e.PowerOn = 1;
-            e.DataKind = live::kKindSample;
-            if (ChartCtr_.PlotRun != 0) chart_.PlotContData(line);
-            break;
-        case '8':
-            std::copy(r.text.begin(), r.text.end(), e.DateTime.begin());
-            e.DateTime[10] = 'T';
-            e.DataKind = live::kKindDate;
-            break;
-        case '9':
-            std::copy(r.text.begin(), r.text.end(), e.DateTime.begin() + 11);
-            e.DateTime[19] = '\0';
-            live::GetDatesTimesFormStr(e);
-            e.SampleCount = 0;
-            e.DataKind = live::kKindTime;
-            break;
-        case '7':
-            switch (r.sensor) {
-                case 'G':
-                    e.PowerState = '0';
-                    break;
-                case 'L':
-                    e.PowerState = '2';
-                    break;
-                case 'B':
-                    e.PowerState = '3';
-                    break;
-                default:
-                    break;
-            }
-            break;
-        case '4':
-            e.Temperature = r.value;
-            e.DataKind = live::kKindTemperature;
-            break;
-        default:
-            break;
-    }
-    display_.showMessage(line, links::FrameSource::File);
-}
-
-void Playback::applyBlock(int line, const CsvRecord& r) {
-    live::OutputLine& e = table_[line];
-    e.SampleRate = static_cast<std::uint8_t>(std::clamp(r.rate, 1, 32));
-    e.PowerState = r.mode;
-    e.PowerOn = 1;
-    std::copy(r.text.begin(), r.text.end(), e.DateTime.begin());
-    e.DateTime[r.text.size()] = '\0';
-    live::GetDatesTimesFormStr(e);
-    const auto count = static_cast<std::size_t>(r.count);
-    e.SampleCount = static_cast<std::uint8_t>(count);
-    if (r.kind == 'G') {
-        // Raw data bytes: no level and no duration, as when they came from the unit.
-        e.OffsetTime = 0;
-        e.Value = 0;
-    } else {
-        std::copy_n(r.values.begin(), count, WorkValue_.begin());
-        // The block lasts 32 s at 1 sample a second (64 s for 64 values, 60 s for 60).
-        e.OffsetTime = static_cast<int>(count) * 1000 / e.SampleRate;
-        e.Value = r.values[count - 1];
-    }
-    e.DataKind = live::kKindBurst;
-    display_.showMessage(line, links::FrameSource::File);
-    if (ChartCtr_.PlotRun != 0) chart_.PlotData(line);
 }
 
 void Playback::seekTo(std::int64_t location) {

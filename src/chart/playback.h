@@ -62,8 +62,6 @@ class Playback : public app::ClosesOnExit {
     void showPosition();
     void stopPlotting();
     void clearEntries();
-    void applyText(int line, const CsvRecord& r);
-    void applyBlock(int line, const CsvRecord& r);
 
     platform::Panel& panel_;
     platform::Dialogs& dialogs_;

@@ -1,9 +1,11 @@
 #pragma once
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/control_spec.h"
+#include "platform/ctl.h"
 
 namespace platform {
 
@@ -35,6 +37,30 @@ public:
     virtual FileSelection fileSelect(const FileSelectRequest& request) = 0;
     // Prints one page of the program (main panel or a tab page); false when cancelled or failed.
     virtual bool printPage(Page page, std::string_view title) = 0;
+
+    // The window's outputs of a graph control. Where there is no window (headless runs) they
+    // do nothing and say so.
+    // Puts text on the clipboard; false where there is none.
+    virtual bool copyText(std::string_view text) {
+        (void)text;
+        return false;
+    }
+    // Draws the graph as the window shows it (zoom, legend and cursors included) into an
+    // image file, PNG or SVG by the path's extension. Empty on success, else why not.
+    virtual std::string saveGraph(Ctl graph, const std::string& path) {
+        (void)graph;
+        (void)path;
+        return "there is no window to draw " + path + " from";
+    }
+    // Prints the graph fitted to the page under a block of title lines; false when cancelled
+    // or failed.
+    virtual bool printGraph(Ctl graph, std::string_view title,
+                            std::span<const std::string> titleBlock) {
+        (void)graph;
+        (void)title;
+        (void)titleBlock;
+        return false;
+    }
 };
 
 }  // namespace platform

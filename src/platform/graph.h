@@ -2,6 +2,7 @@
 #include <functional>
 #include <limits>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +23,31 @@ public:
         double x0 = 0, dx = 1;
         Rgb color = 0xFFFF00;
         PlotStyle style = PlotStyle::Line;
+        std::string label;     // legend text; a plot without one is not listed
+        bool xSorted = false;  // x never decreases (waveforms always): columns found by search
+        // Lowest and highest finite y, kept as values change so an autoscaled axis need not
+        // scan every point on every redraw; recomputed when an extreme was overwritten.
+        mutable double yMin = 0, yMax = 0;
+        mutable bool yKnown = false;
+        void extent() const;
+    };
+    // A range of one axis.
+    struct Range {
+        double lo = 0, hi = 1;
+    };
+    // The operator's view: zoom and pan of either axis over what the axis would show by
+    // itself. It changes only what is drawn, never the plots, the axes' own ranges or the
+    // cursors.
+    struct View {
+        bool x = false, y = false;  // which axes are zoomed or panned
+        Range xRange, yRange;
+    };
+    // Where values changed since the views last drew: an x range (data units) when only the
+    // y values of plots in it changed, or everything.
+    struct Damage {
+        bool all = false;
+        double xLo = 0, xHi = 0;  // empty when xLo > xHi and !all
+        bool any() const { return all || xLo <= xHi; }
     };
     struct Axis {
         double min = 0, max = 1;
@@ -47,6 +73,30 @@ public:
     // Sets every y value of a plot (NaN clears the plot's line but keeps its x values).
     bool fillPlotY(int handle, double y);
     const std::vector<Plot>& plots() const { return plots_; }
+    // The legend text of a plot (the chart names each trace's device).
+    bool setPlotLabel(int handle, std::string_view label);
+
+    // Zoom and pan. `shown` is the range drawn now on that axis; zoom keeps the value `at`
+    // where it is and divides the span by factor (above 1 zooms in); pan moves by delta.
+    const View& view() const { return view_; }
+    void zoom(bool xAxis, Range shown, double at, double factor);
+    void pan(bool xAxis, Range shown, double delta);
+    void resetView();
+
+    // The legend, and the plot the cursors snap to (by its label, so it survives the plot
+    // being drawn anew): none chosen means the first plot with a label.
+    bool legend() const { return legend_; }
+    void setLegend(bool on);
+    const std::string& cursorPlot() const { return cursorPlot_; }
+    void setCursorPlot(std::string_view label);
+    // Moves cursor `index` to the point of the cursor plot nearest x that has a value, or to
+    // (x, y) unchanged when no plot has values. Returns the position taken.
+    std::pair<double, double> snapCursor(int index, double x, double y);
+    // The plot the cursors follow, or null.
+    const Plot* snapTarget() const;
+
+    // What changed since the last call, and forgets it.
+    Damage takeDamage();
 
     Axis& xAxis() { return x_; }
     Axis& yAxis() { return y_; }
@@ -74,8 +124,11 @@ public:
 
 private:
     void changed() {
+        damage_.all = true;
         if (changed_) changed_();
     }
+    // Only the y values of a plot between two indices changed.
+    void changedY(const Plot& p, std::size_t from, std::size_t to);
     std::vector<Plot> plots_;
     Plot* find(int handle);
     Axis x_, y_;
@@ -83,6 +136,10 @@ private:
     std::vector<std::pair<double, double>> cursors_;
     int nextHandle_ = 1;
     std::function<void()> changed_;
+    View view_;
+    bool legend_ = false;
+    std::string cursorPlot_;
+    Damage damage_{.all = true};
 };
 
 }  // namespace platform

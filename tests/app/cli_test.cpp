@@ -77,3 +77,29 @@ TEST(CommandLine, UploadNeedsALoggerAndAFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, AnalyzeTakesFilesAndItsOwnOptions) {
+    auto o = parse({"--analyze", "a.csv", "--device", "7", "b.csv", "--section", "300,900",
+                    "--tide-filter", "--window", "flat-top", "--output", "out"});
+    EXPECT_TRUE(o.error.empty()) << o.error;
+    EXPECT_TRUE(o.analyze);
+    EXPECT_EQ(o.analyzeFiles, (std::vector<std::string>{"a.csv", "b.csv"}));
+    EXPECT_EQ(o.analyzeDevice, 7);
+    EXPECT_TRUE(o.section);
+    EXPECT_EQ(o.sectionStart, 300);
+    EXPECT_EQ(o.sectionEnd, 900);
+    EXPECT_TRUE(o.tideFilter);
+    EXPECT_EQ(o.outputDir, "out");
+
+    EXPECT_EQ(parse({"--analyze"}).error, "--analyze needs at least one FILE");
+    EXPECT_NE(parse({"--analyze", "a.csv", "--section", "900,300"}).error, "");
+    EXPECT_NE(parse({"--analyze", "a.csv", "--device", "0"}).error, "");
+    EXPECT_NE(parse({"--analyze", "a.csv", "--window", "square"}).error, "");
+    // Its options mean nothing without it.
+    EXPECT_NE(parse({"--device", "7"}).error, "");
+    EXPECT_NE(parse({"--analyze", "a.csv", "--headless", "--unit-type", "0"}).error, "");
+}
+
+}  // namespace

@@ -21,6 +21,13 @@ public:
     std::deque<platform::FileSelection> fileReplies;
     std::vector<platform::FileSelectRequest> fileRequests;
     std::vector<platform::Page> printed;
+    std::vector<std::string> copied;
+    struct GraphOutput {
+        platform::Ctl graph;
+        std::string path;  // empty for a print
+        std::vector<std::string> titleBlock;
+    };
+    std::vector<GraphOutput> graphOutputs;
     int lastPromptMax = 0;
 
     void message(std::string_view title, std::string_view text) override {
@@ -52,6 +59,20 @@ public:
     }
     bool printPage(platform::Page page, std::string_view) override {
         printed.push_back(page);
+        return true;
+    }
+
+    bool copyText(std::string_view text) override {
+        copied.emplace_back(text);
+        return true;
+    }
+    std::string saveGraph(platform::Ctl graph, const std::string& path) override {
+        graphOutputs.push_back({graph, path, {}});
+        return {};
+    }
+    bool printGraph(platform::Ctl graph, std::string_view,
+                    std::span<const std::string> titleBlock) override {
+        graphOutputs.push_back({graph, {}, {titleBlock.begin(), titleBlock.end()}});
         return true;
     }
 

@@ -1,0 +1,157 @@
+#include "analysis/results_table.h"
+
+#include <array>
+#include <cstdio>
+#include <vector>
+
+namespace analysis {
+
+namespace {
+
+struct Column {
+    std::string_view name;
+    bool text;
+};
+
+// The columns, in order. Statistics that are undefined for a section (H1/3 of two waves,
+// say) are written as 0, as the page shows them.
+constexpr std::array<Column, 27> kColumns{{
+    {"file", true},
+    {"device", false},
+    {"rate_hz", false},
+    {"start", true},
+    {"section_start_s", false},
+    {"section_end_s", false},
+    {"samples", false},
+    {"gaps_skipped", false},
+    {"tide_filter", false},
+    {"window", true},
+    {"mean_m", false},
+    {"hmo_m", false},
+    {"m0_m2", false},
+    {"m1_m2hz", false},
+    {"m2_m2hz2", false},
+    {"peak_frequency_hz", false},
+    {"tp_s", false},
+    {"tm01_s", false},
+    {"tm02_s", false},
+    {"waves", false},
+    {"hmax_m", false},
+    {"h13_m", false},
+    {"hrms_m", false},
+    {"tz_s", false},
+    {"t13_s", false},
+    {"warning", true},
+    {"df_hz", false},
+}};
+
+std::string number(double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.10g", v);
+    return text;
+}
+
+std::string quoted(std::string_view s) {
+    if (s.find_first_of(",\"\r\n\t") == std::string_view::npos) return std::string(s);
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+std::vector<std::string> fields(const ResultRow& row) {
+    const WaveResult& r = row.result;
+    return {row.file,
+            std::to_string(row.device),
+            std::to_string(row.rate),
+            row.start,
+            number(row.sectionStart),
+            number(row.sectionEnd),
+            std::to_string(r.points),
+            std::to_string(row.gaps),
+            row.tideFilter ? "1" : "0",
+            std::string(row.window),
+            number(r.mean),
+            number(r.hmo),
+            number(r.spectral.m0),
+            number(r.spectral.m1),
+            number(r.spectral.m2),
+            number(r.spectral.peakFrequency),
+            number(r.spectral.tp),
+            number(r.spectral.tm01),
+            number(r.spectral.tm02),
+            std::to_string(r.waves.waves),
+            number(r.waves.hmax),
+            number(r.waves.h13),
+            number(r.waves.hrms),
+            number(r.waves.tz),
+            number(r.waves.t13),
+            row.warning,
+            number(r.df)};
+}
+
+std::string join(const std::vector<std::string>& f, char separator, bool quote) {
+    std::string line;
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        if (i > 0) line += separator;
+        line += quote && kColumns[i].text ? quoted(f[i]) : f[i];
+    }
+    return line + '\n';
+}
+
+std::vector<std::string> names() {
+    std::vector<std::string> n;
+    for (const Column& c : kColumns) n.emplace_back(c.name);
+    return n;
+}
+
+}  // namespace
+
+std::string sectionWarning(const WaveResult& r, int gaps) {
+    std::string w;
+    if (r.waves.waves < kFewWaves) {
+        w = "Only " + std::to_string(r.waves.waves) +
+            " waves in the section: statistics of individual waves need about " +
+            std::to_string(kFewWaves) + " or more to be reliable.";
+    }
+    if (gaps > 0) {
+        if (!w.empty()) w += ' ';
+        w += std::to_string(gaps) + (gaps == 1 ? " sample was" : " samples were") +
+             " missing and skipped as gaps: the samples on either side are joined.";
+    }
+    return w;
+}
+
+std::string resultsHeader() { return join(names(), ',', false); }
+
+std::string resultsLine(const ResultRow& row) { return join(fields(row), ',', true); }
+
+std::string resultsForClipboard(const ResultRow& row) {
+    std::vector<std::string> f = fields(row);
+    for (std::string& s : f) {
+        for (char& c : s) {
+            if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+        }
+    }
+    return join(names(), '\t', false) + join(f, '\t', false);
+}
+
+void writeSpectrumCsv(std::ostream& out, std::span<const double> spectrum, double df,
+                      std::string_view unit) {
+    out << "frequency_hz," << quoted(unit) << '\n';
+    for (std::size_t k = 0; k < spectrum.size(); ++k) {
+        out << number(static_cast<double>(k) * df) << ',' << number(spectrum[k]) << '\n';
+    }
+}
+
+std::string timeText(platform::AbsTime t) {
+    const platform::CalendarTime c = platform::toCalendar(t);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", c.year, c.month, c.day,
+                  c.hour, c.minute, c.second, c.millisecond);
+    return text;
+}
+
+}  // namespace analysis
