@@ -20,7 +20,7 @@ struct SpectrumAxis : ChartRig {
     // "A" bursts of device 4 at 8 samples/s: a 0.25 Hz wave of 0.5 m on a 2 m mean.
     void sendWave(int bursts) {
         for (int b = 0; b < bursts; ++b) {
-            char time[24];
+            char time[32];
             std::snprintf(time, sizeof time, "2014-02-10T16:%02d:%02d", b * 4 / 60, b * 4 % 60);
             std::string s = live_test::burstHead('A', 4, 8, '0', time);
             for (int i = 0; i < 32; ++i) {
