@@ -51,7 +51,7 @@ std::size_t FrameDecoder::feed(std::span<const std::uint8_t> bytes, bool& comple
             const int length = length_;
             std::uint8_t sum = checksum_;
             std::uint8_t* out = frame_.data.data();
-            while (i < n && index < length && bytes[i] != kEscape) {
+            while (i < n && index < length && bytes[i] != kEscape && bytes[i] != kStartDelimiter) {
                 const std::uint8_t b = bytes[i++];
                 out[index++] = b;
                 sum = static_cast<std::uint8_t>(sum + b);
@@ -69,18 +69,20 @@ std::size_t FrameDecoder::feed(std::span<const std::uint8_t> bytes, bool& comple
 }
 
 bool FrameDecoder::feedSlow(std::uint8_t byte) {
+    // The adapter escapes every 0x7E after the delimiter, so a plain 0x7E always starts a
+    // frame: one seen inside a frame means that frame was cut short (noise, a lost byte), and
+    // following it at once keeps the good frame that starts there.
+    if (byte == kStartDelimiter) {
+        phase_ = Phase::LengthHigh;
+        escapePending_ = false;
+        return false;
+    }
     // An escape byte is taken in any state; a second 0x7D right after it is data.
     if (byte == kEscape && !escapePending_) {
         escapePending_ = true;
         return false;
     }
-    if (phase_ == Phase::Idle) {
-        if (byte == kStartDelimiter) {
-            phase_ = Phase::LengthHigh;
-            escapePending_ = false;
-        }
-        return false;
-    }
+    if (phase_ == Phase::Idle) return false;
     if (escapePending_) {
         byte ^= 0x20;
         escapePending_ = false;

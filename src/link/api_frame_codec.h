@@ -91,8 +91,8 @@ constexpr std::uint64_t joinAddress(std::uint32_t low, std::uint32_t high) {
 }
 
 // Receive state of one port: unescapes, checks the length and the checksum, and collects the
-// frame data into its own RxFrame. A 0x7E inside a frame does not restart it; the receiver
-// falls back in step only through the length and checksum tests.
+// frame data into its own RxFrame. A plain 0x7E always starts a new frame, also inside one
+// (the adapter escapes every other 0x7E), so a frame behind noise is never lost.
 class FrameDecoder {
   public:
     explicit FrameDecoder(FrameSource source = FrameSource::PortA) { frame_.source = source; }
@@ -102,7 +102,8 @@ class FrameDecoder {
     bool feed(std::uint8_t byte) {
         // The common case inline: a plain data byte inside a frame.
         const int index = index_;
-        if (index < length_ && phase_ == Phase::Data && byte != kEscape && !escapePending_) {
+        if (index < length_ && phase_ == Phase::Data && byte != kEscape &&
+            byte != kStartDelimiter && !escapePending_) {
             // Members first, the frame byte last: the byte store may alias them.
             index_ = index + 1;
             checksum_ = static_cast<std::uint8_t>(checksum_ + byte);

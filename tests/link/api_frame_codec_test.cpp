@@ -138,7 +138,7 @@ TEST(ApiFrameDecode, UnescapesInsideTheFrame) {
     EXPECT_EQ(frames[0], bytes({0x88, 0x7E, 0x7D, 0x01, 0x02, 0xFF - sum}));
 }
 
-TEST(ApiFrameDecode, BadChecksumAndStrayDelimiterResynchroniseByLength) {
+TEST(ApiFrameDecode, BadChecksumAndStrayDelimiterLoseNoFrameBehindThem) {
     auto good = wire(atCommand(bytes({'I', 'D', 0x22})));
     ASSERT_EQ(good.size(), 9u);
     auto bad = good;
@@ -147,12 +147,36 @@ TEST(ApiFrameDecode, BadChecksumAndStrayDelimiterResynchroniseByLength) {
     stream.insert(stream.end(), {0x00, 0x42, 0x7E});  // noise between frames, a stray delimiter
     stream.insert(stream.end(), good.begin(), good.end());
     FrameDecoder d;
-    // The stray 7E starts a frame whose length bytes are 7E 00: far too long, so it is dropped
-    // and the real frame behind it is found.
+    // The stray 7E starts a frame, and the real frame's own 7E starts it again: the real
+    // frame right behind the noise is decoded, not lost.
     auto frames = decodeAll(d, stream);
-    EXPECT_EQ(frames.size(), 0u);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0][0], 0x08);
     frames = decodeAll(d, good);
     EXPECT_EQ(frames.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// Noise that holds a start byte and then breaks off: the good frame that follows is still
+// decoded, whether the bytes come one by one or in blocks.
+TEST(ApiFrameDecode, AStartByteInsideAFrameStartsTheNextOne) {
+    std::vector<std::uint8_t> stream = bytes({0x7E, 0x00, 0x40, 0x90, 0x01, 0x02});  // cut short
+    const std::vector<std::uint8_t> good = plainFrame(8);
+    stream.insert(stream.end(), good.begin(), good.end());
+    stream.insert(stream.end(), {0x7E, 0x7D});  // an escape, then a start byte
+    stream.insert(stream.end(), good.begin(), good.end());
+    FrameDecoder one, block;
+    EXPECT_EQ(decodeAll(one, stream).size(), 2u);
+    bool complete = false;
+    int frames = 0;
+    for (std::span<const std::uint8_t> rest(stream); !rest.empty();) {
+        rest = rest.subspan(block.feed(rest, complete));
+        frames += complete ? 1 : 0;
+    }
+    EXPECT_EQ(frames, 2);
 }
 
 }  // namespace
