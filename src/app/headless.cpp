@@ -383,11 +383,12 @@ int Headless::stop() {
     stopping_ = true;
     // Stopping does not wait for a backlog to be worked through: it is left, and said.
     for (const PortWatch& w : ports_) {
-        const int unread = w.carriesUnits ? host_.unreadInput(w.ring) : 0;
-        if (unread > 0) {
-            say(std::string(w.name) + " " + w.path + ": " + std::to_string(unread) +
-                " bytes of input left unread");
-        }
+        if (!w.carriesUnits) continue;
+        const std::string who = std::string(w.name) + " " + w.path + ": ";
+        const int unread = host_.unreadInput(w.ring);
+        if (unread > 0) say(who + std::to_string(unread) + " bytes of input left unread");
+        const long dropped = host_.receivePaths().droppedRecords(idOf(w.ring));
+        if (dropped > 0) say(who + std::to_string(dropped) + " noise record(s) dropped");
     }
     host_.panel().raise(Ctl::MainWindow, Event::Close);
     say("stopped");

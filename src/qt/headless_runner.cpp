@@ -27,6 +27,11 @@ void printLine(std::FILE* f, const std::string& line) {
 int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
+#ifdef SIGXFSZ
+    // A file size limit (ulimit -f, a service manager's limit) is met like a full disk: the
+    // write fails and the recording pauses; the signal must not end the station.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 
     platform::Panel panel;
     QtClock clock;

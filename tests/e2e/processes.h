@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -53,7 +54,7 @@ inline bool waitFor(const std::function<bool()>& done, double seconds) {
 
 // A fresh directory, removed with everything in it at the end of the test.
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         std::string pattern = (fs::temp_directory_path() / "fathom_e2e_XXXXXX").string();
         if (mkdtemp(pattern.data())) path_ = pattern;
@@ -67,14 +68,14 @@ public:
     bool ok() const { return !path_.empty(); }
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     fs::path path_;
 };
 
 // A child process with its standard output and error in files. Killed and reaped when it goes
 // out of scope, whatever happened to the test.
 class Child {
-public:
+  public:
     Child(const std::vector<std::string>& args, std::string outFile, std::string errFile)
         : out_(std::move(outFile)), err_(std::move(errFile)) {
         std::vector<char*> argv;
@@ -83,8 +84,10 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
         if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
     }
@@ -99,6 +102,7 @@ public:
     Child& operator=(const Child&) = delete;
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     bool running() const { return pid_ > 0 && !reaped_; }
     void signal(int sig) const {
         if (running()) ::kill(pid_, sig);
@@ -122,7 +126,7 @@ public:
     std::string out() const { return readFile(out_); }
     std::string err() const { return readFile(err_); }
 
-private:
+  private:
     pid_t pid_ = -1;
     bool reaped_ = false;
     int code_ = -1000;
@@ -131,7 +135,7 @@ private:
 
 // fathomsim on its own pty, logging what it sends to `log`.
 class Simulator {
-public:
+  public:
     Simulator(const ScratchDir& dir, const std::string& name, std::vector<std::string> args)
         : log_(dir / (name + ".bin")) {
         args.insert(args.begin(), (binDir() / "fathomsim").string());
@@ -151,7 +155,7 @@ public:
         return child().wait(5) && child().exitCode() == 0;
     }
 
-private:
+  private:
     std::optional<Child> child_;
     std::string log_, path_;
 };
@@ -166,7 +170,7 @@ inline std::vector<std::string> hostArgs(std::vector<std::string> options) {
 // A pseudo-terminal of the test's own: the program opens the slave as a serial port, the test
 // reads the master. The slave is held open too, so the master never reads a hang-up.
 class TestPty {
-public:
+  public:
     TestPty() {
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
@@ -197,8 +201,26 @@ public:
         }
     }
     const std::string& received() const { return received_; }
+    // Writes bytes into the line as an instrument would; false when the reader did not take
+    // them all within `seconds`.
+    bool send(const std::string& bytes, double seconds = 5) {
+        std::size_t done = 0;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (done < bytes.size()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            pollfd p{master_, POLLOUT, 0};
+            if (::poll(&p, 1, 20) <= 0) continue;
+            // Small writes: a blocking master takes a few kilobytes without waiting for the
+            // reader, never the whole rest.
+            const ssize_t n = ::write(master_, bytes.data() + done,
+                                      std::min<std::size_t>(bytes.size() - done, 1024));
+            if (n > 0) done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;
     std::string slavePath_;

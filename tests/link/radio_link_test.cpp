@@ -80,8 +80,9 @@ TEST_F(RadioLink, ALongBacklogArrivingAtOnceIsDecodedWhole) {
     capture.open = true;
     std::string backlog;
     for (int i = 0; i < 700; ++i) {
-        backlog += unitFrame(0x0013A20040A10000ull + static_cast<unsigned>(i % 7),
-                             "C00" + std::to_string(1 + i % 7) + ",D1,S32,0" + std::to_string(1000 + i) + "\r\n");
+        backlog += unitFrame(
+            0x0013A20040A10000ull + static_cast<unsigned>(i % 7),
+            "C00" + std::to_string(1 + i % 7) + ",D1,S32,0" + std::to_string(1000 + i) + "\r\n");
     }
     ASSERT_GT(backlog.size(), 3 * 4096u);
     ports.receive(kPortA, backlog);
@@ -129,6 +130,31 @@ TEST_F(RadioLink, UnknownUnitTypeLeavesBytesWaiting) {
     host->session().UnitType = 12;
     ports.receive(kPortA, "abc");
     EXPECT_EQ(ports.inputLength(kPortA), 3);
+}
+
+}  // namespace
+
+namespace {
+
+// A backlog of megabytes is taken a slice at a time, the rest in later turns of the event
+// loop, so that timers and a stop request are not held off until it is all worked through.
+TEST_F(RadioLink, ABacklogIsTakenInSlicesAndNothingOfItIsLost) {
+    open(Ctl::PortARing, kPortA);
+    capture.open = true;
+    int calls = 0;
+    auto inner = ports.ports[kPortA].callback;
+    ports.ports[kPortA].callback = [&](int n) {
+        ++calls;
+        inner(n);
+    };
+    const std::string frame =
+        testing_support::receivePacket(0x0013A20040A10004ull, "C004,D1,S32,01500\r\n");
+    std::string backlog;
+    while (backlog.size() < 1'000'000) backlog += frame;
+    ports.receive(kPortA, backlog);
+    EXPECT_GE(calls, 1'000'000 / links::ReceivePaths::kBytesPerCall);
+    EXPECT_EQ(capture.bytes.size(), backlog.size());
+    EXPECT_EQ(sink.frames.size(), backlog.size() / frame.size());
 }
 
 }  // namespace
