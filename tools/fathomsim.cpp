@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -32,15 +33,24 @@ void usage() {
                  "  --link PATH      also make PATH a symbolic link to the terminal\n"
                  "  --log FILE       write every byte sent to the terminal, unchanged, to FILE\n"
                  "  --drop-block N   the data logger's flash card loses block N (from 0) of every\n"
-                 "                   upload and everything after it\n");
+                 "                   upload and everything after it\n"
+                 "  --clock-ahead S  the units' clocks start S seconds ahead of this computer's\n"
+                 "                   (negative: behind)\n"
+                 "  --clock-drift P  and run P parts per million fast (negative: slow)\n"
+                 "Clock syncs the units take are reported on standard error.\n");
 }
 
+// This computer's local time to the millisecond: the units' clocks are set against it.
 platform::AbsTime localNow() {
-    const std::time_t t = std::time(nullptr);
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    const double fraction =
+        std::chrono::duration<double>(now - std::chrono::system_clock::from_time_t(t)).count();
     std::tm c{};
     localtime_r(&t, &c);
     return platform::toAbsTime(
-        {c.tm_year + 1900, c.tm_mon + 1, c.tm_mday, c.tm_hour, c.tm_min, c.tm_sec, 0});
+               {c.tm_year + 1900, c.tm_mon + 1, c.tm_mday, c.tm_hour, c.tm_min, c.tm_sec, 0}) +
+           fraction;
 }
 
 }  // namespace
@@ -51,6 +61,8 @@ int main(int argc, char** argv) {
     std::string log;
     unsigned seed = 1;
     int dropBlock = -1;
+    double clockAhead = 0, clockDrift = 0;
+    bool setClocks = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -66,6 +78,12 @@ int main(int argc, char** argv) {
             log = argv[++i];
         } else if (arg == "--drop-block" && hasValue) {
             dropBlock = std::atoi(argv[++i]);
+        } else if (arg == "--clock-ahead" && hasValue) {
+            clockAhead = std::strtod(argv[++i], nullptr);
+            setClocks = true;
+        } else if (arg == "--clock-drift" && hasValue) {
+            clockDrift = std::strtod(argv[++i], nullptr);
+            setClocks = true;
         } else {
             usage();
             return arg == "--help" ? 0 : 2;
@@ -77,6 +95,7 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
+    if (setClocks) device->setClocks(clockAhead, clockDrift);
     if (auto* adapter = dynamic_cast<sim::XBeeAdapter*>(device.get())) {
         for (auto& unit : adapter->units())
             if (auto* logger = dynamic_cast<sim::DataLogger*>(unit.get()))

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -63,13 +64,23 @@ void PtyBridge::run(sim::SimDevice& device, const volatile bool& stop) {
     while (!stop) {
         pollfd p{master_, POLLIN, 0};
         const int ready = poll(&p, 1, 10);
+        // The device's time is brought up to now before it hears the bytes, so that what they
+        // say about time (a clock sync) meets the device at the moment they arrive.
+        const auto catchUp = [&] {
+            const auto now = Steady::now();
+            device.advance(std::chrono::duration<double, std::milli>(now - last).count());
+            last = now;
+        };
         if (ready > 0 && (p.revents & POLLIN)) {
             const ssize_t n = read(master_, in.data(), in.size());
+            catchUp();
             if (n > 0) device.receive(std::span(in.data(), static_cast<std::size_t>(n)));
         }
-        const auto now = Steady::now();
-        device.advance(std::chrono::duration<double, std::milli>(now - last).count());
-        last = now;
+        catchUp();
+        for (const std::string& line : device.takeNotes()) {
+            std::fprintf(stderr, "fathomsim: %s\n", line.c_str());
+            std::fflush(stderr);
+        }
         const std::vector<std::uint8_t> out = device.takeOutput();
         std::size_t done = 0;
         while (done < out.size()) {

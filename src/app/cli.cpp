@@ -124,7 +124,8 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view) { return o.overwrite = true; }},
         {"--broadcast-power", "on|off", "Headless: keep all radio units powered (broadcast).",
          [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.broadcastPower); }},
-        {"--auto-sync", "on|off", "Headless: keep radio unit clocks in step with this computer.",
+        {"--auto-sync", "on|off", "Headless: keep radio unit clocks in step with this computer; each\n"
+                                  "                         sync is printed (unit, the time it was set to, the command).",
          [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.autoSync); }},
         {"--sync-lengths", "M1,M2,...",
          "Headless: staff lengths in metres of the synchronizer's\n"
@@ -139,6 +140,7 @@ const std::vector<OptionDef>& options() {
              return o.pressureUnits >= 0;
          }},
         {"--show-config", "DEVICE", "Read the settings of unit DEVICE (255: a data logger) once it reports;\n"
+                                    "                         wired units: 1 the unit on port A, 2 the unit on port B;\n"
                                     "                         headless: print them as name: value lines and exit.",
          [](CliOptions& o, std::string_view v) {
              return parseInt(v, o.showConfig) && o.showConfig >= 1 && o.showConfig <= 255;

@@ -106,8 +106,13 @@ bool Headless::start() {
         panel.raise(Ctl::BroadcastPower, Event::Commit);
     }
     if (o_.autoSync >= 0) {
+        host_.clockSync().onSync = [this](const clocks::SyncReport& r) { reportSync(r); };
         panel.setValue(Ctl::AutoTimeSync, o_.autoSync);
         panel.raise(Ctl::AutoTimeSync, Event::Commit);
+        if (o_.autoSync == 1 && host_.configState().EnaAutoSync == 0)
+            complain("automatic time sync is only for radio units (unit types 0, 1, 2, 8)");
+        else if (o_.autoSync == 1)
+            say("automatic time sync on");
     }
 
     if (!o_.record.empty()) {
@@ -300,11 +305,36 @@ std::string settingText(const platform::Panel& panel, Ctl c) {
 
 }  // namespace
 
+void Headless::reportSync(const clocks::SyncReport& r) {
+    // The sync has no answer: what the unit's clock was before is not known here, only that
+    // it is set to this computer's time.
+    say("clock sync: unit " + std::to_string(r.device) + " (" + hex16(r.address) + ") set to " +
+        r.setTo + " with " + r.command);
+}
+
 void Headless::showConfig() {
     const config::ConfigState& state = host_.configState();
+    const bool wired = platform::isWiredType(host_.session().UnitType);
+    if (configSelected_ && wired) {
+        // The wired timer has read the unit's block (or the synchronizer's listing) and shown it.
+        if (state.ConfigStatus == 2 &&
+            host_.panel().text(Ctl::ConfigConnectionStatus) == "Connected") {
+            printWiredSettings();
+            configShown_ = true;
+            // The unit streams again.
+            host_.panel().setValue(Ctl::FRTCConfigRunSelect, 0);
+            host_.panel().raise(Ctl::FRTCConfigRunSelect, Event::Commit);
+        } else if (++configWait_ > kReportWait) {
+            complain("the unit on port " + std::string(o_.showConfig == 1 ? "A" : "B") +
+                     " sent no configuration");
+            failed_ = true;
+        }
+        return;
+    }
     if (!configSelected_) {
         if (host_.selectDevice(o_.showConfig)) {
             configSelected_ = true;
+            configWait_ = 0;
             host_.replyParser().hooks.shown = [this](Ctl c) {
                 if (std::find(configOrder_.begin(), configOrder_.end(), c) == configOrder_.end())
                     configOrder_.push_back(c);
@@ -329,6 +359,21 @@ void Headless::showConfig() {
         complain("unit " + std::to_string(o_.showConfig) + " did not answer step " +
                  std::to_string(host_.configScan().gaveUpStep()) + " (" + cmd + ")");
         failed_ = true;
+    }
+}
+
+void Headless::printWiredSettings() {
+    // Every setting the configuration tab shows for this unit, in the tab's order.
+    const platform::Panel& panel = host_.panel();
+    for (const platform::ControlSpec& spec : platform::fragments::config()) {
+        if (spec.page != platform::Page::Config || spec.kind == platform::Kind::Button ||
+            spec.kind == platform::Kind::Led || spec.caption.empty())
+            continue;
+        if (!panel.visible(spec.id) || panel.dimmed(spec.id)) continue;
+        if (spec.id == Ctl::SelectDeviceNum || spec.id == Ctl::FRTCConfigRunSelect ||
+            spec.id == Ctl::NewDeviceNum)
+            continue;
+        out_(std::string(spec.caption) + ": " + settingText(panel, spec.id));
     }
 }
 

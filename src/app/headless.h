@@ -52,6 +52,8 @@ class Headless {
     // --upload-file: selects the logger, reads its active file, uploads file N and reports.
     void uploadFile();
     void printSettings();
+    void printWiredSettings();
+    void reportSync(const clocks::SyncReport& r);
     std::string stamp() const;
 
     Host& host_;

@@ -92,6 +92,15 @@ bool Host::portOpen(Ctl ring) const {
 }
 
 bool Host::selectDevice(int device) {
+    if (platform::isWiredType(session_.UnitType)) {
+        // A wired unit is named by its port: 1 the unit on port A, 2 the one on port B.
+        if ((device != 1 && device != 2) ||
+            !portOpen(device == 1 ? Ctl::PortARing : Ctl::PortBRing))
+            return false;
+        panel_.setValue(Ctl::FRTCConfigRunSelect, device);
+        panel_.raise(Ctl::FRTCConfigRunSelect, Event::Commit);
+        return configState_.FRTCConfigMode == device;
+    }
     panel_.setValue(Ctl::SelectDeviceNum, device);
     panel_.raise(Ctl::SelectDeviceNum, Event::Commit);
     return configState_.ConfigStatus == 1;

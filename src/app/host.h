@@ -63,7 +63,8 @@ class Host {
     bool choosePort(platform::Ctl ring, const std::string& path);
     bool portOpen(platform::Ctl ring) const;
     // Selects a unit on the configuration tab by its device number, as the operator types it;
-    // true when a scan of it starts (the unit has reported, or 255 names a data logger).
+    // true when a scan of it starts (the unit has reported, or 255 names a data logger). For
+    // wired units 1 and 2 name the units on port A and port B, which are then configured.
     bool selectDevice(int device);
     // Bytes that arrived on the port of a ring and were not read yet (a backlog at a stop).
     int unreadInput(platform::Ctl ring) const;

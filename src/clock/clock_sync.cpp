@@ -1,8 +1,8 @@
 #include "clock/clock_sync.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <limits>
 
 #include "platform/entry_hint.h"
 #include "platform/rgb.h"
@@ -369,19 +369,9 @@ void ClockSync::autoSyncCycle() {
     }
 }
 
-double ClockSync::estimateAhead(int line) const {
-    if (!live::DeviceTable::valid(line)) return std::numeric_limits<double>::quiet_NaN();
-    const live::OutputLine& e = table_[line];
-    if (e.Year == 0) return std::numeric_limits<double>::quiet_NaN();
-    // The time tag names the first sample; the message leaves after the last.
-    const double unit =
-        platform::toAbsTime({e.Year, e.Month, e.Day, e.Hour, e.Minute, e.Second, 0}) +
-        e.OffsetTime / 1000.0;
-    return unit - clock_.absNow();
-}
-
 void ClockSync::AutoSyncFathomrodXB(std::uint64_t address, const std::array<char, 3>& RxSecSync) {
-    const platform::AbsTime t = clock_.absNow() + kSyncLead;
+    const platform::AbsTime sent = clock_.absNow();
+    const platform::AbsTime t = sent + kSyncLead;
     const platform::CalendarTime c = platform::toCalendar(t);
     const int ticks = static_cast<int>(std::lround((2000.0 - c.millisecond) / kTickMs));
     panel_.setText(Ctl::AutoSyncResult, std::to_string(ticks));
@@ -396,7 +386,11 @@ void ClockSync::AutoSyncFathomrodXB(std::uint64_t address, const std::array<char
         const auto& tx = sender_.TxStr();
         std::string text(tx.data(), strnlen(tx.data(), tx.size()));
         while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
-        onSync({table_[AutoSyncLoc].DeviceNum, address, text, estimateAhead(AutoSyncLoc)});
+        const platform::CalendarTime n = platform::toCalendar(sent);
+        char setTo[16];
+        std::snprintf(setTo, sizeof setTo, "%02d:%02d:%02d.%03d", n.hour, n.minute, n.second,
+                      n.millisecond);
+        onSync({table_[AutoSyncLoc].DeviceNum, address, text, setTo});
     }
 }
 

@@ -22,9 +22,9 @@ struct SyncReport {
     int device = 0;
     std::uint64_t address = 0;
     std::string command;  // the ZS text without its line end
-    // How far the unit's clock seemed ahead of the computer's, from the time tag of its last
-    // message (whole seconds at best); NaN when it sent none.
-    double estimatedAheadSeconds = 0;
+    // What the command sets: the time it names less the ticks before it, i.e. the computer's
+    // time when it was sent, "hh:mm:ss.mmm".
+    std::string setTo;
 };
 
 // The units' clocks: set, read, compare and trim them, program a start time, switch GPS time,
@@ -77,7 +77,6 @@ class ClockSync {
     void AutoTimeSync();
     void showSyncIndicator(bool on);
     void syncSynchronizer(const platform::CalendarTime& t);
-    double estimateAhead(int line) const;
 
     platform::Panel& panel_;
     platform::Clock& clock_;

@@ -42,9 +42,14 @@ public:
         auto bytes = takeOutput();
         return std::string(bytes.begin(), bytes.end());
     }
+    // Lines about what the device did that no byte shows (a clock set), for a log.
+    std::vector<std::string> takeNotes() { return std::exchange(notes_, {}); }
+    // Sets where the device's clocks stand against the computer's and how fast they run.
+    virtual void setClocks(double /*aheadSeconds*/, double /*driftPpm*/) {}
 
 protected:
     virtual void step() = 0;
+    void note(std::string text) { notes_.push_back(std::move(text)); }
     void send(std::string_view text) { output_.insert(output_.end(), text.begin(), text.end()); }
     void send(std::span<const std::uint8_t> bytes) {
         output_.insert(output_.end(), bytes.begin(), bytes.end());
@@ -53,6 +58,7 @@ protected:
 private:
     platform::AbsTime now_;
     std::vector<std::uint8_t> output_;
+    std::vector<std::string> notes_;
 };
 
 }  // namespace sim

@@ -30,6 +30,9 @@ public:
     const std::string& timeTag() const { return timeTag_; }
     bool streaming() const { return streaming_; }
     const UnitClock& clock() const { return clock_; }
+    void setClocks(double aheadSeconds, double driftPpm) override {
+        clock_.reset(now(), aheadSeconds, driftPpm);
+    }
     int channels() const { return static_cast<int>(signals_.size()); }
     // Staff length of channel c in metres, which the counts are relative to.
     double staffLength(int c) const { return lengths_[static_cast<std::size_t>(c)]; }

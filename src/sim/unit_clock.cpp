@@ -28,6 +28,11 @@ void UnitClock::setCalibration(platform::AbsTime host, int value) {
     calibration_ = value;
 }
 
+void UnitClock::reset(platform::AbsTime host, double ahead, double driftPpm) {
+    set(host, host + ahead);
+    driftPpm_ = driftPpm;
+}
+
 std::string isoSeconds(platform::AbsTime t) {
     platform::CalendarTime c = platform::toCalendar(std::floor(t));
     char text[32];

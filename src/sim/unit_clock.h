@@ -16,6 +16,8 @@ public:
     void set(platform::AbsTime host, platform::AbsTime unitTime);
     int calibration() const { return calibration_; }
     void setCalibration(platform::AbsTime host, int value);
+    // From host time on, the clock stands `ahead` seconds ahead and runs at driftPpm.
+    void reset(platform::AbsTime host, double ahead, double driftPpm);
 
 private:
     double rate() const;

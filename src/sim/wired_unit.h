@@ -36,6 +36,9 @@ public:
     bool streaming() const { return streaming_; }
     int staffLengthMm() const;
     const UnitClock& clock() const { return clock_; }
+    void setClocks(double aheadSeconds, double driftPpm) override {
+        clock_.reset(now(), aheadSeconds, driftPpm);
+    }
     // What the unit measures now, before any encoding: metres of water on the staff, or bar.
     double measured(platform::AbsTime t) const;
     // What it reads at time t: metres on the staff as its counter sees them (before the count

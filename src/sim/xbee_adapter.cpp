@@ -1,5 +1,6 @@
 #include "sim/xbee_adapter.h"
 
+#include <cstdio>
 #include <string_view>
 
 #include "link/api_frame_codec.h"
@@ -156,7 +157,16 @@ void XBeeAdapter::transmit(std::span<const std::uint8_t> f) {
         }
         status = kDelivered;
         replies.emplace_back(u.get(), std::vector<std::string>{});
+        const double before = u->clock().read(now()) - now();
         u->command(now(), text, replies.back().second);
+        if (text.substr(0, 3) == "ZS,") {
+            char line[128];
+            std::snprintf(line, sizeof line,
+                          "unit %016llX clock sync: %+.3f s ahead before, %+.3f s after",
+                          static_cast<unsigned long long>(u->address()), before,
+                          u->clock().read(now()) - now());
+            note(line);
+        }
     }
     if (dest == kBroadcast) status = kDelivered;
     if (f[1] != 0) {
@@ -186,6 +196,14 @@ void XBeeAdapter::step() {
         u->advance(now(), texts);
         if (reachable(*u)) sendFromUnit(*u, texts);
     }
+}
+
+}  // namespace sim
+
+namespace sim {
+
+void XBeeAdapter::setClocks(double aheadSeconds, double driftPpm) {
+    for (auto& u : units_) u->clock().reset(now(), aheadSeconds, driftPpm);
 }
 
 }  // namespace sim

@@ -28,6 +28,7 @@ public:
     XBeeAdapter(platform::AbsTime start, std::uint64_t panId);
 
     int baud() const override { return 115200; }
+    void setClocks(double aheadSeconds, double driftPpm) override;
     std::string description() const override { return "simulated radio network"; }
     void receive(std::span<const std::uint8_t> bytes) override;
     using SimDevice::receive;
