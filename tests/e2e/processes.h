@@ -133,18 +133,28 @@ class Child {
     std::string out_, err_;
 };
 
-// fathomsim on its own pty, logging what it sends to `log`.
+// fathomsim on its own pty, logging what it sends to `log`. The program is given a link to
+// the pty in the test's own directory, as a station is given /dev/serial/by-id/...: the pty's
+// number goes back to the system when the simulator ends and another test's simulator may get
+// it, and a program still reopening its lost port by that number would read the other test's
+// bytes. The link goes with the simulator (pull() removes it), so nothing reaches another test.
 class Simulator {
   public:
     Simulator(const ScratchDir& dir, const std::string& name, std::vector<std::string> args)
         : log_(dir / (name + ".bin")) {
+        const auto given = std::find(args.begin(), args.end(), "--link");
+        if (given != args.end() && given + 1 != args.end()) {
+            link_ = *(given + 1);
+        } else {
+            link_ = dir / (name + ".tty");
+            args.insert(args.end(), {"--link", link_});
+        }
         args.insert(args.begin(), (binDir() / "fathomsim").string());
         args.push_back("--log");
         args.push_back(log_);
         child_.emplace(args, dir / (name + ".out"), dir / (name + ".err"));
         waitFor([this] { return child().out().find('\n') != std::string::npos; }, 5);
-        const std::string out = child().out();
-        if (out.find('\n') != std::string::npos) path_ = out.substr(0, out.find('\n'));
+        if (child().out().find('\n') != std::string::npos) path_ = link_;
     }
     Child& child() { return *child_; }
     const std::string& path() const { return path_; }  // empty when it did not start
@@ -154,10 +164,18 @@ class Simulator {
         child().signal(SIGTERM);
         return child().wait(5) && child().exitCode() == 0;
     }
+    // The instrument unplugged: gone at once, with no goodbye on the line, and its name too.
+    bool pull() {
+        child().signal(SIGKILL);
+        const bool gone = child().wait(3);
+        std::error_code ignored;
+        fs::remove(link_, ignored);
+        return gone;
+    }
 
   private:
     std::optional<Child> child_;
-    std::string log_, path_;
+    std::string log_, link_, path_;
 };
 
 // fathomhost --headless with the given options.
