@@ -3,7 +3,7 @@ BUILD ?= build
 TYPE ?= Release
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run test bench sanitize fuzz clean
+.PHONY: all bootstrap configure build run test bench sanitize fuzz soak clean
 
 all: build
 
@@ -37,6 +37,12 @@ FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 10
 fuzz: bootstrap
 	@JOBS=$(JOBS) bash scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# Not in CI: 24 radio units, two wired staffs and a synchronizer through headless mode for
+# SOAK_SECONDS (default 10 minutes); samples sent against recorded, memory and CPU.
+SOAK_SECONDS ?= 600
+soak: build
+	@FATHOM_BIN_DIR=$(BUILD) python3 scripts/soak.py $(SOAK_SECONDS)
 
 clean:
 	rm -rf build build-bench build-asan build-fuzz

@@ -28,6 +28,7 @@ struct Sending {
     int format;
     int rate;
 };
+constexpr int kFastestRate = 32;  // samples per second; the units take no more
 constexpr auto kSendings = std::to_array<Sending>({{1, 8}, {4, 4}, {3, 16}, {2, 8}});
 
 struct Scenario {
@@ -123,6 +124,14 @@ std::unique_ptr<SimDevice> makeScenario(const std::string& name, platform::AbsTi
         constexpr std::array<int, 4> kMixed{0, 0, 1, 2};
         return makeRadioNetwork(start, kMixed, seed);
     }
+    if (name == "radio24") {
+        // A full table: 24 radio staffs and sonic units, every format, all at 32 samples/s.
+        std::array<int, 24> types{};
+        for (std::size_t i = 0; i < types.size(); ++i) types[i] = static_cast<int>(i % 3);
+        auto adapter = makeRadioNetwork(start, types, seed);
+        for (const auto& unit : adapter->units()) unit->settings().sampleRate = kFastestRate;
+        return adapter;
+    }
     if (name == "logger") {
         constexpr std::array<int, 1> kLogger{8};
         return makeRadioNetwork(start, kLogger, seed);
@@ -157,6 +166,8 @@ void addDefaultPorts(SimSerialPorts& ports, platform::AbsTime start) {
 std::vector<std::string> scenarioNames() {
     std::vector<std::string> names;
     for (const Scenario& s : kScenarios) names.emplace_back(s.name);
+    for (const char* more : {"radio", "radio24", "logger", "sync8", "sync6"})
+        names.emplace_back(more);
     return names;
 }
 
