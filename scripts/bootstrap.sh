@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only when one is missing.
 # Quiet when everything is there; runs apt-get update only when it has to install.
 set -euo pipefail
-packages=(g++ cmake ninja-build make pkg-config qt6-base-dev qt6-serialport-dev libfftw3-dev
+packages=(g++ cmake ninja-build make pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev libfftw3-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
           clang libclang-rt-14-dev)
 missing=()

@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "platform/entry_hint.h"
+#include "platform/output_file.h"
 
 namespace analysis {
 
@@ -71,6 +72,8 @@ WaveAnalysis::WaveAnalysis(platform::Panel& panel, platform::Dialogs& dialogs, c
         platform::Graph& graph = panel_.graph(g.id);
         graph.setXRange(0, g.maxHz);
         graph.xAxis().name = "Frequency (Hz)";
+        graph.xAxis().unit = "Hz";
+        graph.setLegend(true);
         // Trace 4's spectrum is black: the spectra are drawn on white.
         graph.setColors({.background = 0xFFFFFF, .grid = 0xD8D8D8, .cursor = 0x404040});
     }
@@ -230,36 +233,11 @@ void WaveAnalysis::show(Ctl graphId, const WaveResult& r, std::span<const double
     g.yAxis().floor = settings().scaling == Scaling::Decibel
                           ? kDecibelFloor
                           : -std::numeric_limits<double>::infinity();
-    g.plotWaveform(spectrum.first(std::min(count, spectrum.size())), 0.0, r.df,
-                   kSpectrumColors[static_cast<std::size_t>(AnalyzeCtr_.Trace)]);
+    g.yAxis().unit = r.unit;
+    const int handle = g.plotWaveform(spectrum.first(std::min(count, spectrum.size())), 0.0, r.df,
+                                      kSpectrumColors[static_cast<std::size_t>(AnalyzeCtr_.Trace)]);
+    g.setPlotLabel(handle, "Device " + std::to_string(AnalyzeCtr_.DeviceNum));
 }
-
-std::string WaveAnalysis::chooseOutput(std::string_view title, std::string_view pattern,
-                                       std::string_view typeList, std::string_view name) {
-    const platform::FileSelection f = dialogs_.fileSelect({.pattern = std::string(pattern),
-                                                           .typeList = std::string(typeList),
-                                                           .title = std::string(title),
-                                                           .save = true,
-                                                           .defaultName = std::string(name)});
-    if (!f.ok()) return {};
-    if (f.existed() && !dialogs_.confirm("REPLACE FILE", f.path + " exists already. Replace it?")) {
-        return {};
-    }
-    return f.path;
-}
-
-namespace {
-
-bool endsWith(std::string_view s, std::string_view tail) {
-    if (s.size() < tail.size()) return false;
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        const char c = s[s.size() - tail.size() + i];
-        if (std::tolower(static_cast<unsigned char>(c)) != tail[i]) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 void WaveAnalysis::CopyResults() {
     if (last_.device == 0) {
@@ -278,8 +256,8 @@ void WaveAnalysis::ExportResults() {
         panel_.setText(Ctl::AnalysisStatus, "Nothing to export yet: press Analyze first.");
         return;
     }
-    const std::string path = chooseOutput("Export Results", "*.csv", "",
-                                          "waves" + std::to_string(last_.device) + ".csv");
+    const std::string path = platform::chooseOutputFile(
+        dialogs_, "Export Results", "*.csv", "", "waves" + std::to_string(last_.device) + ".csv");
     if (path.empty()) return;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << resultsHeader() << resultsLine(last_);
@@ -296,17 +274,18 @@ void WaveAnalysis::ExportSpectrum() {
         panel_.setText(Ctl::AnalysisStatus, "No spectrum to export: press Analyze first.");
         return;
     }
-    const std::string path = chooseOutput("Export Spectrum", "*.png", "*.svg;*.csv",
-                                          "spectrum" + std::to_string(last_.device) + ".png");
+    const std::string path =
+        platform::chooseOutputFile(dialogs_, "Export Spectrum", "*.png", "*.svg;*.csv",
+                                   "spectrum" + std::to_string(last_.device) + ".png");
     if (path.empty()) return;
     std::string error;
-    if (endsWith(path, ".csv")) {
+    if (platform::hasExtension(path, ".csv")) {
         // The whole spectrum of the run, up to half the sample rate, in the unit shown.
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         writeSpectrumCsv(out, analyzer_.spectrum(), last_.result.df, last_.result.unit);
         out.close();
         if (!out) error = "The spectrum could not be written to " + path + ".";
-    } else if (endsWith(path, ".png") || endsWith(path, ".svg")) {
+    } else if (platform::hasExtension(path, ".png") || platform::hasExtension(path, ".svg")) {
         error = shown_ == Ctl::Count ? "The spectrum reaches above 4 Hz and has no graph to draw."
                                      : dialogs_.saveGraph(shown_, path);
     } else {

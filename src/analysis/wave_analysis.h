@@ -54,9 +54,6 @@ class WaveAnalysis {
     void show(platform::Ctl graph, const WaveResult& r, std::span<const double> spectrum);
     void showStatistics(const WaveResult& r, int gaps);
     void clearSpectra();
-    // A file to write: the chosen path, or empty when cancelled or a replace was declined.
-    std::string chooseOutput(std::string_view title, std::string_view pattern,
-                             std::string_view typeList, std::string_view name);
 
     platform::Panel& panel_;
     platform::Dialogs& dialogs_;

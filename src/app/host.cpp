@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "analysis/print_title.h"
 #include "platform/control_table.h"
 
 namespace app {
@@ -183,11 +184,23 @@ void Host::wireCallbacks() {
     onCommit(Ctl::MenuScaleResize, [this] { shell_.ScaleResizeMenu(); });
     onCommit(Ctl::MenuAbout, [this] { shell_.AboutFRXB_Interface(); });
     panel_.onEvent(Ctl::FactoryButton, [this](Event e, const EventData&) { shell_.FACTCTR(e); });
-    // Printing: one page of the window, scaled to the paper.
+    // Printing: the chart and the spectrum as graphs fitted to the page under a title block
+    // (a spectrum above 4 Hz has no graph: then the page); the configuration tab and the
+    // main panel as pictures of the window, scaled to the paper.
+    onCommit(Ctl::MenuPrintPlot, [this] {
+        dialogs_.printGraph(Ctl::ChartGraph, "Plot",
+                            analysis::printTitleBlock(panel_, chart_, ChartCtr_, analysis_));
+    });
+    onCommit(Ctl::MenuPrintSpectrum, [this] {
+        if (analysis_.shownGraph() == Ctl::Count) {
+            dialogs_.printPage(platform::Page::Analysis, "Spectrum");
+            return;
+        }
+        dialogs_.printGraph(analysis_.shownGraph(), "Spectrum",
+                            analysis::printTitleBlock(panel_, chart_, ChartCtr_, analysis_));
+    });
     for (auto [item, page, title] :
-         {std::tuple{Ctl::MenuPrintPlot, platform::Page::Plot, "Plot"},
-          std::tuple{Ctl::MenuPrintSpectrum, platform::Page::Analysis, "Spectrum"},
-          std::tuple{Ctl::MenuPrintConfig, platform::Page::Config, "Configuration"},
+         {std::tuple{Ctl::MenuPrintConfig, platform::Page::Config, "Configuration"},
           std::tuple{Ctl::MenuPrintMainPanel, platform::Page::Main, "Main panel"}}) {
         onCommit(item, [this, page = page, title = title] { dialogs_.printPage(page, title); });
     }
@@ -282,6 +295,9 @@ void Host::wireChart() {
         playback_.resetReceiveState();
     });
     onCommit(Ctl::StopWhenFull, [this] { chart_.StopWhenFull(); });
+    onCommit(Ctl::ChartAutoscaleY, [this] { chart_.ChartAutoscaleY(); });
+    onCommit(Ctl::ChartResetView, [this] { chart_.ChartResetView(); });
+    onCommit(Ctl::ChartExport, [this] { chart_.ExportChart(dialogs_); });
 
     dataService_.hooks.PlotData = [this](int line) { chart_.PlotData(line); };
     dataService_.hooks.PlotContData = [this](int line) { chart_.PlotContData(line); };

@@ -140,6 +140,7 @@ int main(int argc, char** argv) {
     qtui::MainWindow window(panel);
     windowDialogs.setParent(&window);
     windowDialogs.setPageRenderer([&window](platform::Page p) { return window.pageWidget(p); });
+    windowDialogs.setGraphSource([&panel](platform::Ctl id) { return &panel.graph(id); });
 
     // 4. Start values.
     host.Initialize();

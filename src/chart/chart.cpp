@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <limits>
 
 #include "chart/record_apply.h"
 #include "platform/entry_hint.h"
+#include "platform/output_file.h"
 
 namespace chart {
 
@@ -49,6 +51,9 @@ Chart::Chart(platform::Panel& panel, const live::DeviceTable& table, ChartCtr& c
     g.setYRange(0, 1);
     g.xAxis().name = "Time (s)";
     g.yAxis().name = "Level (m)";
+    g.xAxis().unit = "s";
+    g.yAxis().unit = "m";
+    g.setLegend(true);
     // The trace colours include black: the chart is drawn on white.
     g.setColors({.background = 0xFFFFFF, .grid = 0xD8D8D8, .cursor = 0x404040});
 }
@@ -90,9 +95,10 @@ int Chart::SetUpTrace(int t) {
         x += dx;
     }
     markEmpty(b);
-    b.PlotHandle = graph().plotXY(std::span(b.PlotX.data(), points),
-                                  std::span(b.PlotY.data(), points),
-                                  kTraceColors[static_cast<std::size_t>(t)]);
+    b.PlotHandle =
+        graph().plotXY(std::span(b.PlotX.data(), points), std::span(b.PlotY.data(), points),
+                       kTraceColors[static_cast<std::size_t>(t)]);
+    graph().setPlotLabel(b.PlotHandle, "Device " + std::to_string(b.DeviceNum));
     return 0;
 }
 
@@ -246,6 +252,52 @@ void Chart::UpdateCursors() {
         panel_.setValue(readOuts[static_cast<std::size_t>(i)].second,
                         y * ChartCtr_.YRange + ChartCtr_.YOffset);
     }
+    panel_.setValue(Ctl::CursorDeltaTime,
+                    (g.cursor(1).first - g.cursor(0).first) * ChartCtr_.XScale);
+    panel_.setValue(Ctl::CursorDeltaLevel,
+                    (g.cursor(1).second - g.cursor(0).second) * ChartCtr_.YRange);
+}
+
+void Chart::ChartAutoscaleY() {
+    graph().setAutoscale(false, panel_.intValue(Ctl::ChartAutoscaleY) != 0);
+}
+
+void Chart::ChartResetView() { graph().resetView(); }
+
+void Chart::writeSamples(std::ostream& out) const {
+    out << "device,time,seconds,level_m\n";
+    char text[96];
+    for (const TraceBuffer& b : *ChartFifo_) {
+        if (b.DeviceNum == 0 || b.Rate == 0) continue;
+        const auto points = static_cast<std::size_t>(b.NumPoints);
+        for (std::size_t i = 0; i < points; ++i) {
+            if (b.Data[i] == kNoData) continue;
+            const double seconds = static_cast<double>(i) / b.Rate;
+            const platform::CalendarTime c = platform::toCalendar(ChartCtr_.StartTime + seconds);
+            std::snprintf(text, sizeof text, "%d,%04d-%02d-%02dT%02d:%02d:%02d.%03d,%.4f,%.6g\n",
+                          b.DeviceNum, c.year, c.month, c.day, c.hour, c.minute, c.second,
+                          c.millisecond, seconds, b.Data[i]);
+            out << text;
+        }
+    }
+}
+
+void Chart::ExportChart(platform::Dialogs& dialogs) {
+    const std::string path =
+        platform::chooseOutputFile(dialogs, "Export Chart", "*.png", "*.svg;*.csv", "chart.png");
+    if (path.empty()) return;
+    std::string error;
+    if (platform::hasExtension(path, ".csv")) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        writeSamples(out);
+        out.close();
+        if (!out) error = "The samples could not be written to " + path + ".";
+    } else if (platform::hasExtension(path, ".png") || platform::hasExtension(path, ".svg")) {
+        error = dialogs.saveGraph(Ctl::ChartGraph, path);
+    } else {
+        error = "Choose a name ending in .png, .svg or .csv: " + path;
+    }
+    if (!error.empty()) dialogs.message("EXPORT FAILED", error);
 }
 
 // Numeric entries: a key press shows that the value is not yet taken.
@@ -269,6 +321,7 @@ void Chart::YAxisRange(Event e) {
     } else {
         panel_.setValue(Ctl::YAxisRange, ChartCtr_.YRange);
     }
+    graph().resetView();
     ChartReset();
 }
 
@@ -281,10 +334,15 @@ void Chart::YAxisOffset(Event e) {
     } else {
         panel_.setValue(Ctl::YAxisOffset, ChartCtr_.YOffset);
     }
+    graph().resetView();
     ChartReset();
 }
 
-void Chart::RawPlotXAsis() { ChartReset(); }
+// A scale chosen by the operator is shown whole: a zoomed view of the old one goes.
+void Chart::RawPlotXAsis() {
+    graph().resetView();
+    ChartReset();
+}
 
 void Chart::RawStartStop() {
     ChartCtr_.PlotRun = panel_.intValue(Ctl::RawStartStop) != 0 ? 1 : 0;
@@ -295,7 +353,9 @@ void Chart::RawStartStop() {
                                [](const TraceBuffer& b) { return b.DeviceNum == 0; });
 }
 
-void Chart::StopWhenFull() { ChartCtr_.StopIfFull = panel_.intValue(Ctl::StopWhenFull) != 0 ? 1 : 0; }
+void Chart::StopWhenFull() {
+    ChartCtr_.StopIfFull = panel_.intValue(Ctl::StopWhenFull) != 0 ? 1 : 0;
+}
 
 void Chart::PlotSourceSelect() {
     ChartCtr_.PlotSource = panel_.intValue(Ctl::PlotSourceSelect) != 0 ? 1 : 0;

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <span>
 #include <string>
@@ -7,6 +8,7 @@
 #include "chart/chart_state.h"
 #include "chart/trace_buffer.h"
 #include "live/device_table.h"
+#include "platform/dialogs.h"
 #include "platform/panel.h"
 
 namespace chart {
@@ -50,6 +52,13 @@ public:
     // empty.
     void PlotSourceSelect();
     void GraphOutput(platform::Event e);
+    // The view: the level axis autoscaled or fixed, back to the full view, the chart saved as
+    // a picture or its samples as a table. None of it changes a trace's data.
+    void ChartAutoscaleY();
+    void ChartResetView();
+    void ExportChart(platform::Dialogs& dialogs);
+    // The samples every trace holds as CSV: device, time, seconds from the start, level.
+    void writeSamples(std::ostream& out) const;
 
     const TraceBuffer& trace(int t) const { return (*ChartFifo_)[static_cast<std::size_t>(t)]; }
     TraceBuffer& trace(int t) { return (*ChartFifo_)[static_cast<std::size_t>(t)]; }

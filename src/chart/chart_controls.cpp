@@ -57,6 +57,22 @@ constexpr std::string_view kCursorHelp =
     "Select the right and left section of the plot to analyze. On the\nSpectral Analysis Panel "
     "select \"Cursors\" on the X Axis Select switch";
 
+constexpr std::string_view kAutoscaleHelp =
+    "On: the level axis follows the data shown. Off: it shows the Y range from the Y offset,\n"
+    "as set under Scales. The recorded data and the analysis are not changed either way.";
+constexpr std::string_view kViewHelp =
+    "Zoom and pan only change what the chart shows:\n"
+    "  mouse wheel: zoom the time axis about the pointer;\n"
+    "  wheel over the level axis, or Ctrl + wheel: zoom the level axis;\n"
+    "  middle-button drag, or Shift + left drag: pan (over an axis: that axis only);\n"
+    "  left drag in the chart: move the cursors C1 and C2, which snap to the trace\n"
+    "  marked in the legend (click a legend entry to choose another);\n"
+    "  double click, or this button: back to the full view.";
+constexpr std::string_view kExportHelp =
+    "Saves the chart as a picture, as it is shown (.png, or .svg to scale without loss), or\n"
+    "the samples of every trace as a table (.csv: device, time, seconds from the start of\n"
+    "the chart, level in metres).";
+
 ControlSpec traceSelect(int n) {
     const auto i = static_cast<std::size_t>(n);
     return {.id = ctlAt(Ctl::TraceSelect1, n),
@@ -107,10 +123,21 @@ std::vector<ControlSpec> build() {
          .caption = "Y offset (m)", .frame = "Scales", .minValue = -1000, .maxValue = 1000,
          .precision = 2, .helpTitle = "Y AXIS OFFSET",
          .helpText = "This is the minimum value in meters that the chart will display.\n"},
-        readOut(Ctl::LeftXAxis, "Cursor 1 time (s)", 2),
-        readOut(Ctl::LeftYAxis, "Cursor 1 level (m)", 3),
-        readOut(Ctl::RightXAxis, "Cursor 2 time (s)", 2),
-        readOut(Ctl::RightYaxis, "Cursor 2 level (m)", 3),
+        readOut(Ctl::LeftXAxis, "C1 time (s)", 2),
+        readOut(Ctl::LeftYAxis, "C1 level (m)", 3),
+        readOut(Ctl::RightXAxis, "C2 time (s)", 2),
+        readOut(Ctl::RightYaxis, "C2 level (m)", 3),
+        readOut(Ctl::CursorDeltaTime, "C2 \u2212 C1 time (s)", 2),
+        readOut(Ctl::CursorDeltaLevel, "C2 \u2212 C1 level (m)", 3),
+        {.id = Ctl::ChartAutoscaleY, .page = Page::Plot, .kind = Kind::Switch,
+         .caption = "Autoscale level axis", .frame = "View", .helpTitle = "AUTOSCALE",
+         .helpText = kAutoscaleHelp},
+        {.id = Ctl::ChartResetView, .page = Page::Plot, .kind = Kind::Button,
+         .caption = "Reset view", .frame = "View", .helpTitle = "RESET VIEW",
+         .helpText = kViewHelp},
+        {.id = Ctl::ChartExport, .page = Page::Plot, .kind = Kind::Button,
+         .caption = "Export chart...", .frame = "View", .helpTitle = "EXPORT CHART",
+         .helpText = kExportHelp},
     };
     t.insert(t.end(), rest.begin(), rest.end());
     return t;

@@ -247,6 +247,11 @@ void Graph::setAxisGainOffset(bool xAxis, double gain, double offset) {
     changed();
 }
 
+void Graph::setAutoscale(bool xAxis, bool on) {
+    (xAxis ? x_ : y_).autoscale = on;
+    changed();
+}
+
 void Graph::setCursor(int index, double x, double y) {
     if (index < 0) return;
     if (static_cast<std::size_t>(index) >= cursors_.size()) {

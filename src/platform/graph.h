@@ -54,6 +54,7 @@ public:
         bool autoscale = true;
         double gain = 1, offset = 0;  // displayed label = value * gain + offset
         std::string_view name;
+        std::string_view unit;  // of the displayed values, for the cursors' read-outs
         // Values at or below this mark "nothing here" (a spectrum bin without power): they are
         // drawn, but do not stretch an autoscaled range down to them.
         double floor = -std::numeric_limits<double>::infinity();
@@ -105,6 +106,8 @@ public:
     void setXRange(double lo, double hi);
     void setYRange(double lo, double hi);
     void setAxisGainOffset(bool xAxis, double gain, double offset);
+    // An axis that follows the data (true) or keeps its range (false).
+    void setAutoscale(bool xAxis, bool on);
 
     // Colours of the plot area; the default is dark, a chart with dark traces asks for light.
     struct Colors {

@@ -102,7 +102,7 @@ int ControlBinder::ctlOf(const QObject* o) {
 
 QWidget* ControlBinder::createWidget(Ctl id, QWidget* parent) {
     const platform::ControlSpec& spec = platform::controlSpec(id);
-    const platform::Graph* graph = spec.kind == Kind::Graph ? &panel_.graph(id) : nullptr;
+    platform::Graph* graph = spec.kind == Kind::Graph ? &panel_.graph(id) : nullptr;
     QWidget* w = makeControlWidget(spec, graph, parent);
     w->setObjectName(platform::ctlName(id));
     w->setProperty(kCtlProperty, platform::ctlIndex(id));
@@ -386,7 +386,7 @@ void ControlBinder::connectWidget(Ctl id, QWidget* w) {
     if (auto* plot = qobject_cast<PlotWidget*>(w)) {
         // Dragging a cursor: the graph follows as it moves, the program hears it at release.
         plot->onCursorMoved([this, id](int cursor, double x, double y, bool done) {
-            panel_.graph(id).setCursor(cursor, x, y);
+            panel_.graph(id).snapCursor(cursor, x, y);
             panel_.raise(id, done ? Event::Commit : Event::ValueChanged);
         });
     } else if (auto* combo = qobject_cast<QComboBox*>(w)) {

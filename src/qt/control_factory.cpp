@@ -128,7 +128,7 @@ bool isReadOnly(const ControlSpec& spec) {
     }
 }
 
-QWidget* makeControlWidget(const ControlSpec& spec, const platform::Graph* graph,
+QWidget* makeControlWidget(const ControlSpec& spec, platform::Graph* graph,
                            QWidget* parent) {
     // An indicator shows what the program writes; the operator cannot change it.
     if (spec.indicator && (spec.kind == Kind::Numeric || spec.kind == Kind::Hex64 ||

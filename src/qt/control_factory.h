@@ -19,7 +19,7 @@ bool isReadOnly(const platform::ControlSpec& spec);
 //   Hex64, TextEntry: QLineEdit                      read-only values: QLabel
 //   TextBox: QPlainTextEdit  Led: LedWidget          Gauge: QProgressBar
 //   Table: QTableWidget      Graph: PlotWidget        Decoration: QLabel (header)
-QWidget* makeControlWidget(const platform::ControlSpec& spec, const platform::Graph* graph,
+QWidget* makeControlWidget(const platform::ControlSpec& spec, platform::Graph* graph,
                            QWidget* parent);
 
 // Gives a read-only label the look of a value field (sunken frame, base colour).

@@ -58,11 +58,43 @@ QString label(double v, const Graph::Axis& a, double step) {
     return QString::number(v * a.gain + a.offset, 'f', decimalsFor(step * std::abs(a.gain)));
 }
 
+QString text(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// A value as read out beside a cursor: after the axis's gain and offset, with its unit.
+QString readOut(double v, const Graph::Axis& a, bool difference = false) {
+    const double shown = v * a.gain + (difference ? 0 : a.offset);
+    QString s = QString::number(shown, 'g', 6);
+    if (!a.unit.empty()) s += ' ' + text(a.unit);
+    return s;
+}
+
+// Points of a plot: index range [from, to) whose x lies in [lo, hi], for plots whose x never
+// decreases; every point otherwise.
+struct Span {
+    std::size_t from, to;
+};
+Span within(const Graph::Plot& plot, double lo, double hi) {
+    const std::size_t n = plot.x.empty() ? plot.y.size() : std::min(plot.x.size(), plot.y.size());
+    if (!plot.xSorted) return {0, n};
+    if (plot.x.empty()) {
+        if (!(plot.dx > 0)) return {0, n};
+        const double first = std::clamp(std::ceil((lo - plot.x0) / plot.dx), 0.0, double(n));
+        const double last = std::clamp(std::floor((hi - plot.x0) / plot.dx) + 1, first, double(n));
+        return {static_cast<std::size_t>(first), static_cast<std::size_t>(last)};
+    }
+    const auto b = plot.x.begin(), e = plot.x.begin() + static_cast<std::ptrdiff_t>(n);
+    const auto first = std::lower_bound(b, e, lo), last = std::upper_bound(first, e, hi);
+    return {static_cast<std::size_t>(first - b), static_cast<std::size_t>(last - b)};
+}
+
 }  // namespace
 
 PlotPainter::Range PlotPainter::xRange(const Graph& graph) {
     const Graph::Axis& a = graph.xAxis();
     Range fallback = sane(a.min, a.max, {0, 1});
+    if (graph.view().x) return sane(graph.view().xRange.lo, graph.view().xRange.hi, fallback);
     if (!a.autoscale) return fallback;
     double lo = INFINITY, hi = -INFINITY;
     for (const Graph::Plot& plot : graph.plots()) {
@@ -71,6 +103,9 @@ PlotPainter::Range PlotPainter::xRange(const Graph& graph) {
             double e = plot.x0 + static_cast<double>(plot.y.size() - 1) * plot.dx;
             lo = std::min({lo, plot.x0, e});
             hi = std::max({hi, plot.x0, e});
+        } else if (plot.xSorted) {
+            lo = std::min(lo, plot.x.front());
+            hi = std::max(hi, plot.x.back());
         } else {
             for (double x : plot.x) {
                 if (!std::isfinite(x)) continue;
@@ -85,11 +120,27 @@ PlotPainter::Range PlotPainter::xRange(const Graph& graph) {
 PlotPainter::Range PlotPainter::yRange(const Graph& graph) {
     const Graph::Axis& a = graph.yAxis();
     Range fallback = sane(a.min, a.max, {0, 1});
+    if (graph.view().y) return sane(graph.view().yRange.lo, graph.view().yRange.hi, fallback);
     if (!a.autoscale) return fallback;
     double lo = INFINITY, hi = -INFINITY;
+    const bool zoomed = graph.view().x;
+    const Range xr = zoomed ? xRange(graph) : Range{};
     for (const Graph::Plot& plot : graph.plots()) {
-        for (double y : plot.y) {
+        if (!zoomed && std::isinf(a.floor)) {
+            // The extent kept by the model: no scan of every point on every redraw.
+            plot.extent();
+            if (!plot.yKnown) continue;
+            lo = std::min(lo, plot.yMin);
+            hi = std::max(hi, plot.yMax);
+            continue;
+        }
+        const Span s = zoomed ? within(plot, xr.lo, xr.hi) : Span{0, plot.y.size()};
+        for (std::size_t i = s.from; i < s.to; ++i) {
+            const double y = plot.y[i];
             if (!std::isfinite(y) || y <= a.floor) continue;
+            if (zoomed && !plot.xSorted && !plot.x.empty() &&
+                (plot.x[i] < xr.lo || plot.x[i] > xr.hi))
+                continue;
             lo = std::min(lo, y);
             hi = std::max(hi, y);
         }
@@ -107,9 +158,9 @@ namespace {
 // Collects a trace column by column: one vertical stroke from the lowest to the highest point
 // of each pixel column, joined to the next column from its last point to that one's first.
 class ColumnTracer {
-public:
-    ColumnTracer(std::vector<QLineF>& lines, std::vector<QPointF>& points, platform::PlotStyle style,
-                 double base)
+  public:
+    ColumnTracer(std::vector<QLineF>& lines, std::vector<QPointF>& points,
+                 platform::PlotStyle style, double base)
         : lines_(lines), points_(points), style_(style), base_(base) {}
     ~ColumnTracer() { close(); }
 
@@ -135,7 +186,7 @@ public:
         joined_ = false;
     }
 
-private:
+  private:
     void close() {
         if (!open_) return;
         const double x = static_cast<double>(col_) + 0.5;
@@ -165,32 +216,53 @@ private:
 };
 
 // Pixel column of an x coordinate already clamped to +-kPixelLimit.
-long columnOf(double px) { return static_cast<long>(px + kPixelLimit) - static_cast<long>(kPixelLimit); }
+long columnOf(double px) {
+    return static_cast<long>(px + kPixelLimit) - static_cast<long>(kPixelLimit);
+}
 
 }  // namespace
 
-void PlotPainter::plotSegments(const Graph::Plot& plot, const QRectF& r, Range xr, Range yr) {
+void PlotPainter::plotSegments(const Graph::Plot& plot, const QRectF& r, Range xr, Range yr,
+                               const QRectF* columns) {
     lines_.clear();
     points_.clear();
     const double sx = r.width() / (xr.hi - xr.lo);
     const double sy = r.height() / (yr.hi - yr.lo);
     ColumnTracer tracer(lines_, points_, plot.style, clampPx(r.bottom() + yr.lo * sy));
     auto toPy = [&](double y) { return r.bottom() - (y - yr.lo) * sy; };
+    auto toX = [&](double px) { return xr.lo + (px - r.left()) / sx; };
 
-    const std::size_t n = plot.x.empty() ? plot.y.size() : std::min(plot.x.size(), plot.y.size());
+    const bool wave = plot.x.empty();
+    const std::size_t n = wave ? plot.y.size() : std::min(plot.x.size(), plot.y.size());
     const double a = r.left() + (plot.x0 - xr.lo) * sx;  // waveform: px = a + i * b
     const double b = plot.dx * sx;
-    if (plot.x.empty() && b > 0 && b < 0.5 && std::isfinite(a)) {
-        // Many samples per pixel column: find each column's samples by index and reduce them
+    auto pxOf = [&](std::size_t i) {
+        return wave ? a + double(i) * b : r.left() + (plot.x[i] - xr.lo) * sx;
+    };
+    // The first point at or right of pixel px.
+    auto indexAt = [&](double px) -> std::size_t {
+        if (wave)
+            return static_cast<std::size_t>(std::clamp(std::ceil((px - a) / b), 0.0, double(n)));
+        const auto e = plot.x.begin() + static_cast<std::ptrdiff_t>(n);
+        return static_cast<std::size_t>(std::lower_bound(plot.x.begin(), e, toX(px)) -
+                                        plot.x.begin());
+    };
+    const double left = (columns ? columns->left() : r.left()) - 1;
+    const double right = (columns ? columns->right() : r.right()) + 2;
+    const bool searchable = plot.xSorted && (wave ? b > 0 && std::isfinite(a) : sx > 0);
+    std::size_t i = 0, end = n;
+    if (searchable) {
+        // One point before the first column and one after the last, for the joining lines.
+        i = indexAt(left);
+        i = i > 0 ? i - 1 : 0;
+        end = std::min(n, indexAt(right) + 1);
+    }
+    if (searchable && double(end - i) > 2 * (right - left)) {
+        // Many points per pixel column: find each column's points by index and reduce them
         // in a tight loop; only columns holding a missing value go point by point.
         const double* y = plot.y.data();
-        auto indexAt = [&](double px) {
-            return static_cast<std::size_t>(std::clamp(std::ceil((px - a) / b), 0.0, double(n)));
-        };
-        std::size_t i = indexAt(r.left() - 1);
-        const std::size_t end = indexAt(r.right() + 2);
         while (i < end) {
-            const long c = columnOf(clampPx(a + double(i) * b));
+            const long c = columnOf(clampPx(pxOf(i)));
             const std::size_t stop = std::max(i + 1, std::min(end, indexAt(double(c + 1))));
             double lo = y[i], hi = y[i], bad = 0;
             for (std::size_t k = i; k < stop; ++k) {
@@ -203,16 +275,18 @@ void PlotPainter::plotSegments(const Graph::Plot& plot, const QRectF& r, Range x
                 tracer.column(c, toPy(y[i]), toPy(y[stop - 1]), toPy(hi), toPy(lo));
             } else {
                 for (std::size_t k = i; k < stop; ++k) {
-                    if (std::isfinite(y[k])) tracer.point(c, toPy(y[k]));
-                    else tracer.gap();
+                    if (std::isfinite(y[k]))
+                        tracer.point(c, toPy(y[k]));
+                    else
+                        tracer.gap();
                 }
             }
             i = stop;
         }
         return;
     }
-    for (std::size_t i = 0; i < n; ++i) {
-        const double x = plot.x.empty() ? plot.x0 + double(i) * plot.dx : plot.x[i];
+    for (; i < end; ++i) {
+        const double x = wave ? plot.x0 + double(i) * plot.dx : plot.x[i];
         const double y = plot.y[i];
         if (!std::isfinite(x) || !std::isfinite(y)) {
             tracer.gap();
@@ -235,8 +309,98 @@ double PlotPainter::toPixelX(double x) const {
     return lastArea_.left() + (x - lastX_.lo) / (lastX_.hi - lastX_.lo) * lastArea_.width();
 }
 
+std::string PlotPainter::legendAt(QPointF px) const {
+    for (const auto& [rect, name] : legend_) {
+        if (rect.contains(px)) return name;
+    }
+    return {};
+}
+
+QRectF PlotPainter::columnsFor(double x0, double x1) const {
+    if (lastArea_.isEmpty()) return {};
+    const double a = std::max(lastArea_.left(), std::floor(toPixelX(std::min(x0, x1))) - 1);
+    const double b = std::min(lastArea_.right() + 1, std::ceil(toPixelX(std::max(x0, x1))) + 2);
+    if (!(b > a)) return {};
+    return QRectF(a, lastArea_.top(), b - a, lastArea_.height() + 1);
+}
+
+bool PlotPainter::sameFrame(const Graph& graph, const QRect& area) const {
+    if (area != lastOuter_ || lastArea_.isEmpty()) return false;
+    const Range x = xRange(graph), y = yRange(graph);
+    return x.lo == lastX_.lo && x.hi == lastX_.hi && y.lo == lastY_.lo && y.hi == lastY_.hi;
+}
+
+void PlotPainter::drawLegend(QPainter& p, const Graph& graph, const QFontMetrics& fm) {
+    legend_.clear();
+    if (!graph.legend()) return;
+    const Graph::Plot* target = graph.snapTarget();
+    std::vector<const Graph::Plot*> shown;
+    int width = 0;
+    for (const Graph::Plot& plot : graph.plots()) {
+        if (plot.label.empty()) continue;
+        shown.push_back(&plot);
+        width = std::max(width, fm.horizontalAdvance(text(plot.label)));
+    }
+    if (shown.empty()) return;
+    const double line = fm.height() + 2, swatch = fm.height() * 1.5;
+    const double w = width + swatch + 24, h = line * static_cast<double>(shown.size()) + 6;
+    const QRectF box(lastArea_.right() - w - 6, lastArea_.top() + 6, w, h);
+    p.setPen(QPen(kBorder, 0));
+    p.setBrush(QColor(255, 255, 255, 225));
+    p.drawRect(box);
+    p.setBrush(Qt::NoBrush);
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        const QRectF row(box.left() + 3, box.top() + 3 + line * static_cast<double>(k), w - 6,
+                         line);
+        const double mid = row.center().y();
+        p.setPen(QPen(rgb(shown[k]->color), 3));
+        p.drawLine(QPointF(row.left() + 10, mid), QPointF(row.left() + 10 + swatch, mid));
+        // The plot the cursors follow is marked.
+        p.setPen(QColor(0x20, 0x20, 0x20));
+        if (shown[k] == target)
+            p.drawText(QPointF(row.left(), mid + fm.ascent() / 2.0 - 1), QStringLiteral("\u25B8"));
+        p.drawText(QPointF(row.left() + 16 + swatch, mid + fm.ascent() / 2.0 - 1),
+                   text(shown[k]->label));
+        legend_.emplace_back(row, shown[k]->label);
+    }
+}
+
+void PlotPainter::drawCursors(QPainter& p, const Graph& graph, const QFontMetrics& fm) {
+    const Graph::Axis &xa = graph.xAxis(), &ya = graph.yAxis();
+    const QRectF& r = lastArea_;
+    const double sx = r.width() / (lastX_.hi - lastX_.lo),
+                 sy = r.height() / (lastY_.hi - lastY_.lo);
+    const QColor cursorColor = rgb(graph.colors().cursor);
+    int shown = 0;
+    for (int i = 0; i < std::min(graph.cursorCount(), 2); ++i) {
+        auto [cx, cy] = graph.cursor(i);
+        if (!std::isfinite(cx) || !std::isfinite(cy)) continue;
+        ++shown;
+        const QPointF c(clampPx(r.left() + (cx - lastX_.lo) * sx),
+                        clampPx(r.bottom() - (cy - lastY_.lo) * sy));
+        p.setPen(QPen(cursorColor, 0, Qt::DashLine));
+        p.drawLine(QPointF(c.x(), r.top()), QPointF(c.x(), r.bottom()));
+        p.drawLine(QPointF(r.left(), c.y()), QPointF(r.right(), c.y()));
+        p.setPen(QPen(cursorColor, 0));
+        p.drawRect(QRectF(c.x() - 3, c.y() - 3, 6, 6));
+        const QString name = i == 0 ? QStringLiteral("C1") : QStringLiteral("C2");
+        p.drawText(QPointF(c.x() + 4, r.top() + fm.ascent() + 2), name);
+        p.drawText(c + QPointF(6, -6), name + ": " + readOut(cx, xa) + ", " + readOut(cy, ya));
+    }
+    if (shown == 2) {
+        const auto [x1, y1] = graph.cursor(0);
+        const auto [x2, y2] = graph.cursor(1);
+        const QString d = QStringLiteral("C2 \u2212 C1: ") + readOut(x2 - x1, xa, true) + ", " +
+                          readOut(y2 - y1, ya, true);
+        const QRectF box(r.left() + 4, r.top() + 4, fm.horizontalAdvance(d) + 8, fm.height() + 4);
+        p.fillRect(box, QColor(255, 255, 255, 210));
+        p.setPen(QColor(0x20, 0x20, 0x20));
+        p.drawText(box, Qt::AlignCenter, d);
+    }
+}
+
 void PlotPainter::paint(QPainter& p, const QRect& area, const Graph& graph, const QPalette& pal,
-                        const QFont& font) {
+                        const QFont& font, const QRectF* columns) {
     p.save();
     p.setFont(font);
     const QFontMetrics fm(font);
@@ -244,7 +408,8 @@ void PlotPainter::paint(QPainter& p, const QRect& area, const Graph& graph, cons
     const Graph::Axis &xa = graph.xAxis(), &ya = graph.yAxis();
 
     const int rows = std::max(2, area.height() / (fm.height() * 3));
-    const int cols = std::max(2, area.width() / (fm.horizontalAdvance(QStringLiteral("00000.00")) * 2));
+    const int cols =
+        std::max(2, area.width() / (fm.horizontalAdvance(QStringLiteral("00000.00")) * 2));
     const double yStep = niceStep(yr.hi - yr.lo, rows), xStep = niceStep(xr.hi - xr.lo, cols);
 
     int labelWidth = fm.horizontalAdvance(QStringLiteral("0000"));
@@ -257,24 +422,28 @@ void PlotPainter::paint(QPainter& p, const QRect& area, const Graph& graph, cons
     const int left = area.left() + labelWidth + 10;
     const int right = area.right() - fm.horizontalAdvance(QStringLiteral("000")) / 2 - 4;
     if (right - left < 10 || bottom - top < 10) {
+        lastArea_ = {};
         p.restore();
         return;
     }
     const QRectF r(left, top, right - left, bottom - top);
+    lastOuter_ = area;
     lastArea_ = r;
     lastX_ = xr;
     lastY_ = yr;
-    const QColor grid = rgb(graph.colors().grid), cursorColor = rgb(graph.colors().cursor);
+    const QColor grid = rgb(graph.colors().grid);
     const double sx = r.width() / (xr.hi - xr.lo), sy = r.height() / (yr.hi - yr.lo);
+    if (columns != nullptr) p.setClipRect(*columns);
 
     p.fillRect(r, rgb(graph.colors().background));
     p.setPen(QPen(grid, 0));
-    const QColor text = pal.color(QPalette::WindowText);
+    const QColor textColor = pal.color(QPalette::WindowText);
     forEachTick(yr, yStep, [&](double v) {
         double y = r.bottom() - (v - yr.lo) * sy;
         p.setPen(QPen(grid, 0));
         p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
-        p.setPen(text);
+        if (columns != nullptr) return;
+        p.setPen(textColor);
         p.drawText(QRectF(area.left(), y - fm.height(), labelWidth + 4, fm.height() * 2),
                    Qt::AlignRight | Qt::AlignVCenter, label(v, ya, yStep));
     });
@@ -282,39 +451,37 @@ void PlotPainter::paint(QPainter& p, const QRect& area, const Graph& graph, cons
         double x = r.left() + (v - xr.lo) * sx;
         p.setPen(QPen(grid, 0));
         p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
-        p.setPen(text);
+        if (columns != nullptr) return;
+        p.setPen(textColor);
         QString s = label(v, xa, xStep);
         int w = fm.horizontalAdvance(s);
         p.drawText(QPointF(x - w / 2.0, r.bottom() + 4 + fm.ascent()), s);
     });
-    p.setPen(text);
-    if (yName) p.drawText(QPointF(area.left() + 2, area.top() + fm.ascent()), QString::fromUtf8(ya.name.data(), static_cast<int>(ya.name.size())));
-    if (xName) {
-        QString s = QString::fromUtf8(xa.name.data(), static_cast<int>(xa.name.size()));
-        p.drawText(QPointF(r.center().x() - fm.horizontalAdvance(s) / 2.0, area.bottom() - fm.descent()), s);
+    if (columns == nullptr) {
+        p.setPen(textColor);
+        if (yName) p.drawText(QPointF(area.left() + 2, area.top() + fm.ascent()), text(ya.name));
+        if (xName) {
+            QString s = text(xa.name);
+            p.drawText(QPointF(r.center().x() - fm.horizontalAdvance(s) / 2.0,
+                               area.bottom() - fm.descent()),
+                       s);
+        }
     }
 
-    p.setClipRect(r.adjusted(0, 0, 1, 1));
+    p.setClipRect(columns != nullptr ? columns->intersected(r.adjusted(0, 0, 1, 1))
+                                     : r.adjusted(0, 0, 1, 1));
     p.setRenderHint(QPainter::Antialiasing, false);
     for (const Graph::Plot& plot : graph.plots()) {
-        plotSegments(plot, r, xr, yr);
+        plotSegments(plot, r, xr, yr, columns);
         QColor c(static_cast<QRgb>(plot.color));
         p.setPen(QPen(c, plot.style == platform::PlotStyle::Dots ? 2 : 0));
         if (!lines_.empty()) p.drawLines(lines_.data(), static_cast<int>(lines_.size()));
         if (!points_.empty()) p.drawPoints(points_.data(), static_cast<int>(points_.size()));
     }
-    for (int i = 0; i < graph.cursorCount(); ++i) {
-        auto [cx, cy] = graph.cursor(i);
-        if (!std::isfinite(cx) || !std::isfinite(cy)) continue;
-        const QPointF c(clampPx(r.left() + (cx - xr.lo) * sx), clampPx(r.bottom() - (cy - yr.lo) * sy));
-        p.setPen(QPen(cursorColor, 0, Qt::DashLine));
-        p.drawLine(QPointF(c.x(), r.top()), QPointF(c.x(), r.bottom()));
-        p.drawLine(QPointF(r.left(), c.y()), QPointF(r.right(), c.y()));
-        QString s = QStringLiteral("%1, %2").arg(cx * xa.gain + xa.offset, 0, 'g', 6)
-                        .arg(cy * ya.gain + ya.offset, 0, 'g', 6);
-        p.drawText(c + QPointF(4, -4), s);
-    }
+    drawCursors(p, graph, fm);
+    drawLegend(p, graph, fm);
     p.setClipping(false);
+    if (columns != nullptr) p.setClipRect(*columns);
     p.setPen(QPen(kBorder, 0));
     p.setBrush(Qt::NoBrush);
     p.drawRect(r);

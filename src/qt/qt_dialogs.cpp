@@ -1,6 +1,8 @@
 #include "qt/qt_dialogs.h"
 
+#include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -8,6 +10,8 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+
+#include "qt/plot_export.h"
 
 namespace qtui {
 
@@ -65,6 +69,35 @@ bool QtDialogs::printPage(platform::Page page, std::string_view title) {
     QRect target = painter.viewport();
     QSize size = shot.size().scaled(target.size(), Qt::KeepAspectRatio);
     painter.drawPixmap(QRect(target.topLeft(), size), shot);
+    return true;
+}
+
+bool QtDialogs::copyText(std::string_view text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr) return false;
+    clipboard->setText(q(text));
+    return true;
+}
+
+std::string QtDialogs::saveGraph(platform::Ctl graph, const std::string& path) {
+    const platform::Graph* g = graphOf(graph);
+    if (g == nullptr) return "the graph cannot be drawn";
+    return saveGraphImage(*g, path);
+}
+
+bool QtDialogs::printGraph(platform::Ctl graph, std::string_view title,
+                           std::span<const std::string> titleBlock) {
+    const platform::Graph* g = graphOf(graph);
+    if (g == nullptr) return false;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(q(title));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dlg(&printer, parent_);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    QPainter painter(&printer);
+    if (!painter.isActive()) return false;
+    drawGraphPage(painter, painter.viewport(), *g, QStringLiteral("fathomhost: ") + q(title),
+                  titleBlock);
     return true;
 }
 

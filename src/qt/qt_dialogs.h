@@ -2,6 +2,7 @@
 #include <QWidget>
 
 #include "platform/dialogs.h"
+#include "platform/graph.h"
 
 namespace qtui {
 
@@ -12,6 +13,10 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
     // Renders a page for printing; set by the main window.
     void setPageRenderer(std::function<QWidget*(platform::Page)> r) { pageWidget_ = std::move(r); }
+    // The model of each graph control, for exports and prints; set by main.
+    void setGraphSource(std::function<const platform::Graph*(platform::Ctl)> g) {
+        graph_ = std::move(g);
+    }
 
     void message(std::string_view title, std::string_view text) override;
     bool confirm(std::string_view title, std::string_view text) override;
@@ -19,9 +24,16 @@ public:
                                       int maxLength) override;
     platform::FileSelection fileSelect(const platform::FileSelectRequest& request) override;
     bool printPage(platform::Page page, std::string_view title) override;
+    bool copyText(std::string_view text) override;
+    std::string saveGraph(platform::Ctl graph, const std::string& path) override;
+    bool printGraph(platform::Ctl graph, std::string_view title,
+                    std::span<const std::string> titleBlock) override;
 
 private:
+    const platform::Graph* graphOf(platform::Ctl id) const { return graph_ ? graph_(id) : nullptr; }
+
     QWidget* parent_;
+    std::function<const platform::Graph*(platform::Ctl)> graph_;
     std::function<QWidget*(platform::Page)> pageWidget_;
 };
 

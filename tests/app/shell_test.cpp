@@ -140,12 +140,23 @@ TEST_F(HostFixture, RightClickShowsTheControlsHelp) {
     EXPECT_EQ(dialogs.shown[2].title, "OFFSET TIME");
 }
 
-TEST_F(HostFixture, PrintCommandsPrintTheirPage) {
+TEST_F(HostFixture, PrintCommandsPrintTheirGraphOrPage) {
     panel.raise(Ctl::MenuPrintPlot, Event::Commit);
     panel.raise(Ctl::MenuPrintSpectrum, Event::Commit);
     panel.raise(Ctl::MenuPrintConfig, Event::Commit);
     panel.raise(Ctl::MenuPrintMainPanel, Event::Commit);
-    EXPECT_EQ(dialogs.printed, (std::vector<Page>{Page::Plot, Page::Analysis, Page::Config, Page::Main}));
+    // The chart is printed as a graph under a title block; with no spectrum analysed yet the
+    // analysis page is printed as it stands.
+    EXPECT_EQ(dialogs.printed, (std::vector<Page>{Page::Analysis, Page::Config, Page::Main}));
+    ASSERT_EQ(dialogs.graphOutputs.size(), 1u);
+    EXPECT_EQ(dialogs.graphOutputs[0].graph, Ctl::ChartGraph);
+    const std::vector<std::string>& block = dialogs.graphOutputs[0].titleBlock;
+    ASSERT_GE(block.size(), 5u);
+    EXPECT_TRUE(block[0].starts_with("Station: live data")) << block[0];
+    EXPECT_TRUE(block[1].starts_with("Unit type: ")) << block[1];
+    EXPECT_EQ(block[2], "Devices: none");
+    EXPECT_EQ(block[3], "Time span: nothing charted yet");
+    EXPECT_TRUE(block[4].starts_with("Analysis: window Hann")) << block[4];
     // A file can be opened for playback; there is none to close yet.
     EXPECT_FALSE(panel.dimmed(Ctl::MenuOpenPlotFile));
     EXPECT_TRUE(panel.dimmed(Ctl::MenuClosePlotFile));

@@ -1,7 +1,13 @@
 // A recording of the simulated radio network played back in the window: what the chart draws.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFile>
 #include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
 #include <cstdlib>
 #include <memory>
@@ -10,6 +16,8 @@
 #include "live/live_rig.h"
 #include "qt/control_binder.h"
 #include "qt/main_window.h"
+#include "qt/plot_export.h"
+#include "qt/plot_widget.h"
 #include "sim/sim_network.h"
 #include "sim/sim_serial_ports.h"
 #include "support/fake_clock.h"
@@ -104,6 +112,125 @@ TEST_F(PlaybackWindow, APlayedRecordingDrawsAllFourTraces) {
     // captions use). A second of one trace draws some tens of pixels; a unit's minute hundreds.
     for (QRgb color : {0xFF0000u, 0x0000FFu, 0x009900u, 0x000000u}) {
         EXPECT_GT(pixelsOf(image, color) - pixelsOf(empty, color), 300) << std::hex << color;
+    }
+}
+
+// The zoomed chart with its legend and cursors: the operator's gestures on the real widget,
+// the read-outs through the program, and the data left as it was.
+TEST_F(PlaybackWindow, ZoomPanCursorsAndLegendChangeTheViewNotTheData) {
+    run(10);
+    commit(Ctl::RawPlotXAsis, 5);
+    commit(Ctl::RawStartStop, 1);
+    run(70);
+    ASSERT_NE(host->chart().trace(1).DeviceNum, 0);
+    const auto dataBefore = host->chart().trace(0).Data;
+    window->resize(1280, 800);
+    window->show();
+    window->binder().flushNow();
+    auto* chart = qobject_cast<qtui::PlotWidget*>(window->binder().widget(Ctl::ChartGraph));
+    ASSERT_NE(chart, nullptr);
+    chart->grab();  // the plot area is known once drawn
+    const platform::Graph& g = panel.graph(Ctl::ChartGraph);
+    const QRectF area = chart->painter().plotArea();
+    auto wheel = [&](QPointF at, int notches, Qt::KeyboardModifiers mods) {
+        QWheelEvent e(at, chart->mapToGlobal(at), {}, {0, 120 * notches}, Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(chart, &e);
+        window->binder().flushNow();
+        chart->grab();
+    };
+    // Two notches of the wheel at the middle zoom the time axis 1.5625 times about it.
+    wheel(area.center(), 2, Qt::NoModifier);
+    ASSERT_TRUE(g.view().x);
+    EXPECT_NEAR(g.view().xRange.hi - g.view().xRange.lo, 16 / 1.5625, 1e-9);
+    EXPECT_NEAR((g.view().xRange.hi + g.view().xRange.lo) / 2, 8, 0.05);
+    EXPECT_FALSE(g.view().y);
+    wheel(area.center(), 1, Qt::ControlModifier);  // Ctrl: the level axis
+    EXPECT_TRUE(g.view().y);
+    // A middle-button drag to the right moves the time axis back by as much.
+    const double lo = g.view().xRange.lo;
+    const QPoint mid = area.center().toPoint();
+    QTest::mousePress(chart, Qt::MiddleButton, {}, mid);
+    QTest::mouseMove(chart, mid + QPoint(100, 0));
+    QTest::mouseRelease(chart, Qt::MiddleButton, {}, mid + QPoint(100, 0));
+    EXPECT_NEAR(g.view().xRange.lo, lo - 100 / area.width() * (16 / 1.5625), 1e-6);
+    window->binder().flushNow();
+    chart->grab();
+
+    // The level axis follows the data; the cursors snap to the first trace's points and the
+    // read-outs give time, level and their differences in seconds and metres.
+    commit(Ctl::ChartAutoscaleY, 1);
+    panel.graph(Ctl::ChartGraph).resetView();
+    wheel(area.center(), 1, Qt::NoModifier);
+    const QPoint c1(static_cast<int>(area.left() + area.width() * 0.3), mid.y());
+    const QPoint c2(static_cast<int>(area.left() + area.width() * 0.6), mid.y());
+    QTest::mouseClick(chart, Qt::LeftButton, {}, c1);
+    QTest::mouseClick(chart, Qt::LeftButton, {}, c2);
+    const auto& trace = host->chart().trace(0);
+    const auto at = [&](int cursor) {
+        return static_cast<std::size_t>(std::lround(g.cursor(cursor).first * trace.Rate * 5));
+    };
+    ASSERT_NE(trace.Data[at(0)], chart::kNoData);
+    EXPECT_NEAR(panel.value(Ctl::LeftYAxis), trace.Data[at(0)], 1e-9);
+    EXPECT_NEAR(panel.value(Ctl::RightYaxis), trace.Data[at(1)], 1e-9);
+    EXPECT_NEAR(panel.value(Ctl::CursorDeltaTime),
+                panel.value(Ctl::RightXAxis) - panel.value(Ctl::LeftXAxis), 1e-9);
+    EXPECT_NEAR(panel.value(Ctl::CursorDeltaLevel), trace.Data[at(1)] - trace.Data[at(0)], 1e-6);
+
+    window->binder().flushNow();
+    if (const char* shots = std::getenv("FATHOM_SCREENSHOTS")) {
+        window->grab().save(QString::fromUtf8(shots) + "/zoomed_chart.png");
+    }
+    // A click on the legend's second entry: the cursors follow that trace from now on.
+    const std::string second = "Device " + std::to_string(host->chart().trace(1).DeviceNum);
+    for (int y = static_cast<int>(area.top()); y < area.top() + 80; ++y) {
+        const QPointF p(area.right() - 40, y);
+        if (chart->painter().legendAt(p) != second) continue;
+        QTest::mouseClick(chart, Qt::LeftButton, {}, p.toPoint());
+        break;
+    }
+    EXPECT_EQ(g.cursorPlot(), second);
+
+    // None of it touched the data, and the view goes back whole.
+    EXPECT_EQ(host->chart().trace(0).Data, dataBefore);
+    commit(Ctl::ChartResetView, 1);
+    EXPECT_FALSE(g.view().x);
+    EXPECT_FALSE(g.view().y);
+    wheel(area.center(), 1, Qt::NoModifier);
+    QTest::mouseDClick(chart, Qt::LeftButton, {}, mid);
+    EXPECT_FALSE(g.view().x);
+
+    // The chart as an SVG picture: vector drawing with the traces' colours and the legend.
+    const std::string svg = dir.file("chart.svg");
+    ASSERT_EQ(qtui::saveGraphImage(g, svg), "");
+    QFile file(QString::fromStdString(svg));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("<svg"));
+    EXPECT_TRUE(text.contains(second.c_str()));
+    QSvgRenderer renderer(QString::fromStdString(svg));
+    ASSERT_TRUE(renderer.isValid());
+    QImage rendered(qtui::kExportSize, QImage::Format_RGB32);
+    rendered.fill(Qt::white);
+    QPainter painter(&rendered);
+    renderer.render(&painter);
+    painter.end();
+    // The renderer smooths the lines: pixels near the colour count.
+    auto near = [&](int r, int gr, int b) {
+        int n = 0;
+        for (int y = 0; y < rendered.height(); ++y) {
+            for (int x = 0; x < rendered.width(); ++x) {
+                const QColor c = rendered.pixelColor(x, y);
+                n += std::abs(c.red() - r) < 60 && std::abs(c.green() - gr) < 60 &&
+                     std::abs(c.blue() - b) < 60;
+            }
+        }
+        return n;
+    };
+    EXPECT_GT(near(255, 0, 0), 1000);
+    EXPECT_GT(near(0, 0, 255), 1000);
+    if (const char* shots = std::getenv("FATHOM_SCREENSHOTS")) {
+        rendered.save(QString::fromUtf8(shots) + "/chart_svg.png");
     }
 }
 

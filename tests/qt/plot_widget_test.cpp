@@ -119,4 +119,33 @@ TEST(PlotPainter, DotsAndBarsAreDrawnToo) {
     }
 }
 
+// Values changing in a few columns of a drawn graph redraw those columns only; the picture
+// must then be the same as one drawn whole.
+TEST(PlotWidget, RedrawingChangedColumnsGivesTheSamePictureAsAWholeRedraw) {
+    Graph g;
+    g.setXRange(0, 16);
+    g.setYRange(0, 1);
+    g.setLegend(true);
+    g.setCursor(0, 4, 0.5);
+    std::vector<double> x(4096), y(4096, kNaN);
+    for (std::size_t i = 0; i < x.size(); ++i) x[i] = 16.0 * static_cast<double>(i) / 4096;
+    for (std::size_t i = 0; i < 1000; ++i)
+        y[i] = 0.5 + 0.3 * std::sin(static_cast<double>(i) * 0.05);
+    const int h = g.plotXY(x, y, kTrace);
+    g.setPlotLabel(h, "Device 4");
+    qtui::PlotWidget partial(g);
+    partial.resize(700, 300);
+    partial.grab();
+    for (int block = 0; block < 5; ++block) {
+        std::vector<double> more(64);
+        for (std::size_t i = 0; i < more.size(); ++i)
+            more[i] = 0.2 + 0.01 * static_cast<double>(i + block);
+        g.updatePlotY(h, 1000 + 64 * static_cast<std::size_t>(block), more);
+        const QImage drawn = partial.grab().toImage();
+        qtui::PlotWidget whole(g);
+        whole.resize(700, 300);
+        EXPECT_EQ(drawn, whole.grab().toImage()) << block;
+    }
+}
+
 }  // namespace
