@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "platform/rgb.h"
 
@@ -147,15 +148,9 @@ void WiredDisplay::staffOrLogger(int type) {
         show(Ctl::SelBurstLength, r.burstLength);
         show(Ctl::SelBurstInterval, r.burstInterval);
         show(Ctl::SelFileInterval, r.fileInterval);
-        show(Ctl::SetSecond, r.second);
-        show(Ctl::SetMinute, r.minute);
-        show(Ctl::SetHour, r.hour);
-        show(Ctl::SetDay, r.day);
-        show(Ctl::SetMonth, r.month);
-        show(Ctl::SetYear, r.year);
-        for (Ctl c : {Ctl::WriteStartTime, Ctl::ClockText, Ctl::SetClock, Ctl::ReadClock,
-                      Ctl::SyncToPC, Ctl::CompClock})
-            panel_.setDimmed(c, false);
+        showClock(r.clock());
+        panel_.setDimmed(Ctl::WriteStartTime, false);
+        panel_.setDimmed(Ctl::ClockText, false);
         show(Ctl::SelStartMinute, r.startMinute);
         show(Ctl::SelStartHour, r.startHour);
         show(Ctl::SelStartDay, r.startDay);
@@ -178,6 +173,18 @@ void WiredDisplay::finish(int type) {
         }
     }
     showConfigConnection(panel_, true);
+}
+
+void WiredDisplay::showClock(const platform::CalendarTime& t) {
+    const std::pair<Ctl, int> fields[] = {{Ctl::SetYear, t.year},     {Ctl::SetMonth, t.month},
+                                          {Ctl::SetDay, t.day},       {Ctl::SetHour, t.hour},
+                                          {Ctl::SetMinute, t.minute}, {Ctl::SetSecond, t.second}};
+    for (auto [c, v] : fields) {
+        panel_.setValue(c, v);
+        panel_.setDimmed(c, false);
+    }
+    for (Ctl c : {Ctl::SetClock, Ctl::ReadClock, Ctl::SyncToPC, Ctl::CompClock})
+        panel_.setDimmed(c, false);
 }
 
 void WiredDisplay::showClockDelta(const platform::CalendarTime& unit) {
@@ -217,14 +224,9 @@ void WiredDisplay::synchronizer() {
     show(Ctl::FRTCRate, r.sampleRate);
     show(Ctl::FRTCRunMode, r.runMode);
     show(Ctl::FRSyncTimeTag, r.timeTagInterval);
-    for (Ctl c : {Ctl::SetClock, Ctl::ReadClock, Ctl::SyncToPC, Ctl::CompClock})
-        panel_.setDimmed(c, false);
-    panel_.setValue(Ctl::SetSecond, r.second);
-    panel_.setValue(Ctl::SetMinute, r.minute);
-    panel_.setValue(Ctl::SetHour, r.hour);
-    panel_.setValue(Ctl::SetDay, r.day);
-    panel_.setValue(Ctl::SetMonth, r.month);
-    panel_.setValue(Ctl::SetYear, r.year);
+    // Set Clock sends the fields: they take edits (the board's listing alone would leave them
+    // dimmed, and Set Clock could then only send the board's own time back).
+    showClock(r.clock());
     if (writer_.TCDeltaRTC == 1) showClockDelta(r.clock());
     finish(7);
 }

@@ -31,6 +31,7 @@ class WiredDisplay {
     void synchronizer();
     void checkCalibration(int gain, int offset);
     void showCommon(int type);
+    void showClock(const platform::CalendarTime& t);
     void showClockDelta(const platform::CalendarTime& unit);
     void finish(int type);
 
