@@ -5,6 +5,7 @@
 
 #include "platform/control_table.h"
 #include "platform/rgb.h"
+#include "sim/synchronizer.h"
 #include "sim/wired_block.h"
 #include "sim/wired_unit.h"
 #include "sim_host.h"
@@ -163,6 +164,30 @@ TEST_F(WiredConfigure, CalibrationIsWrittenAndCheckedAgainstTheUnit) {
     EXPECT_EQ(dialogs.count("STAFF LENGTH"), 1);
     run(8);
     EXPECT_EQ(static_cast<std::int16_t>(unit().block().word(sim::WiredBlock::OffsetHigh)), -1024);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WiredConfigure, SynchronizerTakesItsMenuCommandsFromThePanel) {
+    startUnit("sync8", 7);
+    auto& board = device<sim::Synchronizer>(0);
+    EXPECT_EQ(panel.text(Ctl::PartNumber), "VELM-206-021");
+    EXPECT_EQ(panel.value(Ctl::FRTCRate), board.sampleRate());
+
+    commit(Ctl::FRTCRate, 8);
+    EXPECT_EQ(board.sampleRate(), 8);
+    EXPECT_EQ(panel.value(Ctl::FRTCRate), 8);
+    commit(Ctl::FRSyncTimeTag, 2);
+    EXPECT_EQ(board.timeTag(), "hour");
+
+    // Sync to the computer sets the board to within about a second.
+    ASSERT_FALSE(panel.dimmed(Ctl::SyncToPC));
+    EXPECT_GT(board.clock().read(simNow()) - simNow(), 3.0);
+    panel.raise(Ctl::SyncToPC, Event::Commit);
+    run(8);
+    EXPECT_NEAR(board.clock().read(simNow()) - simNow(), 0.0, 1.5);
 }
 
 }  // namespace
