@@ -3,6 +3,7 @@
 // 32 samples and single "C" samples from eight units. Budget: 2 million samples per second.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -27,7 +28,8 @@ struct Pipeline : live_test::LiveRig {
         dir = std::filesystem::temp_directory_path() / "fathom_bench_live";
         std::filesystem::create_directories(dir);
         dialogs.promptReplies.push_back("99");
-        dialogs.fileReplies.push_back({platform::FileSelection::Status::New, (dir / "bench.csv").string()});
+        dialogs.fileReplies.push_back(
+            {platform::FileSelection::Status::New, (dir / "bench.csv").string()});
         recorder.SaveOutputDataToFile();
         chart.PlotRun = 1;
         auto store = [this](int line) {
@@ -58,7 +60,8 @@ std::vector<links::RxFrame> aBursts() {
             std::snprintf(v, sizeof v, "%05d,", 1000 + 37 * s + u);
             p += v;
         }
-        frames.push_back(live_test::packet(0x0013A20040000000ull + static_cast<std::uint64_t>(u), p));
+        frames.push_back(
+            live_test::packet(0x0013A20040000000ull + static_cast<std::uint64_t>(u), p));
     }
     return frames;
 }
@@ -68,13 +71,17 @@ std::vector<links::RxFrame> cSamples() {
     for (int u = 0; u < kUnits; ++u) {
         char p[40];
         std::snprintf(p, sizeof p, "C%03d,D1,S32,%05d\r\n", u + 1, 1234 + u);
-        frames.push_back(live_test::packet(0x0013A20041000000ull + static_cast<std::uint64_t>(u), p));
+        frames.push_back(
+            live_test::packet(0x0013A20041000000ull + static_cast<std::uint64_t>(u), p));
     }
     return frames;
 }
 
 // Bytes as the adapter sends them, through the port's frame decoder into the data service.
-void run(benchmark::State& state, const std::vector<links::RxFrame>& frames, int samplesPerFrame) {
+// With syncEachSecond the recording file is handed to the disk once a second of the run, as
+// the file timer does while recording (fsync), so the two variants show what that costs.
+void run(benchmark::State& state, const std::vector<links::RxFrame>& frames, int samplesPerFrame,
+         bool syncEachSecond = false) {
     Pipeline pipe;
     std::string wire;
     for (const links::RxFrame& f : frames) wire += testing_support::wireFrame(f);
@@ -82,7 +89,13 @@ void run(benchmark::State& state, const std::vector<links::RxFrame>& frames, int
                                               wire.size());
     links::FrameDecoder decoder;
     std::int64_t samples = 0;
+    auto lastSync = std::chrono::steady_clock::now();
     for (auto _ : state) {
+        if (syncEachSecond &&
+            std::chrono::steady_clock::now() - lastSync >= std::chrono::seconds(1)) {
+            pipe.recorder.fileSyncTick();
+            lastSync = std::chrono::steady_clock::now();
+        }
         // A block at a time, as the receive callback takes the port's input.
         for (auto rest = bytes; !rest.empty();) {
             bool complete = false;
@@ -93,13 +106,19 @@ void run(benchmark::State& state, const std::vector<links::RxFrame>& frames, int
     }
     benchmark::DoNotOptimize(pipe.trace.data());
     state.SetItemsProcessed(samples);
-    state.counters["samples_per_s"] = benchmark::Counter(static_cast<double>(samples), benchmark::Counter::kIsRate);
+    state.counters["samples_per_s"] =
+        benchmark::Counter(static_cast<double>(samples), benchmark::Counter::kIsRate);
 }
 
 void BM_ABurstsToEntryFileAndTrace(benchmark::State& state) { run(state, aBursts(), 32); }
 void BM_CSamplesToEntryFileAndTrace(benchmark::State& state) { run(state, cSamples(), 1); }
 
+void BM_ABurstsToEntryFileSyncedEachSecondAndTrace(benchmark::State& state) {
+    run(state, aBursts(), 32, true);
+}
+
 BENCHMARK(BM_ABurstsToEntryFileAndTrace);
+BENCHMARK(BM_ABurstsToEntryFileSyncedEachSecondAndTrace)->MinTime(3.0);
 BENCHMARK(BM_CSamplesToEntryFileAndTrace);
 
 }  // namespace
