@@ -18,7 +18,7 @@ import tempfile
 import threading
 import time
 
-BIN = os.environ.get("FATHOM_BIN_DIR", os.path.join(os.path.dirname(__file__), "..", "build"))
+BIN = os.environ.get("FATHOM_BIN_DIR", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build"))
 SECONDS = float(sys.argv[1]) if len(sys.argv) > 1 else 600.0
 SETTLE = 10.0  # seconds before the first memory reading: start-up, handshakes
 TICK = os.sysconf("SC_CLK_TCK")
@@ -162,16 +162,19 @@ def main():
     first = {k: (rss_kib(p.pid), cpu_seconds(p.pid), time.time()) for k, p in hosts.items()}
     time.sleep(max(0.0, SECONDS - SETTLE))
     last = {k: (rss_kib(p.pid), cpu_seconds(p.pid), time.time()) for k, p in hosts.items()}
-    # The instruments stop first, so that everything they sent has reached the programs.
+    # The instruments fall silent first (frozen: a simulator that ends closes its terminal,
+    # and the system then drops what the program had not read yet), so that everything they
+    # sent reaches the programs; then the programs stop, and then the simulators.
     for s in sims:
-        s.send_signal(signal.SIGTERM)
-    for s in sims:
-        s.wait(10)
+        s.send_signal(signal.SIGSTOP)
     time.sleep(3)
     for p in hosts.values():
         p.send_signal(signal.SIGTERM)
     codes = {k: p.wait(30) for k, p in hosts.items()}
     stop_drain.set()
+    for s in sims:
+        s.send_signal(signal.SIGKILL)
+        s.wait(10)
 
     sent = {"radio": radio_sent(radio_log),
             "wired": wired_sent(staff_a_log) + wired_sent(staff_b_log),
@@ -190,6 +193,11 @@ def main():
               f"exit {codes[k]}")
     print(f"  output port: {streamed[0]} bytes streamed, recording file "
           f"{os.path.getsize(os.path.join(work, 'radio000.csv'))} bytes")
+    capture = open(os.path.join(work, "radio.DAT"), "rb").read()
+    same_bytes = capture == open(radio_log, "rb").read()
+    ok = ok and same_bytes
+    print(f"  frame capture: {len(capture)} bytes, "
+          f"{'the same' if same_bytes else 'NOT the same'} as the adapter sent")
     return 0 if ok else 1
 
 
