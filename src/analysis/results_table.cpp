@@ -112,8 +112,8 @@ std::vector<std::string> names() {
 std::string sectionWarning(const WaveResult& r, int gaps) {
     std::string w;
     if (r.waves.waves < kFewWaves) {
-        w = "Only " + std::to_string(r.waves.waves) +
-            " waves in the section: statistics of individual waves need about " +
+        w = "Only " + std::to_string(r.waves.waves) + (r.waves.waves == 1 ? " wave" : " waves") +
+            " in the section: statistics of individual waves need about " +
             std::to_string(kFewWaves) + " or more to be reliable.";
     }
     if (gaps > 0) {

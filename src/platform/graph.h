@@ -96,7 +96,8 @@ public:
     // The plot the cursors follow, or null.
     const Plot* snapTarget() const;
 
-    // What changed since the last call, and forgets it.
+    // What changed since the views last drew, and (take) forgets it.
+    const Damage& damage() const { return damage_; }
     Damage takeDamage();
 
     Axis& xAxis() { return x_; }

@@ -218,7 +218,8 @@ void ControlBinder::apply(Ctl id, unsigned attrs) {
         if (b.action) b.action->setVisible(v);
     }
     if (attrs & bit(Attr::Graph)) {
-        if (b.widget) b.widget->update();
+        if (auto* plot = qobject_cast<PlotWidget*>(b.widget)) plot->refresh();
+        else if (b.widget) b.widget->update();
     }
     writing_ = false;
 }

@@ -42,6 +42,26 @@ void PlotWidget::redrawCache() {
     painter_.paint(p, area, graph_, palette(), font());
 }
 
+void PlotWidget::refresh() {
+    const platform::Graph::Damage& d = graph_.damage();
+    if (!d.any()) return;
+    const QRect area = rect().adjusted(2, 2, -2, -2);
+    if (!d.all && cache_.size() == (QSizeF(size()) * devicePixelRatioF()).toSize() &&
+        painter_.sameFrame(graph_, area)) {
+        update(painter_.columnsFor(d.xLo, d.xHi).toAlignedRect());
+        return;
+    }
+    update();
+}
+
+void PlotWidget::changeEvent(QEvent* event) {
+    // Other colours or type: the picture kept is no longer what would be drawn.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+        cache_ = QImage();
+    }
+    QWidget::changeEvent(event);
+}
+
 void PlotWidget::paintEvent(QPaintEvent* event) {
     const qreal dpr = devicePixelRatioF();
     redrawCache();

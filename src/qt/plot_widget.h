@@ -29,6 +29,9 @@ class PlotWidget : public QWidget {
 
     PlotWidget(platform::Graph& graph, QWidget* parent = nullptr);
     void onCursorMoved(CursorMoved cb) { cursorMoved_ = std::move(cb); }
+    // The model changed: schedules a repaint of what changed (the columns whose values
+    // changed, when the axes stayed), or of the whole widget.
+    void refresh();
     QSize sizeHint() const override { return {640, 320}; }
     QSize minimumSizeHint() const override { return {200, 120}; }
 
@@ -49,6 +52,7 @@ class PlotWidget : public QWidget {
     enum class Axes { X, Y, Both };
     Axes axesAt(QPointF at) const;
     void redrawCache();
+    void changeEvent(QEvent* event) override;
 
     platform::Graph& graph_;
     PlotPainter painter_;

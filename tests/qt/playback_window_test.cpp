@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
+#include <QScrollArea>
+#include <QTabWidget>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QTest>
@@ -190,6 +193,28 @@ TEST_F(PlaybackWindow, ZoomPanCursorsAndLegendChangeTheViewNotTheData) {
         break;
     }
     EXPECT_EQ(g.cursorPlot(), second);
+
+    // The analysis page on the section between the cursors: the wave statistics reach their
+    // widgets, with the warning for a short section.
+    commit(Ctl::XAxisCursor, 1);
+    commit(Ctl::AnalyzeTraceSelect, 1);
+    panel.raise(Ctl::AnalyzeButton, Event::Commit);
+    EXPECT_GT(panel.value(Ctl::WaveCount), 0);
+    window->tabs()->setCurrentIndex(1);
+    window->binder().flushNow();
+    QWidget* waves = window->binder().widget(Ctl::WaveCount);
+    ASSERT_NE(waves, nullptr);
+    for (QWidget* w = waves->parentWidget(); w != nullptr; w = w->parentWidget()) {
+        if (auto* scroll = qobject_cast<QScrollArea*>(w)) scroll->ensureWidgetVisible(waves, 10, 120);
+    }
+    QApplication::processEvents();
+    const QString warning = qobject_cast<QLabel*>(window->binder().widget(Ctl::AnalysisWarning))->text();
+    EXPECT_TRUE(warning.startsWith("Only ")) << warning.toStdString();
+    if (const char* shots = std::getenv("FATHOM_SCREENSHOTS")) {
+        window->grab().save(QString::fromUtf8(shots) + "/analysis.png");
+    }
+    window->tabs()->setCurrentIndex(0);
+    commit(Ctl::XAxisCursor, 0);
 
     // None of it touched the data, and the view goes back whole.
     EXPECT_EQ(host->chart().trace(0).Data, dataBefore);
