@@ -5,10 +5,13 @@
 #include <QImage>
 #include <QPainter>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "qt/page_builder.h"
+#include "qt/plot_export.h"
 #include "qt/plot_painter.h"
 
 using platform::Graph;
@@ -146,6 +149,39 @@ TEST(PlotWidget, RedrawingChangedColumnsGivesTheSamePictureAsAWholeRedraw) {
         whole.resize(700, 300);
         EXPECT_EQ(drawn, whole.grab().toImage()) << block;
     }
+}
+
+// A printed graph: the title block above, the graph fitted into the rest of the page.
+TEST(PlotExport, APrintedPageCarriesTheTitleBlockAboveTheGraph) {
+    Graph g;
+    g.setLegend(true);
+    std::vector<double> y(2000);
+    for (std::size_t i = 0; i < y.size(); ++i) y[i] = std::sin(static_cast<double>(i) * 0.02);
+    g.setPlotLabel(g.plotWaveform(y, 0, 0.25, kTrace), "Device 4");
+    QImage page(1754, 1240, QImage::Format_RGB32);  // A4 across at 150 dpi
+    page.fill(Qt::white);
+    QPainter p(&page);
+    const std::vector<std::string> block{"Station: file site000.csv", "Unit type: 0",
+                                         "Devices: 4 (trace 1)", "Time span: ..."};
+    qtui::drawGraphPage(p, page.rect().adjusted(40, 40, -40, -40), g, "fathomhost: Plot", block);
+    p.end();
+    if (const char* shots = std::getenv("FATHOM_SCREENSHOTS")) {
+        page.save(QString::fromUtf8(shots) + "/printed.png");
+    }
+    // Text in the top band, where the graph is not; the trace below it, across the page.
+    auto inked = [&](int y0, int y1, QRgb color, bool any) {
+        int n = 0;
+        for (int yy = y0; yy < y1; ++yy) {
+            for (int x = 0; x < page.width(); ++x) {
+                const QRgb c = page.pixel(x, yy) & 0xFFFFFF;
+                n += any ? c != 0xFFFFFF : c == color;
+            }
+        }
+        return n;
+    };
+    EXPECT_GT(inked(40, 150, 0, true), 1000);
+    EXPECT_EQ(inked(40, 150, kTrace, false), 0);
+    EXPECT_GT(inked(300, 1200, kTrace, false), 1500);
 }
 
 }  // namespace
