@@ -1,6 +1,7 @@
 #include "analysis/results_table.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -46,6 +47,7 @@ constexpr std::array<Column, 27> kColumns{{
 }};
 
 std::string number(double v) {
+    if (!std::isfinite(v)) return {};  // no value: an empty field
     char text[40];
     std::snprintf(text, sizeof text, "%.10g", v);
     return text;

@@ -59,6 +59,11 @@ int cursorPosition(double seconds, int rate) {
     return text;
 }
 
+// A statistic with its decimals, or "-" where the record gives none.
+std::string orDash(double v, int decimals) {
+    return std::isfinite(v) ? format("%.*f", decimals, v) : std::string("-");
+}
+
 }  // namespace
 
 WaveAnalysis::WaveAnalysis(platform::Panel& panel, platform::Dialogs& dialogs, chart::Chart& chart,
@@ -314,10 +319,10 @@ std::vector<std::string> WaveAnalysis::settingsText() const {
         const WaveResult& r = last_.result;
         lines.push_back(format(
             "Device %d, %d samples from %s: mean %.3f m, Hmo %.3f m, Tp %.2f s, Tm01 %.2f s, "
-            "Tm02 %.2f s, %d waves, Hmax %.3f m, H1/3 %.3f m, Tz %.2f s",
+            "Tm02 %.2f s, %d waves, Hmax %s m, H1/3 %s m, Tz %s s",
             last_.device, r.points, last_.start.c_str(), r.mean, r.hmo, r.spectral.tp,
-            r.spectral.tm01, r.spectral.tm02, r.waves.waves, r.waves.hmax, r.waves.h13,
-            r.waves.tz));
+            r.spectral.tm01, r.spectral.tm02, r.waves.waves, orDash(r.waves.hmax, 3).c_str(),
+            orDash(r.waves.h13, 3).c_str(), orDash(r.waves.tz, 2).c_str()));
     }
     return lines;
 }

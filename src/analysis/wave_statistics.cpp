@@ -62,6 +62,7 @@ ZeroCrossingStatistics ZeroCrossing::run(std::span<const double> x, double rate)
     z.waves = static_cast<int>(waves_.size());
     if (z.waves == 0) return z;
     double squares = 0;
+    z.hmax = 0;
     for (const Wave& w : waves_) {
         z.hmax = std::max(z.hmax, w.height);
         squares += w.height * w.height;

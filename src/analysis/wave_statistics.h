@@ -1,4 +1,5 @@
 #pragma once
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -38,15 +39,18 @@ SpectralStatistics spectralMoments(std::span<const double> power, double df, dou
 //    left out, so N = up-crossings - 1.
 //  - H1/3 and T1/3 are the mean height and the mean period of the N/3 highest waves (N/3
 //    rounded down; equal heights are taken in the order they occurred); with fewer than
-//    3 waves they stay 0. Hrms = sqrt(mean H^2); Tz = mean period (last crossing - first
-//    crossing) / N.
+//    3 waves they have no value. Hrms = sqrt(mean H^2); Tz = mean period (last crossing -
+//    first crossing) / N.
+// A statistic the record cannot give (no wave at all, or no third of them) is NaN, so that
+// it is shown and exported as an empty field rather than as a height or period of 0.
 struct ZeroCrossingStatistics {
+    static constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
     int waves = 0;
-    double hmax = 0;  // m
-    double h13 = 0;   // m
-    double hrms = 0;  // m
-    double tz = 0;    // s
-    double t13 = 0;   // s
+    double hmax = kNone;  // m
+    double h13 = kNone;   // m
+    double hrms = kNone;  // m
+    double tz = kNone;    // s
+    double t13 = kNone;   // s
 };
 
 // Counts the waves of x sampled at `rate`. Buffers grow to the record's wave count once and

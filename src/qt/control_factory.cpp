@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QTableWidget>
+#include <cmath>
 
 #include "qt/led_widget.h"
 #include "qt/plot_widget.h"
@@ -234,7 +235,10 @@ void applyCharWidths(QWidget* root) {
     }
 }
 
-QString formatNumber(double v, int precision) { return QString::number(v, 'f', precision); }
+// A value that is not a number (a statistic the data cannot give) shows as an empty field.
+QString formatNumber(double v, int precision) {
+    return std::isfinite(v) ? QString::number(v, 'f', precision) : QString();
+}
 
 QString formatHex64(std::uint64_t v) {
     return QStringLiteral("%1").arg(static_cast<qulonglong>(v), 16, 16, QLatin1Char('0')).toUpper();

@@ -63,15 +63,17 @@ TEST(ZeroCrossing, HighestThirdAndTooShortRecords) {
     EXPECT_DOUBLE_EQ(z.tz, 2);
     EXPECT_NEAR(z.hrms, 2 * std::sqrt(91.0 / 6), 1e-12);
 
-    // Two waves are no third: H1/3 and T1/3 stay 0, the rest is defined.
+    // Two waves are no third: H1/3 and T1/3 have no value (not a height of 0), the rest is
+    // defined.
     const ZeroCrossingStatistics two = zc.run(std::span(x).first(25), 4);
     EXPECT_EQ(two.waves, 2);
-    EXPECT_EQ(two.h13, 0);
-    EXPECT_EQ(two.t13, 0);
+    EXPECT_TRUE(std::isnan(two.h13));
+    EXPECT_TRUE(std::isnan(two.t13));
     EXPECT_DOUBLE_EQ(two.hmax, 4);
-    // A record that never crosses zero upwards holds no wave.
-    EXPECT_EQ(zc.run(std::vector<double>(100, -1.0), 4).waves, 0);
-    EXPECT_EQ(zc.run(std::vector<double>(100, 1.0), 4).tz, 0);
+    // A record that never crosses zero upwards holds no wave, and no height or period.
+    const ZeroCrossingStatistics none = zc.run(std::vector<double>(100, -1.0), 4);
+    EXPECT_EQ(none.waves, 0);
+    for (double v : {none.hmax, none.h13, none.hrms, none.tz, none.t13}) EXPECT_TRUE(std::isnan(v));
 }
 
 TEST(SpectralMoments, SineOnABinAndAnEmptySpectrum) {

@@ -18,6 +18,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <limits>
 #include <set>
 
 #include "platform/control_table.h"
@@ -281,6 +282,10 @@ TEST_F(WindowFixture, DisplaysShowDigitsOnceInUseAndTextColourReturnsToNormal) {
     panel.setDimmed(Ctl::Rate3, true);  // a dimmed row keeps showing what it last held
     binder.flushNow();
     EXPECT_EQ(rate->text(), "16");
+    // A value that is not a number (a statistic a record cannot give) shows nothing.
+    panel.setValue(Ctl::Rate3, std::numeric_limits<double>::quiet_NaN());
+    binder.flushNow();
+    EXPECT_EQ(rate->text(), "");
 
     const QColor normal = binder.widget(Ctl::EntryHint)->palette().color(QPalette::WindowText);
     panel.setTextColor(Ctl::EntryHint, kRed);
