@@ -40,9 +40,13 @@ void Shell::closeAndQuit() {
 
 void Shell::exitStep() {
     // "g" ends the wired connect handshake and sets the unit streaming, so a unit left stopped
-    // by the handshake or by configuration streams again after the program has gone.
-    if (platform::isWiredType(session_.UnitType) && links_.OpenComPortNum != 0) {
-        ports_.writeByte(links_.OpenComPortNum, 'g');
+    // by the handshake or by configuration streams again after the program has gone. A second
+    // unit on port B is stopped by its own handshake just the same, so it gets its "g" too.
+    if (!platform::isWiredType(session_.UnitType)) return;
+    const int first = links_.OpenComPortNum;
+    if (first != 0) ports_.writeByte(first, 'g');
+    for (int port : {links_.OpenComPortNum_A, links_.OpenComPortNum_B}) {
+        if (port != 0 && port != first) ports_.writeByte(port, 'g');
     }
 }
 

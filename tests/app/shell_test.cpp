@@ -80,6 +80,20 @@ TEST_F(HostFixture, ExitSendsOneGToAWiredUnitOnPortAAndNothingOnRadio) {
     EXPECT_EQ(ports.writtenText(3), "g");
 }
 
+TEST_F(HostFixture, ExitSetsBothWiredUnitsStreamingAgain) {
+    // Two staffs on ports A and B, chosen on the panel: each handshake stops its unit, so each
+    // must get one "g" at exit, or the unit on port B stays stopped after the program ends.
+    host.chooseUnitType(3);
+    ASSERT_TRUE(host.choosePort(Ctl::PortARing, "/dev/ttyS0"));
+    ASSERT_TRUE(host.choosePort(Ctl::PortBRing, "/dev/ttyS1"));
+    const int a = ports.numberForPath("/dev/ttyS0"), b = ports.numberForPath("/dev/ttyS1");
+    ports.ports[a].written.clear();
+    ports.ports[b].written.clear();
+    host.exitStep();
+    EXPECT_EQ(ports.writtenText(a), "g");
+    EXPECT_EQ(ports.writtenText(b), "g");
+}
+
 TEST_F(HostFixture, ExitWithNoPortOpenSendsNothing) {
     host.session().UnitType = 3;
     host.exitStep();
