@@ -1,5 +1,6 @@
 #include "qt/page_builder.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -112,6 +113,43 @@ QLabel* columnHead(const QString& text, QWidget* parent) {
 }
 
 }  // namespace
+
+ColumnFlow::ColumnFlow(QWidget* page, std::vector<QVBoxLayout*> columns,
+                       std::vector<QWidget*> frames)
+    : QObject(page), columns_(std::move(columns)), frames_(std::move(frames)) {
+    for (QWidget* f : frames_) f->installEventFilter(this);
+    reflow();
+}
+
+bool ColumnFlow::eventFilter(QObject*, QEvent* event) {
+    if ((event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) &&
+        !flowing_) {
+        reflow();
+    }
+    return false;
+}
+
+void ColumnFlow::reflow() {
+    flowing_ = true;
+    for (QVBoxLayout* c : columns_) {
+        while (QLayoutItem* item = c->takeAt(0)) delete item;  // the frames stay: only items go
+    }
+    std::vector<int> heights(columns_.size(), 0);
+    for (QWidget* f : frames_) {
+        // A hidden frame takes no room wherever it stands; it waits at the end of the first
+        // column until it is shown.
+        if (f->isHidden()) continue;
+        const auto shortest = static_cast<std::size_t>(
+            std::min_element(heights.begin(), heights.end()) - heights.begin());
+        columns_[shortest]->addWidget(f);
+        heights[shortest] += f->sizeHint().height();
+    }
+    for (QWidget* f : frames_) {
+        if (f->isHidden()) columns_.front()->addWidget(f);
+    }
+    for (QVBoxLayout* c : columns_) c->addStretch(1);
+    flowing_ = false;
+}
 
 QString pairedCaption(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return {};
@@ -341,21 +379,17 @@ QWidget* PageBuilder::buildTabPage(Page page, QWidget* parent) {
         return content;
     }
     // Pages of settings: frames flow into up to three columns, each frame into the column
-    // that is shortest so far, and the page scrolls when it is taller than the window.
+    // that is shortest so far, and the page scrolls when it is taller than the window. The
+    // flow is made again whenever a frame is shown or hidden (the unit type decides which
+    // frames there are), so no column stands empty beside a long one.
     const int columnCount = std::clamp(static_cast<int>(others.size()), 1, 3);
     std::vector<QVBoxLayout*> cols;
-    std::vector<int> heights(static_cast<std::size_t>(columnCount), 0);
     for (int c = 0; c < columnCount; ++c) {
         cols.push_back(new QVBoxLayout());
         outer->addLayout(cols.back(), 1);
     }
-    for (QGroupBox* b : others) {
-        auto shortest = std::min_element(heights.begin(), heights.end()) - heights.begin();
-        cols[static_cast<std::size_t>(shortest)]->addWidget(b);
-        heights[static_cast<std::size_t>(shortest)] += b->sizeHint().height();
-    }
-    for (QVBoxLayout* c : cols) c->addStretch(1);
     if (columnCount < 3) outer->addStretch(3 - columnCount);
+    new ColumnFlow(content, std::move(cols), std::vector<QWidget*>(others.begin(), others.end()));
     auto* scroll = new QScrollArea(parent);
     scroll->setObjectName(content->objectName() + QStringLiteral("Scroll"));
     scroll->setWidgetResizable(true);

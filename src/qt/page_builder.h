@@ -1,4 +1,5 @@
 #pragma once
+#include <QObject>
 #include <QString>
 #include <string_view>
 #include <vector>
@@ -6,6 +7,7 @@
 #include "platform/control_spec.h"
 
 class QGroupBox;
+class QVBoxLayout;
 class QWidget;
 
 namespace qtui {
@@ -40,6 +42,23 @@ private:
     void registerFrame(QWidget* box, const FrameRows& frame);
 
     ControlBinder& binder_;
+};
+
+// The frames of a settings page in columns: each shown frame goes to the column that is
+// shortest so far, in table order, and the columns are made again when a frame is shown or
+// hidden. Owned by the page.
+class ColumnFlow : public QObject {
+public:
+    ColumnFlow(QWidget* page, std::vector<QVBoxLayout*> columns, std::vector<QWidget*> frames);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void reflow();
+    std::vector<QVBoxLayout*> columns_;
+    std::vector<QWidget*> frames_;
+    bool flowing_ = false;
 };
 
 // Captions that name the same thing for port A and port B: "Staff A (m)" and "Staff B (m)".

@@ -19,10 +19,12 @@
 #include <QTest>
 #include <QTimer>
 #include <limits>
+#include <map>
 #include <set>
 
 #include "platform/control_table.h"
 #include "qt/control_binder.h"
+#include "qt/page_builder.h"
 #include "qt/led_widget.h"
 #include "qt/toggle_switch.h"
 #include "qt/window_scaler.h"
@@ -393,4 +395,35 @@ TEST_F(WindowFixture, ADimmedControlStillGivesItsHelp) {
     QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, w->mapTo(&window, QPoint(5, 5)));
     QApplication::processEvents();
     EXPECT_EQ(helped, std::vector<Ctl>{Ctl::Output1});
+}
+
+TEST_F(WindowFixture, SettingsFramesFlowIntoTheColumnsLeftEmptyByHiddenOnes) {
+    // Two frames of the configuration page that share a column while every frame shows:
+    // once the others are hidden (as a unit type hides them), they stand side by side
+    // instead of one under the other beside empty columns.
+    window.resize(1280, 800);
+    window.tabs()->setCurrentIndex(static_cast<int>(Page::Config) - 1);
+    window.show();
+    for (const ControlSpec& spec : controlTable()) panel.setVisible(spec.id, true);
+    binder.flushNow();
+    QApplication::processEvents();
+    std::map<std::string_view, QGroupBox*> frames;
+    for (const auto& f : qtui::PageBuilder::framesOf(Page::Config)) {
+        frames[f.name] = qobject_cast<QGroupBox*>(binder.widget(f.controls.front()->id)->parentWidget());
+    }
+    auto column = [](QWidget* w) { return w->mapTo(w->window(), QPoint(0, 0)).x(); };
+    std::string_view first, second;
+    for (auto& [a, fa] : frames) {
+        for (auto& [b, fb] : frames) {
+            if (a < b && column(fa) == column(fb) && first.empty()) first = a, second = b;
+        }
+    }
+    ASSERT_FALSE(first.empty());
+    for (const auto& f : qtui::PageBuilder::framesOf(Page::Config)) {
+        if (f.name == first || f.name == second) continue;
+        for (const ControlSpec* s : f.controls) panel.setVisible(s->id, false);
+    }
+    binder.flushNow();
+    QApplication::processEvents();
+    EXPECT_NE(column(frames[first]), column(frames[second])) << first << " / " << second;
 }

@@ -166,11 +166,14 @@ void WiredDisplay::staffOrLogger(int type) {
 void WiredDisplay::finish(int type) {
     if (type != 7) {
         for (Ctl c : kCalibrationControls) panel_.setDimmed(c, false);
-        if (s_.FRTCConfigMode == 1 || s_.FRTCConfigMode == 2) {
-            const Ctl status = s_.FRTCConfigMode == 1 ? Ctl::PortAStatus : Ctl::PortBStatus;
-            panel_.setText(status, "Configure Mode");
-            panel_.setTextColor(status, kConfigureMode);
-        }
+    }
+    // The port being configured says so on the main panel. The synchronizer too: its port
+    // would otherwise read "Not Connected" in red beside a configuration tab that shows it
+    // connected, since a board being configured does not stream.
+    if (s_.FRTCConfigMode == 1 || s_.FRTCConfigMode == 2) {
+        const Ctl status = s_.FRTCConfigMode == 1 ? Ctl::PortAStatus : Ctl::PortBStatus;
+        panel_.setText(status, "Configure Mode");
+        panel_.setTextColor(status, kConfigureMode);
     }
     showConfigConnection(panel_, true);
 }
