@@ -112,20 +112,23 @@ const std::vector<OptionDef>& options() {
                    "Stream every sample line out on this port from the start.",
                    &CliOptions::outputPort),
         pathOption("--record", "FILE.csv",
-                   "Headless: record sample lines to FILE000.csv, FILE001.csv ...",
+                   "Headless and --screenshot: record sample lines to FILE000.csv,\n"
+                   "                         FILE001.csv ... from the start.",
                    &CliOptions::record),
         {"--interval", "DAYS", "Headless: days per recording file, 1-98; 99 = one file (default).",
          [](CliOptions& o, std::string_view v) {
              return parseInt(v, o.interval) && o.interval >= 1 && o.interval <= 99;
          }},
-        pathOption("--capture", "FILE.DAT", "Headless: capture the raw radio frames to FILE.DAT.",
+        pathOption("--capture", "FILE.DAT",
+                   "Headless and --screenshot: capture the raw radio frames to FILE.DAT.",
                    &CliOptions::capture),
         {"--overwrite", "", "Headless: replace recording and capture files that exist already.",
          [](CliOptions& o, std::string_view) { return o.overwrite = true; }},
         {"--broadcast-power", "on|off", "Headless: keep all radio units powered (broadcast).",
          [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.broadcastPower); }},
-        {"--auto-sync", "on|off", "Headless: keep radio unit clocks in step with this computer; each\n"
-                                  "                         sync is printed (unit, the time it was set to, the command).",
+        {"--auto-sync", "on|off",
+         "Headless: keep radio unit clocks in step with this computer; each\n"
+         "                         sync is printed (unit, the time it was set to, the command).",
          [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.autoSync); }},
         {"--sync-lengths", "M1,M2,...",
          "Headless: staff lengths in metres of the synchronizer's\n"
@@ -133,15 +136,17 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) { return parseLengths(v, o.syncLengths); }},
         {"--sync-lengths-b", "M1,M2,...", "Headless: the same for the synchronizer on port B.",
          [](CliOptions& o, std::string_view v) { return parseLengths(v, o.syncLengthsB); }},
-        {"--pressure-units", "bar|m", "Headless: Swellmeter readings in bar (default) or in metres of sea\n"
-                                      "                         water (bar x 9.94846), for the display, files and output port.",
+        {"--pressure-units", "bar|m",
+         "Headless: Swellmeter readings in bar (default) or in metres of sea\n"
+         "                         water (bar x 9.94846), for the display, files and output port.",
          [](CliOptions& o, std::string_view v) {
              o.pressureUnits = v == "bar" ? 0 : v == "m" ? 1 : -1;
              return o.pressureUnits >= 0;
          }},
-        {"--show-config", "DEVICE", "Read the settings of unit DEVICE (255: a data logger) once it reports;\n"
-                                    "                         wired units: 1 the unit on port A, 2 the unit on port B;\n"
-                                    "                         headless: print them as name: value lines and exit.",
+        {"--show-config", "DEVICE",
+         "Read the settings of unit DEVICE (255: a data logger) once it reports;\n"
+         "                         wired units: 1 the unit on port A, 2 the unit on port B;\n"
+         "                         headless: print them as name: value lines and exit.",
          [](CliOptions& o, std::string_view v) {
              return parseInt(v, o.showConfig) && o.showConfig >= 1 && o.showConfig <= 255;
          }},
@@ -152,15 +157,17 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) {
              return parseInt(v, o.uploadFile) && o.uploadFile >= 1 && o.uploadFile <= 9999;
          }},
-        pathOption("--to", "PATH", "With --upload-file: the file to write (--overwrite replaces it).",
+        pathOption("--to", "PATH",
+                   "With --upload-file: the file to write (--overwrite replaces it).",
                    &CliOptions::uploadTo),
         {"--duration", "SECONDS", "Headless: stop after SECONDS (default: run until stopped).",
          [](CliOptions& o, std::string_view v) {
              return parseDouble(v, o.duration) && o.duration > 0;
          }},
-        {"--analyze", "", "Analyse recorded sample files (FILE... after the options) without a\n"
-                          "                         window: one row per file and device in DIR/wave_results.csv,\n"
-                          "                         each spectrum in DIR/<file>_device<N>_spectrum.csv.",
+        {"--analyze", "",
+         "Analyse recorded sample files (FILE... after the options) without a\n"
+         "                         window: one row per file and device in DIR/wave_results.csv,\n"
+         "                         each spectrum in DIR/<file>_device<N>_spectrum.csv.",
          [](CliOptions& o, std::string_view) { return o.analyze = true; }},
         {"--device", "N", "--analyze: only device N (1-255).",
          [](CliOptions& o, std::string_view v) {
@@ -181,7 +188,8 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view) { return o.tideFilter = true; }},
         {"--window", "NAME",
          "--analyze: the spectrum's window: hann (default), uniform, hamming,\n"
-         "                         blackman, exact-blackman, blackman-harris-3, blackman-harris-4,\n"
+         "                         blackman, exact-blackman, blackman-harris-3, "
+         "blackman-harris-4,\n"
          "                         flat-top.",
          [](CliOptions& o, std::string_view v) {
              analysis::WindowType w{};

@@ -15,11 +15,10 @@ using platform::Ctl;
 using platform::Event;
 
 namespace {
-// Seconds between attempts to reopen a port that has gone (an unplugged adapter), between
-// reminders that it is still gone, and of silence before a port is said to be silent.
+// Seconds between attempts to reopen a port that has gone (an unplugged adapter), and between
+// reminders that it is still gone.
 constexpr int kReopenSeconds = 5;
 constexpr int kLostReminderSeconds = 3600;
-constexpr int kSilentSeconds = 10;
 
 std::string hex16(std::uint64_t v) {
     char buf[17];
@@ -182,8 +181,8 @@ links::PortId Headless::idOf(Ctl ring) {
 }
 
 // A lost port is said once, then reminded of at most hourly, and its return is said; it is
-// tried again every few seconds without a word. A port that carries units and stays silent
-// for more than kSilentSeconds is reported, and so is its first byte after that.
+// tried again every few seconds without a word. A port that carries units and gives no valid
+// data for ten seconds is reported with the link's warning, and so is its valid data after that.
 void Headless::watchPort(PortWatch& w, bool reopenDue) {
     const std::string who = std::string(w.name) + " " + w.path;
     bool open = host_.portOpen(w.ring);
@@ -202,16 +201,19 @@ void Headless::watchPort(PortWatch& w, bool reopenDue) {
     }
     if (!open && reopenCountdown_ == 0) reopenCountdown_ = kReopenSeconds;
     w.open = open;
-    if (!open || !w.carriesUnits) return;
-    const std::uint64_t bytes = host_.receivePaths().bytesReceived(idOf(w.ring));
-    if (bytes != w.bytes) {
-        if (w.silentSeconds > kSilentSeconds)
-            say(who + " sends again after " + duration(w.silentSeconds));
-        w.bytes = bytes;
-        w.silentSeconds = 0;
-    } else if (++w.silentSeconds == kSilentSeconds + 1) {
-        complain(who + " silent for more than " + std::to_string(kSilentSeconds) +
-                 " s: is the instrument powered and its cable in?");
+    if (!open || !w.carriesUnits) {
+        w.warned = false;
+        return;
+    }
+    const links::LinkHealth& health = host_.linkHealth();
+    const std::string& warning = health.warning(idOf(w.ring));
+    if (!warning.empty()) {
+        if (!w.warned) complain(who + ": " + warning);
+        w.warned = true;
+        w.silentSeconds = health.secondsWithoutData(idOf(w.ring));
+    } else if (w.warned) {
+        say(who + " gives valid data again after " + duration(w.silentSeconds));
+        w.warned = false;
     }
 }
 
@@ -412,10 +414,10 @@ std::string Headless::portStatus(const PortWatch& w) const {
     if (!w.open) return s + " lost " + duration(w.lostSeconds);
     s += " open";
     if (!w.carriesUnits) return s;
-    if (w.silentSeconds > kSilentSeconds) s += ", silent " + duration(w.silentSeconds);
-    const long dropped = host_.receivePaths().droppedRecords(idOf(w.ring));
-    if (dropped > 0) s += ", " + std::to_string(dropped) + " noise record(s) dropped";
-    return s;
+    const links::LinkHealth& health = host_.linkHealth();
+    if (w.warned) s += ", no valid data for " + duration(w.silentSeconds);
+    const std::string figures = health.summary(idOf(w.ring));
+    return figures.empty() ? s : s + ", " + figures;
 }
 
 void Headless::dialogMessage(const std::string& title, const std::string& text) {

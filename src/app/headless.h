@@ -69,7 +69,7 @@ class Headless {
         bool carriesUnits;  // port A or B, not the output port
         bool open = false;
         int lostSeconds = 0;
-        std::uint64_t bytes = 0;
+        bool warned = false;  // its no-data warning has been said
         int silentSeconds = 0;
     };
     void watchPort(PortWatch& w, bool reopenDue);

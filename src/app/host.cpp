@@ -21,13 +21,14 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       apiFrames_(ports, links_),
       portLister_(ports, panel),
       receivePaths_(ports, panel, clock, session_, links_),
+      linkHealth_(panel, clock, session_, links_, receivePaths_),
       wiredHandshake_(ports, panel, clock, session_, links_, configState_, linkHooks_),
       portManager_(ports, panel, dialogs, clock, session_, links_, portLister_, receivePaths_,
                    configDisplay_, linkHooks_),
       outputPort_(ports, panel, dialogs, clock, links_, portLister_),
       displayLines_(panel, deviceTable_),
       recorder_(panel, dialogs, clock, session_, links_),
-      frameCapture_(panel, dialogs),
+      frameCapture_(panel, dialogs, clock),
       panIds_(panel, dialogs, apiFrames_),
       dataService_(deviceTable_, displayLines_, recorder_, panIds_, session_, ChartCtr_,
                    configState_, clock),
@@ -219,6 +220,9 @@ void Host::wireLinks() {
     onCommit(Ctl::UnitTypeRing, [this] { portManager_.SetUnitType(); });
     panel_.onEvent(Ctl::FRTCDeviceConnectTimer, [this](Event e, const EventData&) {
         if (e == Event::TimerTick) wiredHandshake_.FRTCDeviceConnectTimer();
+    });
+    panel_.onEvent(Ctl::LinkHealthTimer, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) linkHealth_.tick();
     });
     configDisplay_.setWiredHandshakeReset([this] {
         links_.FRTCConnectStatus = 0;

@@ -12,13 +12,14 @@
 #include "config/config_display.h"
 #include "config/config_scan.h"
 #include "config/config_state.h"
+#include "config/panel/unit_settings.h"
 #include "config/panel/wired_display.h"
 #include "config/panel/wired_settings.h"
 #include "config/reply_parser.h"
-#include "config/panel/unit_settings.h"
 #include "config/wired_writer.h"
 #include "link/api_frame.h"
 #include "link/api_frame_sender.h"
+#include "link/link_health.h"
 #include "link/link_hooks.h"
 #include "link/link_state.h"
 #include "link/output_port.h"
@@ -103,6 +104,7 @@ class Host {
     links::LinkHooks& linkHooks() { return linkHooks_; }
     links::ApiFrameWriter& apiFrames() { return apiFrames_; }
     links::ReceivePaths& receivePaths() { return receivePaths_; }
+    links::LinkHealth& linkHealth() { return linkHealth_; }
     links::WiredHandshake& wiredHandshake() { return wiredHandshake_; }
     links::PortManager& portManager() { return portManager_; }
     links::OutputPort& outputPort() { return outputPort_; }
@@ -143,6 +145,7 @@ class Host {
     links::ApiFrameSender apiFrames_;
     links::PortLister portLister_;
     links::ReceivePaths receivePaths_;
+    links::LinkHealth linkHealth_;
     links::WiredHandshake wiredHandshake_;
     links::PortManager portManager_;
     links::OutputPort outputPort_;

@@ -158,6 +158,18 @@ int main(int argc, char** argv) {
         host.choosePort(platform::Ctl::PortARing, "SIM1");
     }
 
+    // A screenshot of a station at work: the recording and capture start as the operator would
+    // start them from the File menu, the file dialogs answered from the command line.
+    if (screenshotRun && !options.record.empty()) {
+        unattended.promptAnswers.push_back(std::to_string(options.interval));
+        unattended.fileAnswers.push_back(options.record);
+        panel.raise(platform::Ctl::MenuSaveOutputData, platform::Event::Commit);
+    }
+    if (screenshotRun && !options.capture.empty()) {
+        unattended.fileAnswers.push_back(options.capture);
+        panel.raise(platform::Ctl::MenuSaveApiFrames, platform::Event::Commit);
+    }
+
     // --show-config: the unit is selected on the configuration tab as soon as it reports.
     QTimer selectUnit;
     if (options.showConfig > 0) {

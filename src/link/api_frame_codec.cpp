@@ -96,8 +96,12 @@ bool FrameDecoder::feedSlow(std::uint8_t byte) {
             length_ += byte;
             index_ = 0;
             checksum_ = 0;
-            phase_ = length_ >= kMinFrameLength && length_ <= kMaxFrameLength ? Phase::Data
-                                                                              : Phase::Idle;
+            if (length_ >= kMinFrameLength && length_ <= kMaxFrameLength) {
+                phase_ = Phase::Data;
+            } else {
+                phase_ = Phase::Idle;
+                ++badLengths_;
+            }
             return false;
         default:
             break;
@@ -109,7 +113,10 @@ bool FrameDecoder::feedSlow(std::uint8_t byte) {
     }
     // The checksum byte. Either way the frame ends here; the next 0x7E starts a new one.
     phase_ = Phase::Idle;
-    if (static_cast<std::uint8_t>(0xFF - checksum_) != byte) return false;
+    if (static_cast<std::uint8_t>(0xFF - checksum_) != byte) {
+        ++badChecksums_;
+        return false;
+    }
     frame_.data[static_cast<std::size_t>(index_)] = byte;
     frame_.length = length_;
     return true;

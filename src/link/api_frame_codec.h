@@ -117,6 +117,10 @@ class FrameDecoder {
     std::size_t feed(std::span<const std::uint8_t> bytes, bool& complete);
     const RxFrame& frame() const { return frame_; }
     bool insideFrame() const { return phase_ != Phase::Idle; }
+    // Frames thrown away since the decoder was made: a length outside 5-999, or a checksum
+    // that did not add up. A frame cut short by the next delimiter is neither.
+    std::uint64_t badLengths() const { return badLengths_; }
+    std::uint64_t badChecksums() const { return badChecksums_; }
 
   private:
     bool feedSlow(std::uint8_t byte);
@@ -129,6 +133,8 @@ class FrameDecoder {
     std::uint8_t checksum_ = 0;
     int length_ = 0;
     int index_ = 0;
+    std::uint64_t badLengths_ = 0;
+    std::uint64_t badChecksums_ = 0;
 };
 
 }  // namespace links

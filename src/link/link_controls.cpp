@@ -33,6 +33,16 @@ constexpr std::string_view kDroppedHelp =
     "on the line, a loose connector, a unit at another baud rate). They are dropped: never\n"
     "shown, recorded or charted. A count that keeps rising points to the cable or the unit.";
 
+constexpr std::string_view kHealthHelp =
+    "What the port received since it was opened: bytes, frames (radio) or lines (wired units)\n"
+    "that were what they should be, frames rejected for a wrong checksum or length and\n"
+    "records dropped as noise, unit records per second, and how long ago the last good frame\n"
+    "came.";
+constexpr std::string_view kWarningHelp =
+    "Shown when an open port has given no valid data for 10 s, with what its bytes look like\n"
+    "when they seem to come from another kind of unit or at another baud rate. It goes by\n"
+    "itself as soon as valid data flows again.";
+
 // What a port's wired unit reports: shown for wired unit types, written only by the program.
 ControlSpec portControl(Ctl id, Kind kind, std::string_view caption, std::string_view frame,
                         bool visible = true) {
@@ -87,12 +97,60 @@ std::vector<ControlSpec> build() {
          .helpText = kOutputHelp},
         // Records that arrived on a port but were not what the unit's format allows (line
         // noise, a unit talking nonsense): dropped, never recorded or charted, and counted.
-        {.id = Ctl::PortADropped, .kind = Kind::Numeric, .caption = "Noise dropped A",
-         .frame = "Serial ports", .helpTitle = "DROPPED RECORDS", .helpText = kDroppedHelp,
+        {.id = Ctl::PortADropped,
+         .kind = Kind::Numeric,
+         .caption = "Noise dropped A",
+         .frame = "Serial ports",
+         .helpTitle = "DROPPED RECORDS",
+         .helpText = kDroppedHelp,
          .indicator = true},
-        {.id = Ctl::PortBDropped, .kind = Kind::Numeric, .caption = "Noise dropped B",
-         .frame = "Serial ports", .startVisible = false, .helpTitle = "DROPPED RECORDS",
-         .helpText = kDroppedHelp, .indicator = true},
+        {.id = Ctl::PortBDropped,
+         .kind = Kind::Numeric,
+         .caption = "Noise dropped B",
+         .frame = "Serial ports",
+         .startVisible = false,
+         .helpTitle = "DROPPED RECORDS",
+         .helpText = kDroppedHelp,
+         .indicator = true},
+        {.id = Ctl::PortAHealth,
+         .kind = Kind::TextMsg,
+         .caption = "",
+         .frame = "Status bar",
+         .startVisible = false,
+         .helpTitle = "LINK HEALTH",
+         .helpText = kHealthHelp,
+         .indicator = true},
+        {.id = Ctl::PortBHealth,
+         .kind = Kind::TextMsg,
+         .caption = "",
+         .frame = "Status bar",
+         .startVisible = false,
+         .helpTitle = "LINK HEALTH",
+         .helpText = kHealthHelp,
+         .indicator = true},
+        {.id = Ctl::PortAWarning,
+         .kind = Kind::TextMsg,
+         .caption = "",
+         .frame = "Link warnings",
+         .startVisible = false,
+         .helpTitle = "NO VALID DATA",
+         .helpText = kWarningHelp,
+         .indicator = true,
+         .wraps = true},
+        {.id = Ctl::PortBWarning,
+         .kind = Kind::TextMsg,
+         .caption = "",
+         .frame = "Link warnings",
+         .startVisible = false,
+         .helpTitle = "NO VALID DATA",
+         .helpText = kWarningHelp,
+         .indicator = true,
+         .wraps = true},
+        {.id = Ctl::LinkHealthTimer,
+         .kind = Kind::Timer,
+         .caption = "LinkHealthTimer",
+         .timerMs = 1000,
+         .timerEnabled = true},
         portControl(Ctl::PortAStatus, Kind::TextMsg, "Port A", "Wired units", false),
         portControl(Ctl::PortBStatus, Kind::TextMsg, "Port B", "Wired units", false),
         portControl(Ctl::PortAIdent, Kind::TextMsg, "Unit A", "Wired units", false),
@@ -142,9 +200,10 @@ std::vector<ControlSpec> build() {
          .frame = "Radio network",
          .startDimmed = true,
          .helpTitle = "CHANGE THE LOCAL XSTICK PAN ID?",
-         .helpText = "The PAN ID of the USB radio adapter. All units must share the adapter's PAN ID.\n"
-                     "Change the remote units first, then the adapter, to reach them with the new\n"
-                     "value. The adapter keeps its new value through power cycles."},
+         .helpText =
+             "The PAN ID of the USB radio adapter. All units must share the adapter's PAN ID.\n"
+             "Change the remote units first, then the adapter, to reach them with the new\n"
+             "value. The adapter keeps its new value through power cycles."},
     };
     return t;
 }

@@ -16,6 +16,7 @@ struct PortDesc {
     platform::Ctl ring, change, status, ident, staffLength, value, gauge, temperature, syncLengths;
     platform::Ctl received, dataLamp;  // the unit's last record line, and a lamp lit while records flow
     platform::Ctl dropped;             // count of records dropped as noise
+    platform::Ctl health, warning;     // link figures (status bar), no-data warning
     FrameSource source;
     int device;            // device number and address of wired samples (1, 2)
     int syncFirstDevice;   // synchronizer channel 1 (1, 21)
@@ -28,12 +29,14 @@ inline constexpr std::array<PortDesc, 2> kPorts{{
      platform::Ctl::PortAIdent, platform::Ctl::PortAStaffLength, platform::Ctl::PortAValue,
      platform::Ctl::GaugeSettingA, platform::Ctl::TempPortA, platform::Ctl::SyncLengthTable,
      platform::Ctl::PortAText, platform::Ctl::PortAData, platform::Ctl::PortADropped,
-     FrameSource::PortA, 1, 1, 0x0001, "port A"},
+     platform::Ctl::PortAHealth, platform::Ctl::PortAWarning, FrameSource::PortA, 1, 1, 0x0001,
+     "port A"},
     {platform::Ctl::PortBRing, platform::Ctl::ChangePortB, platform::Ctl::PortBStatus,
      platform::Ctl::PortBIdent, platform::Ctl::PortBStaffLength, platform::Ctl::PortBValue,
      platform::Ctl::GaugeSettingB, platform::Ctl::TempPortB, platform::Ctl::SyncLengthTable_B,
      platform::Ctl::PortBText, platform::Ctl::PortBData, platform::Ctl::PortBDropped,
-     FrameSource::PortB, 2, 21, 0x0201, "port B"},
+     platform::Ctl::PortBHealth, platform::Ctl::PortBWarning, FrameSource::PortB, 2, 21, 0x0201,
+     "port B"},
 }};
 
 inline const PortDesc& desc(PortId p) { return kPorts[static_cast<std::size_t>(p)]; }

@@ -105,6 +105,7 @@ void PortManager::openPort(PortId p) {
         }
     });
     s.FRTCConnectTimer = 0;
+    receive_.portOpened(p);
     if (radio) callHook(hooks_.GetLocalPANID);
     if (hooks_.ConfigXBPANVisible) hooks_.ConfigXBPANVisible(0);
 }

@@ -42,12 +42,43 @@ void ReceivePaths::dropNoise(PortId p) {
 
 void ReceivePaths::noiseDropped(FrameSource source) {
     for (PortId p : {PortId::A, PortId::B}) {
-        if (desc(p).source == source) dropNoise(p);
+        if (desc(p).source != source) continue;
+        dropNoise(p);
+        // The frame was whole and counted as it arrived, but what it carried was noise: it
+        // is neither valid data nor a record.
+        PortRx& r = rx(p);
+        if (r.goodFrames > 0) --r.goodFrames;
+        if (r.records > 0) --r.records;
     }
 }
 
+ReceivePaths::Counters ReceivePaths::counters(PortId p) const {
+    const PortRx& r = rx(p);
+    return {.bytes = r.received,
+            .goodFrames = r.goodFrames,
+            .badChecksums = r.decoder.badChecksums(),
+            .badLengths = r.decoder.badLengths(),
+            .noise = static_cast<std::uint64_t>(r.dropped),
+            .records = r.records};
+}
+
+void ReceivePaths::portOpened(PortId p) {
+    PortRx& r = rx(p);
+    r.atOpen = counters(p);
+    r.openedMs = clock_.processorMs();
+    r.sniffing = false;
+}
+
+void ReceivePaths::sniff(PortId p, bool on) {
+    PortRx& r = rx(p);
+    if (on && !r.sniffing) r.sniffer.reset();
+    r.sniffing = on;
+}
+
 void ReceivePaths::takeBytes(PortId p, std::span<const std::uint8_t> bytes) {
-    rx(p).received += bytes.size();
+    PortRx& r = rx(p);
+    r.received += bytes.size();
+    if (r.sniffing) r.sniffer.take(bytes);
     switch (platform::linkKind(session_.UnitType)) {
         case platform::LinkKind::Radio:
             radioBytes(p, bytes);
@@ -70,7 +101,10 @@ void ReceivePaths::radioBytes(PortId p, std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
         bool complete = false;
         bytes = bytes.subspan(r.decoder.feed(bytes, complete));
-        if (complete && sink_) sink_->RxDataService(r.decoder.frame(), 0);
+        if (!complete) continue;
+        ++r.goodFrames;
+        if (r.decoder.frame().data[0] == kReceivePacket) ++r.records;
+        if (sink_) sink_->RxDataService(r.decoder.frame(), 0);
     }
 }
 
@@ -97,7 +131,18 @@ void ReceivePaths::wiredByte(PortId p, std::uint8_t byte) {
         s.FRTCConnectTimer = 0;
         showRecordLine(p, byte);
     }
-    switch (r.wired.feed(byte, s.FRTCConnectStatus, type)) {
+    const WiredEvent event = r.wired.feed(byte, s.FRTCConnectStatus, type);
+    switch (event) {
+        case WiredEvent::StartOk:
+        case WiredEvent::IdentOk:
+        case WiredEvent::BlockOk:
+        case WiredEvent::GoOk:
+            ++r.goodFrames;  // a handshake reply
+            break;
+        default:
+            break;
+    }
+    switch (event) {
         case WiredEvent::StartOk:
             s.FRTCConnectStatus = 2;
             break;
@@ -196,6 +241,8 @@ void ReceivePaths::showRecordLine(PortId p, std::uint8_t byte) {
 void ReceivePaths::wiredSample(PortId p) {
     PortRx& r = rx(p);
     const PortDesc& d = desc(p);
+    ++r.goodFrames;
+    ++r.records;
     const auto address = static_cast<std::uint64_t>(d.device);
     if (session_.UnitType != 9) {
         const StaffValue v = staffValue(readNumber(r.wired.at(0, 4)), r.unit.staffLength);
@@ -240,6 +287,8 @@ void ReceivePaths::syncByte(PortId p, std::uint8_t byte) {
     const SyncLine kind = classifySyncLine(line, s.FRTCConnectStatus);
     if (kind == SyncLine::Other) return;
     if (kind == SyncLine::Data && !syncLineIsData(p, line)) return;
+    ++r.goodFrames;
+    if (kind == SyncLine::Data) ++r.records;
     applySyncLine(kind, line, r.unit.sync);
     switch (kind) {
         case SyncLine::Ident:

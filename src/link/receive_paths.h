@@ -5,6 +5,7 @@
 
 #include "link/api_frame.h"
 #include "link/api_frame_codec.h"
+#include "link/byte_sniffer.h"
 #include "link/port_id.h"
 #include "link/sync_line_parser.h"
 #include "link/wired_line_parser.h"
@@ -48,6 +49,26 @@ class ReceivePaths {
     // Bytes taken from port p since the program started; a silent port stops counting.
     std::uint64_t bytesReceived(PortId p) const { return rx(p).received; }
 
+    // What came on a port since the program started, for the link health display.
+    struct Counters {
+        std::uint64_t bytes = 0;
+        // Frames (radio) or lines (wired) that were what they should be: handshake replies,
+        // records, adapter answers.
+        std::uint64_t goodFrames = 0;
+        std::uint64_t badChecksums = 0, badLengths = 0;  // radio frames thrown away
+        std::uint64_t noise = 0;                         // records dropped as noise
+        std::uint64_t records = 0;                       // unit messages handed on
+    };
+    Counters counters(PortId p) const;
+    // The port has just been opened: its figures count from here.
+    void portOpened(PortId p);
+    const Counters& countersAtOpen(PortId p) const { return rx(p).atOpen; }
+    double openedMs(PortId p) const { return rx(p).openedMs; }
+    // While on, a sample of port p's bytes is kept to tell what they look like (a port that
+    // gives no valid data); switching it on starts a new sample.
+    void sniff(PortId p, bool on);
+    ByteLook looksLike(PortId p) const { return rx(p).sniffer.look(); }
+
     // The most one callback takes from its port. The port layer calls again for the rest, so
     // that a backlog never holds the program's thread (timers, a stop request) for long.
     static constexpr int kBytesPerCall = 64 * 1024;
@@ -70,6 +91,12 @@ class ReceivePaths {
         std::uint64_t received = 0;
         int syncChannels = 0;       // readings per line of the streaming synchronizer, 0 = not yet
         bool lengthsWarned = false; // the operator has been told that staff lengths are missing
+        std::uint64_t goodFrames = 0;
+        std::uint64_t records = 0;
+        bool sniffing = false;
+        ByteSniffer sniffer;
+        Counters atOpen{};
+        double openedMs = 0;
     };
     PortRx& rx(PortId p) { return rx_[static_cast<std::size_t>(p)]; }
     const PortRx& rx(PortId p) const { return rx_[static_cast<std::size_t>(p)]; }

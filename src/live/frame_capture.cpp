@@ -38,11 +38,15 @@ void FrameBoundary::take(std::uint8_t byte) {
     if (seen_ == length_ + 3) {
         inFrame_ = false;
         safe_ = taken_;
+        ++frames_;
     }
 }
 
-FrameCapture::FrameCapture(platform::Panel& panel, platform::Dialogs& dialogs)
-    : panel_(panel), dialogs_(dialogs) {}
+FrameCapture::FrameCapture(platform::Panel& panel, platform::Dialogs& dialogs,
+                           const platform::Clock& clock)
+    : panel_(panel),
+      dialogs_(dialogs),
+      status_(panel, clock, {Ctl::CaptureFile, Ctl::CaptureWritten, Ctl::CaptureWarning}) {}
 
 void FrameCapture::SaveAPIDataToFile() {
     platform::FileSelectRequest request;
@@ -65,9 +69,17 @@ void FrameCapture::SaveAPIDataToFile() {
         return;
     }
     boundary_.reset();
+    framesBefore_ = 0;
     paused_ = false;
     APIFrameDataFileOpen_ = 1;
+    status_.started();
     showCapturing(true);
+    showStatus();
+}
+
+void FrameCapture::showStatus() {
+    if (APIFrameDataFileOpen_ == 0) return;
+    status_.show(fileName_, boundary_.safeLength(), framesBefore_ + boundary_.frames(), "frames");
 }
 
 void FrameCapture::close() {
@@ -79,6 +91,7 @@ void FrameCapture::close() {
 void FrameCapture::StopAPIFrameDataToFile() {
     close();
     showCapturing(false);
+    status_.hide();
 }
 
 void FrameCapture::captureByte(std::uint8_t byte) { captureBytes(std::span(&byte, 1)); }
@@ -97,6 +110,9 @@ void FrameCapture::captureBytes(std::span<const std::uint8_t> bytes) {
     paused_ = true;
     pausedTicks_ = 0;
     panel_.setValue(Ctl::CaptureIndicator, 0);
+    status_.warn(
+        "Writing stopped: the file cannot take more (disk full?). The capture goes on "
+        "in the next free file when there is room.");
     dialogs_.message("CAPTURE PAUSED",
                      "Writing the API frame data file failed; the capture is paused.\n" +
                          st.message +
@@ -112,6 +128,7 @@ bool FrameCapture::openNumbered(int from) {
     if (!SaveAPIFrameDataHandle.open(name).ok) return false;
     number_ = n;
     fileName_ = name;
+    framesBefore_ += boundary_.frames();
     boundary_.reset();
     return true;
 }
@@ -120,6 +137,7 @@ void FrameCapture::fileSyncTick() {
     if (APIFrameDataFileOpen_ == 0) return;
     if (!paused_) {
         SaveAPIFrameDataHandle.sync();
+        showStatus();
         return;
     }
     if (++pausedTicks_ < kResumeTicks) return;
@@ -127,6 +145,8 @@ void FrameCapture::fileSyncTick() {
     if (freeSpaceFor(baseName_) < kResumeFreeBytes || !openNumbered(number_ + 1)) return;
     paused_ = false;
     panel_.setValue(Ctl::CaptureIndicator, 1);
+    status_.clearWarning();
+    showStatus();
     dialogs_.message("CAPTURE RESUMED",
                      "There is room again: the capture goes on in " + fileName_ + ".");
 }

@@ -6,6 +6,8 @@
 #include "link/api_frame.h"
 #include "live/recorder.h"
 #include "live/unbuffered_file.h"
+#include "live/writing_status.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/panel.h"
 
@@ -20,11 +22,14 @@ class FrameBoundary {
     // a complete frame (or on bytes between frames).
     void take(std::uint8_t byte);
     std::uint64_t safeLength() const { return safe_; }
+    // Frames completed since the last reset.
+    std::uint64_t frames() const { return frames_; }
     void reset() { *this = FrameBoundary{}; }
 
   private:
     std::uint64_t taken_ = 0;
     std::uint64_t safe_ = 0;
+    std::uint64_t frames_ = 0;
     bool inFrame_ = false;
     bool escaped_ = false;
     int seen_ = 0;  // unescaped bytes after the delimiter
@@ -37,7 +42,7 @@ class FrameBoundary {
 // cut off.
 class FrameCapture : public links::RawCapture, public app::ClosesOnExit {
   public:
-    FrameCapture(platform::Panel& panel, platform::Dialogs& dialogs);
+    FrameCapture(platform::Panel& panel, platform::Dialogs& dialogs, const platform::Clock& clock);
 
     // The File menu item: starts a capture, or stops the one running.
     void SaveAPIDataToFile();
@@ -57,6 +62,7 @@ class FrameCapture : public links::RawCapture, public app::ClosesOnExit {
 
   private:
     void showCapturing(bool on);
+    void showStatus();
     void close();
     bool openNumbered(int from);
 
@@ -69,6 +75,8 @@ class FrameCapture : public links::RawCapture, public app::ClosesOnExit {
     int number_ = 0;
     bool paused_ = false;
     int pausedTicks_ = 0;
+    WritingStatus status_;
+    std::uint64_t framesBefore_ = 0;  // frames in the earlier files of this capture
 };
 
 }  // namespace live

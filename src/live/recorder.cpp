@@ -1,6 +1,7 @@
 #include "live/recorder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 
 #include "live/burst_decoder.h"
@@ -25,15 +26,35 @@ constexpr std::string_view kResumedTitle = "RECORDING RESUMED";
 
 Recorder::Recorder(platform::Panel& panel, platform::Dialogs& dialogs, platform::Clock& clock,
                    const platform::Session& session, const links::LinkState& links)
-    : panel_(panel), dialogs_(dialogs), clock_(clock), session_(session), links_(links) {}
+    : panel_(panel),
+      dialogs_(dialogs),
+      clock_(clock),
+      session_(session),
+      links_(links),
+      status_(panel, clock, {Ctl::RecordingFile, Ctl::RecordingWritten, Ctl::RecordingWarning}) {}
+
+// The days-per-file prompt, asked again with a word of why until it gets 1 to 99 or is
+// cancelled: a typo must not end the start of a recording without a word.
+std::optional<int> Recorder::askInterval() {
+    for (;;) {
+        std::optional<std::string> reply = dialogs_.prompt(kIntervalTitle, kIntervalText, 2);
+        if (!reply) return std::nullopt;
+        const bool digits =
+            !reply->empty() &&
+            std::all_of(reply->begin(), reply->end(), [](char c) { return c >= '0' && c <= '9'; });
+        const int days = digits ? std::stoi(*reply) : 0;
+        if (days >= 1 && days <= kContinuousFile) return days;
+        dialogs_.message(kIntervalTitle, "\"" + *reply +
+                                             "\" is not a number of days from 1 to 99.\n"
+                                             "Enter 1 to 98 days per file, or 99 for one "
+                                             "continuous file.");
+    }
+}
 
 void Recorder::SaveOutputDataToFile() {
-    std::optional<std::string> reply = dialogs_.prompt(kIntervalTitle, kIntervalText, 2);
-    if (!reply) return;
-    int interval = MessageText(reinterpret_cast<const std::uint8_t*>(reply->data()),
-                               static_cast<int>(reply->size()))
-                       .atoiAt(0);
-    if (interval <= 0) return;
+    const std::optional<int> asked = askInterval();
+    if (!asked) return;
+    const int interval = *asked;
 
     platform::FileSelectRequest request;
     request.pattern = "*.csv";
@@ -64,7 +85,10 @@ void Recorder::SaveOutputDataToFile() {
     SaveFileLastDay = clock_.now().day;
     SaveFileDayCounter = 0;  // SaveFileNameCounter keeps counting across recordings of one run
     SaveFileNameCounter = std::max(SaveFileNameCounter, number);
+    recordsWritten_ = 0;
+    status_.started();
     showRecording(true);
+    showStatus();
 }
 
 int startNumber(const std::string& chosen, const std::string& first,
@@ -96,6 +120,29 @@ void Recorder::StopOutputDataToFile() {
     OutputDataFileOpen = 0;
     paused_ = false;
     showRecording(false);
+    status_.hide();
+    panel_.setVisible(Ctl::RecordingNext, false);
+}
+
+// File, size, records and time since start, and when the next file starts: what an operator
+// walking past the station wants to see at a glance.
+void Recorder::showStatus() {
+    if (OutputDataFileOpen == 0) return;
+    status_.show(SaveOutputDataFileName, SaveOutputDataHandle.size(), recordsWritten_, "records");
+    std::string next = "one continuous file";
+    if (SaveFileInterval != kContinuousFile) {
+        // The next file starts at the first tick after the remaining midnights.
+        platform::CalendarTime today = clock_.now();
+        today.hour = today.minute = today.second = today.millisecond = 0;
+        const int days = std::max(1, SaveFileInterval - SaveFileDayCounter);
+        const platform::CalendarTime at =
+            platform::toCalendar(platform::toAbsTime(today) + days * 86400.0);
+        char text[32];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d 00:00", at.year, at.month, at.day);
+        next = text;
+    }
+    panel_.setText(Ctl::RecordingNext, next);
+    panel_.setVisible(Ctl::RecordingNext, true);
 }
 
 void Recorder::showRecording(bool on) {
@@ -106,8 +153,9 @@ void Recorder::showRecording(bool on) {
     panel_.setTimerEnabled(Ctl::SaveNewFileInterval, on);
 }
 
-void Recorder::stopAndTell(const std::string& why) {
+void Recorder::stopAndTell(const std::string& why, const std::string& warning) {
     StopOutputDataToFile();
+    status_.warn(warning);
     dialogs_.message(kStoppedTitle, why);
 }
 
@@ -117,7 +165,11 @@ void Recorder::WriteOutputToFile(const OutputLine& line, const MessageText& fram
     if (n <= 0) return;
     if (OutputDataFileOpen != 0 && !paused_) {
         FileStatus st = SaveOutputDataHandle.write(record_.data(), static_cast<std::size_t>(n));
-        if (!st.ok) pause(st.message);
+        if (st.ok) {
+            ++recordsWritten_;
+        } else {
+            pause(st.message);
+        }
     }
     // The stream keeps to the records its readers have always been sent: "i" bursts, which
     // the file now keeps for playback, stay off it.
@@ -150,15 +202,17 @@ bool Recorder::openNumbered(int from) {
     if (n < 0) {
         SaveFileNameCounter = kLastFileNumber + 1;
         stopAndTell("The last file number (" + std::to_string(kLastFileNumber) +
-                    ") has been used; recording has stopped.\nLast file: " + current);
+                        ") has been used; recording has stopped.\nLast file: " + current,
+                    "Recording stopped: every file number has been used.");
         return false;
     }
     SaveFileNameCounter = n;
     SaveOutputDataFileName = numberedFileName(current, n);
     FileStatus st = SaveOutputDataHandle.open(SaveOutputDataFileName);
     if (!st.ok) {
-        stopAndTell("The next output data file could not be opened; recording has stopped.\n" +
-                    st.message);
+        stopAndTell(
+            "The next output data file could not be opened; recording has stopped.\n" + st.message,
+            "Recording stopped: the next file could not be opened.");
         return false;
     }
     return true;
@@ -175,6 +229,9 @@ void Recorder::pause(const std::string& why) {
     paused_ = true;
     pausedTicks_ = 0;
     panel_.setValue(Ctl::RecordingIndicator, 0);
+    status_.warn(
+        "Writing stopped: the file cannot take more (disk full?). It goes on in the "
+        "next free file when there is room.");
     dialogs_.message(kPausedTitle, "Writing the output data file failed; recording is paused.\n" +
                                        why +
                                        "\nThe file ends on its last complete record. "
@@ -187,6 +244,8 @@ void Recorder::resume() {
     if (!openNumbered(SaveFileNameCounter + 1)) return;
     paused_ = false;
     panel_.setValue(Ctl::RecordingIndicator, 1);
+    status_.clearWarning();
+    showStatus();
     dialogs_.message(kResumedTitle,
                      "There is room again: recording goes on in " + SaveOutputDataFileName + ".");
 }
@@ -195,6 +254,7 @@ void Recorder::fileSyncTick() {
     if (OutputDataFileOpen == 0) return;
     if (!paused_) {
         SaveOutputDataHandle.sync();
+        showStatus();
     } else if (++pausedTicks_ >= kResumeTicks) {
         pausedTicks_ = 0;
         resume();

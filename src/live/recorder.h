@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "link/link_state.h"
 #include "live/record_format.h"
 #include "live/unbuffered_file.h"
+#include "live/writing_status.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/panel.h"
@@ -63,6 +65,8 @@ class Recorder : public app::ClosesOnExit {
     // not written until room is found and the next free file opens.
     bool paused() const { return paused_; }
     ExistingFile existingFile = ExistingFile::Ask;
+    // Records written since the recording started, over every file of it.
+    std::uint64_t recordsWritten() const { return recordsWritten_; }
 
     void closeOnExit() override;
 
@@ -77,8 +81,10 @@ class Recorder : public app::ClosesOnExit {
     int SaveFileNameCounter = 0;
 
   private:
+    std::optional<int> askInterval();
     void showRecording(bool on);
-    void stopAndTell(const std::string& why);
+    void showStatus();
+    void stopAndTell(const std::string& why, const std::string& warning);
     void pause(const std::string& why);
     void resume();
     bool openNumbered(int n);
@@ -92,6 +98,8 @@ class Recorder : public app::ClosesOnExit {
     RecordBuffer record_{};
     bool paused_ = false;
     int pausedTicks_ = 0;
+    WritingStatus status_;
+    std::uint64_t recordsWritten_ = 0;
 };
 
 }  // namespace live

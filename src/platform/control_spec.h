@@ -60,6 +60,7 @@ struct ControlSpec {
     int tableCols = 0;
     Rgb onColor = 0;        // LEDs: start on-colour
     bool indicator = false; // shows a value the program writes; the operator cannot edit it
+    bool wraps = false;     // text messages: a sentence that wraps rather than widen its frame
 };
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -75,6 +76,7 @@ MainWindow::MainWindow(platform::Panel& panel, QWidget* parent)
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     setCentralWidget(splitter);
+    builder.buildStatusBar(statusBar());
 
     scaler_ = new WindowScaler(this, splitter);
     panel_.addObserver(this);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
@@ -57,14 +58,26 @@ struct FramePlace {
 // The frames under the live units stand side by side, so the window stays 1280 px wide only
 // if few stand there: the synchronizer's staff lengths go to the left column, which is short
 // beside the live units.
-constexpr std::array<FramePlace, 6> kMainPlaces{{
+constexpr std::string_view kWarningsFrame = "Link warnings";
+constexpr std::string_view kStatusBarFrame = "Status bar";
+// The left column in this order: what comes and goes while a station runs stands near the top.
+constexpr std::array<FramePlace, 7> kMainPlaces{{
     {"Unit", Place::Left},
+    {kWarningsFrame, Place::Left},
+    {"Recording", Place::Left},
     {"Serial ports", Place::Left},
     {"Radio network", Place::Left},
-    {"Recording", Place::Left},
     {"Synchronizer", Place::Left},
     {kLiveFrame, Place::Top},
 }};
+
+// Where a frame stands among those of its place: the order of the table above.
+std::size_t placeIndex(std::string_view frame) {
+    for (std::size_t i = 0; i < kMainPlaces.size(); ++i) {
+        if (kMainPlaces[i].frame == frame) return i;
+    }
+    return kMainPlaces.size();
+}
 
 Place placeOf(std::string_view frame) {
     for (const FramePlace& p : kMainPlaces) {
@@ -238,6 +251,7 @@ QGroupBox* PageBuilder::buildFrame(const FrameRows& frame, QWidget* parent) {
             }
         }
         QWidget* w = binder_.createWidget(s.id, box);
+        if (auto* l = qobject_cast<QLabel*>(w); l && s.wraps) l->setWordWrap(true);
         if (isWide(s.kind)) {
             if (!s.caption.empty() && s.kind != Kind::Graph) {
                 grid->addWidget(binder_.createLabel(s.id, box), row++, 0, 1, 3);
@@ -319,27 +333,72 @@ QWidget* PageBuilder::buildMainPanel(QWidget* parent) {
     auto* panel = new QWidget(parent);
     panel->setObjectName(QStringLiteral("mainPanel"));
     auto* columns = new QHBoxLayout(panel);
-    columns->setContentsMargins(8, 6, 8, 4);
-    auto* left = new QVBoxLayout();
+    // Tight at the sides: the left column's scroll bar takes its room from them.
+    columns->setContentsMargins(2, 6, 2, 4);
+    columns->setSpacing(4);
+    // The left column scrolls on its own: the lines that come and go while a station runs
+    // (warnings, a recording's status) must not push the window off a 1280 x 800 screen.
+    auto* leftContent = new QWidget();
+    leftContent->setObjectName(QStringLiteral("mainPanelLeft"));
+    auto* left = new QVBoxLayout(leftContent);
+    left->setContentsMargins(0, 0, 0, 0);
     auto* right = new QVBoxLayout();
     auto* bottom = new QHBoxLayout();
-    columns->addLayout(left, 0);
-    columns->addLayout(right, 1);
+    std::vector<std::pair<std::size_t, QGroupBox*>> leftFrames;
     for (const FrameRows& f : framesOf(Page::Main)) {
+        if (f.name == kStatusBarFrame) continue;
         const Place place = placeOf(f.name);
         if (place == Place::Top) {
             right->addWidget(buildLiveGrid(f, panel));
         } else if (place == Place::Left) {
-            left->addWidget(buildFrame(f, panel));
+            QGroupBox* box = f.name == kWarningsFrame ? buildWarnings(f, leftContent)
+                                                      : buildFrame(f, leftContent);
+            leftFrames.emplace_back(placeIndex(f.name), box);
         } else {
             bottom->addWidget(buildFrame(f, panel), 0, Qt::AlignTop);
         }
     }
+    std::stable_sort(leftFrames.begin(), leftFrames.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [index, box] : leftFrames) left->addWidget(box);
+    left->addStretch(1);
     bottom->addStretch(1);
     right->addLayout(bottom);
     right->addStretch(1);
-    left->addStretch(1);
+
+    auto* leftScroll = new QScrollArea(panel);
+    leftScroll->setObjectName(QStringLiteral("mainPanelLeftScroll"));
+    leftScroll->setWidgetResizable(true);
+    leftScroll->setFrameShape(QFrame::NoFrame);
+    leftScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    leftScroll->setWidget(leftContent);
+    leftScroll->setMinimumWidth(leftContent->minimumSizeHint().width() +
+                                leftScroll->verticalScrollBar()->sizeHint().width());
+    columns->addWidget(leftScroll, 0);
+    columns->addLayout(right, 1);
     return panel;
+}
+
+// Warnings are sentences: one under the other, across the frame's width, wrapped rather than
+// widening the window.
+QGroupBox* PageBuilder::buildWarnings(const FrameRows& frame, QWidget* parent) {
+    QGroupBox* box = newFrame(frame.name, parent);
+    auto* rows = new QVBoxLayout(box);
+    for (const ControlSpec* s : frame.controls) {
+        QWidget* w = binder_.createWidget(s->id, box);
+        if (auto* l = qobject_cast<QLabel*>(w)) l->setWordWrap(s->wraps);
+        w->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
+        rows->addWidget(w);
+    }
+    registerFrame(box, frame);
+    return box;
+}
+
+void PageBuilder::buildStatusBar(QStatusBar* bar) {
+    for (const FrameRows& f : framesOf(Page::Main)) {
+        if (f.name != kStatusBarFrame) continue;
+        for (const ControlSpec* s : f.controls) bar->addWidget(binder_.createWidget(s->id, bar), 1);
+    }
 }
 
 QWidget* PageBuilder::buildTabPage(Page page, QWidget* parent) {

@@ -7,6 +7,7 @@
 #include "platform/control_spec.h"
 
 class QGroupBox;
+class QStatusBar;
 class QVBoxLayout;
 class QWidget;
 
@@ -27,6 +28,8 @@ public:
     explicit PageBuilder(ControlBinder& binder) : binder_(binder) {}
 
     QWidget* buildMainPanel(QWidget* parent);
+    // The main panel's "Status bar" frame: its controls side by side in the window's status bar.
+    void buildStatusBar(QStatusBar* bar);
     QWidget* buildTabPage(platform::Page page, QWidget* parent);
 
     struct FrameRows {
@@ -39,6 +42,7 @@ public:
 private:
     QGroupBox* buildFrame(const FrameRows& frame, QWidget* parent);
     QGroupBox* buildLiveGrid(const FrameRows& frame, QWidget* parent);
+    QGroupBox* buildWarnings(const FrameRows& frame, QWidget* parent);
     void registerFrame(QWidget* box, const FrameRows& frame);
 
     ControlBinder& binder_;

@@ -76,20 +76,66 @@ TEST_F(RecorderTest, ASampleIsRecordedByteForByteIntoName000) {
     EXPECT_EQ(slurp(dir.file("log000.csv")), "C012,D1,S04,01.2340\r\n");
 }
 
+// A days-per-file entry that is not 1 to 99 is refused with a word and asked again; only a
+// cancel ends the start without one.
 TEST_F(RecorderTest, NothingStartsWithoutAValidIntervalAndAFile) {
-    for (const char* bad : {"0", "-1", "ab", ""}) {
-        dialogs.promptReplies.push_back(std::string(bad));
-        recorder.SaveOutputDataToFile();
-    }
+    for (const char* bad : {"0", "-1", "ab", "", " 5"}) dialogs.promptReplies.push_back(bad);
     dialogs.promptReplies.push_back(std::nullopt);
     recorder.SaveOutputDataToFile();
     EXPECT_TRUE(dialogs.fileRequests.empty());
-    dialogs.promptReplies.push_back("5");  // dialog cancelled
+    EXPECT_EQ(dialogs.count("SAVE FILE INTERVAL"), 11);  // six prompts, five refusals
+    EXPECT_EQ(dialogs.shown[1].kind, "message");
+    EXPECT_NE(dialogs.shown[5].text.find("\"ab\" is not a number of days from 1 to 99"),
+              std::string::npos)
+        << dialogs.shown[5].text;
+
+    dialogs.shown.clear();
+    dialogs.promptReplies.push_back("x");
+    dialogs.promptReplies.push_back("99");  // then the dialog is cancelled
     recorder.SaveOutputDataToFile();
+    EXPECT_EQ(dialogs.fileRequests.size(), 1u);
     start("5", "");  // a dialog that returns no name counts as cancelled
     EXPECT_EQ(dialogs.fileRequests.size(), 2u);
     EXPECT_EQ(recorder.OutputDataFileOpen, 0);
-    EXPECT_EQ(dialogs.shown.size(), 7u);  // the seven prompts and nothing else
+    EXPECT_EQ(dialogs.shown.size(), 4u);  // three prompts and the one refusal
+}
+
+// What an operator walking past the station sees: the file, what went into it and for how
+// long, and when the next file starts.
+TEST_F(RecorderTest, TheRecordingFrameShowsFileSizeRecordsTimeAndTheNextFile) {
+    at(8, 12, 0);
+    start("2", dir.file("log.csv"));
+    EXPECT_TRUE(panel.visible(Ctl::RecordingFile));
+    EXPECT_EQ(panel.text(Ctl::RecordingFile), "log000.csv");
+    EXPECT_EQ(panel.text(Ctl::RecordingNext), "2026-12-10 00:00");
+    for (int i = 0; i < 3; ++i) sample(1000 + i);
+    clock.advance(3725);
+    recorder.fileSyncTick();
+    EXPECT_EQ(panel.text(Ctl::RecordingWritten), "63 bytes, 3 records in 1:02:05");
+    EXPECT_FALSE(panel.visible(Ctl::RecordingWarning));
+
+    // One midnight of two: the next file is still the day after tomorrow's.
+    at(9, 0, 1);
+    tick();
+    recorder.fileSyncTick();
+    EXPECT_EQ(panel.text(Ctl::RecordingNext), "2026-12-10 00:00");
+    at(10, 0, 1);
+    tick();
+    recorder.fileSyncTick();
+    EXPECT_EQ(panel.text(Ctl::RecordingFile), "log001.csv");
+    EXPECT_EQ(panel.text(Ctl::RecordingNext), "2026-12-12 00:00");
+    EXPECT_NE(panel.text(Ctl::RecordingWritten).find("0 bytes, 3 records in 36:01:00"),
+              std::string::npos)
+        << panel.text(Ctl::RecordingWritten);
+
+    recorder.StopOutputDataToFile();
+    for (Ctl c :
+         {Ctl::RecordingFile, Ctl::RecordingWritten, Ctl::RecordingNext, Ctl::RecordingWarning})
+        EXPECT_FALSE(panel.visible(c));
+
+    start("99", dir.file("one.csv"));
+    EXPECT_EQ(panel.text(Ctl::RecordingNext), "one continuous file");
+    EXPECT_EQ(panel.text(Ctl::RecordingWritten), "0 bytes, 0 records in 0:00:00");
 }
 
 TEST_F(RecorderTest, TheReplaceQuestionIsAboutTheFileReallyWritten) {
@@ -185,6 +231,13 @@ TEST_F(RecorderTest, AfterTheLastNumberTheRecordingStopsAndSays) {
     EXPECT_FALSE(panel.visible(Ctl::RecordingIndicator));
     ASSERT_EQ(dialogs.count("RECORDING STOPPED"), 1);
     EXPECT_NE(dialogs.shown.back().text.find("n998.csv"), std::string::npos);
+    // The frame keeps saying so after the pop-up has gone.
+    EXPECT_TRUE(panel.visible(Ctl::RecordingWarning));
+    EXPECT_EQ(panel.text(Ctl::RecordingWarning),
+              "Recording stopped: every file number has been used.");
+    EXPECT_EQ(panel.textColor(Ctl::RecordingWarning), platform::kRed);
+    start("1", dir.file("m.csv"));
+    EXPECT_FALSE(panel.visible(Ctl::RecordingWarning));
 }
 
 // The disk fills in the middle of a record (the process's file size limit stands in for
@@ -205,6 +258,8 @@ TEST_F(RecorderTest, AFullDiskLeavesWholeRecordsAndResumesInTheNextFreeFile) {
     ASSERT_EQ(dialogs.count("RECORDING PAUSED"), 1);  // told once, not for every record
     EXPECT_NE(dialogs.shown.back().text.find(dir.file("disk000.csv")), std::string::npos);
     EXPECT_NE(dialogs.shown.back().text.find("File too large"), std::string::npos);
+    EXPECT_TRUE(panel.visible(Ctl::RecordingWarning));
+    EXPECT_NE(panel.text(Ctl::RecordingWarning).find("Writing stopped"), std::string::npos);
 
     // Room again: within a few ticks the recording goes on in the next free file.
     spit(dir.file("disk001.csv"), "someone else's\r\n");
@@ -215,6 +270,8 @@ TEST_F(RecorderTest, AFullDiskLeavesWholeRecordsAndResumesInTheNextFreeFile) {
     EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("disk002.csv"));
     EXPECT_EQ(dialogs.count("RECORDING RESUMED"), 1);
     EXPECT_EQ(panel.intValue(Ctl::RecordingIndicator), 1);
+    EXPECT_FALSE(panel.visible(Ctl::RecordingWarning));
+    EXPECT_EQ(panel.text(Ctl::RecordingFile), "disk002.csv");
     sample(3000);
     EXPECT_EQ(slurp(dir.file("disk002.csv")), "C012,D1,S04,03.0000\r\n");
     EXPECT_EQ(slurp(dir.file("disk001.csv")), "someone else's\r\n");
@@ -332,10 +389,16 @@ TEST_F(RecorderTest, FrameCaptureOnAFullDiskEndsOnAWholeFrameAndGoesOnInTheNextF
     EXPECT_TRUE(capture.paused());
     EXPECT_TRUE(capture.APIFrameDataFileOpen());
     ASSERT_EQ(dialogs.count("CAPTURE PAUSED"), 1);
+    EXPECT_TRUE(panel.visible(Ctl::CaptureWarning));
     for (int i = 0; i < live::kResumeTicks; ++i) capture.fileSyncTick();
     EXPECT_FALSE(capture.paused());
+    EXPECT_FALSE(panel.visible(Ctl::CaptureWarning));
     EXPECT_EQ(capture.SaveAPIFrameDataFileName(), dir.file("raw001.DAT"));
     capture.captureBytes({reinterpret_cast<const std::uint8_t*>(frame.data()), frame.size()});
+    capture.fileSyncTick();
+    // The frames of every file of the capture, the size of the one being written.
+    EXPECT_EQ(panel.text(Ctl::CaptureFile), "raw001.DAT");
+    EXPECT_EQ(panel.text(Ctl::CaptureWritten).substr(0, 18), "6 bytes, 3 frames ");
     capture.closeOnExit();
     EXPECT_EQ(slurp(dir.file("raw001.DAT")), frame);
 }

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -58,6 +59,33 @@ QStringList cutTexts(QWidget* root) {
     return cut;
 }
 
+// The lines that come and go while a station runs take room too: open ports with their
+// figures and no-data warnings, and a recording and a capture with their status lines.
+void showEverythingARunningStationShows(app::Host& host, platform::Panel& panel,
+                                        testing_support::FakeDialogs& dialogs,
+                                        testing_support::FakeClock& clock) {
+    const QString dir = QDir::temp().filePath(
+        QStringLiteral("fathom_fit_%1").arg(QCoreApplication::applicationPid()));
+    QDir().mkpath(dir);
+    host.choosePort(Ctl::PortARing, "/dev/ttyUSB0");
+    host.choosePort(Ctl::PortBRing, "/dev/ttyUSB1");
+    dialogs.promptReplies.push_back("1");
+    dialogs.fileReplies.push_back(
+        {platform::FileSelection::Status::New,
+         (dir + QStringLiteral("/a-long-survey-name-of-the-harbour-entrance.csv")).toStdString()});
+    dialogs.fileReplies.push_back({platform::FileSelection::Status::New,
+                                   (dir + QStringLiteral("/frames.DAT")).toStdString()});
+    panel.raise(Ctl::MenuSaveOutputData, platform::Event::Commit);
+    panel.raise(Ctl::MenuSaveApiFrames, platform::Event::Commit);
+    for (int s = 0; s < 12; ++s) {
+        clock.advance(1);
+        panel.raise(Ctl::LinkHealthTimer, platform::Event::TimerTick);
+        panel.raise(Ctl::FileSyncTimer, platform::Event::TimerTick);
+    }
+    ASSERT_TRUE(panel.visible(Ctl::PortAWarning));
+    ASSERT_TRUE(panel.visible(Ctl::RecordingWritten));
+}
+
 // Every page is checked, so the test keeps guarding as the tab pages grow: a page that gets too
 // wide or tall must scroll or be laid out anew rather than push the window off the screen.
 TEST(WindowFit, EveryUnitTypeAndTabFitsTheScreenWithNoCutText) {
@@ -71,6 +99,7 @@ TEST(WindowFit, EveryUnitTypeAndTabFitsTheScreenWithNoCutText) {
         qtui::MainWindow window(panel);
         host.Initialize();
         host.chooseUnitType(type);
+        showEverythingARunningStationShows(host, panel, dialogs, clock);
         for (int tab = 0; tab < window.tabs()->count(); ++tab) {
             SCOPED_TRACE("tab " + std::to_string(tab));
             window.tabs()->setCurrentIndex(tab);
