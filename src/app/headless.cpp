@@ -36,6 +36,8 @@ Headless::Headless(Host& host, platform::Clock& clock, HeadlessDialogs& dialogs,
       out_(std::move(out)),
       err_(std::move(err)) {
     dialogs_.replaceExisting = o_.overwrite;
+    // SIGINT and SIGTERM stop the station at once, whatever runs.
+    host_.shell().askBeforeExit = false;
     // Unattended, an existing file is never a reason not to start (a restart after a power
     // cut): without --overwrite the recording takes the next free number.
     const live::ExistingFile existing =

@@ -69,6 +69,18 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
     shell_.addFileToClose(&playback_);
     shell_.addFileToClose(&recorder_);
     shell_.addFileToClose(&frameCapture_);
+    shell_.runningWork = [this] {
+        std::vector<std::string> running;
+        if (recorder_.OutputDataFileOpen != 0)
+            running.push_back("recording to " + recorder_.SaveOutputDataFileName);
+        if (frameCapture_.APIFrameDataFileOpen())
+            running.push_back("capturing frames to " + frameCapture_.SaveAPIFrameDataFileName());
+        if (flashUpload_.UpLoadPCFileOpen != 0) {
+            running.push_back("uploading file " + std::to_string(flashUpload_.UpLoadFileNumber) +
+                              " to " + flashUpload_.SaveFileName);
+        }
+        return running;
+    };
 }
 
 void Host::Initialize() {
@@ -91,6 +103,20 @@ bool Host::portOpen(Ctl ring) const {
     if (ring == Ctl::PortARing) return links_.OpenComPortNum_A != 0;
     if (ring == Ctl::PortBRing) return links_.OpenComPortNum_B != 0;
     return links_.OpenComPortNumOutput != 0;
+}
+
+std::string Host::portPath(Ctl ring) {
+    const int number = ring == Ctl::PortARing   ? links_.OpenComPortNum_A
+                       : ring == Ctl::PortBRing ? links_.OpenComPortNum_B
+                                                : links_.OpenComPortNumOutput;
+    if (number == 0) return "";
+    std::vector<platform::PortInfo> listed;
+    ports_.list(listed);
+    for (const platform::PortInfo& p : listed) {
+        if (p.number == number) return p.systemPath;
+    }
+    // A port chosen by its path that the list does not show (a pseudo-terminal).
+    return portLister_.pathOf(number);
 }
 
 bool Host::selectDevice(int device) {

@@ -63,6 +63,8 @@ class Host {
     void chooseUnitType(int unitType);
     bool choosePort(platform::Ctl ring, const std::string& path);
     bool portOpen(platform::Ctl ring) const;
+    // The system path of the port open in a ring ("/dev/ttyUSB0", "SIM1"); "" when none.
+    std::string portPath(platform::Ctl ring);
     // Selects a unit on the configuration tab by its device number, as the operator types it;
     // true when a scan of it starts (the unit has reported, or 255 names a data logger). For
     // wired units 1 and 2 name the units on port A and port B, which are then configured.

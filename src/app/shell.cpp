@@ -33,7 +33,19 @@ void Shell::panelCB(Event event) {
 
 void Shell::ExitFathomrodXB() { closeAndQuit(); }
 
+// Closing the window by mistake in the field ends a night's recording: ask, naming what runs.
+bool Shell::exitConfirmed() {
+    if (!askBeforeExit || !runningWork) return true;
+    const std::vector<std::string> running = runningWork();
+    if (running.empty()) return true;
+    std::string text = "Still running:\n";
+    for (const std::string& r : running) text += "  - " + r + "\n";
+    text += "\nExit anyway? Every file is closed on its last complete record.";
+    return dialogs_.confirm("EXIT WHILE RUNNING?", text);
+}
+
 void Shell::closeAndQuit() {
+    if (!exitConfirmed()) return;
     for (ClosesOnExit* f : filesToClose_) f->closeOnExit();
     if (quit_) quit_();
 }

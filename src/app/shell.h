@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "link/link_state.h"
@@ -42,6 +43,12 @@ public:
     // Files closed by the close path, in the order registered (playback, recording, capture).
     void addFileToClose(ClosesOnExit* file) { filesToClose_.push_back(file); }
 
+    // What would end with the program (a recording, a capture, an upload), named as the
+    // operator knows it. While anything runs, exit asks first; Host sets it.
+    std::function<std::vector<std::string>()> runningWork;
+    // Unattended runs (headless) end when told to, without a question.
+    bool askBeforeExit = true;
+
     void panelCB(platform::Event event);
     void ExitFathomrodXB();
     void ScaleResizeMenu();
@@ -53,6 +60,7 @@ public:
 
 private:
     void closeAndQuit();
+    bool exitConfirmed();
 
     platform::Panel& panel_;
     platform::Dialogs& dialogs_;

@@ -23,4 +23,9 @@ std::string PortLister::nameOf(int number) const {
     return it != names_.end() ? it->second : "serial port " + std::to_string(number);
 }
 
+std::string PortLister::pathOf(int number) const {
+    auto it = paths_.find(number);
+    return it != paths_.end() ? it->second : "";
+}
+
 }  // namespace links

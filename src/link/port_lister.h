@@ -19,14 +19,20 @@ class PortLister {
     int fill(platform::Ctl ring);
     // A port chosen by its path that the system's list does not show (a pseudo-terminal):
     // messages about it name that path.
-    void remember(int number, const std::string& path) { names_[number] = path; }
+    void remember(int number, const std::string& path) {
+        names_[number] = path;
+        paths_[number] = path;
+    }
     // The port's label as last listed, or its number.
     std::string nameOf(int number) const;
+    // The path a port was chosen by (remember()); "" for a listed port.
+    std::string pathOf(int number) const;
 
   private:
     platform::SerialPorts& ports_;
     platform::Panel& panel_;
     std::map<int, std::string> names_;
+    std::map<int, std::string> paths_;
 };
 
 }  // namespace links

@@ -60,6 +60,44 @@ TEST_F(HostFixture, ClosingTheWindowClosesEveryFileInOrderThenQuits) {
     EXPECT_EQ(log.size(), 6u);
 }
 
+// Exit asks only while something runs, and names it; "no" leaves everything running.
+TEST_F(HostFixture, ExitAsksFirstWhileRecordingOrCapturing) {
+    panel.raise(Ctl::MenuExit, Event::Commit);
+    EXPECT_EQ(dialogs.count("EXIT WHILE RUNNING?"), 0);
+    EXPECT_EQ(quits, 1);
+
+    const std::string dir = ::testing::TempDir();
+    dialogs.promptReplies.push_back("1");
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir + "exit.csv"});
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir + "exit.DAT"});
+    panel.raise(Ctl::MenuSaveOutputData, Event::Commit);
+    panel.raise(Ctl::MenuSaveApiFrames, Event::Commit);
+    ASSERT_EQ(host.recorder().OutputDataFileOpen, 1);
+
+    for (auto [ctl, event] :
+         {std::pair{Ctl::MenuExit, Event::Commit}, std::pair{Ctl::MainWindow, Event::Close}}) {
+        dialogs.confirmReplies.push_back(false);
+        panel.raise(ctl, event);
+        EXPECT_EQ(quits, 1);
+        EXPECT_EQ(host.recorder().OutputDataFileOpen, 1);
+        EXPECT_TRUE(host.frameCapture().APIFrameDataFileOpen());
+    }
+    ASSERT_EQ(dialogs.count("EXIT WHILE RUNNING?"), 2);
+    const std::string& asked = dialogs.shown.back().text;
+    EXPECT_NE(asked.find("recording to " + dir + "exit000.csv"), std::string::npos) << asked;
+    EXPECT_NE(asked.find("capturing frames to " + dir + "exit.DAT"), std::string::npos) << asked;
+
+    // Only the capture left: it alone is named, and a yes ends the program.
+    panel.raise(Ctl::MenuStopOutputData, Event::Commit);
+    dialogs.confirmReplies.push_back(true);
+    panel.raise(Ctl::MainWindow, Event::Close);
+    EXPECT_EQ(dialogs.shown.back().text.find("recording"), std::string::npos);
+    EXPECT_EQ(quits, 2);
+    EXPECT_FALSE(host.frameCapture().APIFrameDataFileOpen());
+    std::remove((dir + "exit000.csv").c_str());
+    std::remove((dir + "exit.DAT").c_str());
+}
+
 TEST_F(HostFixture, ExitSendsOneGToAWiredUnitOnPortAAndNothingOnRadio) {
     ports.open(3, {});
     host.links().OpenComPortNum_A = 3;
