@@ -27,9 +27,17 @@ constexpr std::string_view kUnitTypeHelp =
     "115200 baud. Wired units talk on a plain RS232 port at 9600 baud (38400 baud for the\n"
     "synchronizer board). Changing the unit type releases the open ports.";
 
-ControlSpec menu(Ctl id, std::string_view menuName, std::string_view caption, bool dimmed = false) {
+ControlSpec menu(Ctl id, std::string_view menuName, std::string_view caption, bool dimmed = false,
+                 std::string_view shortcut = {}) {
     return {.id = id, .kind = Kind::MenuItem, .caption = caption, .frame = menuName,
-            .startDimmed = dimmed};
+            .startDimmed = dimmed, .shortcut = shortcut};
+}
+
+// A recent file of the File menu, "1 survey000.csv": its number is its caption until the
+// file's name is known.
+ControlSpec recent(Ctl id, std::string_view number) {
+    return {.id = id, .kind = Kind::MenuItem, .caption = number, .frame = "File",
+            .startVisible = false};
 }
 
 ControlSpec timer(Ctl id, int ms) {
@@ -56,18 +64,25 @@ std::vector<ControlSpec> build() {
         // would widen the window past 1280 px.
         {.id = Ctl::FactoryButton, .kind = Kind::Button, .caption = "Factory...", .frame = "Unit"},
         // Closing is offered while a playback file is open.
-        menu(Ctl::MenuOpenPlotFile, "File", "Open file to plot..."),
+        menu(Ctl::MenuOpenPlotFile, "File", "Open file to plot...", false, "Ctrl+O"),
         menu(Ctl::MenuClosePlotFile, "File", "Close plot file", true),
-        menu(Ctl::MenuSaveOutputData, "File", "Save output data to file..."),
-        menu(Ctl::MenuStopOutputData, "File", "Stop saving output data", true),
+        recent(Ctl::MenuRecent1, "1"),
+        recent(Ctl::MenuRecent2, "2"),
+        recent(Ctl::MenuRecent3, "3"),
+        recent(Ctl::MenuRecent4, "4"),
+        recent(Ctl::MenuRecent5, "5"),
+        menu(Ctl::MenuSaveOutputData, "File", "Save output data to file...", false, "Ctrl+R"),
+        menu(Ctl::MenuStopOutputData, "File", "Stop saving output data", true, "Ctrl+Shift+R"),
         menu(Ctl::MenuSaveApiFrames, "File", "Save API frame data to file..."),
         menu(Ctl::MenuStopApiFrames, "File", "Stop saving API frame data", true),
-        menu(Ctl::MenuPrintPlot, "File", "Print plot..."),
+        menu(Ctl::MenuPrintPlot, "File", "Print plot...", false, "Ctrl+P"),
         menu(Ctl::MenuPrintSpectrum, "File", "Print spectrum..."),
         menu(Ctl::MenuPrintConfig, "File", "Print configuration..."),
         menu(Ctl::MenuPrintMainPanel, "File", "Print main panel..."),
-        menu(Ctl::MenuExit, "File", "Exit"),
+        menu(Ctl::MenuExit, "File", "Exit", false, "Ctrl+Q"),
         menu(Ctl::MenuScaleResize, "View", "Scale contents on resize"),
+        // The plot page's start/stop switch, from wherever the operator is.
+        menu(Ctl::MenuPlotStartStop, "View", "Start/stop plotting", false, "F5"),
         menu(Ctl::MenuHelpPorts, "Help", "Serial ports"),
         menu(Ctl::MenuHelpDisplay, "Help", "Display columns"),
         menu(Ctl::MenuHelpRecording, "Help", "Recording"),

@@ -91,6 +91,17 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view) { return o.simulate = true; }},
         {"--plot", "", "Start plotting at once; the traces take the units as they report.",
          [](CliOptions& o, std::string_view) { return o.plot = true; }},
+        {"--no-settings", "",
+         "Start with the program's own settings: nothing remembered from an\n"
+         "                         earlier run is used, and nothing is remembered from this one.",
+         [](CliOptions& o, std::string_view) { return o.noSettings = true; }},
+        pathOption("--settings", "FILE",
+                   "Remember settings in FILE instead of the user's own settings file\n"
+                   "                         (screenshot runs remember nothing without it).",
+                   &CliOptions::settingsFile),
+        {"--reopen-ports", "",
+         "Open the ports remembered from the last run at once, without asking.",
+         [](CliOptions& o, std::string_view) { return o.reopenPorts = true; }},
         pathOption("--trace", "FILE",
                    "Write a timestamped hex log of every byte sent and received.",
                    &CliOptions::trace),
@@ -256,6 +267,11 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
                 o.window != "hann")) {
         o.error = "--device, --section, --tide-filter, --window and --output go with --analyze";
     }
+    if (o.error.empty() && o.noSettings && (!o.settingsFile.empty() || o.reopenPorts))
+        o.error = "--no-settings cannot go with --settings or --reopen-ports";
+    // Headless stations are set up by their command line alone.
+    if (o.error.empty() && o.headless && (o.noSettings || !o.settingsFile.empty() || o.reopenPorts))
+        o.error = "--no-settings, --settings and --reopen-ports are for the window";
     if (o.error.empty() && o.headless) {
         if (o.unitType < 0) o.error = "--headless needs --unit-type";
         else if (o.port.empty() && o.portB.empty()) o.error = "--headless needs --port";

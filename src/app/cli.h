@@ -16,6 +16,11 @@ struct CliOptions {
     double screenshotAfter = 0;  // --screenshot-after S: run S seconds before the screenshot
     bool plot = false;         // --plot: chart from the start, traces taking units as they report
     std::string error;         // non-empty when the command line is wrong
+    // Remembered settings: --no-settings starts clean; --settings FILE keeps them in FILE;
+    // --reopen-ports opens the ports of last time without asking.
+    bool noSettings = false;
+    std::string settingsFile;
+    bool reopenPorts = false;
 
     // Unattended use: the same program without a window.
     bool headless = false;

@@ -324,6 +324,12 @@ void Host::wireChart() {
         chart_.RawStartStop();
         playback_.resetReceiveState();
     });
+    // The keyboard's start/stop flips the switch as a click would, and only where a click could.
+    onCommit(Ctl::MenuPlotStartStop, [this] {
+        if (panel_.dimmed(Ctl::RawStartStop) || !panel_.visible(Ctl::RawStartStop)) return;
+        panel_.setValue(Ctl::RawStartStop, panel_.intValue(Ctl::RawStartStop) != 0 ? 0 : 1);
+        panel_.raise(Ctl::RawStartStop, Event::Commit);
+    });
     onCommit(Ctl::StopWhenFull, [this] { chart_.StopWhenFull(); });
     onCommit(Ctl::ChartAutoscaleY, [this] { chart_.ChartAutoscaleY(); });
     onCommit(Ctl::ChartResetView, [this] { chart_.ChartResetView(); });

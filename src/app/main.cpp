@@ -12,8 +12,10 @@
 
 #include "analysis/batch_analysis.h"
 #include "app/cli.h"
+#include "app/folder_memory.h"
 #include "app/headless_dialogs.h"
 #include "app/host.h"
+#include "app/remembered_settings.h"
 #include "app/trace_log.h"
 #include "qt/control_binder.h"
 #include "qt/headless_runner.h"
@@ -21,6 +23,7 @@
 #include "qt/qt_clock.h"
 #include "qt/qt_dialogs.h"
 #include "qt/qt_serial_ports.h"
+#include "qt/qt_settings_store.h"
 #include "qt/simulated_ports.h"
 
 namespace {
@@ -64,6 +67,19 @@ std::unique_ptr<app::TraceLog> openTrace(const app::CliOptions& o, const platfor
     });
     return log;
 }
+
+// Where this run remembers its settings: the user's own file, the one named with --settings,
+// or nowhere (--no-settings; a screenshot or timing run, which must not depend on or change
+// what the operator's own runs remember).
+std::unique_ptr<qtui::QtSettingsStore> openSettings(const app::CliOptions& o) {
+    if (o.noSettings) return nullptr;
+    if (!o.settingsFile.empty())
+        return std::make_unique<qtui::QtSettingsStore>(QString::fromStdString(o.settingsFile));
+    if (!o.screenshot.empty() || o.startupTime) return nullptr;
+    return std::make_unique<qtui::QtSettingsStore>();
+}
+
+constexpr const char* kGeometryKey = "window/geometry";
 
 }  // namespace
 
@@ -126,8 +142,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "fathomhost: %s: %s\n", title.c_str(), text.c_str());
     });
     const bool screenshotRun = !options.screenshot.empty();
-    platform::Dialogs& dialogs =
-        screenshotRun ? static_cast<platform::Dialogs&>(unattended) : windowDialogs;
+    app::FolderMemory dialogs(screenshotRun ? static_cast<platform::Dialogs&>(unattended)
+                                            : windowDialogs);
     qtui::QtSerialPorts realPorts;
     qtui::QtClock clock;
     const auto trace = openTrace(options, clock, realPorts);
@@ -145,6 +161,19 @@ int main(int argc, char** argv) {
     // 4. Start values.
     host.Initialize();
 
+    // What the operator chose last time: unit type, traces, chart and analysis settings, and
+    // the ports, offered again (or opened at once with --reopen-ports). The command line's own
+    // choices come after and win.
+    const auto store = openSettings(options);
+    app::RememberedSettings remembered(host, store.get(), dialogs, ports);
+    dialogs.remember(&remembered);
+    const bool portGiven =
+        !options.port.empty() || !options.portB.empty() || !options.outputPort.empty();
+    const bool restored = remembered.restore({.unitTypeGiven = options.unitType >= 0,
+                                              .portsGiven = portGiven,
+                                              .reopenPorts = options.reopenPorts});
+    window.onFileDropped([&host](const std::string& path) { host.playback().openFile(path); });
+
     // Choices given on the command line, made as the operator would make them. With the
     // simulator and nothing else chosen, the radio network opens at once so live rows fill
     // within seconds.
@@ -154,7 +183,7 @@ int main(int argc, char** argv) {
                               std::pair{platform::Ctl::OutputPortRing, &options.outputPort}}) {
         if (!path->empty()) host.choosePort(ring, *path);
     }
-    if (options.simulate && options.port.empty() && options.unitType < 0) {
+    if (options.simulate && !portGiven && options.unitType < 0 && !restored) {
         host.choosePort(platform::Ctl::PortARing, "SIM1");
     }
 
@@ -190,9 +219,15 @@ int main(int argc, char** argv) {
         window.show();
         QTimer::singleShot(static_cast<int>(options.screenshotAfter * 1000),
                            [&] { QApplication::exit(saveScreenshot(window, options)); });
-        return application.exec();
+        const int code = application.exec();
+        remembered.save();
+        return code;
     }
-    if (screenshotRun) return saveScreenshot(window, options);
+    if (screenshotRun) {
+        const int code = saveScreenshot(window, options);
+        remembered.save();
+        return code;
+    }
 
     const bool reportStartup = options.startupTime || std::getenv("FATHOM_STARTUP_TIME");
     window.onFirstPaint([&] {
@@ -204,8 +239,17 @@ int main(int argc, char** argv) {
 
     // 5. Display and run until the close path quits the loop.
     window.setGeometry(g.left, g.top, g.width, g.height);
+    const std::string geometry = remembered.value(kGeometryKey);
+    if (!geometry.empty())
+        window.restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(geometry)));
     window.show();
     application.exec();
+
+    // Remembered while the ports are still open, so that they are offered next time.
+    if (!options.startupTime) {
+        remembered.setValue(kGeometryKey, window.saveGeometry().toBase64().toStdString());
+        remembered.save();
+    }
 
     // 6. The exit step: a wired unit on port A is set streaming again.
     if (!options.startupTime) host.exitStep();

@@ -62,6 +62,7 @@ platform::Graph& Chart::graph() { return panel_.graph(Ctl::ChartGraph); }
 
 void Chart::Initialize() {
     for (TraceBuffer& b : *ChartFifo_) b.DeviceNum = 0;
+    awaited_.fill(0);
     followUnits_ = false;
     ChartReset();
 }
@@ -79,9 +80,10 @@ int Chart::SetUpTrace(int t) {
     if (line < 0 || table_[line].MsgType == 'G') {
         b.DeviceNum = 0;
         b.NumPoints = 0;
-        panel_.setValue(traceControl(t), 0);
+        panel_.setValue(traceControl(t), awaited_[static_cast<std::size_t>(t)]);
         return 1;
     }
+    awaited_[static_cast<std::size_t>(t)] = 0;
     b.LineLoc = static_cast<std::uint8_t>(line);
     b.Rate = static_cast<std::uint8_t>(rateOf(table_[line]));
     // Single precision, as the positions have always been computed.
@@ -119,6 +121,10 @@ void Chart::ChartReset() {
 int Chart::traceFor(const live::OutputLine& e) {
     for (int t = 0; t < kTraceCount; ++t) {
         if (trace(t).DeviceNum == e.DeviceNum) return t;
+    }
+    for (int t = 0; t < kTraceCount; ++t) {
+        if (awaited_[static_cast<std::size_t>(t)] == e.DeviceNum && trace(t).DeviceNum == 0)
+            return SetUpTrace(t) == 0 ? t : -1;
     }
     if (!followUnits_ || e.MsgType == 'G') return -1;
     for (int t = 0; t < kTraceCount; ++t) {
@@ -308,7 +314,16 @@ void Chart::TraceDeviceNumSelect(int t, Event e) {
     if (e != Event::Commit) return;
     // The operator has chosen: traces no longer take units by themselves.
     followUnits_ = false;
+    awaited_[static_cast<std::size_t>(t)] = 0;
     ChartReset();
+}
+
+void Chart::awaitUnit(int t, int device) {
+    if (t < 0 || t >= kTraceCount || device < 0 || device > 255) return;
+    awaited_[static_cast<std::size_t>(t)] = static_cast<std::uint8_t>(device);
+    panel_.setValue(traceControl(t), device);
+    followUnits_ = false;
+    SetUpTrace(t);
 }
 
 void Chart::YAxisRange(Event e) {

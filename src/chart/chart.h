@@ -43,6 +43,10 @@ public:
 
     // Control callbacks of the plot page.
     void TraceDeviceNumSelect(int t, platform::Event e);
+    // Trace t was chosen for a unit that has not reported yet (remembered from the last run):
+    // its number stays shown and the trace takes the unit when it reports. A number the
+    // operator types ends the wait.
+    void awaitUnit(int t, int device);
     void YAxisRange(platform::Event e);
     void YAxisOffset(platform::Event e);
     void RawPlotXAsis();
@@ -86,6 +90,7 @@ private:
     std::span<const float> WorkValue_;
     std::unique_ptr<ChartFifo> ChartFifo_;
     bool followUnits_ = false;
+    std::array<std::uint8_t, kTraceCount> awaited_{};
 };
 
 }  // namespace chart

@@ -37,9 +37,15 @@ Playback::Playback(platform::Panel& panel, platform::Dialogs& dialogs, live::Dev
       WorkValue_(workValue) {}
 
 void Playback::OpenFile2Plot() {
-    const platform::FileSelection sel =
-        dialogs_.fileSelect({.pattern = "*.csv", .typeList = "*.DAT", .title = "Open Data File"});
+    const platform::FileSelection sel = dialogs_.fileSelect({.pattern = "*.csv *.DAT",
+                                                             .title = "Open Data File",
+                                                             .patternName = "Recordings"});
     if (!sel.existed()) return;
+    openFile(sel.path);
+}
+
+void Playback::openFile(const std::string& path) {
+    const platform::FileSelection sel{platform::FileSelection::Status::Existing, path};
     const PlaybackType type = playbackFileType(sel.path);
     // Opening another file ends the one playing, whatever the new one turns out to be.
     CloseFile2Plot();
@@ -89,6 +95,7 @@ void Playback::OpenFile2Plot() {
         stopPlotting();
         chart_.ChartReset();
     }
+    if (opened) opened(OpenFileName_);
 }
 
 void Playback::CloseFile2Plot() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <cstdint>
 #include <fstream>
 #include <span>
@@ -36,6 +37,11 @@ class Playback : public app::ClosesOnExit {
 
     // File menu, timer and main-panel controls.
     void OpenFile2Plot();
+    // Plays back the file at path, as if chosen in the open dialog (a recent file, a file
+    // dropped on the window).
+    void openFile(const std::string& path);
+    // Told of each file that opened for playback.
+    std::function<void(const std::string&)> opened;
     void CloseFile2Plot();
     void ReadFileTimer();
     void PlotSpeedCtr();

@@ -61,6 +61,7 @@ struct ControlSpec {
     Rgb onColor = 0;        // LEDs: start on-colour
     bool indicator = false; // shows a value the program writes; the operator cannot edit it
     bool wraps = false;     // text messages: a sentence that wraps rather than widen its frame
+    std::string_view shortcut = {};  // menu items: the key sequence shown beside it, "Ctrl+O"
 };
 
 }  // namespace platform

@@ -16,6 +16,7 @@ struct FileSelectRequest {
     std::string title;
     bool save = false;       // a file to write (may not exist yet) or one to load
     std::string defaultName; // proposed file name for save dialogs
+    std::string patternName; // what the pattern's files are, e.g. "Recordings"
 };
 
 struct FileSelection {

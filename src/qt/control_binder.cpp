@@ -203,7 +203,10 @@ void ControlBinder::apply(Ctl id, unsigned attrs) {
         if (platform::controlSpec(id).kind == Kind::Decoration) {
             if (auto* l = qobject_cast<QLabel*>(b.widget)) l->setText(text);
         }
-        if (b.action && text != QString(b.action->text()).remove('&')) b.action->setText(text);
+        // A menu item named at run time (a recent file, "1 survey000.csv") takes its first
+        // character as its mnemonic; an '&' in the name is shown as itself.
+        if (b.action && text != QString(b.action->text()).remove('&'))
+            b.action->setText('&' + QString(text).replace('&', QStringLiteral("&&")));
     }
     if (attrs & bit(Attr::Dimmed)) {
         bool on = !panel_.dimmed(id);

@@ -1,6 +1,9 @@
 #include "qt/main_window.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QSplitter>
@@ -29,12 +32,12 @@ QString q(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// Marks the first letter of `text` not yet taken in `used` as the keyboard mnemonic.
+// Marks the first letter or digit of `text` not yet taken in `used` as the keyboard mnemonic.
 QString withMnemonic(const QString& text, std::set<QChar>& used) {
     QString escaped = QString(text).replace('&', QStringLiteral("&&"));
     for (qsizetype i = 0; i < text.size(); ++i) {
         QChar c = text[i].toLower();
-        if (!c.isLetter() || used.count(c)) continue;
+        if (!c.isLetterOrNumber() || used.count(c)) continue;
         used.insert(c);
         qsizetype at = i + text.left(i).count('&');
         return escaped.insert(at, '&');
@@ -79,7 +82,48 @@ MainWindow::MainWindow(platform::Panel& panel, QWidget* parent)
     builder.buildStatusBar(statusBar());
 
     scaler_ = new WindowScaler(this, splitter);
+    addTabShortcuts();
+    setAcceptDrops(true);
     panel_.addObserver(this);
+}
+
+// Ctrl+1 ... Ctrl+5 bring a tab page forward, listed in the View menu.
+void MainWindow::addTabShortcuts() {
+    QMenu* view = menuBar()->findChild<QMenu*>(QStringLiteral("menu:View"));
+    if (!view) return;
+    view->addSeparator();
+    for (int i = 0; i < tabs_->count(); ++i) {
+        QAction* a = view->addAction(
+            QStringLiteral("&%1 %2 page").arg(i + 1).arg(kTabNames[static_cast<std::size_t>(i)]));
+        a->setObjectName(QStringLiteral("tab:%1").arg(i));
+        a->setShortcut(QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1)));
+        connect(a, &QAction::triggered, this, [this, i] { tabs_->setCurrentIndex(i); });
+    }
+}
+
+namespace {
+// The recording or capture file dropped on the window, when the drop is one such local file.
+QString droppedRecording(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1) return {};
+    const QUrl url = mime->urls().front();
+    if (!url.isLocalFile()) return {};
+    const QString path = url.toLocalFile();
+    const bool recording = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ||
+                           path.endsWith(QStringLiteral(".dat"), Qt::CaseInsensitive);
+    return recording ? path : QString();
+}
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (fileDropped_ && !droppedRecording(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedRecording(event->mimeData());
+    if (!fileDropped_ || path.isEmpty()) return;
+    event->acceptProposedAction();
+    fileDropped_(path.toStdString());
+    binder_->flushNow();
 }
 
 MainWindow::~MainWindow() {
@@ -106,7 +150,7 @@ void MainWindow::buildMenus() {
         QMenu* menu = it->second;
         if (spec.id == Ctl::MenuExit || spec.id == Ctl::MenuAbout) menu->addSeparator();
         QAction* a = binder_->createAction(spec.id, menu, withMnemonic(q(spec.caption), used));
-        if (spec.id == Ctl::MenuExit) a->setShortcut(QKeySequence::Quit);
+        if (!spec.shortcut.empty()) a->setShortcut(QKeySequence(q(spec.shortcut)));
         if (!spec.helpText.empty()) a->setToolTip(q(spec.helpText));
     }
 }

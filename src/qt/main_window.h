@@ -1,6 +1,7 @@
 #pragma once
 #include <QMainWindow>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/panel.h"
@@ -27,14 +28,21 @@ public:
 
     // Called once, when the window has painted for the first time (start-up timing).
     void onFirstPaint(std::function<void()> hook) { firstPaint_ = std::move(hook); }
+    // A recording (.csv) or capture (.DAT) file dropped on the window, to play back.
+    void onFileDropped(std::function<void(const std::string&)> hook) {
+        fileDropped_ = std::move(hook);
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenus();
     void buildTimers();
+    void addTabShortcuts();
     void controlChanged(platform::Ctl id, platform::Attr what) override;
 
     platform::Panel& panel_;
@@ -43,6 +51,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     std::vector<QWidget*> pages_;
     std::function<void()> firstPaint_;
+    std::function<void(const std::string&)> fileDropped_;
 };
 
 }  // namespace qtui

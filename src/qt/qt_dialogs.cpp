@@ -40,7 +40,8 @@ std::optional<std::string> QtDialogs::prompt(std::string_view title, std::string
 }
 
 platform::FileSelection QtDialogs::fileSelect(const platform::FileSelectRequest& r) {
-    QString filter = q(r.pattern);
+    QString filter = r.patternName.empty() ? q(r.pattern)
+                                           : q(r.patternName) + QStringLiteral(" (") + q(r.pattern) + ')';
     if (!r.typeList.empty()) filter += QStringLiteral(";;") + q(r.typeList).replace(';', ' ');
     filter += QStringLiteral(";;All files (*)");
     QString start = q(r.directory);

@@ -103,3 +103,20 @@ TEST(CommandLine, AnalyzeTakesFilesAndItsOwnOptions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, RememberedSettingsOptionsAreForTheWindowAndDoNotContradict) {
+    auto o = parse({"--settings", "/tmp/s.ini", "--reopen-ports", "--simulate"});
+    EXPECT_TRUE(o.error.empty()) << o.error;
+    EXPECT_EQ(o.settingsFile, "/tmp/s.ini");
+    EXPECT_TRUE(o.reopenPorts);
+    EXPECT_TRUE(parse({"--no-settings"}).noSettings);
+    EXPECT_NE(parse({"--no-settings", "--settings", "/tmp/s.ini"}).error, "");
+    EXPECT_NE(parse({"--no-settings", "--reopen-ports"}).error, "");
+    EXPECT_NE(parse({"--headless", "--unit-type", "0", "--port", "/dev/pts/3", "--no-settings"})
+                  .error.find("for the window"),
+              std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+#include "app/remembered_settings.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <tuple>
+
+#include "platform/control_table.h"
+
+namespace app {
+
+using platform::Ctl;
+using platform::Event;
+
+namespace {
+
+constexpr const char* kFormatKey = "format";
+constexpr const char* kFormat = "fathomhost settings 1";
+constexpr const char* kUnitTypeKey = "unitType";
+constexpr const char* kIgnoredTitle = "REMEMBERED SETTINGS IGNORED";
+
+struct RememberedPort {
+    Ctl ring;
+    const char* key;
+    const char* name;
+};
+constexpr std::array<RememberedPort, 3> kPorts{{
+    {Ctl::PortARing, "ports/A", "port A"},
+    {Ctl::PortBRing, "ports/B", "port B"},
+    {Ctl::OutputPortRing, "ports/output", "output port"},
+}};
+
+// Settings of the plot and analysis pages, remembered by the control's name.
+constexpr std::array<Ctl, 6> kChartAndAnalysis{Ctl::RawPlotXAsis,    Ctl::YAxisRange,
+                                               Ctl::YAxisOffset,     Ctl::WindowRing,
+                                               Ctl::DisplayUnitRing, Ctl::ScalingRing};
+constexpr std::array<Ctl, 3> kAnalysisMore{Ctl::AnalyzeMax, Ctl::TideFilter,
+                                           Ctl::AnalyzeTraceSelect};
+
+std::string controlKey(Ctl id) { return std::string("controls/") + platform::ctlName(id); }
+std::string recentKey(int i) { return "recent/" + std::to_string(i + 1); }
+
+std::optional<double> number(const std::optional<std::string>& text) {
+    if (!text || text->empty()) return std::nullopt;
+    char* end = nullptr;
+    const double v = std::strtod(text->c_str(), &end);
+    if (end == text->c_str() || *end != '\0' || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::string numberText(double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", v);
+    return text;
+}
+
+}  // namespace
+
+RememberedSettings::RememberedSettings(Host& host, platform::SettingsStore* store,
+                                       platform::Dialogs& dialogs, platform::SerialPorts& ports)
+    : host_(host), store_(store), dialogs_(dialogs), ports_(ports) {
+    platform::Panel& panel = host_.panel();
+    for (int i = 0; i < kRecentFiles; ++i) {
+        panel.onEvent(platform::ctlAt(Ctl::MenuRecent1, i), [this, i](Event e, const auto&) {
+            if (e == Event::Commit && i < static_cast<int>(recent_.size()))
+                host_.playback().openFile(recent_[static_cast<std::size_t>(i)]);
+        });
+    }
+    host_.playback().opened = [this](const std::string& path) { addRecentFile(path); };
+}
+
+bool RememberedSettings::checkStore() {
+    usable_ = false;
+    if (!store_) return false;
+    const std::string problem = store_->problem();
+    if (!problem.empty()) {
+        dialogs_.message(kIgnoredTitle, "The remembered settings in " + store_->where() +
+                                            " cannot be read: " + problem +
+                                            ".\nThe program starts with its own settings and "
+                                            "leaves that file as it is.");
+        return false;
+    }
+    if (!store_->empty() && store_->get(kFormatKey) != kFormat) {
+        dialogs_.message(kIgnoredTitle, store_->where() +
+                                            " does not hold settings of this program.\nThe "
+                                            "program starts with its own settings and leaves "
+                                            "that file as it is.");
+        return false;
+    }
+    usable_ = true;
+    return !store_->empty();
+}
+
+bool RememberedSettings::restore(const Start& start) {
+    if (!checkStore()) return false;
+    for (int i = 0; i < kRecentFiles; ++i) {
+        const auto path = store_->get(recentKey(i));
+        if (path && !path->empty()) recent_.push_back(*path);
+    }
+    showRecentFiles();
+
+    const auto type = number(store_->get(kUnitTypeKey));
+    const bool typeValid = type && *type >= 0 && *type <= 9 && *type == std::floor(*type);
+    if (typeValid && !start.unitTypeGiven) host_.chooseUnitType(static_cast<int>(*type));
+    // The ports of last time belong to last time's unit type.
+    if (typeValid && !start.portsGiven && host_.session().UnitType == static_cast<int>(*type))
+        restorePorts(start);
+    restoreControls();
+    return true;
+}
+
+bool RememberedSettings::present(const std::string& path) {
+    std::vector<platform::PortInfo> listed;
+    ports_.list(listed);
+    if (std::any_of(listed.begin(), listed.end(),
+                    [&](const platform::PortInfo& p) { return p.systemPath == path; }))
+        return true;
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+void RememberedSettings::restorePorts(const Start& start) {
+    std::vector<std::pair<Ctl, std::string>> offered;
+    std::string listing, absent;
+    for (const RememberedPort& p : kPorts) {
+        const auto path = store_->get(p.key);
+        if (!path || path->empty()) continue;
+        if (!present(*path)) {
+            absent += std::string("\n  ") + p.name + ": " + *path;
+            continue;
+        }
+        offered.emplace_back(p.ring, *path);
+        listing += std::string("\n  ") + p.name + ": " + *path;
+    }
+    if (offered.empty()) return;
+    if (!start.reopenPorts) {
+        std::string text = "Last time this program used" + listing;
+        if (!absent.empty()) text += "\nand, not present now," + absent;
+        text += "\n\nOpen them again?";
+        if (!dialogs_.confirm("OPEN THE PORTS OF LAST TIME?", text)) return;
+    }
+    for (const auto& [ring, path] : offered) host_.choosePort(ring, path);
+}
+
+void RememberedSettings::restoreControls() {
+    platform::Panel& panel = host_.panel();
+    const auto apply = [&](Ctl id) {
+        const auto v = number(store_->get(controlKey(id)));
+        if (!v) return;
+        const platform::ControlSpec& spec = platform::controlSpec(id);
+        if (spec.kind == platform::Kind::Ring && panel.indexOfValue(id, *v) < 0) return;
+        const double lo = panel.minValue(id), hi = panel.maxValue(id);
+        if (lo != hi && (*v < lo || *v > hi)) return;
+        panel.setValue(id, *v);
+        panel.raise(id, Event::Commit);
+    };
+    for (Ctl id : kChartAndAnalysis) apply(id);
+    for (Ctl id : kAnalysisMore) apply(id);
+    // The units of last time's traces have not reported yet: each trace waits for its unit.
+    for (int t = 0; t < chart::kTraceCount; ++t) {
+        const auto v = number(store_->get(controlKey(platform::ctlAt(Ctl::TraceSelect1, t))));
+        if (v && *v >= 1 && *v <= 255 && *v == std::floor(*v))
+            host_.chart().awaitUnit(t, static_cast<int>(*v));
+    }
+}
+
+void RememberedSettings::save() {
+    if (!usable_) return;
+    const platform::Panel& panel = host_.panel();
+    store_->set(kFormatKey, kFormat);
+    store_->set(kUnitTypeKey, std::to_string(host_.session().UnitType));
+    for (const RememberedPort& p : kPorts) {
+        const std::string path = host_.portOpen(p.ring) ? host_.portPath(p.ring) : "";
+        if (path.empty()) {
+            store_->remove(p.key);
+        } else {
+            store_->set(p.key, path);
+        }
+    }
+    for (Ctl id : kChartAndAnalysis) store_->set(controlKey(id), numberText(panel.value(id)));
+    for (Ctl id : kAnalysisMore) store_->set(controlKey(id), numberText(panel.value(id)));
+    for (int t = 0; t < chart::kTraceCount; ++t) {
+        const Ctl id = platform::ctlAt(Ctl::TraceSelect1, t);
+        store_->set(controlKey(id), numberText(panel.value(id)));
+    }
+    for (int i = 0; i < kRecentFiles; ++i) {
+        if (i < static_cast<int>(recent_.size())) {
+            store_->set(recentKey(i), recent_[static_cast<std::size_t>(i)]);
+        } else {
+            store_->remove(recentKey(i));
+        }
+    }
+    if (!store_->flush()) {
+        dialogs_.message("SETTINGS NOT SAVED", "The settings could not be written to " +
+                                                   store_->where() + ": " + store_->problem());
+    }
+}
+
+std::string RememberedSettings::folder(const std::string& kind) const {
+    if (!usable_) return "";
+    return store_->get("folders/" + kind).value_or("");
+}
+
+void RememberedSettings::setFolder(const std::string& kind, const std::string& directory) {
+    if (usable_) store_->set("folders/" + kind, directory);
+}
+
+std::string RememberedSettings::value(const std::string& key) const {
+    return usable_ ? store_->get(key).value_or("") : "";
+}
+
+void RememberedSettings::setValue(const std::string& key, const std::string& value) {
+    if (usable_) store_->set(key, value);
+}
+
+void RememberedSettings::addRecentFile(const std::string& path) {
+    recent_.erase(std::remove(recent_.begin(), recent_.end(), path), recent_.end());
+    recent_.insert(recent_.begin(), path);
+    if (static_cast<int>(recent_.size()) > kRecentFiles) recent_.resize(kRecentFiles);
+    showRecentFiles();
+}
+
+// "1 survey000.csv" ... in the File menu, the newest first.
+void RememberedSettings::showRecentFiles() {
+    platform::Panel& panel = host_.panel();
+    for (int i = 0; i < kRecentFiles; ++i) {
+        const Ctl item = platform::ctlAt(Ctl::MenuRecent1, i);
+        const bool used = i < static_cast<int>(recent_.size());
+        if (used) {
+            const std::string name =
+                std::filesystem::path(recent_[static_cast<std::size_t>(i)]).filename().string();
+            panel.setLabel(item, std::to_string(i + 1) + " " + name);
+        }
+        panel.setVisible(item, used);
+    }
+}
+
+}  // namespace app
