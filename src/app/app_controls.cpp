@@ -101,20 +101,6 @@ std::vector<ControlSpec> build() {
          .caption = "Connection",
          .frame = "Unit",
          .defText = "Not Connected"},
-        {.id = Ctl::LoggerPortsNote,
-         .page = Page::LoggerPorts,
-         .kind = Kind::TextMsg,
-         .caption = "",
-         .frame = "Data-logger ports",
-         .defText = "Group rates, port types and bauds of a data logger appear here.",
-         .startVisible = false},
-        {.id = Ctl::UploadNote,
-         .page = Page::Upload,
-         .kind = Kind::TextMsg,
-         .caption = "",
-         .frame = "Flash card",
-         .defText = "Files on a data logger's flash card appear here.",
-         .startVisible = false},
     };
     return t;
 }
