@@ -103,6 +103,7 @@ bool RememberedSettings::restore(const Start& start) {
 
     const auto type = number(store_->get(kUnitTypeKey));
     const bool typeValid = type && *type >= 0 && *type <= 9 && *type == std::floor(*type);
+    if (typeValid) storedType_ = static_cast<int>(*type);
     if (typeValid && !start.unitTypeGiven) host_.chooseUnitType(static_cast<int>(*type));
     // The ports of last time belong to last time's unit type.
     if (typeValid && !start.portsGiven && host_.session().UnitType == static_cast<int>(*type))
@@ -171,12 +172,15 @@ void RememberedSettings::save() {
     const platform::Panel& panel = host_.panel();
     store_->set(kFormatKey, kFormat);
     store_->set(kUnitTypeKey, std::to_string(host_.session().UnitType));
+    // A port closed at exit keeps what was remembered for it while the unit type is the same:
+    // a station whose adapter was unplugged today, or whose operator said no once, is still
+    // offered its ports next time (with the question). Another unit type forgets them.
+    const bool sameType = storedType_ == host_.session().UnitType;
     for (const RememberedPort& p : kPorts) {
-        const std::string path = host_.portOpen(p.ring) ? host_.portPath(p.ring) : "";
-        if (path.empty()) {
+        if (host_.portOpen(p.ring)) {
+            store_->set(p.key, host_.portPath(p.ring));
+        } else if (!sameType) {
             store_->remove(p.key);
-        } else {
-            store_->set(p.key, path);
         }
     }
     for (Ctl id : kChartAndAnalysis) store_->set(controlKey(id), numberText(panel.value(id)));

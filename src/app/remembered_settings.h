@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,8 @@ class RememberedSettings {
     platform::Dialogs& dialogs_;
     platform::SerialPorts& ports_;
     bool usable_ = false;
+    // The unit type whose ports the store held at start, if any.
+    std::optional<int> storedType_;
     std::vector<std::string> recent_;
 };
 

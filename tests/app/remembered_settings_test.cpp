@@ -133,7 +133,7 @@ TEST(RememberedSettings, PortsAreOfferedOnlyWhenPresentAndOpenedOnlyWhenTheOpera
         run.host.choosePort(Ctl::PortBRing, "/dev/ttyUSB1");
         run.settings.save();
     }
-    {  // a no leaves every port closed
+    {  // a no leaves every port closed, and does not forget them for the next run
         auto store = nextRunOf(first);
         ProgramRun run(store.get());
         run.shownDialogs.confirmReplies.push_back(false);
@@ -141,6 +141,25 @@ TEST(RememberedSettings, PortsAreOfferedOnlyWhenPresentAndOpenedOnlyWhenTheOpera
         EXPECT_EQ(run.host.session().UnitType, 3);
         EXPECT_FALSE(run.host.portOpen(Ctl::PortARing));
         EXPECT_FALSE(run.host.portOpen(Ctl::PortBRing));
+        run.settings.save();
+        auto next = nextRunOf(*store);
+        ProgramRun again(next.get());
+        again.settings.restore({});
+        EXPECT_EQ(again.shownDialogs.count("OPEN THE PORTS OF LAST TIME?"), 1);
+        EXPECT_TRUE(again.host.portOpen(Ctl::PortBRing));
+    }
+    {  // another unit type chosen and left with no port open forgets the ports
+        auto store = nextRunOf(first);
+        ProgramRun run(store.get());
+        run.shownDialogs.confirmReplies.push_back(false);
+        run.settings.restore({});
+        run.host.chooseUnitType(0);
+        run.settings.save();
+        auto next = nextRunOf(*store);
+        ProgramRun again(next.get());
+        again.settings.restore({});
+        EXPECT_EQ(again.host.session().UnitType, 0);
+        EXPECT_EQ(again.shownDialogs.count("OPEN THE PORTS OF LAST TIME?"), 0);
     }
     {  // port B's adapter is not plugged in: it is named as absent and not opened
         auto store = nextRunOf(first);
