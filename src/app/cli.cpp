@@ -1,11 +1,11 @@
 #include "app/cli.h"
 
-#include <vector>
-#include <charconv>
 #include <algorithm>
+#include <charconv>
 #include <functional>
 #include <initializer_list>
 #include <string_view>
+#include <vector>
 
 #include "analysis/batch_analysis.h"
 
@@ -38,9 +38,12 @@ bool parseDouble(std::string_view s, double& out) {
 }
 
 bool parseOnOff(std::string_view s, int& out) {
-    if (s == "on") out = 1;
-    else if (s == "off") out = 0;
-    else return false;
+    if (s == "on")
+        out = 1;
+    else if (s == "off")
+        out = 0;
+    else
+        return false;
     return true;
 }
 
@@ -67,53 +70,61 @@ OptionDef pathOption(std::string_view name, std::string_view valueName, std::str
             }};
 }
 
+// An option without a value that sets a switch.
+OptionDef flagOption(std::string_view name, std::string_view help, bool CliOptions::*field) {
+    return {name, "", help, [field](CliOptions& o, std::string_view) { return o.*field = true; }};
+}
+
+// An option whose value is a whole number from lo to hi.
+OptionDef intOption(std::string_view name, std::string_view valueName, std::string_view help,
+                    int CliOptions::*field, int lo, int hi) {
+    return {name, valueName, help, [field, lo, hi](CliOptions& o, std::string_view v) {
+                return parseInt(v, o.*field) && o.*field >= lo && o.*field <= hi;
+            }};
+}
+
 // One row per option; new options are new rows.
 const std::vector<OptionDef>& options() {
     static const std::vector<OptionDef> defs{{
-        {"--version", "", "Print the program version and exit.",
-         [](CliOptions& o, std::string_view) { return o.version = true; }},
-        {"--help", "", "Print this help and exit.",
-         [](CliOptions& o, std::string_view) { return o.help = true; }},
-        {"--screenshot", "FILE.png", "Render the window at 1280x800 to FILE.png and exit.",
-         [](CliOptions& o, std::string_view v) {
-             o.screenshot = std::string(v);
-             return !v.empty();
-         }},
-        {"--tab", "N",
-         "The tab page shown at start: 0 plot, 1 analysis, 2 configuration,\n"
-         "                         3 data-logger ports, 4 upload.",
-         [](CliOptions& o, std::string_view v) {
-             return parseInt(v, o.tab) && o.tab >= 0 && o.tab <= 4;
-         }},
-        {"--startup-time", "", "Print the milliseconds from start to the window shown, and exit.",
-         [](CliOptions& o, std::string_view) { return o.startupTime = true; }},
-        {"--simulate", "", "Offer the built-in instrument simulator's ports beside the real ones.",
-         [](CliOptions& o, std::string_view) { return o.simulate = true; }},
-        {"--plot", "", "Start plotting at once; the traces take the units as they report.",
-         [](CliOptions& o, std::string_view) { return o.plot = true; }},
-        {"--no-settings", "",
-         "Start with the program's own settings: nothing remembered from an\n"
-         "                         earlier run is used, and nothing is remembered from this one.",
-         [](CliOptions& o, std::string_view) { return o.noSettings = true; }},
+        flagOption("--version", "Print the program version and exit.", &CliOptions::version),
+        flagOption("--help", "Print this help and exit.", &CliOptions::help),
+        pathOption("--screenshot", "FILE.png",
+                   "Render the window at 1280x800 to FILE.png and exit.", &CliOptions::screenshot),
+        intOption("--tab", "N",
+                  "The tab page shown at start: 0 plot, 1 analysis, 2 configuration,\n"
+                  "                         3 data-logger ports, 4 upload.",
+                  &CliOptions::tab, 0, 4),
+        flagOption("--startup-time",
+                   "Print the milliseconds from start to the window shown, and exit.",
+                   &CliOptions::startupTime),
+        flagOption("--simulate",
+                   "Offer the built-in instrument simulator's ports beside the real ones.",
+                   &CliOptions::simulate),
+        flagOption("--plot", "Start plotting at once; the traces take the units as they report.",
+                   &CliOptions::plot),
+        flagOption("--no-settings",
+                   "Start with the program's own settings: nothing remembered from an\n"
+                   "                         earlier run is used, and nothing is remembered from "
+                   "this one.",
+                   &CliOptions::noSettings),
         pathOption("--settings", "FILE",
                    "Remember settings in FILE instead of the user's own settings file\n"
                    "                         (screenshot runs remember nothing without it).",
                    &CliOptions::settingsFile),
-        {"--reopen-ports", "",
-         "Open the ports remembered from the last run at once, without asking.",
-         [](CliOptions& o, std::string_view) { return o.reopenPorts = true; }},
+        flagOption("--reopen-ports",
+                   "Open the ports remembered from the last run at once, without asking.",
+                   &CliOptions::reopenPorts),
         pathOption("--trace", "FILE",
                    "Write a timestamped hex log of every byte sent and received.",
                    &CliOptions::trace),
-        {"--headless", "", "Run without a window: open the ports and record as told below.",
-         [](CliOptions& o, std::string_view) { return o.headless = true; }},
-        {"--unit-type", "N",
-         "The unit type to start with, 0-9 (0 radio staff, 1 and 2 radio sonic units,\n"
-         "                         3 and 4 wired staffs, 5 and 6 Tidecorders, 7 synchronizer,\n"
-         "                         8 data logger, 9 Swellmeter).",
-         [](CliOptions& o, std::string_view v) {
-             return parseInt(v, o.unitType) && o.unitType >= 0 && o.unitType <= 9;
-         }},
+        flagOption("--headless", "Run without a window: open the ports and record as told below.",
+                   &CliOptions::headless),
+        intOption(
+            "--unit-type", "N",
+            "The unit type to start with, 0-9 (0 radio staff, 1 and 2 radio sonic units,\n"
+            "                         3 and 4 wired staffs, 5 and 6 Tidecorders, 7 synchronizer,\n"
+            "                         8 data logger, 9 Swellmeter).",
+            &CliOptions::unitType, 0, 9),
         pathOption("--port", "PATH",
                    "Serial port A to open at start, e.g. /dev/ttyUSB0, COM3, SIM1.",
                    &CliOptions::port),
@@ -126,15 +137,15 @@ const std::vector<OptionDef>& options() {
                    "Headless and --screenshot: record sample lines to FILE000.csv,\n"
                    "                         FILE001.csv ... from the start.",
                    &CliOptions::record),
-        {"--interval", "DAYS", "Headless: days per recording file, 1-98; 99 = one file (default).",
-         [](CliOptions& o, std::string_view v) {
-             return parseInt(v, o.interval) && o.interval >= 1 && o.interval <= 99;
-         }},
+        intOption("--interval", "DAYS",
+                  "Headless: days per recording file, 1-98; 99 = one file (default).",
+                  &CliOptions::interval, 1, 99),
         pathOption("--capture", "FILE.DAT",
                    "Headless and --screenshot: capture the raw radio frames to FILE.DAT.",
                    &CliOptions::capture),
-        {"--overwrite", "", "Headless: replace recording and capture files that exist already.",
-         [](CliOptions& o, std::string_view) { return o.overwrite = true; }},
+        flagOption("--overwrite",
+                   "Headless: replace recording and capture files that exist already.",
+                   &CliOptions::overwrite),
         {"--broadcast-power", "on|off", "Headless: keep all radio units powered (broadcast).",
          [](CliOptions& o, std::string_view v) { return parseOnOff(v, o.broadcastPower); }},
         {"--auto-sync", "on|off",
@@ -154,20 +165,19 @@ const std::vector<OptionDef>& options() {
              o.pressureUnits = v == "bar" ? 0 : v == "m" ? 1 : -1;
              return o.pressureUnits >= 0;
          }},
-        {"--show-config", "DEVICE",
-         "Read the settings of unit DEVICE (255: a data logger) once it reports;\n"
-         "                         wired units: 1 the unit on port A, 2 the unit on port B;\n"
-         "                         headless: print them as name: value lines and exit.",
-         [](CliOptions& o, std::string_view v) {
-             return parseInt(v, o.showConfig) && o.showConfig >= 1 && o.showConfig <= 255;
-         }},
-        {"--upload-file", "N",
-         "Headless, data logger (unit type 8): upload file N of the logger's flash card,\n"
-         "                         with --to, print progress and exit; non-zero when incomplete.\n"
-         "                         A file over 1,000,000 bytes is uploaded without asking.",
-         [](CliOptions& o, std::string_view v) {
-             return parseInt(v, o.uploadFile) && o.uploadFile >= 1 && o.uploadFile <= 9999;
-         }},
+        intOption(
+            "--show-config", "DEVICE",
+            "Read the settings of unit DEVICE (255: a data logger) once it reports;\n"
+            "                         wired units: 1 the unit on port A, 2 the unit on port B;\n"
+            "                         headless: print them as name: value lines and exit.",
+            &CliOptions::showConfig, 1, 255),
+        intOption(
+            "--upload-file", "N",
+            "Headless, data logger (unit type 8): upload file N of the logger's flash card,\n"
+            "                         with --to, print progress and exit; non-zero when "
+            "incomplete.\n"
+            "                         A file over 1,000,000 bytes is uploaded without asking.",
+            &CliOptions::uploadFile, 1, 9999),
         pathOption("--to", "PATH",
                    "With --upload-file: the file to write (--overwrite replaces it).",
                    &CliOptions::uploadTo),
@@ -175,15 +185,14 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) {
              return parseDouble(v, o.duration) && o.duration > 0;
          }},
-        {"--analyze", "",
-         "Analyse recorded sample files (FILE... after the options) without a\n"
-         "                         window: one row per file and device in DIR/wave_results.csv,\n"
-         "                         each spectrum in DIR/<file>_device<N>_spectrum.csv.",
-         [](CliOptions& o, std::string_view) { return o.analyze = true; }},
-        {"--device", "N", "--analyze: only device N (1-255).",
-         [](CliOptions& o, std::string_view v) {
-             return parseInt(v, o.analyzeDevice) && o.analyzeDevice >= 1 && o.analyzeDevice <= 255;
-         }},
+        flagOption("--analyze",
+                   "Analyse recorded sample files (FILE... after the options) without a\n"
+                   "                         window: one row per file and device in "
+                   "DIR/wave_results.csv,\n"
+                   "                         each spectrum in DIR/<file>_device<N>_spectrum.csv.",
+                   &CliOptions::analyze),
+        intOption("--device", "N", "--analyze: only device N (1-255).", &CliOptions::analyzeDevice,
+                  1, 255),
         {"--section", "START,END",
          "--analyze: only the samples from START to END seconds after the file's\n"
          "                         first sample (whole seconds, as the chart's cursors).",
@@ -195,8 +204,8 @@ const std::vector<OptionDef>& options() {
                          o.sectionEnd > o.sectionStart;
              return o.section;
          }},
-        {"--tide-filter", "", "--analyze: take the tide out first (high-pass at 100 s).",
-         [](CliOptions& o, std::string_view) { return o.tideFilter = true; }},
+        flagOption("--tide-filter", "--analyze: take the tide out first (high-pass at 100 s).",
+                   &CliOptions::tideFilter),
         {"--window", "NAME",
          "--analyze: the spectrum's window: hann (default), uniform, hamming,\n"
          "                         blackman, exact-blackman, blackman-harris-3, "
@@ -260,11 +269,12 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     }
     if (!o.analyze) o.analyzeFiles.clear();
     if (o.error.empty() && o.analyze) {
-        if (o.headless) o.error = "--analyze and --headless cannot be used together";
-        else if (o.analyzeFiles.empty()) o.error = "--analyze needs at least one FILE";
-    } else if (o.error.empty() &&
-               (o.analyzeDevice != 0 || o.section || o.tideFilter || o.outputDir != "." ||
-                o.window != "hann")) {
+        if (o.headless)
+            o.error = "--analyze and --headless cannot be used together";
+        else if (o.analyzeFiles.empty())
+            o.error = "--analyze needs at least one FILE";
+    } else if (o.error.empty() && (o.analyzeDevice != 0 || o.section || o.tideFilter ||
+                                   o.outputDir != "." || o.window != "hann")) {
         o.error = "--device, --section, --tide-filter, --window and --output go with --analyze";
     }
     if (o.error.empty() && o.noSettings && (!o.settingsFile.empty() || o.reopenPorts))
@@ -273,8 +283,10 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     if (o.error.empty() && o.headless && (o.noSettings || !o.settingsFile.empty() || o.reopenPorts))
         o.error = "--no-settings, --settings and --reopen-ports are for the window";
     if (o.error.empty() && o.headless) {
-        if (o.unitType < 0) o.error = "--headless needs --unit-type";
-        else if (o.port.empty() && o.portB.empty()) o.error = "--headless needs --port";
+        if (o.unitType < 0)
+            o.error = "--headless needs --unit-type";
+        else if (o.port.empty() && o.portB.empty())
+            o.error = "--headless needs --port";
         else if (o.pressureUnits >= 0 && o.unitType != 9)
             o.error = "--pressure-units is for the Swellmeter, unit type 9";
         else if (o.uploadFile > 0 && o.unitType != 8)
