@@ -9,19 +9,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/host.h"
-#include "support/fake_clock.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_serial_ports.h"
+#include "support/host_rig.h"
 
 namespace {
 
-struct Rig {
-    platform::Panel panel;
-    testing_support::FakeDialogs dialogs;
-    testing_support::FakeClock clock;
-    testing_support::FakeSerialPorts ports;
-    app::Host host{panel, dialogs, ports, clock, [] {}};
+struct Rig : testing_support::HostRig {
     std::string path = "/tmp/fuzz_upload_" + std::to_string(::getpid()) + ".DAT";
     Rig() {
         host.Initialize();

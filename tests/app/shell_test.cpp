@@ -3,26 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "app/conversions.h"
-#include "app/host.h"
-#include "support/fake_clock.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_serial_ports.h"
+#include "support/host_rig.h"
 
 using namespace platform;
-using testing_support::FakeClock;
-using testing_support::FakeDialogs;
-using testing_support::FakeSerialPorts;
 
 namespace {
 
-struct HostFixture : ::testing::Test {
-    Panel panel;
-    FakeDialogs dialogs;
-    FakeSerialPorts ports;
-    FakeClock clock;
-    int quits = 0;
-    app::Host host{panel, dialogs, ports, clock, [this] { ++quits; }};
-};
+struct HostFixture : ::testing::Test, testing_support::HostRig {};
 
 struct FileProbe : app::ClosesOnExit {
     std::vector<std::string>* log;

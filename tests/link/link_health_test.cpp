@@ -2,10 +2,7 @@
 // operator sees them, driven by bytes on the fake port and the health timer in simulated time.
 #include <gtest/gtest.h>
 
-#include "app/host.h"
-#include "support/fake_clock.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_serial_ports.h"
+#include "support/host_rig.h"
 #include "support/wire_frames.h"
 
 using platform::Ctl;
@@ -16,12 +13,7 @@ namespace {
 
 constexpr std::uint64_t kUnit = 0x0013A20040A10111ull;
 
-struct LinkHealthTest : ::testing::Test {
-    platform::Panel panel;
-    testing_support::FakeDialogs dialogs;
-    testing_support::FakeSerialPorts ports;
-    testing_support::FakeClock clock;
-    app::Host host{panel, dialogs, ports, clock, [] {}};
+struct LinkHealthTest : ::testing::Test, testing_support::HostRig {
     int port = 0;
 
     void open(int unitType) {
