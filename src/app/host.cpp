@@ -99,16 +99,16 @@ void Host::chooseUnitType(int unitType) {
     panel_.raise(Ctl::UnitTypeRing, Event::Commit);
 }
 
-bool Host::portOpen(Ctl ring) const {
-    if (ring == Ctl::PortARing) return links_.OpenComPortNum_A != 0;
-    if (ring == Ctl::PortBRing) return links_.OpenComPortNum_B != 0;
-    return links_.OpenComPortNumOutput != 0;
+int Host::portNumber(Ctl ring) const {
+    if (ring == Ctl::PortARing) return links_.OpenComPortNum_A;
+    if (ring == Ctl::PortBRing) return links_.OpenComPortNum_B;
+    return links_.OpenComPortNumOutput;
 }
 
+bool Host::portOpen(Ctl ring) const { return portNumber(ring) != 0; }
+
 std::string Host::portPath(Ctl ring) {
-    const int number = ring == Ctl::PortARing   ? links_.OpenComPortNum_A
-                       : ring == Ctl::PortBRing ? links_.OpenComPortNum_B
-                                                : links_.OpenComPortNumOutput;
+    const int number = portNumber(ring);
     if (number == 0) return "";
     std::vector<platform::PortInfo> listed;
     ports_.list(listed);
@@ -135,9 +135,7 @@ bool Host::selectDevice(int device) {
 }
 
 int Host::unreadInput(Ctl ring) const {
-    const int number = ring == Ctl::PortARing   ? links_.OpenComPortNum_A
-                       : ring == Ctl::PortBRing ? links_.OpenComPortNum_B
-                                                : links_.OpenComPortNumOutput;
+    const int number = portNumber(ring);
     return number != 0 ? ports_.inputLength(number) : 0;
 }
 

@@ -112,6 +112,8 @@ class Host {
     links::OutputPort& outputPort() { return outputPort_; }
 
   private:
+    // The number of the port open in a ring; 0 when none.
+    int portNumber(platform::Ctl ring) const;
     // Runs action when the control is committed.
     void onCommit(platform::Ctl id, std::function<void()> action);
     void wireCallbacks();
