@@ -33,11 +33,10 @@ constexpr std::array<RememberedPort, 3> kPorts{{
 }};
 
 // Settings of the plot and analysis pages, remembered by the control's name.
-constexpr std::array<Ctl, 6> kChartAndAnalysis{Ctl::RawPlotXAsis,    Ctl::YAxisRange,
-                                               Ctl::YAxisOffset,     Ctl::WindowRing,
-                                               Ctl::DisplayUnitRing, Ctl::ScalingRing};
-constexpr std::array<Ctl, 3> kAnalysisMore{Ctl::AnalyzeMax, Ctl::TideFilter,
-                                           Ctl::AnalyzeTraceSelect};
+constexpr std::array<Ctl, 9> kChartAndAnalysis{
+    Ctl::RawPlotXAsis, Ctl::YAxisRange,      Ctl::YAxisOffset,
+    Ctl::WindowRing,   Ctl::DisplayUnitRing, Ctl::ScalingRing,
+    Ctl::AnalyzeMax,   Ctl::TideFilter,      Ctl::AnalyzeTraceSelect};
 
 std::string controlKey(Ctl id) { return std::string("controls/") + platform::ctlName(id); }
 std::string recentKey(int i) { return "recent/" + std::to_string(i + 1); }
@@ -158,7 +157,6 @@ void RememberedSettings::restoreControls() {
         panel.raise(id, Event::Commit);
     };
     for (Ctl id : kChartAndAnalysis) apply(id);
-    for (Ctl id : kAnalysisMore) apply(id);
     // The units of last time's traces have not reported yet: each trace waits for its unit.
     for (int t = 0; t < chart::kTraceCount; ++t) {
         const auto v = number(store_->get(controlKey(platform::ctlAt(Ctl::TraceSelect1, t))));
@@ -184,7 +182,6 @@ void RememberedSettings::save() {
         }
     }
     for (Ctl id : kChartAndAnalysis) store_->set(controlKey(id), numberText(panel.value(id)));
-    for (Ctl id : kAnalysisMore) store_->set(controlKey(id), numberText(panel.value(id)));
     for (int t = 0; t < chart::kTraceCount; ++t) {
         const Ctl id = platform::ctlAt(Ctl::TraceSelect1, t);
         store_->set(controlKey(id), numberText(panel.value(id)));
