@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <functional>
 #include <initializer_list>
 #include <string_view>
 #include <vector>
 
 #include "analysis/batch_analysis.h"
+#include "platform/unit_types.h"
 
 namespace app {
 
@@ -32,9 +34,10 @@ bool parseInt(std::string_view s, int& out) {
     return ec == std::errc() && end == s.data() + s.size();
 }
 
+// A finite number: from_chars also reads "inf" and "nan", which no option means.
 bool parseDouble(std::string_view s, double& out) {
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-    return ec == std::errc() && end == s.data() + s.size();
+    return ec == std::errc() && end == s.data() + s.size() && std::isfinite(out);
 }
 
 bool parseOnOff(std::string_view s, int& out) {
@@ -185,6 +188,14 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) {
              return parseDouble(v, o.duration) && o.duration > 0;
          }},
+        {"--time-limit", "SECONDS",
+         "Headless --show-config and --upload-file: give up after SECONDS in all\n"
+         "                         (default 300 for --show-config, 3600 for --upload-file), and\n"
+         "                         exit non-zero naming the step waited on. Each step waits at\n"
+         "                         most 120 s for its answer; a lost port ends the job at once.",
+         [](CliOptions& o, std::string_view v) {
+             return parseDouble(v, o.timeLimit) && o.timeLimit > 0;
+         }},
         flagOption("--analyze",
                    "Analyse recorded sample files (FILE... after the options) without a\n"
                    "                         window: one row per file and device in "
@@ -231,14 +242,123 @@ const std::vector<OptionDef>& options() {
 
 }  // namespace
 
+namespace {
+
+// Options of the window system (Qt) that it takes off the command line itself, with whether
+// each takes a value. Only these may start with a single dash, and only for the window.
+struct WindowSystemOption {
+    std::string_view name;
+    bool takesValue;
+};
+constexpr WindowSystemOption kWindowSystemOptions[] = {
+    {"-platform", true},   {"-platformpluginpath", true}, {"-platformtheme", true},
+    {"-plugin", true},     {"-qwindowgeometry", true},    {"-geometry", true},
+    {"-qwindowicon", true}, {"-icon", true},              {"-qwindowtitle", true},
+    {"-title", true},      {"-session", true},            {"-display", true},
+    {"-name", true},       {"-style", true},              {"-stylesheet", true},
+    {"-reverse", false},   {"-widgetcount", false},       {"-nograb", false},
+    {"-dograb", false},    {"-sync", false},
+};
+
+const WindowSystemOption* windowSystemOption(std::string_view arg) {
+    const std::string_view name = arg.substr(0, arg.find('='));
+    for (const WindowSystemOption& w : kWindowSystemOptions)
+        if (w.name == name) return &w;
+    return nullptr;
+}
+
+// Where an option does something: options missing here work everywhere.
+enum class Scope : std::uint8_t { Window, Headless, HeadlessOrScreenshot };
+struct OptionScope {
+    std::string_view name;
+    Scope scope;
+};
+constexpr OptionScope kScopes[] = {
+    {"--screenshot", Scope::Window},
+    {"--tab", Scope::Window},
+    {"--startup-time", Scope::Window},
+    {"--plot", Scope::Window},
+    {"--screenshot-after", Scope::Window},
+    {"--no-settings", Scope::Window},
+    {"--settings", Scope::Window},
+    {"--reopen-ports", Scope::Window},
+    {"--record", Scope::HeadlessOrScreenshot},
+    {"--capture", Scope::HeadlessOrScreenshot},
+    {"--interval", Scope::HeadlessOrScreenshot},
+    {"--overwrite", Scope::Headless},
+    {"--broadcast-power", Scope::Headless},
+    {"--auto-sync", Scope::Headless},
+    {"--sync-lengths", Scope::Headless},
+    {"--sync-lengths-b", Scope::Headless},
+    {"--pressure-units", Scope::Headless},
+    {"--duration", Scope::Headless},
+    {"--time-limit", Scope::Headless},
+    {"--upload-file", Scope::Headless},
+    {"--to", Scope::Headless},
+};
+
+// Why an option given does nothing where it was given; empty when it does something.
+std::string outOfScope(std::string_view name, const CliOptions& o) {
+    for (const OptionScope& s : kScopes) {
+        if (s.name != name) continue;
+        switch (s.scope) {
+            case Scope::Window:
+                if (o.headless) return join({name, " is for the window, not for --headless"});
+                break;
+            case Scope::Headless:
+                if (!o.headless) return join({name, " goes with --headless"});
+                break;
+            case Scope::HeadlessOrScreenshot:
+                if (!o.headless && o.screenshot.empty())
+                    return join({name, " goes with --headless or --screenshot"});
+                break;
+        }
+    }
+    return {};
+}
+
+bool has(const std::vector<std::string>& given, std::string_view name) {
+    return std::find(given.begin(), given.end(), name) != given.end();
+}
+
+// Options that would be silently ignored in the combination given.
+std::string pointless(const CliOptions& o) {
+    const auto& given = o.given;
+    for (const std::string& name : given) {
+        if (std::string why = outOfScope(name, o); !why.empty()) return why;
+    }
+    if (has(given, "--to") && !has(given, "--upload-file")) return "--to goes with --upload-file";
+    if (has(given, "--interval") && o.record.empty() && o.capture.empty())
+        return "--interval goes with --record or --capture";
+    if (has(given, "--screenshot-after") && o.screenshot.empty())
+        return "--screenshot-after goes with --screenshot";
+    if (has(given, "--time-limit") && o.showConfig < 0 && o.uploadFile < 0)
+        return "--time-limit goes with --show-config or --upload-file";
+    if (o.unitType >= 0 && o.unitType != 7 && (!o.syncLengths.empty() || !o.syncLengthsB.empty()))
+        return "--sync-lengths and --sync-lengths-b are for the synchronizer, unit type 7";
+    // Wired units send no radio frames: a capture would stay empty.
+    if (!o.capture.empty() && o.unitType >= 0 && platform::isWiredType(o.unitType))
+        return "--capture keeps radio frames: it is for unit types 0, 1, 2 and 8";
+    return {};
+}
+
+}  // namespace
+
 CliOptions parseCommandLine(int argc, const char* const* argv) {
     CliOptions o;
+    std::vector<std::string_view> windowSystem;
     for (int i = 1; i < argc && o.error.empty(); ++i) {
         std::string_view arg = argv[i];
         if (!arg.starts_with("--")) {
-            // Without a window every other argument is a file to analyse; with one, it may be
-            // a window-system option such as -platform.
-            if (!arg.starts_with("-")) o.analyzeFiles.emplace_back(arg);
+            if (const WindowSystemOption* w = arg.starts_with("-") ? windowSystemOption(arg) : nullptr) {
+                windowSystem.push_back(arg);
+                if (w->takesValue && arg.find('=') == std::string_view::npos && ++i >= argc)
+                    o.error = join({arg, " needs a value"});
+            } else if (arg.starts_with("-") && arg.size() > 1) {
+                o.error = join({"unknown option ", arg, " (options begin with --)"});
+            } else {
+                o.analyzeFiles.emplace_back(arg);  // only --analyze takes words of its own
+            }
             continue;
         }
         std::string_view name = arg, value;
@@ -260,14 +380,21 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
                    (i + 1 >= argc || std::string_view(argv[i + 1]).starts_with("--"))) {
             // "--port --record x.csv": the next option is not the port's path.
             o.error = join({name, " needs ", def->valueName});
+        } else if (!def->valueName.empty() && has(o.given, name)) {
+            // The second would silently win over the first.
+            o.error = join({name, " is given twice"});
         } else {
             if (!def->valueName.empty() && !inlineValue) value = argv[++i];
             if (!def->apply(o, value)) {
                 o.error = join({"bad value for ", name, ": ", value});
             }
+            o.given.emplace_back(name);
         }
     }
-    if (!o.analyze) o.analyzeFiles.clear();
+    if (o.error.empty() && !o.analyze && !o.analyzeFiles.empty())
+        o.error = join({"unexpected argument \"", o.analyzeFiles.front(), "\""});
+    if (o.error.empty() && o.headless && !windowSystem.empty())
+        o.error = join({windowSystem.front(), " is for the window, not for --headless"});
     if (o.error.empty() && o.analyze) {
         if (o.headless)
             o.error = "--analyze and --headless cannot be used together";
@@ -279,9 +406,6 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     }
     if (o.error.empty() && o.noSettings && (!o.settingsFile.empty() || o.reopenPorts))
         o.error = "--no-settings cannot go with --settings or --reopen-ports";
-    // Headless stations are set up by their command line alone.
-    if (o.error.empty() && o.headless && (o.noSettings || !o.settingsFile.empty() || o.reopenPorts))
-        o.error = "--no-settings, --settings and --reopen-ports are for the window";
     if (o.error.empty() && o.headless) {
         if (o.unitType < 0)
             o.error = "--headless needs --unit-type";
@@ -294,7 +418,12 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
         else if (o.uploadFile > 0 && o.uploadTo.empty())
             o.error = "--upload-file needs --to PATH";
     }
+    if (o.error.empty()) o.error = pointless(o);
     return o;
+}
+
+std::string cliError(const CliOptions& o) {
+    return "fathomhost: " + o.error + "\nRun \"fathomhost --help\" for every option.\n";
 }
 
 std::string cliUsage() {

@@ -16,6 +16,7 @@ struct CliOptions {
     double screenshotAfter = 0;  // --screenshot-after S: run S seconds before the screenshot
     bool plot = false;         // --plot: chart from the start, traces taking units as they report
     std::string error;         // non-empty when the command line is wrong
+    std::vector<std::string> given;  // the options given, in order (each once)
     // Remembered settings: --no-settings starts clean; --settings FILE keeps them in FILE;
     // --reopen-ports opens the ports of last time without asking.
     bool noSettings = false;
@@ -35,6 +36,7 @@ struct CliOptions {
     int autoSync = -1;         // --auto-sync on|off
     int pressureUnits = -1;    // --pressure-units bar|m: 0 bar, 1 metres; -1 = leave as it is
     double duration = 0;       // --duration SECONDS; 0 = until stopped
+    double timeLimit = 0;      // --time-limit SECONDS for --show-config, --upload-file; 0 = default
     int showConfig = -1;       // --show-config DEVICE: read that unit's settings; -1 = no
     int uploadFile = -1;       // --upload-file N: copy file N off a data logger's flash card
     std::string uploadTo;      // --to PATH: where the uploaded file goes
@@ -56,8 +58,13 @@ struct CliOptions {
 };
 
 // Arguments the window system consumes itself (-platform, -style ...) are left alone; every
-// argument that starts with "--" must be one of ours.
+// other argument must be one of ours (or, with --analyze, a file). An option that would do
+// nothing where it is given (a headless option for the window, --to without --upload-file,
+// a repeated --port ...) is an error too: a station must not run on a command line it ignores.
 CliOptions parseCommandLine(int argc, const char* const* argv);
+
+// The lines printed for a command line with an error: what is wrong, and where to look.
+std::string cliError(const CliOptions& options);
 
 // The --help text.
 std::string cliUsage();

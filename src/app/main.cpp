@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     // Our own options first: --version and --help need no display.
     const app::CliOptions options = app::parseCommandLine(argc, argv);
     if (!options.error.empty()) {
-        std::fprintf(stderr, "fathomhost: %s\n%s", options.error.c_str(), app::cliUsage().c_str());
+        std::fputs(app::cliError(options).c_str(), stderr);
         return 2;
     }
     if (options.version) {

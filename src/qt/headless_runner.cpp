@@ -61,10 +61,14 @@ int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
         QCoreApplication::quit();
     };
 
-    // Signals only set a flag; the stop itself runs in the event loop.
+    // Signals only set a flag; the stop itself runs in the event loop. --duration is watched
+    // here too, against the processor clock: a timer's interval (int milliseconds) would not
+    // hold 30 days.
+    const double stopAtMs =
+        options.duration > 0 ? clock.processorMs() + options.duration * 1000.0 : -1;
     QTimer signalWatch;
     QObject::connect(&signalWatch, &QTimer::timeout, [&] {
-        if (stopRequested) stopNow();
+        if (stopRequested || (stopAtMs >= 0 && clock.processorMs() >= stopAtMs)) stopNow();
     });
     signalWatch.start(100);
 
@@ -76,11 +80,6 @@ int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
         if (++seconds % 60 == 0) headless.say(headless.statusLine());
     });
     poll.start(1000);
-
-    QTimer duration;
-    duration.setSingleShot(true);
-    QObject::connect(&duration, &QTimer::timeout, stopNow);
-    if (options.duration > 0) duration.start(static_cast<int>(options.duration * 1000));
 
     QCoreApplication::exec();
     if (!stopped) status = headless.failed() ? 1 : 0;

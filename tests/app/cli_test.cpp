@@ -120,3 +120,44 @@ TEST(CommandLine, RememberedSettingsOptionsAreForTheWindowAndDoNotContradict) {
 }
 
 }  // namespace
+
+namespace {
+
+// A station must not run on a command line it silently ignores in part.
+TEST(CommandLine, OptionsThatWouldDoNothingAreRefused) {
+    const auto headless = [](std::vector<const char*> more, const char* type = "0") {
+        std::vector<const char*> args{"--headless", "--unit-type", type, "--port", "/dev/x"};
+        args.insert(args.end(), more.begin(), more.end());
+        return parse(args).error;
+    };
+    EXPECT_EQ(headless({"--to", "x.DAT"}), "--to goes with --upload-file");
+    EXPECT_EQ(headless({"--interval", "1"}), "--interval goes with --record or --capture");
+    EXPECT_EQ(headless({"--interval", "1", "--capture", "raw"}), "");
+    EXPECT_NE(headless({"--sync-lengths", "5,5"}).find("unit type 7"), std::string::npos);
+    EXPECT_EQ(headless({"--sync-lengths", "5,5"}, "7"), "");
+    EXPECT_NE(headless({"--capture", "raw"}, "3").find("--capture"), std::string::npos);
+    EXPECT_EQ(headless({"--port", "/dev/y"}), "--port is given twice");
+    EXPECT_EQ(headless({"--screenshot", "a.png"}), "--screenshot is for the window, not for --headless");
+    EXPECT_EQ(headless({"-platform", "offscreen"}), "-platform is for the window, not for --headless");
+    EXPECT_EQ(headless({"--time-limit", "30"}),
+              "--time-limit goes with --show-config or --upload-file");
+    EXPECT_EQ(headless({"--time-limit", "30", "--show-config", "1"}), "");
+    // Headless options in a window run, and the screenshot's own options without it.
+    EXPECT_EQ(parse({"--duration", "5"}).error, "--duration goes with --headless");
+    EXPECT_EQ(parse({"--record", "a.csv"}).error, "--record goes with --headless or --screenshot");
+    EXPECT_EQ(parse({"--record", "a.csv", "--screenshot", "a.png"}).error, "");
+    EXPECT_EQ(parse({"--screenshot-after", "3"}).error, "--screenshot-after goes with --screenshot");
+    // Words that are not options: one dash, stray words, numbers that are not finite.
+    EXPECT_EQ(parse({"-record", "a.csv"}).error, "unknown option -record (options begin with --)");
+    EXPECT_EQ(headless({"--duration", "3", "s"}), "unexpected argument \"s\"");
+    EXPECT_NE(headless({"--duration", "inf"}), "");
+    EXPECT_NE(headless({"--duration", "nan"}), "");
+    EXPECT_EQ(headless({"--duration", "2592000"}), "");
+    EXPECT_EQ(parse({"-style=fusion", "-geometry", "800x600"}).error, "");
+    const app::CliOptions wrong = parse({"-record"});
+    EXPECT_EQ(app::cliError(wrong),
+              "fathomhost: unknown option -record (options begin with --)\n"
+              "Run \"fathomhost --help\" for every option.\n");
+}
+
+}  // namespace
