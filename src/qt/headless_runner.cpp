@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/headless.h"
+#include "app/log_writer.h"
 #include "app/host.h"
 #include "qt/panel_timers.h"
 #include "qt/qt_clock.h"
@@ -17,16 +18,18 @@ namespace {
 volatile std::sig_atomic_t stopRequested = 0;
 extern "C" void requestStop(int) { stopRequested = 1; }
 
-void printLine(std::FILE* f, const std::string& line) {
-    std::fprintf(f, "%s\n", line.c_str());
-    std::fflush(f);
-}
-
 }  // namespace
 
 int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
+#ifndef _WIN32
+    // A closed terminal or a service manager's hang-up stops the station as SIGTERM does,
+    // through the close path. A log reader that goes away only loses lines (the log writers
+    // count them): it must not end the recording.
+    std::signal(SIGHUP, requestStop);
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
 #ifdef SIGXFSZ
     // A file size limit (ulimit -f, a service manager's limit) is met like a full disk: the
     // write fails and the recording pauses; the signal must not end the station.
@@ -35,8 +38,12 @@ int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
 
     platform::Panel panel;
     QtClock clock;
-    auto out = [](const std::string& s) { printLine(stdout, s); };
-    auto err = [](const std::string& s) { printLine(stderr, s); };
+    // Lines leave from threads of their own: a log nobody reads never holds up the recording.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    app::LogWriter outLog(1), errLog(2);
+    auto out = [&outLog](const std::string& s) { outLog.write(s); };
+    auto err = [&errLog](const std::string& s) { errLog.write(s); };
     app::Headless* session = nullptr;
     app::HeadlessDialogs dialogs([&](const std::string& title, const std::string& text) {
         if (session) session->dialogMessage(title, text);

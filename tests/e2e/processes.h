@@ -76,7 +76,10 @@ class ScratchDir {
 // out of scope, whatever happened to the test.
 class Child {
   public:
-    Child(const std::vector<std::string>& args, std::string outFile, std::string errFile)
+    // stdoutFd, when given, is the child's standard output instead of outFile (a pipe the
+    // test holds).
+    Child(const std::vector<std::string>& args, std::string outFile, std::string errFile,
+          int stdoutFd = -1)
         : out_(std::move(outFile)), err_(std::move(errFile)) {
         std::vector<char*> argv;
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -84,8 +87,12 @@ class Child {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
+        if (stdoutFd >= 0) {
+            posix_spawn_file_actions_adddup2(&actions, stdoutFd, 1);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
         posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
         if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
