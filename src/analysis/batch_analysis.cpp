@@ -179,6 +179,7 @@ int runBatch(const BatchOptions& options, std::ostream& log) {
     int status = 0, rows = 0;
     const auto count = options.files.size();
     std::vector<double> spectrum;
+    std::vector<ResultRow> written;
     for (std::size_t i = 0; i < count; ++i) {
         const std::string& file = options.files[i];
         auto fail = [&](const std::string& why) {
@@ -229,6 +230,12 @@ int runBatch(const BatchOptions& options, std::ostream& log) {
             writeSpectrumCsv(out, spectrum, row.result.df, row.result.unit);
             out.close();
             if (!out) fail("cannot write " + spectrumPath.string());
+            if (options.spectrumWritten) {
+                const std::string failed =
+                    options.spectrumWritten(row, spectrum, spectrumPath.string());
+                if (!failed.empty()) fail(failed);
+            }
+            if (options.resultsWritten) written.push_back(row);
             ++analysed;
             ++rows;
         }
@@ -252,6 +259,13 @@ int runBatch(const BatchOptions& options, std::ostream& log) {
     }
     log << "fathomhost: " << rows << " result row" << (rows == 1 ? "" : "s") << " in "
         << resultsPath.string() << '\n';
+    if (options.resultsWritten) {
+        const std::string why = options.resultsWritten(written, resultsPath.string());
+        if (!why.empty()) {
+            log << "fathomhost: " << why << '\n';
+            return 2;
+        }
+    }
     return status;
 }
 

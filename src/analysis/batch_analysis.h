@@ -3,6 +3,7 @@
 #include <functional>
 #include <istream>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ struct BatchOptions {
     WindowType window = WindowType::Hann;
     bool tideFilter = false;
     std::string outputDir = ".";
+    // Further files beside the CSV ones (NetCDF, whose writer the core does not link): each
+    // spectrum as it is written (its row, values and the CSV's path), then the whole table
+    // (its rows and the CSV's path). Each returns why it failed, or nothing.
+    std::function<std::string(const ResultRow&, std::span<const double>, const std::string&)>
+        spectrumWritten;
+    std::function<std::string(std::span<const ResultRow>, const std::string&)> resultsWritten;
 };
 
 // One device's samples in a recording, placed on a time line that starts at the file's first

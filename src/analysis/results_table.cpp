@@ -9,14 +9,9 @@ namespace analysis {
 
 namespace {
 
-struct Column {
-    std::string_view name;
-    bool text;
-};
-
 // The columns, in order. Statistics that are undefined for a section (H1/3 of two waves,
 // say) are written as 0, as the page shows them.
-constexpr std::array<Column, 27> kColumns{{
+constexpr std::array<ResultColumn, 27> kColumns{{
     {"file", true},
     {"device", false},
     {"rate_hz", false},
@@ -63,7 +58,11 @@ std::string quoted(std::string_view s) {
     return out + '"';
 }
 
-std::vector<std::string> fields(const ResultRow& row) {
+}  // namespace
+
+std::span<const ResultColumn> resultColumns() { return kColumns; }
+
+std::vector<std::string> resultFields(const ResultRow& row) {
     const WaveResult& r = row.result;
     return {row.file,
             std::to_string(row.device),
@@ -94,6 +93,8 @@ std::vector<std::string> fields(const ResultRow& row) {
             number(r.df)};
 }
 
+namespace {
+
 std::string join(const std::vector<std::string>& f, char separator, bool quote) {
     std::string line;
     for (std::size_t i = 0; i < f.size(); ++i) {
@@ -105,7 +106,7 @@ std::string join(const std::vector<std::string>& f, char separator, bool quote) 
 
 std::vector<std::string> names() {
     std::vector<std::string> n;
-    for (const Column& c : kColumns) n.emplace_back(c.name);
+    for (const ResultColumn& c : kColumns) n.emplace_back(c.name);
     return n;
 }
 
@@ -128,10 +129,10 @@ std::string sectionWarning(const WaveResult& r, int gaps) {
 
 std::string resultsHeader() { return join(names(), ',', false); }
 
-std::string resultsLine(const ResultRow& row) { return join(fields(row), ',', true); }
+std::string resultsLine(const ResultRow& row) { return join(resultFields(row), ',', true); }
 
 std::string resultsForClipboard(const ResultRow& row) {
-    std::vector<std::string> f = fields(row);
+    std::vector<std::string> f = resultFields(row);
     for (std::string& s : f) {
         for (char& c : s) {
             if (c == '\t' || c == '\n' || c == '\r') c = ' ';

@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/wave_pipeline.h"
 #include "platform/clock.h"
@@ -28,6 +29,15 @@ struct ResultRow {
 // Warnings about a section, in words: too few waves for the statistics of individual waves,
 // samples skipped as gaps. Empty when there is nothing to say.
 std::string sectionWarning(const WaveResult& r, int gaps);
+
+// The columns of the results table, in order, and one row's fields as text (numbers that are
+// undefined for the section as empty fields).
+struct ResultColumn {
+    std::string_view name;
+    bool text;
+};
+std::span<const ResultColumn> resultColumns();
+std::vector<std::string> resultFields(const ResultRow& row);
 
 // The results table as CSV: the header line, and one line per row. Text fields are quoted
 // where they hold a comma, a quote or a line break.

@@ -163,7 +163,8 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) { return parseLengths(v, o.syncLengthsB); }},
         {"--pressure-units", "bar|m",
          "Headless: Swellmeter readings in bar (default) or in metres of sea\n"
-         "                         water (bar x 9.94846), for the display, files and output port.",
+         "                         water (bar x 9.94846), for the display, files and output port;\n"
+         "                         --export-netcdf: what the Swellmeter recordings hold.",
          [](CliOptions& o, std::string_view v) {
              o.pressureUnits = v == "bar" ? 0 : v == "m" ? 1 : -1;
              return o.pressureUnits >= 0;
@@ -227,8 +228,30 @@ const std::vector<OptionDef>& options() {
              o.window = std::string(v);
              return analysis::parseWindowName(v, w);
          }},
-        pathOption("--output", "DIR", "--analyze: the folder for the results (default: here).",
+        pathOption("--output", "DIR",
+                   "--analyze, --export-netcdf: the folder for the results (default: here).",
                    &CliOptions::outputDir),
+        flagOption("--netcdf",
+                   "--analyze: also write the results and each spectrum as NetCDF (.nc)\n"
+                   "                         beside the CSV files.",
+                   &CliOptions::netcdf),
+        flagOption("--export-netcdf",
+                   "Convert recorded sample files (FILE... after the options, in the order\n"
+                   "                         they were recorded) into one NetCDF file with CF "
+                   "metadata,\n"
+                   "                         DIR/<name>.nc; gaps stay gaps. --unit-type and\n"
+                   "                         --pressure-units say what recorded them.",
+                   &CliOptions::exportNetcdf),
+        {"--utc-offset", "HOURS",
+         "--export-netcdf: hours the units' clocks ran ahead of UTC (-5 for\n"
+         "                         UTC-5); default 0, the clocks ran on UTC.",
+         [](CliOptions& o, std::string_view v) {
+             o.utcOffsetGiven = true;
+             return parseDouble(v, o.utcOffset) && o.utcOffset >= -14 && o.utcOffset <= 14;
+         }},
+        pathOption("--station", "NAME",
+                   "--export-netcdf: the station's name in the file (default: the files' name).",
+                   &CliOptions::station),
         {"--screenshot-after", "SECONDS", "With --screenshot: run that long first.",
          [](CliOptions& o, std::string_view v) {
              int s = 0;
@@ -268,7 +291,7 @@ const WindowSystemOption* windowSystemOption(std::string_view arg) {
 }
 
 // Where an option does something: options missing here work everywhere.
-enum class Scope : std::uint8_t { Window, Headless, HeadlessOrScreenshot };
+enum class Scope : std::uint8_t { Window, Headless, HeadlessOrScreenshot, HeadlessOrExport };
 struct OptionScope {
     std::string_view name;
     Scope scope;
@@ -290,7 +313,7 @@ constexpr OptionScope kScopes[] = {
     {"--auto-sync", Scope::Headless},
     {"--sync-lengths", Scope::Headless},
     {"--sync-lengths-b", Scope::Headless},
-    {"--pressure-units", Scope::Headless},
+    {"--pressure-units", Scope::HeadlessOrExport},
     {"--duration", Scope::Headless},
     {"--time-limit", Scope::Headless},
     {"--upload-file", Scope::Headless},
@@ -311,6 +334,10 @@ std::string outOfScope(std::string_view name, const CliOptions& o) {
             case Scope::HeadlessOrScreenshot:
                 if (!o.headless && o.screenshot.empty())
                     return join({name, " goes with --headless or --screenshot"});
+                break;
+            case Scope::HeadlessOrExport:
+                if (!o.headless && !o.exportNetcdf)
+                    return join({name, " goes with --headless or --export-netcdf"});
                 break;
         }
     }
@@ -357,7 +384,8 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
             } else if (arg.starts_with("-") && arg.size() > 1) {
                 o.error = join({"unknown option ", arg, " (options begin with --)"});
             } else {
-                o.analyzeFiles.emplace_back(arg);  // only --analyze takes words of its own
+                // Only --analyze and --export-netcdf take words of their own.
+                o.analyzeFiles.emplace_back(arg);
             }
             continue;
         }
@@ -391,19 +419,33 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
             o.given.emplace_back(name);
         }
     }
-    if (o.error.empty() && !o.analyze && !o.analyzeFiles.empty())
+    if (o.error.empty() && !o.analyze && !o.exportNetcdf && !o.analyzeFiles.empty())
         o.error = join({"unexpected argument \"", o.analyzeFiles.front(), "\""});
     if (o.error.empty() && o.headless && !windowSystem.empty())
         o.error = join({windowSystem.front(), " is for the window, not for --headless"});
     if (o.error.empty() && o.analyze) {
         if (o.headless)
             o.error = "--analyze and --headless cannot be used together";
+        else if (o.exportNetcdf)
+            o.error = "--analyze and --export-netcdf cannot be used together";
         else if (o.analyzeFiles.empty())
             o.error = "--analyze needs at least one FILE";
     } else if (o.error.empty() && (o.analyzeDevice != 0 || o.section || o.tideFilter ||
-                                   o.outputDir != "." || o.window != "hann")) {
-        o.error = "--device, --section, --tide-filter, --window and --output go with --analyze";
+                                   o.window != "hann" || o.netcdf)) {
+        o.error = "--device, --section, --tide-filter, --window and --netcdf go with --analyze";
     }
+    if (o.error.empty() && o.exportNetcdf) {
+        if (o.headless)
+            o.error = "--export-netcdf and --headless cannot be used together";
+        else if (o.analyzeFiles.empty())
+            o.error = "--export-netcdf needs at least one FILE";
+        else if (o.pressureUnits >= 0 && o.unitType >= 0 && o.unitType != 9)
+            o.error = "--pressure-units is for the Swellmeter, unit type 9";
+    } else if (o.error.empty() && (o.utcOffsetGiven || !o.station.empty())) {
+        o.error = "--utc-offset and --station go with --export-netcdf";
+    }
+    if (o.error.empty() && o.outputDir != "." && !o.analyze && !o.exportNetcdf)
+        o.error = "--output goes with --analyze or --export-netcdf";
     if (o.error.empty() && o.noSettings && (!o.settingsFile.empty() || o.reopenPorts))
         o.error = "--no-settings cannot go with --settings or --reopen-ports";
     if (o.error.empty() && o.headless) {

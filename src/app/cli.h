@@ -48,13 +48,20 @@ struct CliOptions {
 
     // --analyze FILE...: the wave analysis of recorded sample files, without a window.
     bool analyze = false;
-    std::vector<std::string> analyzeFiles;
+    std::vector<std::string> analyzeFiles;  // the FILEs of --analyze or --export-netcdf
     int analyzeDevice = 0;       // --device N; 0 = every device
     bool section = false;        // --section START,END (seconds from the file's first sample)
     double sectionStart = 0, sectionEnd = 0;
     bool tideFilter = false;     // --tide-filter
     std::string window = "hann"; // --window NAME
     std::string outputDir = ".";  // --output DIR
+    bool netcdf = false;          // --netcdf: --analyze writes NetCDF files beside the CSV ones
+
+    // --export-netcdf FILE...: recorded sample files as one NetCDF file, without a window.
+    bool exportNetcdf = false;
+    double utcOffset = 0;      // --utc-offset HOURS: the units' clocks ran this far ahead of UTC
+    bool utcOffsetGiven = false;
+    std::string station;       // --station NAME
 };
 
 // Arguments the window system consumes itself (-platform, -style ...) are left alone; every

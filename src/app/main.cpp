@@ -7,10 +7,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
 #include "analysis/batch_analysis.h"
+#include "netcdf/recording_export.h"
+#include "netcdf/results_export.h"
 #include "app/cli.h"
 #include "app/folder_memory.h"
 #include "app/headless_dialogs.h"
@@ -81,6 +84,34 @@ std::unique_ptr<qtui::QtSettingsStore> openSettings(const app::CliOptions& o) {
 
 constexpr const char* kGeometryKey = "window/geometry";
 
+// --export-netcdf: the files as one NetCDF file, with progress on stderr.
+int exportNetcdf(const app::CliOptions& o, int argc, char** argv) {
+    netcdf::ExportOptions e{.files = o.analyzeFiles,
+                            .output = netcdf::defaultOutputName(o.analyzeFiles, o.outputDir),
+                            .utcOffsetHours = o.utcOffset,
+                            .unitType = o.unitType,
+                            .pressureInMetres = o.pressureUnits == 1,
+                            .station = o.station};
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0) e.history += ' ';
+        e.history += argv[i];
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(o.outputDir, ec);
+    std::fprintf(stderr, "fathomhost: exporting %zu file%s to %s\n", e.files.size(),
+                 e.files.size() == 1 ? "" : "s", e.output.c_str());
+    std::string summary;
+    const std::string error = netcdf::exportRecordings(
+        e, [](double f) { std::fprintf(stderr, "fathomhost:   %d %%\n", static_cast<int>(f * 100)); },
+        &summary);
+    if (!error.empty()) {
+        std::fprintf(stderr, "fathomhost: %s\n", error.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "fathomhost: wrote %s: %s\n", e.output.c_str(), summary.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,8 +142,13 @@ int main(int argc, char** argv) {
                                      .tideFilter = options.tideFilter,
                                      .outputDir = options.outputDir};
         analysis::parseWindowName(options.window, batch.window);
+        if (options.netcdf) {
+            batch.spectrumWritten = netcdf::writeSpectrum;
+            batch.resultsWritten = netcdf::writeResults;
+        }
         return analysis::runBatch(batch, std::cerr);
     }
+    if (options.exportNetcdf) return exportNetcdf(options, argc, argv);
 
     if (options.headless) {
         QCoreApplication application(argc, argv);

@@ -51,6 +51,8 @@ bool parseCsvLine(std::string_view line, CsvRecord& out);
 // ends at CR or LF; a "G" line is the raw record's fixed length and must be followed by CR or
 // LF. Other bytes between lines are skipped. The first byte of the file decides whether its
 // content is taken at all: an unconverted flash-card file starts with 'Y'.
+// Lines are counted as a text editor counts them (every LF, those inside raw data too), so
+// that a reader that must not skip anything can name the line of what it refuses.
 class CsvLineAssembler {
   public:
     static constexpr std::size_t kLineSize = 1024;  // RxCSV
@@ -71,10 +73,18 @@ class CsvLineAssembler {
     // A new file.
     void reset() {
         content_ = Content::Unseen;
+        lineEnds_ = 0;
+        lineStart_ = 0;
+        firstSkipped_ = 0;
         restartLine();
     }
     Content content() const { return content_; }
     bool insideLine() const { return inside_; }
+    // The number (from 1) of the line that the line last handed on, or the one begun, starts on.
+    std::int64_t lineNumber() const { return lineStart_; }
+    // The number of the first line holding something that was skipped (bytes between lines
+    // other than line ends, a line too long for RxCSV, a raw record cut short); 0 when none.
+    std::int64_t firstSkipped() const { return firstSkipped_; }
 
   private:
     static constexpr bool startsLine(std::uint8_t b) {
@@ -87,6 +97,12 @@ class CsvLineAssembler {
     bool inside_ = false;
     bool overflow_ = false;  // the line outgrew RxCSV: it is dropped at its end
     Content content_ = Content::Unseen;
+    std::int64_t lineEnds_ = 0;  // LFs seen
+    std::int64_t lineStart_ = 0;
+    std::int64_t firstSkipped_ = 0;
+    void skipped(std::int64_t line) {
+        if (firstSkipped_ == 0) firstSkipped_ = line;
+    }
 };
 
 template <typename OnLine>
@@ -103,26 +119,38 @@ bool CsvLineAssembler::feed(std::span<const std::uint8_t> bytes, OnLine&& onLine
     while (i < n) {
         if (!inside_) {
             const std::uint8_t b = bytes[i++];
-            if (!startsLine(b)) continue;
+            if (!startsLine(b)) {
+                if (b == '\n')
+                    ++lineEnds_;
+                else if (b != '\r')
+                    skipped(lineEnds_ + 1);
+                continue;
+            }
             RxCSV[0] = static_cast<char>(b);
             length_ = 1;
             inside_ = true;
+            lineStart_ = lineEnds_ + 1;
             continue;
         }
         if (RxCSV[0] == 'G') {
             // Raw data bytes are copied whatever they are, up to the record's length.
             if (length_ < kRawRecordLength) {
                 const std::size_t take = std::min(n - i, kRawRecordLength - length_);
-                for (std::size_t k = 0; k < take; ++k)
+                for (std::size_t k = 0; k < take; ++k) {
                     RxCSV[length_ + k] = static_cast<char>(bytes[i + k]);
+                    lineEnds_ += bytes[i + k] == '\n' ? 1 : 0;
+                }
                 length_ += take;
                 i += take;
                 continue;
             }
             // A record cut short ran into the next line: dropped, and that byte starts afresh.
             if (endsLine(bytes[i])) {
+                lineEnds_ += bytes[i] == '\n' ? 1 : 0;
                 ++i;
                 onLine(std::string_view(RxCSV.data(), length_));
+            } else {
+                skipped(lineStart_);
             }
             restartLine();
             continue;
@@ -140,8 +168,12 @@ bool CsvLineAssembler::feed(std::span<const std::uint8_t> bytes, OnLine&& onLine
         }
         i = end;
         if (end == n) break;  // the line goes on in the next read
-        ++i;                  // the CR or LF
-        if (!overflow_) onLine(std::string_view(RxCSV.data(), length_));
+        lineEnds_ += bytes[i] == '\n' ? 1 : 0;
+        ++i;  // the CR or LF
+        if (!overflow_)
+            onLine(std::string_view(RxCSV.data(), length_));
+        else
+            skipped(lineStart_);
         restartLine();
     }
     return rejectedNow;
