@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(g++ cmake ninja-build make pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev libfftw3-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev
+          libnetcdf-dev netcdf-bin python3-xarray python3-netcdf4)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

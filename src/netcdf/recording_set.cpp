@@ -14,6 +14,16 @@ bool validTime(const live::OutputLine& e) {
            e.Second >= 0 && e.Second <= 59;
 }
 
+// The start of a line, for a message.
+std::string quote(std::string_view line) {
+    constexpr std::size_t kShown = 60;
+    std::string s(line.substr(0, kShown));
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) < ' ' || static_cast<unsigned char>(c) > '~') c = '?';
+    if (line.size() > kShown) s += "...";
+    return s;
+}
+
 }  // namespace
 
 RecordingSet::RecordingSet(std::vector<std::string> files)
@@ -64,7 +74,7 @@ void RecordingSet::fail(const SetRecord& at, std::string_view why) { failAt(at.l
 bool RecordingSet::place(std::string_view line) {
     const std::int64_t number = lines_.lineNumber() + headerLines_;
     if (!chart::parseCsvLine(line, parsed_)) {
-        failAt(number, "a damaged record: \"" + std::string(line.substr(0, 40)) + "\"");
+        failAt(number, "a damaged record: \"" + quote(line) + "\"");
         return false;
     }
     live::OutputLine& e = entries_[static_cast<std::size_t>(parsed_.device)];
@@ -76,8 +86,7 @@ bool RecordingSet::place(std::string_view line) {
     const bool stamped = parsed_.kind != 'C' ||
                          ((parsed_.subType == '8' || parsed_.subType == '9') && e.Year != 0);
     if (stamped && !validTime(e)) {
-        failAt(number, "a time that is no date and time: \"" + std::string(line.substr(0, 40)) +
-                           "\"");
+        failAt(number, "a time that is no date and time: \"" + quote(line) + "\"");
         return false;
     }
     if (parsed_.kind == 'C') {

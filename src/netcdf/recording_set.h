@@ -108,7 +108,13 @@ bool RecordingSet::next(OnRecord&& onRecord) {
         headerLines_ = 1;
     }
     const bool flashCard = lines_.feed(bytes, [&](std::string_view line) {
-        if (!error_.empty() || !place(line)) return;
+        if (!error_.empty()) return;
+        // Bytes skipped before this line (a foreign file's text, say) are the fault to name.
+        if (lines_.firstSkipped() != 0) {
+            failAt(lines_.firstSkipped() + headerLines_, "not a record of a sample file");
+            return;
+        }
+        if (!place(line)) return;
         const SetRecord r{.record = parsed_,
                           .line = line,
                           .entry = entries_[static_cast<std::size_t>(parsed_.device)],

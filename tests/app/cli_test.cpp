@@ -161,3 +161,34 @@ TEST(CommandLine, OptionsThatWouldDoNothingAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, ExportNetcdfTakesFilesAndItsOwnOptions) {
+    auto o = parse({"--export-netcdf", "w000.csv", "w001.csv", "--output", "nc", "--utc-offset",
+                    "-5.5", "--station", "Pier 4", "--unit-type", "9", "--pressure-units", "m"});
+    EXPECT_TRUE(o.error.empty()) << o.error;
+    EXPECT_TRUE(o.exportNetcdf);
+    EXPECT_EQ(o.analyzeFiles, (std::vector<std::string>{"w000.csv", "w001.csv"}));
+    EXPECT_EQ(o.outputDir, "nc");
+    EXPECT_EQ(o.utcOffset, -5.5);
+    EXPECT_EQ(o.station, "Pier 4");
+    EXPECT_EQ(o.pressureUnits, 1);
+    EXPECT_TRUE(parse({"--analyze", "a.csv", "--netcdf"}).netcdf);
+
+    EXPECT_EQ(parse({"--export-netcdf"}).error, "--export-netcdf needs at least one FILE");
+    EXPECT_NE(parse({"--export-netcdf", "a.csv", "--utc-offset", "15"}).error, "");
+    EXPECT_NE(parse({"--export-netcdf", "a.csv", "--unit-type", "3", "--pressure-units", "m"})
+                  .error,
+              "");
+    // Options that would do nothing in the combination are refused.
+    EXPECT_NE(parse({"--export-netcdf", "a.csv", "--analyze"}).error, "");
+    EXPECT_NE(parse({"--export-netcdf", "a.csv", "--tide-filter"}).error, "");
+    EXPECT_NE(parse({"--export-netcdf", "a.csv", "--netcdf"}).error, "");
+    EXPECT_NE(parse({"--analyze", "a.csv", "--station", "x"}).error, "");
+    EXPECT_NE(parse({"--utc-offset", "1"}).error, "");
+    EXPECT_NE(parse({"--netcdf"}).error, "");
+    EXPECT_NE(parse({"--output", "x"}).error, "");
+}
+
+}  // namespace

@@ -52,6 +52,26 @@ TEST(PlaybackParser, LinesAreAssembledAcrossReadsAndCrLfEndsALineOnce) {
               (std::vector<std::string>{"C002"}));
 }
 
+// A reader that refuses what it cannot take names the line as an editor shows it: raw data
+// counts its line ends too.
+TEST(PlaybackParser, LinesAreNumberedAsAnEditorNumbersThemAndSkippedContentIsNoted) {
+    CsvLineAssembler a;
+    std::vector<std::int64_t> numbers;
+    const std::string raw = "G001,S01,B0,2014-02-10T16:00:40," + std::string(60, 'a') + "\n" +
+                            std::string(67, 'b');
+    const std::string bytes = "C001,D9,16:00:00\r\n\r\n" + raw + "\r\nC001,D1,S04,01.0000\r\n";
+    a.feed(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+           [&](std::string_view) { numbers.push_back(a.lineNumber()); });
+    EXPECT_EQ(numbers, (std::vector<std::int64_t>{1, 3, 5}));
+    EXPECT_EQ(a.firstSkipped(), 0);
+    EXPECT_EQ(assemble(a, "# a note\r\nC001,D9,16:00:01\r\n# another\r\n").size(), 1u);
+    EXPECT_EQ(a.firstSkipped(), 6);
+    // A line too long for the buffer is noted where it began.
+    a.reset();
+    EXPECT_EQ(assemble(a, "C001\nC" + std::string(5000, '1') + "\n").size(), 1u);
+    EXPECT_EQ(a.firstSkipped(), 2);
+}
+
 TEST(PlaybackParser, AFlashCardFileIsRejectedOnceByItsFirstByte) {
     CsvLineAssembler a;
     bool rejected = a.feed(std::span(reinterpret_cast<const std::uint8_t*>("YC001\n"), 6),
