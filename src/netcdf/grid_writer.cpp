@@ -28,6 +28,23 @@ std::string timeUnits(double epoch) {
     return text;
 }
 
+// A quantity the units measure, as the file describes it.
+struct Quantity {
+    const char* name;
+    std::string_view standardName;  // empty where CF has none
+    std::string_view longName;
+    std::string_view units;
+};
+constexpr Quantity kLevel{"water_level", "water_surface_height_above_reference_datum",
+                          "water level above the bottom of the staff, or above the zero set for "
+                          "the unit",
+                          "m"};
+constexpr Quantity kPressure{"pressure", "sea_water_pressure", "pressure at the gauge", "bar"};
+constexpr Quantity kPressureHead{"pressure_head", "",
+                                 "pressure at the gauge as metres of sea water (bar x 9.94846)",
+                                 "m"};
+constexpr Quantity kTemperature{"temperature", "", "temperature the unit reported", "degC"};
+
 // The battery state a record carries as a number: 0 good, 2 low, 3 bad (the digit of a
 // burst, the letter of a "C" power-state record); -1 when it carries none.
 int batteryState(const SetRecord& r) {
@@ -179,37 +196,17 @@ GridWriter::GridWriter(const std::string& path, const GridLayout& layout,
     auto gridVar = [&](const char* name, nc_type type) {
         return f.defineVar(name, type, gridDims, gridChunk, kDeflateLevel);
     };
-    if (layout.levels) {
-        const int v = gridVar("water_level", NC_FLOAT);
-        f.text(v, "standard_name", "water_surface_height_above_reference_datum");
-        f.text(v, "long_name",
-               "water level above the bottom of the staff, or above the zero set for the unit");
-        f.text(v, "units", "m");
+    auto measured = [&](const Quantity& q) {
+        const int v = gridVar(q.name, NC_FLOAT);
+        if (!q.standardName.empty()) f.text(v, "standard_name", q.standardName);
+        f.text(v, "long_name", q.longName);
+        f.text(v, "units", q.units);
         f.fill(v, kFill);
-        levels_ = std::make_unique<ColumnChunks>(f, v, n, layout, kFill);
-    }
-    if (layout.pressures) {
-        int v = 0;
-        if (layout.pressureInMetres) {
-            v = gridVar("pressure_head", NC_FLOAT);
-            f.text(v, "long_name", "pressure at the gauge as metres of sea water (bar x 9.94846)");
-            f.text(v, "units", "m");
-        } else {
-            v = gridVar("pressure", NC_FLOAT);
-            f.text(v, "standard_name", "sea_water_pressure");
-            f.text(v, "long_name", "pressure at the gauge");
-            f.text(v, "units", "bar");
-        }
-        f.fill(v, kFill);
-        pressures_ = std::make_unique<ColumnChunks>(f, v, n, layout, kFill);
-    }
-    if (layout.temperatures) {
-        const int v = gridVar("temperature", NC_FLOAT);
-        f.text(v, "long_name", "temperature the unit reported");
-        f.text(v, "units", "degC");
-        f.fill(v, kFill);
-        temperatures_ = std::make_unique<ColumnChunks>(f, v, n, layout, kFill);
-    }
+        return std::make_unique<ColumnChunks>(f, v, n, layout, kFill);
+    };
+    if (layout.levels) levels_ = measured(kLevel);
+    if (layout.pressures) pressures_ = measured(layout.pressureInMetres ? kPressureHead : kPressure);
+    if (layout.temperatures) temperatures_ = measured(kTemperature);
     if (layout.batteries) {
         const int v = gridVar("battery_state", NC_BYTE);
         f.text(v, "long_name", "battery state the unit reported");
