@@ -1,12 +1,15 @@
 #include "app/headless.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <tuple>
 
 #include "live/frame_capture.h"
 #include "live/record_format.h"
 #include "live/recorder.h"
+#include "live/unbuffered_file.h"
 #include "platform/control_table.h"
 
 namespace app {
@@ -57,8 +60,54 @@ std::string Headless::stamp() const {
 void Headless::say(const std::string& text) const { out_(stamp() + text); }
 void Headless::complain(const std::string& text) const { err_(stamp() + text); }
 
+namespace {
+
+std::string folderOf(const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
+// Why a file cannot be written at path (a folder's name, a folder that does not exist);
+// empty when nothing stands in the way yet.
+std::string unusableTarget(const std::string& path) {
+    if (live::namesAFolder(path)) return path + " is a folder; give a file name";
+    if (!live::isDirectory(folderOf(path))) return "the folder " + folderOf(path) + " does not exist";
+    return {};
+}
+
+}  // namespace
+
+// The files asked for are checked before any port opens: a wrong path must be said at once,
+// not after the units have been kept busy.
+bool Headless::checkTargets() {
+    struct Target {
+        const std::string& chosen;
+        std::string written;
+        const char* what;
+        bool mustBeNew;  // an upload replaces a file only with --overwrite
+    };
+    std::vector<Target> targets;
+    if (!o_.record.empty())
+        targets.push_back({o_.record, live::recordingFileName(o_.record), "record to", false});
+    if (!o_.capture.empty())
+        targets.push_back({o_.capture, live::captureFileName(o_.capture), "capture to", false});
+    if (o_.uploadFile > 0) targets.push_back({o_.uploadTo, o_.uploadTo, "upload to", !o_.overwrite});
+    for (const Target& t : targets) {
+        std::string why = unusableTarget(live::namesAFolder(t.chosen) ? t.chosen : t.written);
+        if (why.empty() && t.mustBeNew && live::pathExists(t.written))
+            why = "it exists already (--overwrite replaces it)";
+        if (!why.empty()) {
+            complain(std::string("cannot ") + t.what + " " + t.written + ": " + why);
+            failed_ = true;
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Headless::start() {
     platform::Panel& panel = host_.panel();
+    if (!checkTargets()) return false;
     host_.chooseUnitType(o_.unitType);
     say("unit type " + std::to_string(host_.session().UnitType));
     // Before any port opens, so every reading is in the chosen unit.
@@ -151,6 +200,14 @@ bool Headless::start() {
         }
     }
     reportFiles();
+    if (o_.uploadFile > 0) {
+        waitingFor("waiting for the data logger (device 255) to report");
+    } else if (o_.showConfig > 0 && platform::isWiredType(o_.unitType)) {
+        waitingFor(std::string("waiting for the configuration of the unit on port ") +
+                   (o_.showConfig == 1 ? "A" : "B"));
+    } else if (o_.showConfig > 0) {
+        waitingFor("waiting for unit " + std::to_string(o_.showConfig) + " to report");
+    }
     return true;
 }
 
@@ -194,7 +251,11 @@ void Headless::watchPort(PortWatch& w, bool reopenDue) {
         reopening_ = false;
         if (open) say(who + " reconnected after " + duration(w.lostSeconds));
     }
-    if (w.open && !open) {
+    if (w.open && !open && w.carriesUnits && jobRunning()) {
+        // A job cannot go on without its unit: the wait ends now, not at its limit.
+        jobFailed(who + " lost " + step_);
+        w.lostSeconds = 0;
+    } else if (w.open && !open) {
         complain(who + " lost; it will be reopened when the port returns");
         w.lostSeconds = 0;
     } else if (!open && ++w.lostSeconds % kLostReminderSeconds == 0) {
@@ -265,14 +326,64 @@ void Headless::poll() {
     reportPorts();
     reportUnits();
     reportFiles();
-    if (o_.showConfig > 0 && !configShown_ && !failed_) showConfig();
-    if (o_.uploadFile > 0 && !uploadDone_ && !failed_) uploadFile();
+    if (!jobRunning()) return;
+    ++jobSeconds_;
+    ++stepSeconds_;
+    if (o_.showConfig > 0) showConfig();
+    if (o_.uploadFile > 0) uploadFile();
+    if (!jobRunning()) return;
+    if (stepSeconds_ > kStepWait) {
+        jobFailed("no answer for " + duration(kStepWait) + " " + step_);
+    } else if (jobSeconds_ >= jobLimit()) {
+        jobFailed("gave up after " + duration(jobSeconds_) + " (the job's time limit) " + step_);
+    }
+}
+
+bool Headless::jobRunning() const {
+    return (o_.showConfig > 0 || o_.uploadFile > 0) && !finished() && !failed_;
+}
+
+int Headless::jobLimit() const {
+    if (o_.timeLimit > 0) return static_cast<int>(std::ceil(o_.timeLimit));
+    return o_.uploadFile > 0 ? kUploadLimit : kShowConfigLimit;
+}
+
+void Headless::waitingFor(const std::string& step) {
+    if (step == step_) return;
+    step_ = step;
+    stepSeconds_ = 0;
+}
+
+std::string Headless::jobMissing() const {
+    if (o_.uploadFile > 0) {
+        std::string s = "file " + std::to_string(o_.uploadFile) + " not uploaded to " + o_.uploadTo;
+        const upload::FlashUpload& up = host_.flashUpload();
+        if (up.UpLoadPCFileOpen != 0) {
+            s += " (INCOMPLETE: " + std::to_string(up.UpLoadingAmount) + " of " +
+                 std::to_string(up.lastResult().size) + " bytes)";
+        }
+        return s;
+    }
+    return "the settings of unit " + std::to_string(o_.showConfig) + " not shown";
+}
+
+void Headless::jobFailed(const std::string& why) {
+    complain(why + ": " + jobMissing());
+    failed_ = true;
+    endUpload();
+}
+
+// An upload still running is switched off as the operator would: the logger closes its file
+// and this computer's file ends where the bytes stopped.
+void Headless::endUpload() {
+    if (host_.flashUpload().UpLoadPCFileOpen == 0) return;
+    uploadAborted_ = true;
+    platform::Panel& panel = host_.panel();
+    panel.setValue(Ctl::UpLoadFile, 0);
+    panel.raise(Ctl::UpLoadFile, Event::Commit);
 }
 
 namespace {
-
-// Seconds a unit may take to report before --show-config gives up on it.
-constexpr int kReportWait = 120;
 
 // A setting as the operator reads it on the panel.
 std::string settingText(const platform::Panel& panel, Ctl c) {
@@ -319,6 +430,7 @@ void Headless::reportSync(const clocks::SyncReport& r) {
 void Headless::showConfig() {
     const config::ConfigState& state = host_.configState();
     const bool wired = platform::isWiredType(host_.session().UnitType);
+    const std::string unit = "unit " + std::to_string(o_.showConfig);
     if (configSelected_ && wired) {
         // The wired timer has read the unit's block (or the synchronizer's listing) and shown it.
         if (state.ConfigStatus == 2 &&
@@ -328,25 +440,22 @@ void Headless::showConfig() {
             // The unit streams again.
             host_.panel().setValue(Ctl::FRTCConfigRunSelect, 0);
             host_.panel().raise(Ctl::FRTCConfigRunSelect, Event::Commit);
-        } else if (++configWait_ > kReportWait) {
-            complain("the unit on port " + std::string(o_.showConfig == 1 ? "A" : "B") +
-                     " sent no configuration");
-            failed_ = true;
+        } else {
+            waitingFor(std::string("waiting for the configuration of the unit on port ") +
+                       (o_.showConfig == 1 ? "A" : "B"));
         }
         return;
     }
     if (!configSelected_) {
         if (host_.selectDevice(o_.showConfig)) {
             configSelected_ = true;
-            configWait_ = 0;
             host_.replyParser().hooks.shown = [this](Ctl c) {
                 if (std::find(configOrder_.begin(), configOrder_.end(), c) == configOrder_.end())
                     configOrder_.push_back(c);
             };
-            say("reading the settings of unit " + std::to_string(o_.showConfig));
-        } else if (++configWait_ > kReportWait) {
-            complain("unit " + std::to_string(o_.showConfig) + " did not report");
-            failed_ = true;
+            say("reading the settings of " + unit);
+        } else {
+            waitingFor("waiting for " + unit + " to report");
         }
         return;
     }
@@ -360,10 +469,12 @@ void Headless::showConfig() {
     if (state.ConfigStatus == 0 && host_.configScan().gaveUpStep() > 0) {
         std::string cmd = host_.configScan().gaveUpCommand();
         while (!cmd.empty() && (cmd.back() == '\r' || cmd.back() == '\n')) cmd.pop_back();
-        complain("unit " + std::to_string(o_.showConfig) + " did not answer step " +
-                 std::to_string(host_.configScan().gaveUpStep()) + " (" + cmd + ")");
-        failed_ = true;
+        jobFailed(unit + " did not answer step " + std::to_string(host_.configScan().gaveUpStep()) +
+                  " (" + cmd + ")");
+        return;
     }
+    waitingFor("reading the settings of " + unit + " (step " + std::to_string(state.ConfigType) +
+               ")");
 }
 
 void Headless::printWiredSettings() {
@@ -425,10 +536,14 @@ std::string Headless::portStatus(const PortWatch& w) const {
 void Headless::dialogMessage(const std::string& title, const std::string& text) {
     if (title == "SERIAL PORT LOST") return;
     if (title == "SERIAL PORT NOT OPENED" && reopening_) return;
+    // The upload's end is reported once, by its own line.
+    if (title == "UPLOAD INCOMPLETE" && o_.uploadFile > 0) return;
     complain(title + ": " + text);
 }
 
 int Headless::stop() {
+    // A job that has not finished is said, with what it did not do; the run then fails.
+    if (jobRunning()) jobFailed("interrupted " + step_);
     stopping_ = true;
     // Stopping does not wait for a backlog to be worked through: it is left, and said.
     for (const PortWatch& w : ports_) {
@@ -445,23 +560,19 @@ int Headless::stop() {
 }
 
 // --upload-file: the operator's steps on the upload tab, one per poll. The option itself is
-// the yes to the large-file question; the replace question is --overwrite's.
+// the yes to the large-file question; the target was checked before any port opened.
 void Headless::uploadFile() {
-    constexpr int kWait = 120;  // seconds for the logger to answer each step
     const config::ConfigState& state = host_.configState();
     platform::Panel& panel = host_.panel();
     upload::FlashUpload& up = host_.flashUpload();
     const std::string what = "file " + std::to_string(o_.uploadFile);
-    if (uploadStage_ < 3 && ++uploadWait_ > kWait) {
-        complain("the data logger did not answer: " + what + " not uploaded");
-        failed_ = true;
-        return;
-    }
     switch (uploadStage_) {
         case 0:
             if (host_.selectDevice(255)) {
                 say("reading the data logger's settings");
                 uploadStage_ = 1;
+            } else {
+                waitingFor("waiting for the data logger (device 255) to report");
             }
             break;
         case 1:
@@ -469,9 +580,12 @@ void Headless::uploadFile() {
                 state.PANReadPending == 0) {
                 panel.raise(Ctl::ReadActiveFile, Event::Commit);
                 uploadStage_ = 2;
+                waitingFor("waiting for the data logger's active file number");
             } else if (state.ConfigStatus == 0 && host_.configScan().gaveUpStep() > 0) {
-                complain("the data logger did not answer its read-out: " + what + " not uploaded");
-                failed_ = true;
+                jobFailed("the data logger did not answer its read-out");
+            } else {
+                waitingFor("reading the data logger's settings (step " +
+                           std::to_string(state.ConfigType) + ")");
             }
             break;
         case 2: {
@@ -489,7 +603,7 @@ void Headless::uploadFile() {
                 uploadDone_ = true;
                 if (r.complete()) {
                     say(r.describe());
-                } else {
+                } else if (!uploadAborted_) {  // an upload ended here has been said already
                     complain(r.describe());
                     failed_ = true;
                 }
@@ -499,7 +613,7 @@ void Headless::uploadFile() {
             panel.raise(Ctl::UpLoadFile, Event::Commit);
             say("uploading " + what + " to " + o_.uploadTo);
             uploadStage_ = 3;
-            uploadWait_ = 0;
+            waitingFor("waiting for the data logger's answer to the size of " + what);
             break;
         }
         default:
@@ -507,9 +621,12 @@ void Headless::uploadFile() {
                 uploadShown_ = up.UpLoadingAmount;
                 say("upload " + what + ": " + panel.text(Ctl::UploadStatus) + " (" +
                     panel.text(Ctl::UploadPercent) + ")");
-            } else if (!uploadDone_ && panel.intValue(Ctl::UpLoadFile) == 0) {
-                // Switched off before any block: the file was refused (it exists and
-                // --overwrite was not given, or it cannot be written).
+                // Every block that arrives is progress: the step's wait starts again.
+                waitingFor("uploading " + what + " (" + std::to_string(up.UpLoadingAmount) +
+                           " bytes received)");
+            } else if (!uploadDone_ && up.UpLoadPCFileOpen == 0 &&
+                       panel.intValue(Ctl::UpLoadFile) == 0) {
+                // Switched off before any block: the file could not be opened.
                 complain(what + " not uploaded to " + o_.uploadTo);
                 failed_ = true;
             }

@@ -46,11 +46,20 @@ class Headless {
     void reportUnits();
     void reportPorts();
     void reportFiles();
+    bool checkTargets();
     // --show-config: selects the unit once it reports, then prints its settings when the scan
     // is complete, or which step went unanswered.
     void showConfig();
     // --upload-file: selects the logger, reads its active file, uploads file N and reports.
     void uploadFile();
+    // The jobs (--show-config, --upload-file) end within their limits: kStepWait seconds
+    // without progress on one step, jobLimit() in all. step_ says what is waited on.
+    bool jobRunning() const;
+    int jobLimit() const;
+    void waitingFor(const std::string& step);
+    std::string jobMissing() const;
+    void jobFailed(const std::string& why);
+    void endUpload();
     void printSettings();
     void printWiredSettings();
     void reportSync(const clocks::SyncReport& r);
@@ -77,14 +86,19 @@ class Headless {
     static links::PortId idOf(platform::Ctl ring);
     std::string portStatus(const PortWatch& w) const;
 
+    static constexpr int kStepWait = 120;
+    static constexpr int kShowConfigLimit = 300;
+    static constexpr int kUploadLimit = 3600;
     bool failed_ = false;
+    std::string step_;     // e.g. "waiting for unit 5 to report"
+    int stepSeconds_ = 0;  // on this step
+    int jobSeconds_ = 0;
     bool configSelected_ = false;
     bool configShown_ = false;
     int uploadStage_ = 0;
-    int uploadWait_ = 0;
     bool uploadDone_ = false;
+    bool uploadAborted_ = false;  // switched off here (a stop, a limit)
     long long uploadShown_ = -1;  // bytes in the last progress line
-    int configWait_ = 0;                      // seconds spent waiting for the unit to report
     std::vector<platform::Ctl> configOrder_;  // settings in the order the scan showed them
     bool stopping_ = false;
     bool reopening_ = false;

@@ -90,7 +90,6 @@ int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
 
     QCoreApplication::exec();
     if (!stopped) status = headless.failed() ? 1 : 0;
-    headless.poll();
     host.exitStep();
     return status;
 }

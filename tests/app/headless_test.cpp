@@ -268,3 +268,33 @@ TEST_F(HeadlessTest, WiredUnitsReportTheirConnection) {
 }
 
 }  // namespace
+
+namespace {
+
+// A job never waits without end: 120 s on one step, or its time limit in all, then it fails
+// naming what it waited on and what it did not do.
+TEST_F(HeadlessTest, AJobStepWaitsAtMost120SecondsAndIsNamed) {
+    auto o = radio();
+    o.showConfig = 5;
+    ASSERT_TRUE(start(o));
+    for (int s = 0; s < 120 && !headless->failed(); ++s) headless->poll();
+    EXPECT_FALSE(headless->failed());
+    headless->poll();
+    EXPECT_TRUE(headless->failed());
+    EXPECT_TRUE(said(err, "no answer for 2 min waiting for unit 5 to report: the settings of "
+                          "unit 5 not shown"));
+}
+
+TEST_F(HeadlessTest, AJobEndsAtItsTimeLimitWhateverItsSteps) {
+    auto o = radio();
+    o.showConfig = 5;
+    o.timeLimit = 30;
+    ASSERT_TRUE(start(o));
+    for (int s = 0; s < 29; ++s) headless->poll();
+    EXPECT_FALSE(headless->failed());
+    headless->poll();
+    EXPECT_TRUE(said(err, "gave up after 30 s (the job's time limit) waiting for unit 5"));
+    EXPECT_EQ(headless->stop(), 1);
+}
+
+}  // namespace
