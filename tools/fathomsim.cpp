@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/warped_clock.h"
 #include "pty_bridge.h"
 #include "sim/data_logger.h"
 #include "sim/sim_network.h"
@@ -37,7 +39,9 @@ void usage() {
                  "  --clock-ahead S  the units' clocks start S seconds ahead of this computer's\n"
                  "                   (negative: behind)\n"
                  "  --clock-drift P  and run P parts per million fast (negative: slow)\n"
-                 "Clock syncs the units take are reported on standard error.\n");
+                 "Clock syncs the units take are reported on standard error.\n"
+                 "FATHOM_CLOCK=start=YYYY-MM-DDThh:mm:ss[,day=S][,at=...] in the environment\n"
+                 "warps the calendar as it warps fathomhost's (see its README).\n");
 }
 
 // This computer's local time to the millisecond: the units' clocks are set against it.
@@ -89,7 +93,27 @@ int main(int argc, char** argv) {
             return arg == "--help" ? 0 : 2;
         }
     }
-    auto device = sim::makeScenario(scenario, localNow(), seed);
+    // FATHOM_CLOCK: the calendar warped as fathomhost warps it with the same text, so that
+    // both live the same midnights.
+    const platform::AbsTime realStart = localNow();
+    const auto steadyStart = std::chrono::steady_clock::now();
+    std::optional<platform::ClockWarp> warp;
+    if (const char* text = std::getenv("FATHOM_CLOCK"); text && *text) {
+        std::string why;
+        warp = platform::parseClockWarp(text, realStart, why);
+        if (!warp) {
+            std::fprintf(stderr, "fathomsim: FATHOM_CLOCK: %s\n", why.c_str());
+            return 2;
+        }
+    }
+    // Real time from the steady clock, so a step of the computer's clock moves nothing.
+    const auto now = [&] {
+        const platform::AbsTime real =
+            realStart +
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - steadyStart).count();
+        return warp ? warp->map(real) : real;
+    };
+    auto device = sim::makeScenario(scenario, now(), seed);
     if (!device) {
         std::fprintf(stderr, "fathomsim: unknown scenario \"%s\"\n", scenario.c_str());
         usage();
@@ -132,7 +156,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     std::fprintf(stderr, "fathomsim: %s at %d baud on %s\n", device->description().c_str(),
                  device->baud(), bridge.path().c_str());
-    bridge.run(*device, stopRequested);
+    bridge.run(*device, stopRequested, now);
     if (!link.empty()) unlink(link.c_str());
     if (logFd >= 0) ::close(logFd);
     std::fprintf(stderr, "fathomsim: stopped\n");

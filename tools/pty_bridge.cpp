@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -57,9 +56,8 @@ PtyBridge::~PtyBridge() {
     if (master_ >= 0) ::close(master_);
 }
 
-void PtyBridge::run(sim::SimDevice& device, const volatile bool& stop) {
-    using Steady = std::chrono::steady_clock;
-    auto last = Steady::now();
+void PtyBridge::run(sim::SimDevice& device, const volatile bool& stop,
+                    const std::function<platform::AbsTime()>& now) {
     std::vector<std::uint8_t> in(4096);
     while (!stop) {
         pollfd p{master_, POLLIN, 0};
@@ -67,9 +65,8 @@ void PtyBridge::run(sim::SimDevice& device, const volatile bool& stop) {
         // The device's time is brought up to now before it hears the bytes, so that what they
         // say about time (a clock sync) meets the device at the moment they arrive.
         const auto catchUp = [&] {
-            const auto now = Steady::now();
-            device.advance(std::chrono::duration<double, std::milli>(now - last).count());
-            last = now;
+            const double ms = (now() - device.now()) * 1000.0;
+            if (ms > 0) device.advance(ms);
         };
         if (ready > 0 && (p.revents & POLLIN)) {
             const ssize_t n = read(master_, in.data(), in.size());

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "sim/sim_device.h"
@@ -13,9 +14,10 @@ public:
     bool open();
     const std::string& path() const { return path_; }
     const std::string& error() const { return error_; }
-    // Runs the device until stop becomes true; bytes the line cannot take are dropped, as on
-    // a cable nobody reads.
-    void run(sim::SimDevice& device, const volatile bool& stop);
+    // Runs the device until stop becomes true, its time brought up to now() as it goes; bytes
+    // the line cannot take are dropped, as on a cable nobody reads.
+    void run(sim::SimDevice& device, const volatile bool& stop,
+             const std::function<platform::AbsTime()>& now);
     // Every byte the terminal accepts is also written, unchanged, to this file descriptor.
     void logTo(int fd) { log_ = fd; }
     ~PtyBridge();

@@ -194,6 +194,8 @@ bool Headless::start() {
             }
             return false;
         }
+        // Without a recording to follow, the capture takes --interval's days per file itself.
+        if (o_.record.empty()) host_.frameCapture().SaveFileInterval = o_.interval;
         const std::string asked = live::captureFileName(o_.capture);
         if (host_.frameCapture().SaveAPIFrameDataFileName() != asked) {
             say(asked + " exists already: kept, and the capture takes the next free number");
@@ -511,12 +513,12 @@ std::string Headless::statusLine() const {
     std::string s = "status: " + std::to_string(units_.size()) + " unit(s)";
     for (const PortWatch& w : ports_) s += ", " + portStatus(w);
     if (recording_) {
-        s += (host_.recorder().paused() ? ", recording paused (no room) after " : ", recording ") +
+        s += (host_.recorder().paused() ? ", recording paused after " : ", recording ") +
              recordingFile_;
     }
     if (capturing_) {
         s +=
-            (host_.frameCapture().paused() ? ", capture paused (no room) after " : ", capturing ") +
+            (host_.frameCapture().paused() ? ", capture paused after " : ", capturing ") +
             captureFile_;
     }
     return s;

@@ -28,7 +28,7 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       outputPort_(ports, panel, dialogs, clock, links_, portLister_),
       displayLines_(panel, deviceTable_),
       recorder_(panel, dialogs, clock, session_, links_),
-      frameCapture_(panel, dialogs, clock),
+      frameCapture_(panel, dialogs, clock, recorder_),
       panIds_(panel, dialogs, apiFrames_),
       dataService_(deviceTable_, displayLines_, recorder_, panIds_, session_, ChartCtr_,
                    configState_, clock),

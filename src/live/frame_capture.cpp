@@ -1,5 +1,8 @@
 #include "live/frame_capture.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include "live/record_format.h"
 #include "platform/control_table.h"
 
@@ -43,9 +46,11 @@ void FrameBoundary::take(std::uint8_t byte) {
 }
 
 FrameCapture::FrameCapture(platform::Panel& panel, platform::Dialogs& dialogs,
-                           const platform::Clock& clock)
+                           const platform::Clock& clock, const Recorder& recorder)
     : panel_(panel),
       dialogs_(dialogs),
+      clock_(clock),
+      recorder_(recorder),
       status_(panel, clock, {Ctl::CaptureFile, Ctl::CaptureWritten, Ctl::CaptureWarning}) {}
 
 void FrameCapture::SaveAPIDataToFile() {
@@ -56,22 +61,30 @@ void FrameCapture::SaveAPIDataToFile() {
     request.save = true;
     platform::FileSelection chosen = dialogs_.fileSelect(request);
     if (!chosen.ok() || chosen.path.empty()) return;
-    baseName_ = captureFileName(chosen.path);
-    number_ = startNumber(
-        chosen.path, baseName_, [&](int n) { return numberedCaptureName(baseName_, n); },
-        existingFile, dialogs_);
-    if (number_ < 0) return;
-    fileName_ = numberedCaptureName(baseName_, number_);
-    FileStatus st = SaveAPIFrameDataHandle.open(fileName_);
+    FileSeries series = FileSeries::capture(chosen.path);
+    const int number = startNumber(chosen.path, series, existingFile, dialogs_);
+    if (number < 0) return;
+    // The file before it may be the last of a capture that ended without its close.
+    if (number > 0) trimTornEnd(series.name(number - 1));
+    const std::string name = series.name(number);
+    FileStatus st = SaveAPIFrameDataHandle.open(name);
     if (!st.ok) {
         dialogs_.message("CANNOT OPEN FILE",
                          "The API frame data file could not be opened for writing.\n" + st.message);
         return;
     }
+    series_ = series;
+    number_ = number;
+    fileName_ = name;
     boundary_.reset();
-    framesBefore_ = 0;
+    pending_.clear();
+    framesBefore_ = framesInFile_ = 0;
     paused_ = false;
     APIFrameDataFileOpen_ = 1;
+    SaveFileInterval =
+        recorder_.OutputDataFileOpen != 0 ? recorder_.SaveFileInterval : kContinuousFile;
+    dayCounter_ = 0;
+    lastDay_ = clock_.now().day;
     status_.started();
     showCapturing(true);
     showStatus();
@@ -79,11 +92,12 @@ void FrameCapture::SaveAPIDataToFile() {
 
 void FrameCapture::showStatus() {
     if (APIFrameDataFileOpen_ == 0) return;
-    status_.show(fileName_, boundary_.safeLength(), framesBefore_ + boundary_.frames(), "frames");
+    status_.show(fileName_, SaveAPIFrameDataHandle.size(), framesBefore_ + framesInFile_, "frames");
 }
 
 void FrameCapture::close() {
-    SaveAPIFrameDataHandle.close(boundary_.safeLength());
+    SaveAPIFrameDataHandle.close();
+    pending_.clear();
     APIFrameDataFileOpen_ = 0;
     paused_ = false;
 }
@@ -98,57 +112,138 @@ void FrameCapture::captureByte(std::uint8_t byte) { captureBytes(std::span(&byte
 
 void FrameCapture::captureBytes(std::span<const std::uint8_t> bytes) {
     if (APIFrameDataFileOpen_ == 0 || paused_ || bytes.empty()) return;
-    FileStatus st = SaveAPIFrameDataHandle.write(bytes.data(), bytes.size());
+    for (std::uint8_t b : bytes) boundary_.take(b);
+    // Bytes up to the end of the last whole frame go to the file; the frame still arriving
+    // waits here, so that nothing that ends the program can leave half a frame behind.
+    const auto ready =
+        static_cast<std::size_t>(boundary_.safeLength() - SaveAPIFrameDataHandle.size());
+    FileStatus st;
+    if (pending_.empty()) {
+        if (ready > 0) st = SaveAPIFrameDataHandle.write(bytes.data(), ready);
+        pending_.assign(bytes.begin() + static_cast<std::ptrdiff_t>(ready), bytes.end());
+    } else {
+        pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+        if (ready > 0) st = SaveAPIFrameDataHandle.write(pending_.data(), ready);
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(ready));
+    }
     if (st.ok) {
-        for (std::uint8_t b : bytes) boundary_.take(b);
+        framesInFile_ = boundary_.frames();
         return;
     }
-    // The block did not fit: the file is back where it stood, and is cut to its last whole
-    // frame. The capture goes on in the next free file when there is room.
-    SaveAPIFrameDataHandle.close(boundary_.safeLength());
-    if (boundary_.safeLength() == 0 && removeIfEmptyFile(fileName_)) --number_;
+    // The frames did not fit: the file is back where it stood, on its last whole frame.
+    if (SaveAPIFrameDataHandle.size() == 0 && removeIfEmptyFile(fileName_)) --number_;
+    pause("Writing the API frame data file failed; the capture is paused.\n" + st.message +
+          "\nThe file ends on its last complete frame. The capture goes on in the next free "
+          "file as soon as there is room.");
+}
+
+// The capture waits (the bytes meanwhile are not kept) and tries again every few seconds.
+void FrameCapture::pause(const std::string& text) {
+    const bool already = paused_;
+    SaveAPIFrameDataHandle.close();
+    pending_.clear();
     paused_ = true;
     pausedTicks_ = 0;
     panel_.setValue(Ctl::CaptureIndicator, 0);
     status_.warn(
-        "Writing stopped: the file cannot take more (disk full?). The capture goes on "
-        "in the next free file when there is room.");
-    dialogs_.message("CAPTURE PAUSED",
-                     "Writing the API frame data file failed; the capture is paused.\n" +
-                         st.message +
-                         "\nThe file ends on its last complete frame. The capture goes on in "
-                         "the next free file as soon as there is room.");
+        "Writing stopped: the file cannot be written (disk full?). The capture goes on "
+        "in the next free file when it can.");
+    if (!already) dialogs_.message("CAPTURE PAUSED", text);
 }
 
-bool FrameCapture::openNumbered(int from) {
-    const int n = nextFreeNumber([&](int k) { return numberedCaptureName(baseName_, k); }, from,
-                                 kLastFileNumber);
+// The next free file, its folder made again if it has gone. carryOn: the frame arriving goes
+// on in it (a new day, a file gone); otherwise the stream starts afresh (after a pause).
+bool FrameCapture::openNumbered(int from, bool carryOn) {
+    const int n = nextFreeInSeries(series_, from, existingFile, dialogs_);
     if (n < 0) return false;
-    const std::string name = numberedCaptureName(baseName_, n);
-    if (!SaveAPIFrameDataHandle.open(name).ok) return false;
+    const std::string name = series_.name(n);
+    makeFolderFor(name);
+    if (FileStatus st = SaveAPIFrameDataHandle.open(name); !st.ok) {
+        number_ = n - 1;  // this number is tried again
+        pause("The next API frame data file could not be opened; the capture is paused.\n" +
+              st.message + "\nThe capture goes on in the next free file as soon as one can "
+                           "be opened.");
+        return false;
+    }
     number_ = n;
     fileName_ = name;
-    framesBefore_ += boundary_.frames();
-    boundary_.reset();
+    framesBefore_ += framesInFile_;
+    framesInFile_ = 0;
+    if (carryOn) {
+        boundary_.startAgain();
+    } else {
+        boundary_.reset();
+        pending_.clear();
+    }
     return true;
+}
+
+void FrameCapture::nextDay() {
+    const int today = clock_.now().day;
+    if (today == lastDay_) return;
+    lastDay_ = today;
+    if (SaveFileInterval == kContinuousFile || ++dayCounter_ < SaveFileInterval) return;
+    dayCounter_ = 0;
+    if (paused_) return;  // the next file starts when it can be written
+    SaveAPIFrameDataHandle.close();
+    openNumbered(number_ + 1, true);
 }
 
 void FrameCapture::fileSyncTick() {
     if (APIFrameDataFileOpen_ == 0) return;
-    if (!paused_) {
-        SaveAPIFrameDataHandle.sync();
+    nextDay();
+    if (paused_) {
+        if (++pausedTicks_ < kResumeTicks) return;
+        pausedTicks_ = 0;
+        makeFolderFor(series_.first());
+        if (freeSpaceFor(series_.first()) < kResumeFreeBytes || !openNumbered(number_ + 1, false))
+            return;
+        paused_ = false;
+        panel_.setValue(Ctl::CaptureIndicator, 1);
+        status_.clearWarning();
         showStatus();
+        dialogs_.message("CAPTURE RESUMED", "The capture goes on in " + fileName_ + ".");
         return;
     }
-    if (++pausedTicks_ < kResumeTicks) return;
-    pausedTicks_ = 0;
-    if (freeSpaceFor(baseName_) < kResumeFreeBytes || !openNumbered(number_ + 1)) return;
-    paused_ = false;
-    panel_.setValue(Ctl::CaptureIndicator, 1);
-    status_.clearWarning();
+    if (!SaveAPIFrameDataHandle.stillAtPath()) {
+        const std::string gone = fileName_;
+        SaveAPIFrameDataHandle.close();
+        const bool goesOn = openNumbered(number_ + 1, true);
+        dialogs_.message("CAPTURE FILE GONE",
+                         gone + " is no longer there (deleted, moved, or its folder removed).\n" +
+                             (goesOn ? "The capture goes on in " + fileName_ + "."
+                                     : std::string("The capture goes on as soon as a new file "
+                                                   "can be opened.")));
+        return;
+    }
+    SaveAPIFrameDataHandle.sync();
     showStatus();
-    dialogs_.message("CAPTURE RESUMED",
-                     "There is room again: the capture goes on in " + fileName_ + ".");
+}
+
+// A capture that ended without its close (a power cut, or a program before this one) may
+// have left half a frame at the end of its file: that is cut off, and said.
+void FrameCapture::trimTornEnd(const std::string& path) {
+    constexpr std::uint64_t kLongestFrame = 2 * (65535 + 4);  // every byte escaped
+    std::error_code ec;
+    const std::uint64_t size = std::filesystem::file_size(path, ec);
+    if (ec || size == 0 || !std::filesystem::is_regular_file(path, ec)) return;
+    const std::uint64_t from = size > kLongestFrame ? size - kLongestFrame : 0;
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(from));
+    std::string tail(static_cast<std::size_t>(size - from), '\0');
+    if (!in.read(tail.data(), static_cast<std::streamsize>(tail.size()))) return;
+    const std::size_t start = tail.rfind(static_cast<char>(kDelimiter));
+    if (start == std::string::npos) return;
+    FrameBoundary last;
+    for (std::size_t i = start; i < tail.size(); ++i)
+        last.take(static_cast<std::uint8_t>(tail[i]));
+    if (last.safeLength() == tail.size() - start) return;  // it ends on a whole frame
+    in.close();
+    std::filesystem::resize_file(path, from + start, ec);
+    if (ec) return;
+    dialogs_.message("CAPTURE FILE MENDED",
+                     path + " ended in an incomplete frame (its capture was not closed): the "
+                            "last " + std::to_string(tail.size() - start) + " bytes were cut off.");
 }
 
 void FrameCapture::showCapturing(bool on) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/shell.h"
 #include "link/api_frame.h"
@@ -25,6 +26,13 @@ class FrameBoundary {
     // Frames completed since the last reset.
     std::uint64_t frames() const { return frames_; }
     void reset() { *this = FrameBoundary{}; }
+    // Counts from the last safe point on, as the start of a new file, keeping the frame in
+    // progress: the bytes after that point are the new file's first.
+    void startAgain() {
+        taken_ -= safe_;
+        safe_ = 0;
+        frames_ = 0;
+    }
 
   private:
     std::uint64_t taken_ = 0;
@@ -37,12 +45,15 @@ class FrameBoundary {
 };
 
 // The .DAT capture: every byte the radio adapter sends, still escaped, exactly as received,
-// with no separators or time stamps (the adapter's own frame stream). The file always ends on
-// a complete frame: a frame still arriving when the capture stops, or torn by a full disk, is
-// cut off.
+// with no separators or time stamps (the adapter's own frame stream). Only whole frames go to
+// the file (a frame still arriving waits in memory), so the file ends on a complete frame
+// whatever ends the program; a frame torn by a full disk is cut off. The files follow the
+// recording's days per file, a file no longer at its path is followed by a new one, and a
+// file that cannot be opened pauses the capture until one can.
 class FrameCapture : public links::RawCapture, public app::ClosesOnExit {
   public:
-    FrameCapture(platform::Panel& panel, platform::Dialogs& dialogs, const platform::Clock& clock);
+    FrameCapture(platform::Panel& panel, platform::Dialogs& dialogs, const platform::Clock& clock,
+                 const Recorder& recorder);
 
     // The File menu item: starts a capture, or stops the one running.
     void SaveAPIDataToFile();
@@ -51,7 +62,8 @@ class FrameCapture : public links::RawCapture, public app::ClosesOnExit {
     bool APIFrameDataFileOpen() const override { return APIFrameDataFileOpen_ != 0; }
     void captureByte(std::uint8_t byte) override;
     void captureBytes(std::span<const std::uint8_t> bytes) override;
-    // Once a second: to the disk; after a full disk, on into the next free file when there is room.
+    // Once a second: to the disk; the next file after the days per file; after a full disk or
+    // a file that could not be opened, on into the next free file when it can.
     void fileSyncTick();
 
     void closeOnExit() override;
@@ -59,24 +71,37 @@ class FrameCapture : public links::RawCapture, public app::ClosesOnExit {
     const std::string& SaveAPIFrameDataFileName() const { return fileName_; }
     bool paused() const { return paused_; }
     ExistingFile existingFile = ExistingFile::Ask;
+    // Days per capture file, 99 = one file: the recording's, when it runs as the capture
+    // starts (the window has no question of its own for it).
+    int SaveFileInterval = kContinuousFile;
 
   private:
     void showCapturing(bool on);
     void showStatus();
     void close();
-    bool openNumbered(int from);
+    bool openNumbered(int from, bool carryOn);
+    void pause(const std::string& text);
+    void nextDay();
+    void trimTornEnd(const std::string& path);
 
     platform::Panel& panel_;
     platform::Dialogs& dialogs_;
+    const platform::Clock& clock_;
+    const Recorder& recorder_;
     int APIFrameDataFileOpen_ = 0;
     UnbufferedFile SaveAPIFrameDataHandle;
     FrameBoundary boundary_;
-    std::string baseName_, fileName_;
+    std::vector<std::uint8_t> pending_;  // received, not yet a whole frame, not yet written
+    FileSeries series_;
+    std::string fileName_;
     int number_ = 0;
     bool paused_ = false;
     int pausedTicks_ = 0;
+    int dayCounter_ = 0;
+    int lastDay_ = 0;
     WritingStatus status_;
     std::uint64_t framesBefore_ = 0;  // frames in the earlier files of this capture
+    std::uint64_t framesInFile_ = 0;  // and in the one being written
 };
 
 }  // namespace live

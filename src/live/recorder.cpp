@@ -66,12 +66,10 @@ void Recorder::SaveOutputDataToFile() {
 
     // The question is about the file that will really be overwritten, name000.csv, not the
     // name typed in the dialog.
-    const std::string first = recordingFileName(chosen.path);
-    const int number = startNumber(
-        chosen.path, first, [&](int n) { return numberedFileName(first, n); }, existingFile,
-        dialogs_);
+    FileSeries series = FileSeries::recording(chosen.path);
+    const int number = startNumber(chosen.path, series, existingFile, dialogs_);
     if (number < 0) return;
-    const std::string name = numberedFileName(first, number);
+    const std::string name = series.name(number);
     FileStatus st = SaveOutputDataHandle.open(name);
     if (!st.ok) {
         dialogs_.message("CANNOT OPEN FILE",
@@ -79,6 +77,7 @@ void Recorder::SaveOutputDataToFile() {
         return;
     }
     SaveFileInterval = interval;
+    series_ = series;
     SaveOutputDataFileName = name;
     OutputDataFileOpen = 1;
     paused_ = false;
@@ -91,20 +90,16 @@ void Recorder::SaveOutputDataToFile() {
     showStatus();
 }
 
-int startNumber(const std::string& chosen, const std::string& first,
-                const std::function<std::string(int)>& numbered, ExistingFile policy,
+int startNumber(const std::string& chosen, FileSeries& series, ExistingFile policy,
                 platform::Dialogs& dialogs) {
     constexpr std::string_view kCannot = "CANNOT OPEN FILE";
+    const std::string first = series.first();
     if (namesAFolder(chosen)) {
         dialogs.message(kCannot, chosen + " is a folder. Choose a file name in it.");
         return -1;
     }
     if (!pathExists(first)) return 0;
-    if (policy == ExistingFile::NextFree) {
-        const int n = nextFreeNumber(numbered, 1, kLastFileNumber);
-        if (n < 0) dialogs.message(kCannot, "Every file number of " + first + " is taken.");
-        return n;
-    }
+    if (policy == ExistingFile::NextFree) return nextFreeInSeries(series, 1, policy, dialogs);
     if (isDirectory(first)) {
         dialogs.message(kCannot, first + " is a folder. Choose another name.");
         return -1;
@@ -113,6 +108,30 @@ int startNumber(const std::string& chosen, const std::string& first,
                            "The file already exist\n Do you want to replace it?")
                ? 0
                : -1;
+}
+
+int nextFreeInSeries(FileSeries& series, int from, ExistingFile policy,
+                     platform::Dialogs& dialogs) {
+    constexpr int kLastStem = 99;
+    int n = series.nextFree(from);
+    if (n >= 0 || policy != ExistingFile::NextFree) return n;
+    // A station that has used every number of its name goes on under a new stem of it; it
+    // does not stop recording for want of a name.
+    FileSeries next = series;
+    while (n < 0 && next.stem() < kLastStem) {
+        next = next.nextStem();
+        n = next.nextFree(0);
+    }
+    if (n < 0) {
+        dialogs.message("CANNOT OPEN FILE", "Every file number of " + series.first() +
+                                                " and of its next names is taken.");
+        return -1;
+    }
+    dialogs.message("NEW FILE NAME", "Every file number of " + series.first() +
+                                         " is taken (up to " + series.name(kLastFileNumber) +
+                                         "): the files go on as " + next.name(n) + ".");
+    series = next;
+    return n;
 }
 
 void Recorder::StopOutputDataToFile() {
@@ -168,7 +187,11 @@ void Recorder::WriteOutputToFile(const OutputLine& line, const MessageText& fram
         if (st.ok) {
             ++recordsWritten_;
         } else {
-            pause(st.message);
+            pause("Writing the output data file failed; recording is paused.\n" + st.message +
+                      "\nThe file ends on its last complete record. Recording goes on in the "
+                      "next free file as soon as there is room.",
+                  "Writing stopped: the file cannot take more (disk full?). It goes on in the "
+                  "next free file when there is room.");
         }
     }
     // The stream keeps to the records its readers have always been sent: "i" bursts, which
@@ -197,8 +220,7 @@ void Recorder::SaveNewFileInterval() {
 // number whose file does not exist yet.
 bool Recorder::openNumbered(int from) {
     const std::string current = SaveOutputDataFileName;
-    const int n =
-        nextFreeNumber([&](int k) { return numberedFileName(current, k); }, from, kLastFileNumber);
+    const int n = nextFreeInSeries(series_, from, existingFile, dialogs_);
     if (n < 0) {
         SaveFileNameCounter = kLastFileNumber + 1;
         stopAndTell("The last file number (" + std::to_string(kLastFileNumber) +
@@ -207,12 +229,17 @@ bool Recorder::openNumbered(int from) {
         return false;
     }
     SaveFileNameCounter = n;
-    SaveOutputDataFileName = numberedFileName(current, n);
+    SaveOutputDataFileName = series_.name(n);
+    makeFolderFor(SaveOutputDataFileName);
     FileStatus st = SaveOutputDataHandle.open(SaveOutputDataFileName);
     if (!st.ok) {
-        stopAndTell(
-            "The next output data file could not be opened; recording has stopped.\n" + st.message,
-            "Recording stopped: the next file could not be opened.");
+        // Like a full disk: the recording waits and tries this number again (a folder that is
+        // back, a disk remounted), it does not end.
+        SaveFileNameCounter = n - 1;
+        pause("The next output data file could not be opened; recording is paused.\n" +
+                  st.message + "\nRecording goes on in the next free file as soon as one can be "
+                               "opened.",
+              "Writing stopped: the next file cannot be opened. Recording goes on when it can.");
         return false;
     }
     return true;
@@ -220,45 +247,67 @@ bool Recorder::openNumbered(int from) {
 
 // A full disk does not end the recording: the file keeps every complete record, the operator
 // is told once, and recording goes on in the next free file when there is room again.
-void Recorder::pause(const std::string& why) {
+void Recorder::pause(const std::string& text, const std::string& warning) {
     // A file that could not take even its first record is removed again, and its number is
     // the first tried when there is room.
     if (SaveOutputDataHandle.size() == 0 && removeIfEmptyFile(SaveOutputDataFileName)) {
         SaveFileNameCounter = std::max(-1, SaveFileNameCounter - 1);
     }
+    const bool already = paused_;  // a retry that failed again is not said again
     paused_ = true;
     pausedTicks_ = 0;
     panel_.setValue(Ctl::RecordingIndicator, 0);
-    status_.warn(
-        "Writing stopped: the file cannot take more (disk full?). It goes on in the "
-        "next free file when there is room.");
-    dialogs_.message(kPausedTitle, "Writing the output data file failed; recording is paused.\n" +
-                                       why +
-                                       "\nThe file ends on its last complete record. "
-                                       "Recording goes on in the next free file as soon "
-                                       "as there is room.");
+    status_.warn(warning);
+    if (!already) dialogs_.message(kPausedTitle, text);
 }
 
 void Recorder::resume() {
+    makeFolderFor(SaveOutputDataFileName);
     if (freeSpaceFor(SaveOutputDataFileName) < kResumeFreeBytes) return;
     if (!openNumbered(SaveFileNameCounter + 1)) return;
     paused_ = false;
     panel_.setValue(Ctl::RecordingIndicator, 1);
     status_.clearWarning();
     showStatus();
-    dialogs_.message(kResumedTitle,
-                     "There is room again: recording goes on in " + SaveOutputDataFileName + ".");
+    dialogs_.message(kResumedTitle, "Recording goes on in " + SaveOutputDataFileName + ".");
+}
+
+bool Recorder::goOnInNextFile() {
+    if (OutputDataFileOpen == 0) return false;
+    SaveOutputDataHandle.close();
+    if (paused_) return false;  // it goes on by itself when a file can be opened
+    if (!openNumbered(SaveFileNameCounter + 1)) return false;
+    showStatus();
+    return true;
+}
+
+// Deleted, moved or renamed, or its folder removed: what was written so far is wherever the
+// file went (or gone with it); what comes now goes to a new file at the path.
+void Recorder::fileGone() {
+    const std::string gone = SaveOutputDataFileName;
+    const bool goesOn = goOnInNextFile();
+    dialogs_.message("RECORDING FILE GONE",
+                     gone + " is no longer there (deleted, moved, or its folder removed).\n" +
+                         (goesOn ? "Recording goes on in " + SaveOutputDataFileName + "."
+                                 : std::string("Recording goes on as soon as a new file can be "
+                                               "opened.")));
 }
 
 void Recorder::fileSyncTick() {
     if (OutputDataFileOpen == 0) return;
-    if (!paused_) {
-        SaveOutputDataHandle.sync();
-        showStatus();
-    } else if (++pausedTicks_ >= kResumeTicks) {
-        pausedTicks_ = 0;
-        resume();
+    if (paused_) {
+        if (++pausedTicks_ >= kResumeTicks) {
+            pausedTicks_ = 0;
+            resume();
+        }
+        return;
     }
+    if (!SaveOutputDataHandle.stillAtPath()) {
+        fileGone();
+        return;
+    }
+    SaveOutputDataHandle.sync();
+    showStatus();
 }
 
 void Recorder::closeOnExit() {

@@ -7,6 +7,7 @@
 
 #include "app/shell.h"
 #include "link/link_state.h"
+#include "live/file_series.h"
 #include "live/record_format.h"
 #include "live/unbuffered_file.h"
 #include "live/writing_status.h"
@@ -18,7 +19,6 @@
 namespace live {
 
 inline constexpr int kContinuousFile = 99;  // SaveFileInterval meaning "never start a new file"
-inline constexpr int kLastFileNumber = 998;
 // After a full disk: ticks of FileSyncTimer (seconds) between looks for room to go on, and the
 // room a new file needs before it is opened.
 inline constexpr int kResumeTicks = 5;
@@ -28,13 +28,18 @@ inline constexpr std::uint64_t kResumeFreeBytes = 256 * 1024;
 // or move on to the next free number (an unattended start never replaces nor refuses).
 enum class ExistingFile : std::uint8_t { Ask, NextFree };
 
-// The number a recording or capture starts with, given the chosen name and the first file
-// name made of it (number 0): 0 when that is free, or replaced after the operator's yes; the
-// next free number for an unattended start; -1 after telling the operator why nothing
-// starts (a folder, a "no", every number taken).
-int startNumber(const std::string& chosen, const std::string& first,
-                const std::function<std::string(int)>& numbered, ExistingFile policy,
+// The number a recording or capture starts with, given the chosen name and its files: 0 when
+// number 0 is free, or replaced after the operator's yes; the next free number for an
+// unattended start, under the next stem of the name when every number is taken (series is
+// changed then, and the operator told); -1 after telling the operator why nothing starts
+// (a folder, a "no", every number taken).
+int startNumber(const std::string& chosen, FileSeries& series, ExistingFile policy,
                 platform::Dialogs& dialogs);
+// The first free number of series from `from` on; for an unattended recording, under the
+// next stems of the name when every number is taken (series is changed then, and the
+// operator told). -1 when there is none.
+int nextFreeInSeries(FileSeries& series, int from, ExistingFile policy,
+                     platform::Dialogs& dialogs);
 
 // The sample recorder: one fixed-layout record per unit message into a CSV file that starts
 // anew every SaveFileInterval days, and the same record to the streaming output port.
@@ -57,9 +62,14 @@ class Recorder : public app::ClosesOnExit {
 
     // Timer: starts the next file after SaveFileInterval calendar days.
     void SaveNewFileInterval();
-    // Timer, once a second: hands the records to the disk; after a full disk, resumes in the
-    // next free file once there is room again.
+    // Timer, once a second: hands the records to the disk; notices a file that is no longer
+    // at its path and goes on in a new one; after a full disk or a file that could not be
+    // opened, resumes in the next free file once it can.
     void fileSyncTick();
+    // Goes on in the next free numbered file of this recording (its folder made again if it
+    // has gone). False when that file cannot be opened: the recording is then paused, the
+    // operator told, and it tries again every few seconds.
+    bool goOnInNextFile();
 
     // True while a full disk (or another write failure) holds the recording: records are
     // not written until room is found and the next free file opens.
@@ -85,9 +95,10 @@ class Recorder : public app::ClosesOnExit {
     void showRecording(bool on);
     void showStatus();
     void stopAndTell(const std::string& why, const std::string& warning);
-    void pause(const std::string& why);
+    void pause(const std::string& text, const std::string& warning);
     void resume();
     bool openNumbered(int n);
+    void fileGone();
 
     platform::Panel& panel_;
     platform::Dialogs& dialogs_;
@@ -95,6 +106,7 @@ class Recorder : public app::ClosesOnExit {
     const platform::Session& session_;
     const links::LinkState& links_;
     UnbufferedFile SaveOutputDataHandle;
+    FileSeries series_;
     RecordBuffer record_{};
     bool paused_ = false;
     int pausedTicks_ = 0;

@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -64,6 +65,18 @@ void UnbufferedFile::sync() {
     dirty_ = false;
 }
 
+bool UnbufferedFile::stillAtPath() const {
+#ifdef _WIN32
+    return true;  // a file open for writing cannot be deleted or moved there
+#else
+    if (file_ == nullptr) return true;
+    struct stat open {}, there {};
+    if (fstat(fileno(file_), &open) != 0) return true;
+    if (stat(path_.c_str(), &there) != 0) return errno != ENOENT && errno != ENOTDIR;
+    return open.st_dev == there.st_dev && open.st_ino == there.st_ino;
+#endif
+}
+
 void UnbufferedFile::close(std::uint64_t keep) {
     if (file_ != nullptr) std::fclose(file_);
     file_ = nullptr;
@@ -108,6 +121,14 @@ std::uint64_t freeSpaceFor(const std::string& path) {
     if (folder.empty()) folder = ".";
     const fs::space_info s = fs::space(folder, ec);
     return ec ? 0 : s.available;
+}
+
+bool makeFolderFor(const std::string& path) {
+    std::error_code ec;
+    const fs::path folder = fs::path(path).parent_path();
+    if (folder.empty()) return true;
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec);
 }
 
 }  // namespace live

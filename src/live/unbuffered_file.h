@@ -36,6 +36,9 @@ class UnbufferedFile {
     // Hands what was written to the disk itself, so a power cut loses at most what came
     // since. Does nothing when nothing was written since the last sync.
     void sync();
+    // False when the open file is no longer the one at its path: deleted, moved or renamed,
+    // or its folder removed. Writes would then go where nobody finds them.
+    bool stillAtPath() const;
 
   private:
     void cutTo(std::uint64_t size);
@@ -59,6 +62,9 @@ bool namesAFolder(const std::string& path);
 bool removeIfEmptyFile(const std::string& path);
 // Bytes free for an ordinary user on the disk that holds path (its folder); 0 if unknown.
 std::uint64_t freeSpaceFor(const std::string& path);
+// Creates the folder path is in, with any folders above it that are missing (a folder removed
+// while a station records into it). True when it is there afterwards.
+bool makeFolderFor(const std::string& path);
 
 template <typename Namer>
 int nextFreeNumber(const Namer& name, int from, int last) {

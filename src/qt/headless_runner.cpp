@@ -4,11 +4,14 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 
 #include "app/headless.h"
 #include "app/log_writer.h"
 #include "app/host.h"
 #include "qt/panel_timers.h"
+#include "platform/warped_clock.h"
 #include "qt/qt_clock.h"
 
 namespace qtui {
@@ -36,8 +39,21 @@ int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
 
+    // FATHOM_CLOCK warps the calendar (midnights and months lived in minutes, for trials);
+    // otherwise the computer's own.
+    QtClock realClock;
+    std::optional<platform::WarpedClock> warped;
+    if (const char* warp = std::getenv("FATHOM_CLOCK"); warp && *warp) {
+        std::string why;
+        const auto w = platform::parseClockWarp(warp, realClock.absNow(), why);
+        if (!w) {
+            std::fprintf(stderr, "fathomhost: FATHOM_CLOCK: %s\n", why.c_str());
+            return 2;
+        }
+        warped.emplace(realClock, *w);
+    }
+    platform::Clock& clock = warped ? static_cast<platform::Clock&>(*warped) : realClock;
     platform::Panel panel;
-    QtClock clock;
     // Lines leave from threads of their own: a log nobody reads never holds up the recording.
     std::fflush(stdout);
     std::fflush(stderr);
@@ -54,6 +70,7 @@ int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
     session = &headless;
 
     host.Initialize();
+    if (warped) headless.say(std::string("the calendar is warped: FATHOM_CLOCK=") + std::getenv("FATHOM_CLOCK"));
     if (!headless.start()) {
         headless.stop();
         return 1;

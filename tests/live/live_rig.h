@@ -62,7 +62,7 @@ struct LiveRig {
     live::DeviceTable table;
     live::DisplayLines display{panel, table};
     live::Recorder recorder{panel, dialogs, clock, session, links};
-    live::FrameCapture capture{panel, dialogs, clock};
+    live::FrameCapture capture{panel, dialogs, clock, recorder};
     live::PanIdResponses panIds{panel, dialogs, writer};
     live::DataService service{table, display, recorder, panIds, session, chart, config, clock};
     live::DisplayTimer timer{panel, table, display, config, writer};

@@ -364,7 +364,8 @@ TEST_F(RecorderTest, FrameCaptureWritesEveryByteUnchangedAndEndsOnAWholeFrame) {
         std::string("\x01\x02\x7E\x00\x7D\x31", 6) + std::string(17, 'x') + "\xAA";
     const std::string next("\x7E\x00\x05\x90", 4);
     for (char c : whole + next) capture.captureByte(static_cast<std::uint8_t>(c));
-    EXPECT_EQ(slurp(dir.file("frames.DAT")), whole + next);  // on disk as it comes
+    // Whole frames are on disk as they come; the one arriving waits for its end.
+    EXPECT_EQ(slurp(dir.file("frames.DAT")), whole);
     capture.StopAPIFrameDataToFile();
     EXPECT_EQ(slurp(dir.file("frames.DAT")), whole);
     EXPECT_FALSE(capture.APIFrameDataFileOpen());
@@ -422,6 +423,159 @@ TEST(RecorderHost, MenusStartAndStopAndClosingTheWindowClosesBothFiles) {
     EXPECT_EQ(host.recorder().OutputDataFileOpen, 0);
     EXPECT_FALSE(host.frameCapture().APIFrameDataFileOpen());
     EXPECT_EQ(slurp(dir.file("h000.csv")), "C012,D1,S04,01.2340\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+// A file that is no longer at its path (deleted, renamed, its folder removed) is noticed at the
+// next tick and recording goes on in the next free file at the path; what was written before
+// stays wherever the file went.
+TEST_F(RecorderTest, AFileGoneFromItsPathIsFollowedByTheNextFreeFile) {
+    namespace fs = std::filesystem;
+    const std::string folder = dir.file("site");
+    fs::create_directories(folder);
+    start("1", folder + "/day.csv");
+    sample(1000);
+    fs::rename(folder + "/day000.csv", dir.file("moved.csv"));
+    recorder.fileSyncTick();
+    EXPECT_EQ(recorder.SaveOutputDataFileName, folder + "/day001.csv");
+    EXPECT_EQ(dialogs.count("RECORDING FILE GONE"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find("goes on in " + folder + "/day001.csv"),
+              std::string::npos);
+    sample(2000);
+    EXPECT_EQ(slurp(dir.file("moved.csv")), "C012,D1,S04,01.0000\r\n");
+    EXPECT_EQ(slurp(folder + "/day001.csv"), "C012,D1,S04,02.0000\r\n");
+
+    // The folder itself goes: it is made again.
+    fs::remove_all(folder);
+    recorder.fileSyncTick();
+    EXPECT_EQ(dialogs.count("RECORDING FILE GONE"), 2);
+    sample(3000);
+    EXPECT_EQ(slurp(folder + "/day002.csv"), "C012,D1,S04,03.0000\r\n");
+    recorder.fileSyncTick();  // all well: nothing more is said
+    EXPECT_EQ(dialogs.count("RECORDING FILE GONE"), 2);
+    EXPECT_FALSE(recorder.paused());
+}
+
+// The next day's file cannot be opened (here its folder's name is taken by a file, so it
+// cannot be made again): the recording pauses and tries again, as after a full disk, and goes
+// on once the file can be opened. It used to stop for good.
+TEST_F(RecorderTest, ARolloverWhoseFileCannotBeOpenedPausesAndGoesOnWhenItCan) {
+    namespace fs = std::filesystem;
+    const std::string folder = dir.file("site");
+    fs::create_directories(folder);
+    at(8, 23, 59);
+    start("1", folder + "/day.csv");
+    fs::remove_all(folder);
+    spit(folder, "not a folder");
+    at(9, 0, 0);
+    tick();
+    EXPECT_TRUE(recorder.paused());
+    EXPECT_EQ(recorder.OutputDataFileOpen, 1);
+    EXPECT_EQ(dialogs.count("RECORDING STOPPED"), 0);
+    ASSERT_EQ(dialogs.count("RECORDING PAUSED"), 1);
+    for (int i = 0; i < 3 * live::kResumeTicks; ++i) recorder.fileSyncTick();
+    EXPECT_EQ(dialogs.count("RECORDING PAUSED"), 1);  // said once, not at every try
+    fs::remove(folder);
+    for (int i = 0; i < live::kResumeTicks; ++i) recorder.fileSyncTick();
+    ASSERT_FALSE(recorder.paused());
+    EXPECT_EQ(recorder.SaveOutputDataFileName, folder + "/day001.csv");
+    sample(4000);
+    EXPECT_EQ(slurp(folder + "/day001.csv"), "C012,D1,S04,04.0000\r\n");
+}
+
+// Every number of the name is taken: an unattended start goes on under the next stem of the
+// name, and says so; so does a rollover past the last number. The window keeps asking.
+TEST_F(RecorderTest, WithEveryNumberTakenAStationGoesOnUnderANewStem) {
+    for (int n = 0; n <= live::kLastFileNumber; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "full%03d.csv", n);
+        spit(dir.file(name), "");
+    }
+    recorder.existingFile = live::ExistingFile::NextFree;
+    start("1", dir.file("full.csv"));
+    ASSERT_EQ(recorder.OutputDataFileOpen, 1);
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("full_2_000.csv"));
+    ASSERT_EQ(dialogs.count("NEW FILE NAME"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find("full998.csv"), std::string::npos);
+    recorder.StopOutputDataToFile();
+
+    at(8, 12, 0);
+    start("1", dir.file("n.csv"));
+    recorder.SaveFileNameCounter = live::kLastFileNumber;
+    at(9, 0, 1);
+    tick();
+    EXPECT_EQ(recorder.SaveOutputDataFileName, dir.file("n_2_000.csv"));
+    EXPECT_EQ(dialogs.count("RECORDING STOPPED"), 0);
+}
+
+TEST(FileSeries, NamesNumbersAndStems) {
+    const live::FileSeries rec = live::FileSeries::recording("/d/site.csv");
+    EXPECT_EQ(rec.first(), "/d/site000.csv");
+    EXPECT_EQ(rec.name(12), "/d/site012.csv");
+    EXPECT_EQ(rec.nextStem().name(3), "/d/site_2_003.csv");
+    EXPECT_EQ(rec.nextStem().nextStem().first(), "/d/site_3_000.csv");
+    const live::FileSeries cap = live::FileSeries::capture("/d/raw");
+    EXPECT_EQ(cap.first(), "/d/raw.DAT");
+    EXPECT_EQ(cap.name(4), "/d/raw004.DAT");
+    EXPECT_EQ(cap.nextStem().first(), "/d/raw_2_.DAT");
+    EXPECT_EQ(live::FileSeries::ofRecordingFile("/d/site007.csv").name(8), "/d/site008.csv");
+}
+
+}  // namespace
+
+namespace {
+
+std::span<const std::uint8_t> bytesOf(const std::string& s) {
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+// The capture follows the recording's days per file; a frame arriving at midnight goes whole
+// into the new file.
+TEST_F(RecorderTest, TheCaptureRollsOverWithTheRecordingAndKeepsTheFrameInFlightWhole) {
+    at(8, 23, 59);
+    start("1", dir.file("day.csv"));
+    dialogs.fileReplies.push_back({FileSelection::Status::New, dir.file("raw")});
+    capture.SaveAPIDataToFile();
+    EXPECT_EQ(capture.SaveFileInterval, 1);
+    const std::string frame("\x7E\x00\x02\x8B\x01\x73", 6);
+    capture.captureBytes(bytesOf(frame + frame.substr(0, 3)));
+    at(9, 0, 0);
+    capture.fileSyncTick();
+    EXPECT_EQ(capture.SaveAPIFrameDataFileName(), dir.file("raw001.DAT"));
+    capture.captureBytes(bytesOf(frame.substr(3)));
+    capture.fileSyncTick();
+    EXPECT_EQ(slurp(dir.file("raw.DAT")), frame);
+    EXPECT_EQ(slurp(dir.file("raw001.DAT")), frame);
+    EXPECT_EQ(panel.text(Ctl::CaptureWritten).substr(0, 18), "6 bytes, 2 frames ");
+    at(9, 12, 0);
+    capture.fileSyncTick();
+    EXPECT_EQ(capture.SaveAPIFrameDataFileName(), dir.file("raw001.DAT"));
+}
+
+// A capture ended without its close (a power cut, or a program that wrote frames as they came
+// and was killed) left half a frame: the next start cuts it off, says so, and goes on in the
+// next number. A file gone from its path is followed by the next one.
+TEST_F(RecorderTest, ARestartTrimsATornLastFrameAndAGoneFileIsFollowed) {
+    const std::string frame("\x7E\x00\x02\x8B\x01\x73", 6);
+    spit(dir.file("raw.DAT"), frame + frame + frame.substr(0, 4));
+    capture.existingFile = live::ExistingFile::NextFree;
+    dialogs.fileReplies.push_back({FileSelection::Status::Existing, dir.file("raw.DAT")});
+    capture.SaveAPIDataToFile();
+    EXPECT_EQ(capture.SaveAPIFrameDataFileName(), dir.file("raw001.DAT"));
+    EXPECT_EQ(slurp(dir.file("raw.DAT")), frame + frame);
+    ASSERT_EQ(dialogs.count("CAPTURE FILE MENDED"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find("last 4 bytes"), std::string::npos);
+
+    capture.captureBytes(bytesOf(frame));
+    std::filesystem::remove(dir.file("raw001.DAT"));
+    capture.fileSyncTick();
+    EXPECT_EQ(dialogs.count("CAPTURE FILE GONE"), 1);
+    EXPECT_EQ(capture.SaveAPIFrameDataFileName(), dir.file("raw002.DAT"));
+    capture.captureBytes(bytesOf(frame));
+    EXPECT_EQ(slurp(dir.file("raw002.DAT")), frame);
 }
 
 }  // namespace
