@@ -53,7 +53,9 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
                  configScan_, deviceTable_),
       calibration_(panel, dialogs, session_, configState_, configSender_, wiredWriter_),
       flashUpload_(panel, dialogs, clock, upload_, configSender_, dataService_.RxChars,
-                   dataService_.RxCharsLength) {
+                   dataService_.RxCharsLength),
+      unitTypeChange_(panel, dialogs, session_, links_, portManager_, recorder_, frameCapture_,
+                      flashUpload_) {
     wireCallbacks();
     wireLinks();
     wireLive();
@@ -241,7 +243,7 @@ void Host::wireLinks() {
     onCommit(Ctl::ChangePortB, [this] { portManager_.ChangeComport_B(); });
     onCommit(Ctl::OutputPortRing, [this] { outputPort_.ComPortOutput(); });
     onCommit(Ctl::ChangeOutputPort, [this] { outputPort_.ChangeComportOutput(); });
-    onCommit(Ctl::UnitTypeRing, [this] { portManager_.SetUnitType(); });
+    onCommit(Ctl::UnitTypeRing, [this] { unitTypeChange_.UnitTypeRing(); });
     panel_.onEvent(Ctl::FRTCDeviceConnectTimer, [this](Event e, const EventData&) {
         if (e == Event::TimerTick) wiredHandshake_.FRTCDeviceConnectTimer();
     });

@@ -3,6 +3,7 @@
 
 #include "analysis/wave_analysis.h"
 #include "app/shell.h"
+#include "app/unit_type_change.h"
 #include "calibration/calibration.h"
 #include "chart/chart.h"
 #include "chart/chart_state.h"
@@ -192,6 +193,8 @@ class Host {
     calibration::Calibration calibration_;
     // Files copied off a data logger's flash card.
     upload::FlashUpload flashUpload_;
+    // The unit type ring: asks before it closes ports or cuts files.
+    UnitTypeChange unitTypeChange_;
 };
 
 }  // namespace app

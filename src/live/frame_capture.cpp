@@ -189,6 +189,17 @@ void FrameCapture::nextDay() {
     openNumbered(number_ + 1, true);
 }
 
+// The unit type changed: the frames of the new one start afresh in the next free file.
+void FrameCapture::goOnInNextFile(const std::string& why) {
+    if (APIFrameDataFileOpen_ == 0) return;
+    if (!paused_) {
+        SaveAPIFrameDataHandle.close(boundary_.safeLength());
+        if (!openNumbered(number_ + 1, false)) return;  // paused, and the operator told why
+    }
+    status_.note(why);
+    showStatus();
+}
+
 void FrameCapture::fileSyncTick() {
     if (APIFrameDataFileOpen_ == 0) return;
     nextDay();

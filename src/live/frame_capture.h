@@ -59,6 +59,10 @@ class FrameCapture : public links::RawCapture, public app::ClosesOnExit {
     void SaveAPIDataToFile();
     void StopAPIFrameDataToFile();
 
+    // The file in hand ends (on its last whole frame) and the capture goes on in the next free
+    // numbered file, with `why` shown under it.
+    void goOnInNextFile(const std::string& why);
+
     bool APIFrameDataFileOpen() const override { return APIFrameDataFileOpen_ != 0; }
     void captureByte(std::uint8_t byte) override;
     void captureBytes(std::span<const std::uint8_t> bytes) override;

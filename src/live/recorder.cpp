@@ -216,6 +216,12 @@ void Recorder::SaveNewFileInterval() {
     openNumbered(SaveFileNameCounter + 1);
 }
 
+void Recorder::goOnInNextFile(const std::string& why) {
+    // A paused recording opens its next file when it can, which serves as well; its warning
+    // stays.
+    if (goOnInNextFile()) status_.note(why);
+}
+
 // A file left by an earlier recording is never overwritten: the counter moves on to the next
 // number whose file does not exist yet.
 bool Recorder::openNumbered(int from) {

@@ -60,6 +60,10 @@ class Recorder : public app::ClosesOnExit {
     void WriteOutputToFile(const OutputLine& line, const MessageText& frame,
                            std::span<const float> values, std::span<const std::uint8_t> raw);
 
+    // As goOnInNextFile(), with `why` shown under the file it goes on in (a unit type change:
+    // no file holds two types' records).
+    void goOnInNextFile(const std::string& why);
+
     // Timer: starts the next file after SaveFileInterval calendar days.
     void SaveNewFileInterval();
     // Timer, once a second: hands the records to the disk; notices a file that is no longer

@@ -44,6 +44,12 @@ void WritingStatus::warn(const std::string& text) {
     panel_.setVisible(c_.warning, true);
 }
 
+void WritingStatus::note(const std::string& text) {
+    panel_.setText(c_.warning, text);
+    panel_.setTextColor(c_.warning, platform::kBlack);
+    panel_.setVisible(c_.warning, true);
+}
+
 void WritingStatus::clearWarning() { panel_.setVisible(c_.warning, false); }
 
 void WritingStatus::hide() {

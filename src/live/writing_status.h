@@ -28,6 +28,9 @@ class WritingStatus {
     void warn(const std::string& text);
     // Writing goes on again.
     void clearWarning();
+    // A word on the file in hand that is no fault (why it was started): in the warning's place,
+    // in the normal colour, until the next warning or start.
+    void note(const std::string& text);
     // The operator stopped it: nothing to tell.
     void hide();
 

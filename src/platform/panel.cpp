@@ -211,6 +211,11 @@ void Panel::deleteItem(Ctl id, int index) {
 int Panel::itemCount(Ctl id) const { return static_cast<int>(at(id).items.size()); }
 int Panel::selectedIndex(Ctl id) const { return at(id).selected; }
 
+std::string Panel::itemLabel(Ctl id, double value) const {
+    const int i = indexOfValue(id, value);
+    return i < 0 ? std::string() : at(id).items[static_cast<std::size_t>(i)].label;
+}
+
 void Panel::setSelectedIndex(Ctl id, int index) {
     State& s = at(id);
     if (index < 0 || index >= static_cast<int>(s.items.size())) return;

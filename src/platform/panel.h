@@ -94,6 +94,8 @@ public:
     int selectedIndex(Ctl id) const;  // -1 when the ring is empty
     void setSelectedIndex(Ctl id, int index);
     int indexOfValue(Ctl id, double value) const;  // -1 when absent
+    // The label of the item holding value; "" when the ring has none.
+    std::string itemLabel(Ctl id, double value) const;
 
     // Tables: text cells, row and column from 0.
     void setTableSize(Ctl id, int rows, int cols);

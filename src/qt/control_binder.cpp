@@ -1,11 +1,13 @@
 #include "qt/control_binder.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDoubleSpinBox>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,6 +67,14 @@ bool isEditingKey(int key) {
     }
 }
 
+// Rings, number entries and sliders change their value on the mouse wheel. They do so only
+// once the operator has clicked or tabbed into them: a wheel turned over a page to scroll it
+// must never change a setting on the way (a unit type changed under a running recording).
+bool changesOnWheel(const QWidget* w) {
+    return qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+           qobject_cast<const QSlider*>(w);
+}
+
 }  // namespace
 
 ControlBinder::ControlBinder(platform::Panel& panel, QObject* parent)
@@ -106,6 +116,8 @@ QWidget* ControlBinder::createWidget(Ctl id, QWidget* parent) {
     QWidget* w = makeControlWidget(spec, graph, parent);
     w->setObjectName(platform::ctlName(id));
     w->setProperty(kCtlProperty, platform::ctlIndex(id));
+    // Focus by click or Tab only: a wheel notch does not take the focus (and so the value).
+    if (changesOnWheel(w)) w->setFocusPolicy(Qt::StrongFocus);
     if (!spec.helpText.empty()) w->setToolTip(q(spec.helpText));
     if (auto* table = qobject_cast<QTableWidget*>(w); table && !spec.caption.empty()) {
         table->setHorizontalHeaderLabels(QStringList(q(spec.caption)));
@@ -449,6 +461,22 @@ bool ControlBinder::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::ContextMenu:
             panel_.raise(id, Event::RightClick);
             return true;
+        case QEvent::FocusIn: {
+            // Focus the window gives on its own (at start, after a pop-up) is not a choice.
+            const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
+            if (why == Qt::MouseFocusReason || why == Qt::TabFocusReason ||
+                why == Qt::BacktabFocusReason || why == Qt::ShortcutFocusReason) {
+                wheelTarget_ = index;
+            }
+            return false;
+        }
+        case QEvent::Wheel: {
+            // Not taken here, the notch goes on to the widgets beneath: the page scrolls.
+            const QWidget* w = at(id).widget;
+            if (!w || !changesOnWheel(w) || (w->hasFocus() && wheelTarget_ == index)) return false;
+            event->ignore();
+            return true;
+        }
         case QEvent::KeyPress: {
             // A key reaches the focus widget first; raise it there only, once.
             if (watched != QApplication::focusWidget()) return false;

@@ -94,6 +94,7 @@ private:
     std::vector<Frame> frames_;
     QTimer flushTimer_;
     bool writing_ = false;  // the view is writing widgets from the model
+    int wheelTarget_ = -1;  // the control the operator last clicked or tabbed into
     bool detached_ = false;
 };
 

@@ -23,9 +23,11 @@ void QtDialogs::message(std::string_view title, std::string_view text) {
     QMessageBox::information(parent_, q(title), q(text));
 }
 
+// Every question asks whether to do something (exit, replace a file, change a PAN ID or a
+// unit type): "No" changes nothing, so it is the default, and a stray Enter is harmless.
 bool QtDialogs::confirm(std::string_view title, std::string_view text) {
-    return QMessageBox::question(parent_, q(title), q(text), QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    return QMessageBox::question(parent_, q(title), q(text), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<std::string> QtDialogs::prompt(std::string_view title, std::string_view message,

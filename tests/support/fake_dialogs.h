@@ -1,5 +1,6 @@
 #pragma once
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,12 +30,15 @@ public:
     };
     std::vector<GraphOutput> graphOutputs;
     int lastPromptMax = 0;
+    // When set, questions go to it instead of the scripted replies (a real message box).
+    std::function<bool(std::string_view, std::string_view)> askWith;
 
     void message(std::string_view title, std::string_view text) override {
         shown.push_back({"message", std::string(title), std::string(text)});
     }
     bool confirm(std::string_view title, std::string_view text) override {
         shown.push_back({"confirm", std::string(title), std::string(text)});
+        if (askWith) return askWith(title, text);
         if (confirmReplies.empty()) return true;
         bool r = confirmReplies.front();
         confirmReplies.pop_front();
