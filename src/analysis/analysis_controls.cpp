@@ -154,7 +154,7 @@ std::vector<ControlSpec> build() {
          .helpText = kAnalyzeHelp},
         {.id = Ctl::AnalysisStatus, .page = Page::Analysis, .kind = Kind::TextMsg,
          .frame = "Analysis", .defText = "Choose a trace, then press Analyze.",
-         .indicator = true},
+         .indicator = true, .wraps = true},
         ring(Ctl::WindowRing, "Window", kWindows, code(WindowType::Hann), "WINDOW", kWindowHelp),
         ring(Ctl::DisplayUnitRing, "Unit", kUnits, code(DisplayUnit::PowerDensity),
              "SPECTRUM UNIT", kUnitHelp),
@@ -186,7 +186,7 @@ std::vector<ControlSpec> build() {
         result(Ctl::WaveTz, "Tz (s)", 2, "INDIVIDUAL WAVES", kWavesHelp, kWavesFrame),
         result(Ctl::WaveT13, "T1/3 (s)", 2, "INDIVIDUAL WAVES", kWavesHelp, kWavesFrame),
         {.id = Ctl::AnalysisWarning, .page = Page::Analysis, .kind = Kind::TextMsg,
-         .frame = kWavesFrame, .indicator = true},
+         .frame = kWavesFrame, .indicator = true, .wraps = true},
         button(Ctl::CopyResults, "Copy results", "Results", "COPY RESULTS",
                "Copies the results of the last analysis, with the section and settings they\n"
                "belong to, as a header line and a row separated by tabs, for a spreadsheet."),
@@ -210,7 +210,7 @@ std::vector<ControlSpec> build() {
          .frame = "Results",
          .defText = "The spectrum reaches above 4 Hz and has no graph.\nSet a maximum "
                     "frequency of 4 Hz or less to see it.",
-         .startVisible = false, .indicator = true},
+         .startVisible = false, .indicator = true, .wraps = true},
     };
     return t;
 }

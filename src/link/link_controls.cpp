@@ -46,8 +46,10 @@ constexpr std::string_view kWarningHelp =
 // What a port's wired unit reports: shown for wired unit types, written only by the program.
 ControlSpec portControl(Ctl id, Kind kind, std::string_view caption, std::string_view frame,
                         bool visible = true) {
+    // What a wired unit sends (its identity, the last text received) wraps in the narrow left
+    // column rather than widening it.
     return {.id = id, .kind = kind, .caption = caption, .frame = frame, .precision = 3,
-            .startVisible = visible, .indicator = true};
+            .startVisible = visible, .indicator = true, .wraps = kind == Kind::TextMsg};
 }
 
 std::vector<ControlSpec> build() {

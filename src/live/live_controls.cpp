@@ -104,7 +104,8 @@ ControlSpec status(Ctl id, std::string_view caption, std::string_view help) {
             .helpTitle = kSaveHelpTitle,
             .helpText = help,
             .indicator = true,
-            .wraps = caption.empty()};
+            // File names and figures wrap too: the left column is narrow.
+            .wraps = true};
 }
 
 std::vector<ControlSpec> build() {

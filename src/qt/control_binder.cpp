@@ -67,6 +67,17 @@ bool isEditingKey(int key) {
     }
 }
 
+// A label that wraps may break a path or a file name after its separators, which a line
+// breaker does not take for word boundaries: a long path wraps instead of widening its frame.
+QString breakable(QString text) {
+    static const QString kSeparators = QStringLiteral("/\\_.");
+    for (qsizetype i = text.size() - 2; i >= 0; --i) {
+        if (kSeparators.contains(text[i]) && !text[i + 1].isSpace())
+            text.insert(i + 1, QChar(0x200B));
+    }
+    return text;
+}
+
 // Rings, number entries and sliders change their value on the mouse wheel. They do so only
 // once the operator has clicked or tabbed into them: a wheel turned over a page to scroll it
 // must never change a setting on the way (a unit type changed under a running recording).
@@ -296,7 +307,7 @@ void ControlBinder::applyValue(Ctl id) {
         else if (spec.kind == Kind::Hex64)
             label->setText(unused ? QString() : formatHex64(panel_.u64(id)));
         else if (spec.kind != Kind::Decoration)
-            label->setText(q(panel_.text(id)));
+            label->setText(label->wordWrap() ? breakable(q(panel_.text(id))) : q(panel_.text(id)));
     }
 }
 

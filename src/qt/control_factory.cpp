@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QSlider>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QRegularExpressionValidator>
 #include <QTableWidget>
 #include <cmath>
@@ -51,6 +52,25 @@ public:
         return s;
     }
     QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
+// A sentence that wraps asks its layout for the height of its lines at the width it was given.
+// Layouts that do not pass a height-for-width down (a scrolling column of frames of rows) then
+// still give it every line instead of cutting the last ones off.
+class WrapLabel : public QLabel {
+public:
+    explicit WrapLabel(QWidget* parent) : QLabel(parent) { setWordWrap(true); }
+    QSize minimumSizeHint() const override {
+        QSize s = QLabel::minimumSizeHint();
+        if (width() > 0 && !text().isEmpty()) s.setHeight(std::max(s.height(), heightForWidth(width())));
+        return s;
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        if (event->oldSize().width() != width()) updateGeometry();
+    }
 };
 
 QWidget* makeTable(const ControlSpec& spec, QWidget* parent) {
@@ -141,14 +161,17 @@ QWidget* makeControlWidget(const ControlSpec& spec, platform::Graph* graph,
             // Port labels can be long ("ttyUSB0 (FT232R USB UART)"): the ring keeps a steady
             // width and shows its full items in the open list, so the window never grows wider
             // than the screen because of a port's name. The items of the table (unit types,
-            // windows) are known: the closed ring shows the longest of them whole.
-            std::size_t longest = 20;
-            for (const platform::RingItem& item : spec.items) {
-                longest = std::max(longest, static_cast<std::size_t>(q(item.label).size()));
-            }
+            // windows) are known: the closed ring shows the longest of them whole, and no
+            // wider, measured in the font rather than counted in average letters.
             auto* ring = new QComboBox(parent);
+            const QFontMetrics fm = ring->fontMetrics();
+            int longest = fm.horizontalAdvance(QString(16, 'x'));
+            for (const platform::RingItem& item : spec.items) {
+                longest = std::max(longest, fm.horizontalAdvance(q(item.label)));
+            }
             ring->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-            ring->setMinimumContentsLength(static_cast<int>(longest));
+            ring->setMinimumContentsLength(
+                (longest + fm.horizontalAdvance('x') - 1) / fm.horizontalAdvance('x'));
             return ring;
         }
         case Kind::Switch:
@@ -199,7 +222,11 @@ QWidget* makeControlWidget(const ControlSpec& spec, platform::Graph* graph,
             l->setFont(f);
             return l;
         }
-        case Kind::TextMsg:
+        case Kind::TextMsg: {
+            // A sentence (a status, a path) wraps in its frame rather than widen it.
+            if (spec.wraps) return new WrapLabel(parent);
+            return new QLabel(parent);
+        }
         case Kind::MenuItem:
         case Kind::Timer:
             break;

@@ -48,42 +48,67 @@ constexpr std::array<LiveColumn, 9> kLiveColumns{{
 constexpr int kLiveRows = 8;
 constexpr std::string_view kLiveFrame = "Live units";
 
-// Where the main panel's frames go: the left column, the top of the right side, or the row
-// beneath it. Frames not listed join that row.
-enum class Place { Left, Top, Bottom };
+// Where a page's frames go. Main panel: the left column, the top of the right side, or the
+// row beneath it (frames not listed). Graph pages: the column at the left of the graphs (frames
+// not listed), or the column at their right. Within a place, listed frames stand in the order
+// of this table, before the frames not listed.
+enum class Place { Left, Top, Bottom, Side, Beside };
 struct FramePlace {
+    Page page;
     std::string_view frame;
     Place place;
 };
-// The frames under the live units stand side by side, so the window stays 1280 px wide only
-// if few stand there: the synchronizer's staff lengths go to the left column, which is short
-// beside the live units.
 constexpr std::string_view kWarningsFrame = "Link warnings";
 constexpr std::string_view kStatusBarFrame = "Status bar";
-// The left column in this order: what comes and goes while a station runs stands near the top.
-constexpr std::array<FramePlace, 7> kMainPlaces{{
-    {"Unit", Place::Left},
-    {kWarningsFrame, Place::Left},
-    {"Recording", Place::Left},
-    {"Serial ports", Place::Left},
-    {"Radio network", Place::Left},
-    {"Synchronizer", Place::Left},
-    {kLiveFrame, Place::Top},
+// The main panel must leave the tab pages room on a 1280 x 800 screen, so only the live units
+// stand at the right; everything else is in the left column, which scrolls on its own: what
+// comes and goes while a station runs near the top, readings that are only glanced at last.
+// The plot page's column puts what is used all the time (start, view, playback) above what is
+// set once (traces, scales); the analysis page reads its results beside the spectrum.
+constexpr std::array<FramePlace, 18> kPlaces{{
+    {Page::Main, "Unit", Place::Left},
+    {Page::Main, kWarningsFrame, Place::Left},
+    {Page::Main, "Recording", Place::Left},
+    {Page::Main, "Serial ports", Place::Left},
+    {Page::Main, "Wired units", Place::Left},
+    {Page::Main, "Radio network", Place::Left},
+    {Page::Main, "Synchronizer", Place::Left},
+    {Page::Main, "Temperature", Place::Left},
+    {Page::Main, kLiveFrame, Place::Top},
+    {Page::Plot, "Plotting", Place::Side},
+    {Page::Plot, "View", Place::Side},
+    {Page::Plot, "File playback", Place::Side},
+    {Page::Plot, "Traces", Place::Side},
+    {Page::Analysis, "Analysis", Place::Side},
+    {Page::Analysis, "Spectrum settings", Place::Side},
+    {Page::Analysis, "Results", Place::Beside},
+    {Page::Analysis, "From the spectrum", Place::Beside},
+    {Page::Analysis, "Individual waves (zero-up-crossing)", Place::Beside},
 }};
 
+// Frames whose captions stand above their fields: the unit type's names are long, and the left
+// column of the main panel is no wider than its other frames need; the spectrum's settings
+// leave the spectrum its width.
+struct PageFrame {
+    Page page;
+    std::string_view frame;
+};
+constexpr std::array<PageFrame, 2> kCaptionAboveFrames{{{Page::Main, "Unit"},
+                                                        {Page::Analysis, "Spectrum settings"}}};
+
 // Where a frame stands among those of its place: the order of the table above.
-std::size_t placeIndex(std::string_view frame) {
-    for (std::size_t i = 0; i < kMainPlaces.size(); ++i) {
-        if (kMainPlaces[i].frame == frame) return i;
+std::size_t placeIndex(Page page, std::string_view frame) {
+    for (std::size_t i = 0; i < kPlaces.size(); ++i) {
+        if (kPlaces[i].page == page && kPlaces[i].frame == frame) return i;
     }
-    return kMainPlaces.size();
+    return kPlaces.size();
 }
 
-Place placeOf(std::string_view frame) {
-    for (const FramePlace& p : kMainPlaces) {
-        if (p.frame == frame) return p.place;
+Place placeOf(Page page, std::string_view frame) {
+    for (const FramePlace& p : kPlaces) {
+        if (p.page == page && p.frame == frame) return p.place;
     }
-    return Place::Bottom;
+    return page == Page::Main ? Place::Bottom : Place::Side;
 }
 
 bool isLiveMember(Ctl id) {
@@ -94,11 +119,11 @@ bool isLiveMember(Ctl id) {
     return false;
 }
 
-// Controls that take input and can carry a trailing button or lamp in their row.
+// Controls that take input and can carry a trailing button or lamp in their row. A switch is
+// short: the button after it (Analyze, Reset view) stands at the left edge where it is seen.
 bool takesTrailer(const ControlSpec& s) {
     switch (s.kind) {
         case Kind::Ring:
-        case Kind::Switch:
         case Kind::Numeric:
         case Kind::Hex64:
         case Kind::TextEntry:
@@ -164,6 +189,30 @@ void ColumnFlow::reflow() {
     flowing_ = false;
 }
 
+SideColumn::SideColumn(QWidget* content, const QString& name, QWidget* parent)
+    : QScrollArea(parent) {
+    setObjectName(name);
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    setWidget(content);
+}
+
+// The width its frames need at the least, and room for the scroll bar; the height is the
+// page's to give.
+QSize SideColumn::sizeHint() const {
+    const int w = widget() ? widget()->minimumSizeHint().width() : 0;
+    return {w + verticalScrollBar()->sizeHint().width(), QScrollArea::sizeHint().height()};
+}
+
+QSize SideColumn::minimumSizeHint() const { return {sizeHint().width(), 68}; }
+
+bool SideColumn::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
+    return QScrollArea::eventFilter(watched, event);
+}
+
 QString pairedCaption(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return {};
     for (std::size_t i = 0; i + 1 < a.size(); ++i) {
@@ -215,6 +264,11 @@ QGroupBox* PageBuilder::buildFrame(const FrameRows& frame, QWidget* parent) {
         ++row;
     }
     const ControlSpec* open = nullptr;  // input field of the previous row, free to take a trailer
+    int buttonRow = -1;  // the row of a button standing alone, which a second button may join
+    const Page page = cs.empty() ? Page::Main : cs.front()->page;
+    const bool captionAbove =
+        std::any_of(kCaptionAboveFrames.begin(), kCaptionAboveFrames.end(),
+                    [&](const PageFrame& f) { return f.page == page && f.frame == frame.name; });
     for (std::size_t i = 0; i < cs.size(); ++i) {
         const ControlSpec& s = *cs[i];
         if ((s.kind == Kind::Button || s.kind == Kind::Led) && open && !paired) {
@@ -235,6 +289,12 @@ QGroupBox* PageBuilder::buildFrame(const FrameRows& frame, QWidget* parent) {
             continue;
         }
         open = nullptr;
+        if (s.kind == Kind::Button && buttonRow == row - 1) {
+            grid->addWidget(binder_.createWidget(s.id, box), buttonRow, 1, 1, 2, Qt::AlignLeft);
+            buttonRow = -1;
+            continue;
+        }
+        buttonRow = -1;
         if (i + 1 < cs.size()) {
             QString shared = pairedCaption(s.caption, cs[i + 1]->caption);
             if (!shared.isEmpty()) {
@@ -251,7 +311,6 @@ QGroupBox* PageBuilder::buildFrame(const FrameRows& frame, QWidget* parent) {
             }
         }
         QWidget* w = binder_.createWidget(s.id, box);
-        if (auto* l = qobject_cast<QLabel*>(w); l && s.wraps) l->setWordWrap(true);
         if (isWide(s.kind)) {
             if (!s.caption.empty() && s.kind != Kind::Graph) {
                 grid->addWidget(binder_.createLabel(s.id, box), row++, 0, 1, 3);
@@ -261,7 +320,11 @@ QGroupBox* PageBuilder::buildFrame(const FrameRows& frame, QWidget* parent) {
             continue;
         }
         const bool ownCaption = s.kind == Kind::Check || s.kind == Kind::Button;
-        if (s.caption.empty() || ownCaption) {
+        if (s.kind == Kind::Button) {
+            // Buttons of their own stand two to a row, from the frame's left edge.
+            grid->addWidget(w, row, 0, Qt::AlignLeft);
+            buttonRow = row;
+        } else if (s.caption.empty() || ownCaption) {
             // A bar without a caption (a progress gauge) spans the frame; the rest keep to
             // their own width.
             const Qt::Alignment align =
@@ -270,9 +333,16 @@ QGroupBox* PageBuilder::buildFrame(const FrameRows& frame, QWidget* parent) {
                             s.caption.empty() && !ownCaption ? 3 : 1, align);
             if (s.kind == Kind::TextMsg) w->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
         } else {
-            grid->addWidget(binder_.createLabel(s.id, box), row, 0);
             const bool compact = s.kind == Kind::Led || s.kind == Kind::Switch;
-            grid->addWidget(w, row, 1, compact ? Qt::AlignLeft : Qt::Alignment());
+            if (captionAbove) {
+                grid->addWidget(binder_.createLabel(s.id, box), row++, 0, 1, 3);
+                grid->addWidget(w, row, 0, 1, 2, compact ? Qt::AlignLeft : Qt::Alignment());
+            } else {
+                // A field that wraps over several lines has its caption beside its first.
+                grid->addWidget(binder_.createLabel(s.id, box), row, 0,
+                                s.wraps ? Qt::AlignTop : Qt::Alignment());
+                grid->addWidget(w, row, 1, compact ? Qt::AlignLeft : Qt::Alignment());
+            }
             if (takesTrailer(s)) open = &s;
         }
         ++row;
@@ -285,7 +355,7 @@ QGroupBox* PageBuilder::buildLiveGrid(const FrameRows& frame, QWidget* parent) {
     QGroupBox* box = newFrame(frame.name, parent);
     auto* outer = new QVBoxLayout(box);
     auto* grid = new QGridLayout();
-    grid->setHorizontalSpacing(8);
+    grid->setHorizontalSpacing(5);
     grid->setVerticalSpacing(4);
     outer->addLayout(grid);
     for (int c = 0; c < static_cast<int>(kLiveColumns.size()); ++c) {
@@ -347,13 +417,13 @@ QWidget* PageBuilder::buildMainPanel(QWidget* parent) {
     std::vector<std::pair<std::size_t, QGroupBox*>> leftFrames;
     for (const FrameRows& f : framesOf(Page::Main)) {
         if (f.name == kStatusBarFrame) continue;
-        const Place place = placeOf(f.name);
+        const Place place = placeOf(Page::Main, f.name);
         if (place == Place::Top) {
             right->addWidget(buildLiveGrid(f, panel));
         } else if (place == Place::Left) {
             QGroupBox* box = f.name == kWarningsFrame ? buildWarnings(f, leftContent)
                                                       : buildFrame(f, leftContent);
-            leftFrames.emplace_back(placeIndex(f.name), box);
+            leftFrames.emplace_back(placeIndex(Page::Main, f.name), box);
         } else {
             bottom->addWidget(buildFrame(f, panel), 0, Qt::AlignTop);
         }
@@ -366,15 +436,7 @@ QWidget* PageBuilder::buildMainPanel(QWidget* parent) {
     right->addLayout(bottom);
     right->addStretch(1);
 
-    auto* leftScroll = new QScrollArea(panel);
-    leftScroll->setObjectName(QStringLiteral("mainPanelLeftScroll"));
-    leftScroll->setWidgetResizable(true);
-    leftScroll->setFrameShape(QFrame::NoFrame);
-    leftScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    leftScroll->setWidget(leftContent);
-    leftScroll->setMinimumWidth(leftContent->minimumSizeHint().width() +
-                                leftScroll->verticalScrollBar()->sizeHint().width());
-    columns->addWidget(leftScroll, 0);
+    columns->addWidget(new SideColumn(leftContent, QStringLiteral("mainPanelLeftScroll"), panel), 0);
     columns->addLayout(right, 1);
     return panel;
 }
@@ -386,7 +448,6 @@ QGroupBox* PageBuilder::buildWarnings(const FrameRows& frame, QWidget* parent) {
     auto* rows = new QVBoxLayout(box);
     for (const ControlSpec* s : frame.controls) {
         QWidget* w = binder_.createWidget(s->id, box);
-        if (auto* l = qobject_cast<QLabel*>(w)) l->setWordWrap(s->wraps);
         w->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
         rows->addWidget(w);
     }
@@ -405,35 +466,49 @@ QWidget* PageBuilder::buildTabPage(Page page, QWidget* parent) {
     auto* content = new QWidget();
     content->setObjectName(QStringLiteral("page%1").arg(static_cast<int>(page)));
     std::vector<QGroupBox*> graphs, others;
+    std::vector<std::pair<std::size_t, QGroupBox*>> side, beside;
     for (const FrameRows& f : framesOf(page)) {
         const bool hasGraph = std::any_of(f.controls.begin(), f.controls.end(),
                                           [](const ControlSpec* s) { return s->kind == Kind::Graph; });
-        (hasGraph ? graphs : others).push_back(buildFrame(f, content));
+        QGroupBox* box = buildFrame(f, content);
+        if (hasGraph) {
+            graphs.push_back(box);
+            continue;
+        }
+        others.push_back(box);
+        (placeOf(page, f.name) == Place::Beside ? beside : side)
+            .emplace_back(placeIndex(page, f.name), box);
     }
     auto* outer = new QHBoxLayout(content);
     outer->setContentsMargins(8, 8, 8, 8);
     if (!graphs.empty()) {
-        // Graph pages: the other frames in a column at the left, the graphs take the rest. The
-        // column scrolls on its own, so a short window (1280 x 800) still shows the whole graph.
-        if (!others.empty()) {
-            auto* sideContent = new QWidget();
-            auto* side = new QVBoxLayout(sideContent);
-            side->setContentsMargins(0, 0, 0, 0);
-            for (QGroupBox* b : others) side->addWidget(b);
-            side->addStretch(1);
-            auto* sideScroll = new QScrollArea(content);
-            sideScroll->setObjectName(content->objectName() + QStringLiteral("Side"));
-            sideScroll->setWidgetResizable(true);
-            sideScroll->setFrameShape(QFrame::NoFrame);
-            sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            sideScroll->setWidget(sideContent);
-            sideScroll->setMinimumWidth(sideContent->sizeHint().width() +
-                                        sideScroll->verticalScrollBar()->sizeHint().width());
-            outer->addWidget(sideScroll, 0);
-        }
+        // Graph pages: the other frames in columns beside the graphs, which take the rest.
+        // The columns scroll on their own, so a short window (1280 x 800) still shows the whole
+        // graph.
+        // The frames beside the graphs (results) stand in two columns, so that all of them
+        // are read at a glance on a short screen.
+        const auto column = [&](std::vector<std::pair<std::size_t, QGroupBox*>>& frames,
+                                const QString& name, int columns) {
+            std::stable_sort(frames.begin(), frames.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            auto* columnContent = new QWidget();
+            auto* flow = new QHBoxLayout(columnContent);
+            flow->setContentsMargins(0, 0, 0, 0);
+            std::vector<QVBoxLayout*> cols;
+            for (int c = 0; c < columns; ++c) {
+                cols.push_back(new QVBoxLayout());
+                flow->addLayout(cols.back());
+            }
+            std::vector<QWidget*> boxes;
+            for (const auto& [index, box] : frames) boxes.push_back(box);
+            new ColumnFlow(columnContent, std::move(cols), std::move(boxes));
+            outer->addWidget(new SideColumn(columnContent, content->objectName() + name, content), 0);
+        };
+        if (!side.empty()) column(side, QStringLiteral("Side"), 1);
         auto* plots = new QVBoxLayout();
         for (QGroupBox* b : graphs) plots->addWidget(b, 1);
         outer->addLayout(plots, 1);
+        if (!beside.empty()) column(beside, QStringLiteral("Beside"), 2);
         content->setParent(parent);
         return content;
     }

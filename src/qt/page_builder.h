@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QScrollArea>
 #include <QString>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,20 @@ private:
     void registerFrame(QWidget* box, const FrameRows& frame);
 
     ControlBinder& binder_;
+};
+
+// A column of frames beside a graph or the live units: it scrolls up and down, never sideways,
+// and is exactly as wide as its widest frame needs, so a long message wraps in it rather than
+// widening it (and taking the graph's room) or being cut at its edge.
+class SideColumn : public QScrollArea {
+public:
+    SideColumn(QWidget* content, const QString& name, QWidget* parent);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    // The column follows its frames' width as they change (a frame shown, a font scaled).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 // The frames of a settings page in columns: each shown frame goes to the column that is

@@ -223,6 +223,7 @@ void samplingFrame(Rows& r) {
         s.defText = text;
         s.startDimmed = false;
         s.startVisible = false;
+        s.wraps = true;
     };
     note(Ctl::SamplingNoteRadio, "Right-click a setting for its limits.");
     note(Ctl::SamplingNoteLogger1, "A burst length of 0 records continuously.");
@@ -269,6 +270,7 @@ void samplingFrame(Rows& r) {
     plot.defText = "The logger's sensors report as devices 101 to 108 (ports 1 to 8).";
     plot.startDimmed = false;
     plot.startVisible = false;
+    plot.wraps = true;
 }
 
 void powerAndStaff(Rows& r) {
@@ -483,13 +485,14 @@ void uploadPage(Rows& r) {
     help(r.num(Ctl::UpLoadFileNumber, "Up Load File Number", 1, 9999), "UP LOAD FILE", kUploadHelp);
     help(r.ring(Ctl::UpLoadFile, "Up load", kOffOn), "UP LOAD FILE", kUploadHelp).kind =
         Kind::Switch;
-    r.add(Ctl::UploadPath, Kind::TextMsg, "Saved to");
+    r.add(Ctl::UploadPath, Kind::TextMsg, "Saved to").wraps = true;
     r.add(Ctl::UploadPercent, Kind::TextMsg, "Progress").startDimmed = false;
     ControlSpec& progress = r.add(Ctl::UploadProgress, Kind::Gauge, "");
     progress.maxValue = 100;
     progress.precision = 1;
     ControlSpec& status = r.add(Ctl::UploadStatus, Kind::TextMsg, "");
     status.startDimmed = false;
+    status.wraps = true;
 }
 
 std::vector<ControlSpec> build() {
@@ -514,7 +517,8 @@ std::vector<ControlSpec> build() {
                    .kind = Kind::TextMsg,
                    .frame = "Data logger",
                    .defText = "The logger's sensors report as devices 101 to 108 (ports 1 to 8).",
-                   .startVisible = false});
+                   .startVisible = false,
+                   .wraps = true});
     for (ControlSpec& s : r.t) {
         if (std::find(std::begin(kWriteToCome), std::end(kWriteToCome), s.id) !=
             std::end(kWriteToCome)) {
