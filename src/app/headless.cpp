@@ -528,7 +528,10 @@ std::string Headless::portStatus(const PortWatch& w) const {
     std::string s = w.name;
     if (!w.open) return s + " lost " + duration(w.lostSeconds);
     s += " open";
-    if (!w.carriesUnits) return s;
+    if (!w.carriesUnits) {
+        const std::uint64_t dropped = host_.outputPort().droppedRecords();
+        return dropped == 0 ? s : s + ", " + std::to_string(dropped) + " records dropped (not taken)";
+    }
     const links::LinkHealth& health = host_.linkHealth();
     if (w.warned) s += ", no valid data for " + duration(w.silentSeconds);
     const std::string figures = health.summary(idOf(w.ring));

@@ -272,6 +272,7 @@ void Host::wireLive() {
         if (e != Event::TimerTick) return;
         recorder_.fileSyncTick();
         frameCapture_.fileSyncTick();
+        outputPort_.tick();
     });
     panel_.onEvent(Ctl::DeviceDisplayTimer, [this](Event e, const EventData&) {
         if (e == Event::TimerTick) displayTimer_.DeviceDisplayTimer();

@@ -1,9 +1,11 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "link/link_state.h"
 #include "link/port_lister.h"
+#include "link/record_queue.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/panel.h"
@@ -28,14 +30,26 @@ class OutputPort {
 
     bool isOpen() const { return links_.OpenComPortNumOutput != 0; }
     // The record line the recorder writes (its WriteOutputToFile), sent when the port is open;
-    // write errors are not repeated.
+    // write errors are not repeated. Never waits: a port that takes records slower than they
+    // come (a stalled reader) has them queue up to a bound, and then the oldest are dropped,
+    // counted and the operator told.
     void sendRecord(std::string_view record);
+    // Once a second: hands queued records to the port as it takes them.
+    void tick();
+    // Records dropped since the port was opened because it did not take them.
+    std::uint64_t droppedRecords() const { return dropped_; }
+
+    // Bytes handed to the port and not yet gone (the driver's share), and the records that
+    // wait here beyond them.
+    static constexpr std::size_t kInFlightBytes = 16 * 1024;
+    static constexpr std::size_t kQueueBytes = 256 * 1024;
 
     // True if number was the output port (already closed by the port layer).
     bool portLost(int number, const std::string& reason);
 
   private:
     void portClosed();
+    void feed();
 
     platform::SerialPorts& ports_;
     platform::Panel& panel_;
@@ -43,6 +57,10 @@ class OutputPort {
     platform::Clock& clock_;
     LinkState& links_;
     PortLister& lister_;
+    RecordQueue queue_{kQueueBytes};
+    std::uint64_t dropped_ = 0;
+    std::uint64_t droppedSinceWarning_ = 0;
+    bool behind_ = false;  // dropping; said once, and its end said
 };
 
 }  // namespace links

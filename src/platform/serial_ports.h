@@ -46,6 +46,9 @@ public:
     virtual int writeByte(int number, std::uint8_t byte) = 0;
     virtual int write(int number, std::span<const std::uint8_t> bytes) = 0;
     virtual void flushOutput(int number) = 0;
+    // Bytes written to the port that have not left it yet (waiting in the program or the
+    // driver for a slow line or a reader that has stopped). Ports that cannot tell say 0.
+    virtual std::size_t outputPending(int /*number*/) const { return 0; }
 
     // Reading: -1 when nothing is waiting.
     virtual int readByte(int number) = 0;

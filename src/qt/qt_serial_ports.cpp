@@ -38,6 +38,7 @@ struct QtSerialPorts::Port {
     std::deque<std::uint8_t> input;
     std::atomic<bool> notifyPending{false};
     std::function<void(int)> callback;
+    std::atomic<std::int64_t> pendingOut{0};  // written, not yet handed to the system
     int failures = 0;   // read or write errors since the last byte read (port thread only)
     bool gone = false;  // reported lost (port thread only)
 
@@ -123,6 +124,8 @@ platform::PortStatus QtSerialPorts::open(int number, const platform::SerialSetti
                 return;
             }
             p->serial = serial;
+            QObject::connect(serial, &QSerialPort::bytesWritten, serial,
+                             [p](qint64 n) { p->pendingOut -= n; });
             QObject::connect(serial, &QSerialPort::readyRead, serial, [this, p, serial, number] {
                 const QByteArray data = serial->readAll();
                 if (data.isEmpty()) return;
@@ -205,9 +208,10 @@ int QtSerialPorts::write(int number, std::span<const std::uint8_t> bytes) {
     if (trace_) trace_(p->path, true, bytes);
     QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                     static_cast<qsizetype>(bytes.size()));
+    p->pendingOut += static_cast<std::int64_t>(bytes.size());
     p->run(
         [p, data] {
-            if (p->serial) p->serial->write(data);
+            if (!p->serial || p->serial->write(data) < 0) p->pendingOut -= data.size();
         },
         false);
     return static_cast<int>(bytes.size());
@@ -218,9 +222,16 @@ void QtSerialPorts::flushOutput(int number) {
     if (!p) return;
     p->run(
         [p] {
-            if (p->serial) p->serial->clear(QSerialPort::Output);
+            if (!p->serial) return;
+            p->pendingOut -= p->serial->bytesToWrite();
+            p->serial->clear(QSerialPort::Output);
         },
         false);
+}
+
+std::size_t QtSerialPorts::outputPending(int number) const {
+    const Port* p = find(number);
+    return p ? static_cast<std::size_t>(std::max<std::int64_t>(0, p->pendingOut.load())) : 0;
 }
 
 int QtSerialPorts::readByte(int number) {

@@ -34,6 +34,7 @@ class QtSerialPorts : public QObject, public platform::SerialPorts {
     int writeByte(int number, std::uint8_t byte) override;
     int write(int number, std::span<const std::uint8_t> bytes) override;
     void flushOutput(int number) override;
+    std::size_t outputPending(int number) const override;
     int readByte(int number) override;
     int read(int number, std::span<std::uint8_t> out) override;
     int inputLength(int number) const override;

@@ -107,6 +107,10 @@ void SimSerialPorts::flushOutput(int number) {
     if (!sim(number) && real_) real_->flushOutput(number);
 }
 
+std::size_t SimSerialPorts::outputPending(int number) const {
+    return !sim(number) && real_ ? real_->outputPending(number) : 0;
+}
+
 int SimSerialPorts::readByte(int number) {
     Port* p = sim(number);
     if (!p) return real_ ? real_->readByte(number) : -1;

@@ -154,6 +154,36 @@ TEST_F(PortRings, OutputPortStreamsRecordsAndDropsWhatItReceives) {
     EXPECT_EQ(sent(kPortOut), "");
 }
 
+// A reader that stops taking records: what waits for it stays within its bounds, the oldest
+// records are dropped and counted, the operator is told once, and again when it takes records
+// again. The port gets whole records only.
+TEST_F(PortRings, AnOutputPortThatStopsTakingRecordsIsBoundedAndDropsTheOldest) {
+    auto& out = host->outputPort();
+    open(Ctl::OutputPortRing, kPortOut);
+    auto& port = ports.ports[kPortOut];
+    port.stalled = true;
+    const std::string record = "A001,S32,B0,2014-02-10T16:00:40" + std::string(256, '5') + "\r\n";
+    const std::size_t fits = (links::OutputPort::kInFlightBytes + links::OutputPort::kQueueBytes) / record.size();
+    for (std::size_t i = 0; i < 3 * fits; ++i) out.sendRecord(record);
+    EXPECT_LE(port.pending, links::OutputPort::kInFlightBytes + record.size());
+    EXPECT_GE(out.droppedRecords(), fits);
+    ASSERT_EQ(dialogs.count("OUTPUT PORT NOT KEEPING UP"), 1);
+    // Every byte the port got belongs to a whole record.
+    EXPECT_EQ(port.written.size() % record.size(), 0u);
+
+    // The reader reads again: the queue drains, whole records, and the end is said.
+    port.stalled = false;
+    port.pending = 0;
+    for (int i = 0; i < 40; ++i) {
+        port.pending = 0;
+        out.tick();
+    }
+    EXPECT_EQ(port.written.size() % record.size(), 0u);
+    ASSERT_EQ(dialogs.count("OUTPUT PORT KEEPING UP AGAIN"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find(std::to_string(out.droppedRecords()) + " record(s)"),
+              std::string::npos);
+}
+
 TEST_F(PortRings, OutputHelpIsTheStreamingText) {
     panel.raise(Ctl::ChangeOutputPort, platform::Event::RightClick);
     ASSERT_EQ(dialogs.count("OUTPUT TO COM PORT"), 1);

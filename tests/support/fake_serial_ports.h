@@ -20,6 +20,9 @@ public:
         std::deque<std::uint8_t> input;
         std::function<void(int)> callback;
         int flushes = 0;
+        // A reader that has stopped: what is written stays pending.
+        bool stalled = false;
+        std::size_t pending = 0;
     };
     std::vector<platform::PortInfo> available;
     bool listFails = false;
@@ -68,7 +71,12 @@ public:
         if (!isOpen(number)) return -1;
         auto& w = ports[number].written;
         w.insert(w.end(), bytes.begin(), bytes.end());
+        if (ports[number].stalled) ports[number].pending += bytes.size();
         return static_cast<int>(bytes.size());
+    }
+    std::size_t outputPending(int number) const override {
+        auto it = ports.find(number);
+        return it == ports.end() ? 0 : it->second.pending;
     }
     void flushOutput(int number) override {
         if (isOpen(number)) ++ports[number].flushes;
