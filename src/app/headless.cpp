@@ -229,6 +229,19 @@ void Headless::reportUnits() {
             say("unit " + std::to_string(u.second) + " (" + hex16(u.first) + ") freed");
     }
     units_ = std::move(now);
+    // More units than the 24 places: the station records none of them, and says which.
+    const auto& refused = table.refused();
+    refusedSaid_ = std::min(refusedSaid_, refused.size());  // the table was cleared
+    if (refusedSaid_ < refused.size()) {
+        std::string names;
+        for (std::size_t i = refusedSaid_; i < refused.size(); ++i) {
+            names += (names.empty() ? "" : ", ") + std::to_string(refused[i].deviceNumber) + " (" +
+                     hex16(refused[i].address) + ")";
+        }
+        complain("unit(s) " + names + " not shown nor recorded: all " +
+                 std::to_string(live::kOutputLineCount) + " places for units are taken");
+        refusedSaid_ = refused.size();
+    }
 }
 
 std::string Headless::duration(int seconds) {

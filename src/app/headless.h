@@ -105,6 +105,7 @@ class Headless {
     int reopenCountdown_ = 0;
     std::vector<PortWatch> ports_;
     std::set<std::pair<std::uint64_t, int>> units_;
+    std::size_t refusedSaid_ = 0;  // units without a place, said so far
     std::string statusA_, statusB_;
     std::string recordingFile_, captureFile_;
     bool recording_ = false, capturing_ = false;

@@ -1,5 +1,7 @@
 #include "live/device_table.h"
 
+#include <algorithm>
+
 #include "live/message_text.h"
 
 namespace live {
@@ -26,6 +28,10 @@ DeviceTable::Location DeviceTable::findOrAllocate(std::uint64_t address, std::ui
         SortAllDisplayNum();
         return {i, true};
     }
+    const Unit unit{address, deviceNumber};
+    if (refused_.size() < kMaxRefused &&
+        std::find(refused_.begin(), refused_.end(), unit) == refused_.end())
+        refused_.push_back(unit);
     return {-1, false};
 }
 
@@ -54,6 +60,7 @@ void DeviceTable::freeEntry(int line) {
 }
 
 void DeviceTable::freeAll() {
+    refused_.clear();
     for (int i = 0; i < kOutputLineCount; ++i) freeEntry(i);
     SortAllDisplayNum();
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "live/output_line.h"
 
@@ -38,8 +39,19 @@ public:
     }
     static bool valid(int line) { return line >= 0 && line < kOutputLineCount; }
 
+    // Units that found every entry taken: they are neither shown nor recorded. Each is kept
+    // once (the first kMaxRefused), so that the operator can be told which.
+    struct Unit {
+        std::uint64_t address;
+        std::uint8_t deviceNumber;
+        bool operator==(const Unit&) const = default;
+    };
+    static constexpr std::size_t kMaxRefused = 64;
+    const std::vector<Unit>& refused() const { return refused_; }
+
 private:
     std::array<OutputLine, kOutputLineCount> OutputLine_{};
+    std::vector<Unit> refused_;
 };
 
 // The six numbers of the time tag "YYYY-MM-DDThh:mm:ss", each read up to its first non-digit.

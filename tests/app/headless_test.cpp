@@ -298,3 +298,29 @@ TEST_F(HeadlessTest, AJobEndsAtItsTimeLimitWhateverItsSteps) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 25th and 26th unit find no place: they are said once, by name, and the first 24 record.
+TEST_F(HeadlessTest, UnitsBeyondTheTwentyFourPlacesAreNamedOnce) {
+    auto o = radio();
+    o.record = (dir / "net.csv").string();
+    ASSERT_TRUE(start(o));
+    const int port = ports.numberForPath("/dev/pts/7");
+    for (int round = 0; round < 2; ++round) {
+        for (int unit = 1; unit <= 26; ++unit) {
+            char text[40];
+            std::snprintf(text, sizeof text, "C%03d,D1,S04,01234\r\n", unit);
+            ports.receive(port, receivePacket(0x0013A20040A10000ull + unit, text));
+        }
+        headless->poll();
+    }
+    std::size_t lines = 0;
+    for (const auto& l : err) lines += l.find("not shown nor recorded") != std::string::npos;
+    EXPECT_EQ(lines, 1u);
+    EXPECT_TRUE(said(err, "unit(s) 25 (0013A20040A10019), 26 (0013A20040A1001A) not shown nor "
+                          "recorded: all 24 places for units are taken"));
+    EXPECT_EQ(headless->stop(), 0);
+}
+
+}  // namespace
