@@ -75,6 +75,7 @@ std::vector<ControlSpec> build() {
         menu(Ctl::MenuStopOutputData, "File", "Stop saving output data", true, "Ctrl+Shift+R"),
         menu(Ctl::MenuSaveApiFrames, "File", "Save API frame data to file..."),
         menu(Ctl::MenuStopApiFrames, "File", "Stop saving API frame data", true),
+        menu(Ctl::MenuStationNetwork, "File", "Station network..."),
         menu(Ctl::MenuPrintPlot, "File", "Print plot...", false, "Ctrl+P"),
         menu(Ctl::MenuPrintSpectrum, "File", "Print spectrum..."),
         menu(Ctl::MenuPrintConfig, "File", "Print configuration..."),

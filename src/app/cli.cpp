@@ -10,6 +10,7 @@
 
 #include "analysis/batch_analysis.h"
 #include "platform/unit_types.h"
+#include "station/names.h"
 
 namespace app {
 
@@ -140,9 +141,13 @@ const std::vector<OptionDef>& options() {
                    "Headless and --screenshot: record sample lines to FILE000.csv,\n"
                    "                         FILE001.csv ... from the start.",
                    &CliOptions::record),
-        intOption("--interval", "DAYS",
-                  "Headless: days per recording file, 1-98; 99 = one file (default).",
-                  &CliOptions::interval, 1, 99),
+        {"--interval", "DAYS",
+         "Headless: days per recording file, 1-98; 99 = one file (default).\n"
+         "                         --collect: days per archive file (default 1).",
+         [](CliOptions& o, std::string_view v) {
+             o.intervalGiven = true;
+             return parseInt(v, o.interval) && o.interval >= 1 && o.interval <= 99;
+         }},
         pathOption("--capture", "FILE.DAT",
                    "Headless and --screenshot: capture the raw radio frames to FILE.DAT.",
                    &CliOptions::capture),
@@ -197,6 +202,46 @@ const std::vector<OptionDef>& options() {
          [](CliOptions& o, std::string_view v) {
              return parseDouble(v, o.timeLimit) && o.timeLimit > 0;
          }},
+        pathOption("--mqtt", "URL",
+                   "Publish every record, recorded or not, to the MQTT broker at URL\n"
+                   "                         (mqtt://host:port, or mqtts://host:port for TLS) "
+                   "through a queue on disk;\n"
+                   "                         the password, if any, comes from "
+                   "--mqtt-password-file or FATHOM_MQTT_PASSWORD.",
+                   &CliOptions::mqtt),
+        pathOption("--mqtt-user", "NAME", "With --mqtt or --collect: the broker user name.",
+                   &CliOptions::mqttUser),
+        pathOption("--mqtt-password-file", "FILE",
+                   "With --mqtt or --collect: the broker password is the first line of FILE.",
+                   &CliOptions::mqttPasswordFile),
+        pathOption("--mqtt-ca", "FILE",
+                   "With mqtts://: the certificate authority (PEM) that signed the broker's\n"
+                   "                         certificate, when it is not one the system trusts.",
+                   &CliOptions::mqttCa),
+        pathOption("--mqtt-queue", "DIR",
+                   "With --mqtt: the folder for the queue (default: the recording's folder,\n"
+                   "                         else the current one); the queue is DIR/NAME.queue.",
+                   &CliOptions::mqttQueue),
+        {"--mqtt-queue-limit", "MB", "With --mqtt: the most the queue may hold (default 1000).",
+         [](CliOptions& o, std::string_view v) {
+             o.mqttQueueLimitGiven = true;
+             return parseInt(v, o.mqttQueueLimit) && o.mqttQueueLimit >= 1;
+         }},
+        pathOption("--collect", "URL",
+                   "Run the collector: archive every station's records from the broker at URL\n"
+                   "                         (with --archive), until stopped.",
+                   &CliOptions::collect),
+        pathOption("--archive", "DIR",
+                   "With --collect: each station's records go to DIR/<station>/ as numbered\n"
+                   "                         CSV files, like a recording.",
+                   &CliOptions::archive),
+        {"--share", "GROUP",
+         "With --collect: share the stations' messages with the other collectors of GROUP\n"
+         "                         (an MQTT shared subscription) writing to the same archive.",
+         [](CliOptions& o, std::string_view v) {
+             o.share = std::string(v);
+             return station::stationNameProblem(v).empty();
+         }},
         flagOption("--analyze",
                    "Analyse recorded sample files (FILE... after the options) without a\n"
                    "                         window: one row per file and device in "
@@ -250,7 +295,9 @@ const std::vector<OptionDef>& options() {
              return parseDouble(v, o.utcOffset) && o.utcOffset >= -14 && o.utcOffset <= 14;
          }},
         pathOption("--station", "NAME",
-                   "--export-netcdf: the station's name in the file (default: the files' name).",
+                   "--export-netcdf: the station's name in the file (default: the files' name).\n"
+                   "                         --mqtt: this station's name (letters, digits, '-', "
+                   "'_', '.'; at most 64).",
                    &CliOptions::station),
         {"--screenshot-after", "SECONDS", "With --screenshot: run that long first.",
          [](CliOptions& o, std::string_view v) {
@@ -261,6 +308,29 @@ const std::vector<OptionDef>& options() {
          }},
     }};
     return defs;
+}
+
+// The station network's and the collector's options go together as they are used.
+std::string stationNetworkError(const CliOptions& o) {
+    const bool network = !o.mqtt.empty();
+    const bool collector = !o.collect.empty();
+    if (collector && (network || o.headless || o.analyze || o.exportNetcdf))
+        return "--collect runs on its own, without --mqtt, --headless, --analyze or "
+               "--export-netcdf";
+    if (collector && o.archive.empty()) return "--collect needs --archive DIR";
+    if (!collector && (!o.archive.empty() || !o.share.empty()))
+        return "--archive and --share go with --collect";
+    if (network && o.station.empty()) return "--mqtt needs --station NAME";
+    if (network) {
+        const std::string why = station::stationNameProblem(o.station);
+        if (!why.empty()) return "bad value for --station: " + o.station + " (" + why + ")";
+    }
+    if (!network && (!o.mqttQueue.empty() || o.mqttQueueLimitGiven))
+        return "--mqtt-queue and --mqtt-queue-limit go with --mqtt";
+    if (!network && !collector &&
+        (!o.mqttUser.empty() || !o.mqttPasswordFile.empty() || !o.mqttCa.empty()))
+        return "--mqtt-user, --mqtt-password-file and --mqtt-ca go with --mqtt or --collect";
+    return {};
 }
 
 }  // namespace
@@ -400,7 +470,11 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
         for (const OptionDef& d : options()) {
             if (d.name == name) def = &d;
         }
-        if (!def) {
+        if (!def && name == "--mqtt-password") {
+            o.error =
+                "the broker password is not taken from the command line, where every user of "
+                "the computer can read it: use --mqtt-password-file FILE or FATHOM_MQTT_PASSWORD";
+        } else if (!def) {
             o.error = join({"unknown option ", name});
         } else if (def->valueName.empty() && inlineValue) {
             o.error = join({name, " takes no value"});
@@ -415,6 +489,7 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
             if (!def->valueName.empty() && !inlineValue) value = argv[++i];
             if (!def->apply(o, value)) {
                 o.error = join({"bad value for ", name, ": ", value});
+                if (name == "--share") o.error += " (" + station::stationNameProblem(value) + ")";
             }
             o.given.emplace_back(name);
         }
@@ -441,11 +516,14 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
             o.error = "--export-netcdf needs at least one FILE";
         else if (o.pressureUnits >= 0 && o.unitType >= 0 && o.unitType != 9)
             o.error = "--pressure-units is for the Swellmeter, unit type 9";
-    } else if (o.error.empty() && (o.utcOffsetGiven || !o.station.empty())) {
-        o.error = "--utc-offset and --station go with --export-netcdf";
+    } else if (o.error.empty() && o.utcOffsetGiven) {
+        o.error = "--utc-offset goes with --export-netcdf";
+    } else if (o.error.empty() && !o.station.empty() && o.mqtt.empty()) {
+        o.error = "--station goes with --export-netcdf or --mqtt";
     }
     if (o.error.empty() && o.outputDir != "." && !o.analyze && !o.exportNetcdf)
         o.error = "--output goes with --analyze or --export-netcdf";
+    if (o.error.empty()) o.error = stationNetworkError(o);
     if (o.error.empty() && o.noSettings && (!o.settingsFile.empty() || o.reopenPorts))
         o.error = "--no-settings cannot go with --settings or --reopen-ports";
     if (o.error.empty() && o.headless) {

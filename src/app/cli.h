@@ -31,6 +31,7 @@ struct CliOptions {
     std::string outputPort;    // --output-port PATH
     std::string record;        // --record FILE.csv
     int interval = 99;         // --interval DAYS: 1-98 days per file, 99 = one file
+    bool intervalGiven = false;
     std::string capture;       // --capture FILE.DAT
     int broadcastPower = -1;   // --broadcast-power on|off; -1 = leave as it is
     int autoSync = -1;         // --auto-sync on|off
@@ -45,6 +46,21 @@ struct CliOptions {
     // --sync-lengths / --sync-lengths-b: staff lengths (m) of the synchronizer's channels,
     // what the operator types into the staff-length tables of port A and port B.
     std::vector<double> syncLengths, syncLengthsB;
+
+    // The station network (window and headless): publish every record to a broker. The
+    // password comes from --mqtt-password-file or FATHOM_MQTT_PASSWORD, never from here.
+    std::string mqtt;              // --mqtt URL: mqtt://host:port or mqtts://host:port
+    // (--station NAME names the station, see below.)
+    std::string mqttUser;          // --mqtt-user NAME
+    std::string mqttPasswordFile;  // --mqtt-password-file FILE
+    std::string mqttCa;            // --mqtt-ca FILE
+    std::string mqttQueue;         // --mqtt-queue DIR: where the queue folder goes
+    int mqttQueueLimit = 1000;     // --mqtt-queue-limit MB
+    bool mqttQueueLimitGiven = false;
+    // --collect URL --archive DIR [--share GROUP]: the collector, without a window.
+    std::string collect;
+    std::string archive;
+    std::string share;
 
     // --analyze FILE...: the wave analysis of recorded sample files, without a window.
     bool analyze = false;

@@ -29,6 +29,9 @@ class FolderMemory : public platform::Dialogs {
     bool printPage(platform::Page page, std::string_view title) override {
         return inner_.printPage(page, title);
     }
+    bool form(std::string_view title, std::span<platform::FormField> fields) override {
+        return inner_.form(title, fields);
+    }
     bool copyText(std::string_view text) override { return inner_.copyText(text); }
     std::string saveGraph(platform::Ctl graph, const std::string& path) override {
         return inner_.saveGraph(graph, path);

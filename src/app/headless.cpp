@@ -202,6 +202,11 @@ bool Headless::start() {
         }
     }
     reportFiles();
+    // Last, so that the network's records are the recording's from its first one.
+    if (!o_.mqtt.empty() && !startStation()) {
+        failed_ = true;
+        return false;
+    }
     if (o_.uploadFile > 0) {
         waitingFor("waiting for the data logger (device 255) to report");
     } else if (o_.showConfig > 0 && platform::isWiredType(o_.unitType)) {
@@ -209,6 +214,28 @@ bool Headless::start() {
                    (o_.showConfig == 1 ? "A" : "B"));
     } else if (o_.showConfig > 0) {
         waitingFor("waiting for unit " + std::to_string(o_.showConfig) + " to report");
+    }
+    return true;
+}
+
+bool Headless::startStation() {
+    station::StationSettings s{.url = o_.mqtt,
+                               .station = o_.station,
+                               .user = o_.mqttUser,
+                               .passwordFile = o_.mqttPasswordFile,
+                               .caFile = o_.mqttCa,
+                               .queueFolder = o_.mqttQueue,
+                               .queueLimitMb = o_.mqttQueueLimit};
+    // The queue goes beside the recording unless told otherwise.
+    if (s.queueFolder.empty() && !o_.record.empty()) {
+        s.queueFolder = std::filesystem::path(o_.record).parent_path().string();
+    }
+    station::Station& st = host_.station();
+    st.report = [this](const std::string& line) { say(line); };
+    std::string why;
+    if (!st.start(s, why)) {
+        complain("cannot publish to " + o_.mqtt + ": " + why);
+        return false;
     }
     return true;
 }
@@ -534,6 +561,7 @@ std::string Headless::statusLine() const {
             (host_.frameCapture().paused() ? ", capture paused after " : ", capturing ") +
             captureFile_;
     }
+    if (host_.station().running()) s += ", " + host_.station().statusText();
     return s;
 }
 

@@ -44,6 +44,8 @@ class Headless {
 
   private:
     void reportUnits();
+    // --mqtt: starts the station network; false when its settings cannot be used.
+    bool startStation();
     void reportPorts();
     void reportFiles();
     bool checkTargets();

@@ -55,7 +55,8 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       flashUpload_(panel, dialogs, clock, upload_, configSender_, dataService_.RxChars,
                    dataService_.RxCharsLength),
       unitTypeChange_(panel, dialogs, session_, links_, portManager_, recorder_, frameCapture_,
-                      flashUpload_) {
+                      flashUpload_),
+      station_(panel, dialogs, clock, recorder_) {
     wireCallbacks();
     wireLinks();
     wireLive();
@@ -67,10 +68,13 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
     wireWired();
     wireClock();
     wireUpload();
-    // The close path closes the playback file, then the recording, then the capture.
+    wireStation();
+    // The close path closes the playback file, then the recording, then the capture; the
+    // station network sends what it can of the last records and goes offline.
     shell_.addFileToClose(&playback_);
     shell_.addFileToClose(&recorder_);
     shell_.addFileToClose(&frameCapture_);
+    shell_.addFileToClose(&station_);
     shell_.runningWork = [this] {
         std::vector<std::string> running;
         if (recorder_.OutputDataFileOpen != 0)
@@ -499,6 +503,28 @@ void Host::wireClock() {
     dataService_.hooks.AutoSyncFathomrodXB = [this](std::uint64_t address,
                                                     const std::array<char, 3>& sep) {
         clockSync_.AutoSyncFathomrodXB(address, sep);
+    };
+}
+
+// The station network: its menu item and timer, and what its status tells of the station.
+void Host::wireStation() {
+    onCommit(Ctl::MenuStationNetwork, [this] { station_.editSettings(); });
+    panel_.onEvent(Ctl::StationTimer, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) station_.tick();
+    });
+    station_.describe = [this] {
+        station::StatusInfo info;
+        info.version = FATHOM_VERSION;
+        info.unitType = session_.UnitType;
+        for (auto [ring, name, health] : {std::tuple{Ctl::PortARing, "A", Ctl::PortAHealth},
+                                          std::tuple{Ctl::PortBRing, "B", Ctl::PortBHealth},
+                                          std::tuple{Ctl::OutputPortRing, "output", Ctl::Count}}) {
+            if (!portOpen(ring)) continue;
+            info.ports.push_back(
+                {name, portPath(ring), health == Ctl::Count ? "" : panel_.text(health)});
+        }
+        if (recorder_.OutputDataFileOpen != 0) info.recording = recorder_.SaveOutputDataFileName;
+        return info;
     };
 }
 

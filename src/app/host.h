@@ -43,6 +43,7 @@
 #include "platform/panel.h"
 #include "platform/serial_ports.h"
 #include "platform/unit_types.h"
+#include "station/station.h"
 #include "upload/flash_upload.h"
 
 namespace app {
@@ -102,6 +103,7 @@ class Host {
     clocks::ClockSync& clockSync() { return clockSync_; }
     calibration::Calibration& calibration() { return calibration_; }
     upload::FlashUpload& flashUpload() { return flashUpload_; }
+    station::Station& station() { return station_; }
 
     // Serial links.
     links::LinkHooks& linkHooks() { return linkHooks_; }
@@ -131,6 +133,7 @@ class Host {
     void route(std::span<const platform::Ctl> controls,
                std::function<void(platform::Ctl, platform::Event)> to);
     void wireUpload();
+    void wireStation();
     // The radio scan runs only with a radio port open and no file playing.
     void allowRadioScan(bool allow);
     void showHelp(platform::Ctl id);
@@ -195,6 +198,8 @@ class Host {
     upload::FlashUpload flashUpload_;
     // The unit type ring: asks before it closes ports or cuts files.
     UnitTypeChange unitTypeChange_;
+    // The station network: records and status to an MQTT broker.
+    station::Station station_;
 };
 
 }  // namespace app

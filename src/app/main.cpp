@@ -2,6 +2,7 @@
 // loop and runs the exit step after it.
 #include <QApplication>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
 #include <chrono>
@@ -20,6 +21,8 @@
 #include "app/host.h"
 #include "app/remembered_settings.h"
 #include "app/trace_log.h"
+#include "mqtt/collector.h"
+#include "mqtt/mosquitto_link.h"
 #include "qt/control_binder.h"
 #include "qt/headless_runner.h"
 #include "qt/main_window.h"
@@ -150,13 +153,32 @@ int main(int argc, char** argv) {
     }
     if (options.exportNetcdf) return exportNetcdf(options, argc, argv);
 
+    // The collector needs no window system either.
+    if (!options.collect.empty()) {
+        auto print = [](std::FILE* f) {
+            return [f](const std::string& line) {
+                std::fprintf(f, "%s\n", line.c_str());
+                std::fflush(f);
+            };
+        };
+        return mqtt::runCollector({.url = options.collect,
+                                   .archive = options.archive,
+                                   .user = options.mqttUser,
+                                   .passwordFile = options.mqttPasswordFile,
+                                   .caFile = options.mqttCa,
+                                   .share = options.share,
+                                   .interval = options.intervalGiven ? options.interval : 1},
+                                  print(stdout), print(stderr));
+    }
+    const auto brokerLink = [] { return std::make_unique<mqtt::MosquittoLink>(); };
+
     if (options.headless) {
         QCoreApplication application(argc, argv);
         qtui::QtSerialPorts realPorts;
         const qtui::QtClock traceClock;
         const auto trace = openTrace(options, traceClock, realPorts);
         qtui::SimulatedPorts simulated(realPorts, options.simulate);
-        return qtui::runHeadless(options, simulated.ports());
+        return qtui::runHeadless(options, simulated.ports(), brokerLink);
     }
 
     QApplication application(argc, argv);
@@ -203,6 +225,15 @@ int main(int argc, char** argv) {
     const auto store = openSettings(options);
     app::RememberedSettings remembered(host, store.get(), dialogs, ports);
     dialogs.remember(&remembered);
+    // The station network: its queue goes beside the recordings by default.
+    station::Station& network = host.station();
+    network.setLinkMaker(brokerLink);
+    network.defaultQueueFolder = [&remembered] {
+        const std::string recordings = remembered.folder("SaveOutputDataTo");
+        if (!recordings.empty()) return recordings;
+        return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+    };
+    network.settingsChanged = [&remembered] { remembered.save(); };
     const bool portGiven =
         !options.port.empty() || !options.portB.empty() || !options.outputPort.empty();
     const bool restored = remembered.restore({.unitTypeGiven = options.unitType >= 0,
@@ -221,6 +252,21 @@ int main(int argc, char** argv) {
     }
     if (options.simulate && !portGiven && options.unitType < 0 && !restored) {
         host.choosePort(platform::Ctl::PortARing, "SIM1");
+    }
+
+    // --mqtt: the station network as the command line sets it, for this run.
+    if (!options.mqtt.empty()) {
+        station::StationSettings s{.url = options.mqtt,
+                                   .station = options.station,
+                                   .user = options.mqttUser,
+                                   .passwordFile = options.mqttPasswordFile,
+                                   .caFile = options.mqttCa,
+                                   .queueFolder = options.mqttQueue,
+                                   .queueLimitMb = options.mqttQueueLimit};
+        if (s.queueFolder.empty()) s.queueFolder = network.defaultQueueFolder();
+        std::string why;
+        if (!network.start(s, why))
+            dialogs.message("STATION NETWORK", "The station network cannot start: " + why + ".");
     }
 
     // A screenshot of a station at work: the recording and capture start as the operator would

@@ -108,7 +108,52 @@ bool RememberedSettings::restore(const Start& start) {
     if (typeValid && !start.portsGiven && host_.session().UnitType == static_cast<int>(*type))
         restorePorts(start);
     restoreControls();
+    restoreStation();
     return true;
+}
+
+// The station network's settings, and whether it was on.
+namespace {
+struct StationKey {
+    const char* key;
+    std::string station::StationSettings::*field;
+};
+constexpr StationKey kStationKeys[] = {
+    {"station/url", &station::StationSettings::url},
+    {"station/name", &station::StationSettings::station},
+    {"station/user", &station::StationSettings::user},
+    {"station/passwordFile", &station::StationSettings::passwordFile},
+    {"station/caFile", &station::StationSettings::caFile},
+    {"station/queueFolder", &station::StationSettings::queueFolder},
+};
+constexpr const char* kStationOnKey = "station/on";
+constexpr const char* kStationLimitKey = "station/queueLimitMb";
+}  // namespace
+
+void RememberedSettings::restoreStation() {
+    station::StationSettings s;
+    for (const StationKey& k : kStationKeys) s.*k.field = store_->get(k.key).value_or("");
+    const auto limit = number(store_->get(kStationLimitKey));
+    if (limit && *limit >= 1 && *limit <= 1e7) s.queueLimitMb = static_cast<int>(*limit);
+    if (s.url.empty()) return;
+    station::Station& st = host_.station();
+    std::string why;
+    if (store_->get(kStationOnKey).value_or("0") != "1") {
+        st.remember(s);
+    } else if (!st.start(s, why)) {
+        st.remember(s);
+        dialogs_.message("STATION NETWORK",
+                         "The station network of last time cannot start: " + why + ".");
+    }
+}
+
+void RememberedSettings::saveStation() {
+    const station::Station& st = host_.station();
+    const station::StationSettings& s = st.settings();
+    if (s.url.empty()) return;
+    for (const StationKey& k : kStationKeys) store_->set(k.key, s.*k.field);
+    store_->set(kStationLimitKey, std::to_string(s.queueLimitMb));
+    store_->set(kStationOnKey, st.running() ? "1" : "0");
 }
 
 bool RememberedSettings::present(const std::string& path) {
@@ -182,6 +227,7 @@ void RememberedSettings::save() {
         }
     }
     for (Ctl id : kChartAndAnalysis) store_->set(controlKey(id), numberText(panel.value(id)));
+    saveStation();
     for (int t = 0; t < chart::kTraceCount; ++t) {
         const Ctl id = platform::ctlAt(Ctl::TraceSelect1, t);
         store_->set(controlKey(id), numberText(panel.value(id)));

@@ -50,6 +50,8 @@ class RememberedSettings {
     bool checkStore();
     void restorePorts(const Start& start);
     void restoreControls();
+    void restoreStation();
+    void saveStation();
     void showRecentFiles();
     bool present(const std::string& path);
 

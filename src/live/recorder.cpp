@@ -182,6 +182,7 @@ void Recorder::WriteOutputToFile(const OutputLine& line, const MessageText& fram
                                  std::span<const float> values, std::span<const std::uint8_t> raw) {
     const int n = buildRecord(frame, line, session_.UnitType, values, raw, record_);
     if (n <= 0) return;
+    if (recordTap) recordTap({record_.data(), static_cast<std::size_t>(n)});
     if (OutputDataFileOpen != 0 && !paused_) {
         FileStatus st = SaveOutputDataHandle.write(record_.data(), static_cast<std::size_t>(n));
         if (st.ok) {
@@ -203,13 +204,19 @@ void Recorder::WriteOutputToFile(const OutputLine& line, const MessageText& fram
     }
 }
 
+bool newFileDue(int today, int interval, int& lastDay, int& dayCounter) {
+    if (interval == kContinuousFile || today == lastDay) return false;
+    lastDay = today;
+    if (++dayCounter < interval) return false;
+    dayCounter = 0;
+    return true;
+}
+
 void Recorder::SaveNewFileInterval() {
-    if (OutputDataFileOpen == 0 || SaveFileInterval == kContinuousFile) return;
-    const int today = clock_.now().day;
-    if (today == SaveFileLastDay) return;
-    SaveFileLastDay = today;
-    if (++SaveFileDayCounter < SaveFileInterval) return;
-    SaveFileDayCounter = 0;
+    if (OutputDataFileOpen == 0) return;
+    if (!newFileDue(clock_.now().day, SaveFileInterval, SaveFileLastDay, SaveFileDayCounter)) {
+        return;
+    }
     SaveOutputDataHandle.close();
 
     if (paused_) return;  // the next file starts when there is room again

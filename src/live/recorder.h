@@ -24,6 +24,12 @@ inline constexpr int kContinuousFile = 99;  // SaveFileInterval meaning "never s
 inline constexpr int kResumeTicks = 5;
 inline constexpr std::uint64_t kResumeFreeBytes = 256 * 1024;
 
+// The day rule of numbered files: called with the day of the month at each look at the
+// calendar, true when the file in use has seen `interval` day changes since it was opened and
+// the next one is due. lastDay and dayCounter are the caller's (SaveFileLastDay,
+// SaveFileDayCounter); an interval of kContinuousFile is never due.
+bool newFileDue(int today, int interval, int& lastDay, int& dayCounter);
+
 // What to do when the file about to be started exists already: ask the operator (the window),
 // or move on to the next free number (an unattended start never replaces nor refuses).
 enum class ExistingFile : std::uint8_t { Ask, NextFree };
@@ -52,9 +58,9 @@ class Recorder : public app::ClosesOnExit {
     void SaveOutputDataToFile();
     void StopOutputDataToFile();
 
-    // True when a record has somewhere to go (the file or the output port).
+    // True when a record has somewhere to go (the file, the output port or the tap).
     bool wantsRecords() const {
-        return OutputDataFileOpen != 0 || links_.OpenComPortNumOutput != 0;
+        return OutputDataFileOpen != 0 || links_.OpenComPortNumOutput != 0 || recordTap;
     }
     // Records the message just placed in line (frame offsets: the payload starts at 12).
     void WriteOutputToFile(const OutputLine& line, const MessageText& frame,
@@ -86,6 +92,9 @@ class Recorder : public app::ClosesOnExit {
 
     // Streams a record to the output port; the links own the port.
     std::function<void(std::span<const std::uint8_t>)> sendToOutputPort;
+    // Every record exactly as the file gets it, as soon as it is formed, whether or not a
+    // recording runs and whether or not the file took it (the station network).
+    std::function<void(std::span<const char>)> recordTap;
 
     int OutputDataFileOpen = 0;
     std::string SaveOutputDataFileName;

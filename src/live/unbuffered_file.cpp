@@ -29,10 +29,10 @@ int syncDescriptor(std::FILE* f) {
 }
 }  // namespace
 
-FileStatus UnbufferedFile::open(const std::string& path) {
+FileStatus UnbufferedFile::open(const std::string& path, bool append) {
     close();
     errno = 0;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE* f = std::fopen(path.c_str(), append ? "ab" : "wb");
     if (f == nullptr) return failure(path, errno != 0 ? errno : EIO);
     if (std::setvbuf(f, nullptr, _IONBF, 0) != 0) {
         std::fclose(f);
@@ -41,6 +41,11 @@ FileStatus UnbufferedFile::open(const std::string& path) {
     file_ = f;
     path_ = path;
     size_ = 0;
+    if (append) {
+        std::error_code ec;
+        const std::uintmax_t had = fs::file_size(path, ec);
+        if (!ec) size_ = had;
+    }
     dirty_ = false;
     return {};
 }

@@ -22,8 +22,8 @@ class UnbufferedFile {
     UnbufferedFile& operator=(const UnbufferedFile&) = delete;
     ~UnbufferedFile() { close(); }
 
-    // Opens path for writing, truncating it.
-    FileStatus open(const std::string& path);
+    // Opens path for writing, truncating it, or (append) adding to its end.
+    FileStatus open(const std::string& path, bool append = false);
     // On failure the file is closed and cut back to its size before this write.
     FileStatus write(const void* data, std::size_t n);
     // Closes the file (if still open); a size below what was written cuts the end off (a

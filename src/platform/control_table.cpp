@@ -15,7 +15,7 @@ struct Table {
         byId.fill(-1);
         for (auto part : {fragments::app(), fragments::link(), fragments::live(), fragments::chart(),
                           fragments::analysis(), fragments::playback(),
-                          fragments::config()}) {
+                          fragments::config(), fragments::station()}) {
             for (const auto& spec : part) rows.push_back(spec);
         }
         for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
@@ -38,6 +38,7 @@ const char* const kNames[] = {
 #include "platform/controls/analysis.def"
 #include "platform/controls/playback.def"
 #include "platform/controls/config.def"
+#include "platform/controls/station.def"
 #undef FATHOM_CTL
 };
 

@@ -22,6 +22,7 @@ std::span<const ControlSpec> chart();
 std::span<const ControlSpec> analysis();
 std::span<const ControlSpec> playback();
 std::span<const ControlSpec> config();
+std::span<const ControlSpec> station();
 }  // namespace fragments
 
 }  // namespace platform

@@ -16,6 +16,7 @@ enum class Ctl : std::uint16_t {
 #include "platform/controls/analysis.def"
 #include "platform/controls/playback.def"
 #include "platform/controls/config.def"
+#include "platform/controls/station.def"
 #undef FATHOM_CTL
 #endif
     Count

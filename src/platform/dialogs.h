@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -26,6 +27,15 @@ struct FileSelection {
     bool existed() const { return status == Status::Existing; }
 };
 
+// One field of a form: a line of text, a file to read, a folder, or a switch ("1" on).
+struct FormField {
+    enum class Kind : std::uint8_t { Text, File, Folder, Switch };
+    std::string label;
+    std::string value;
+    Kind kind = Kind::Text;
+    std::string help;  // a line under the field
+};
+
 // Pop-ups the program shows to the operator. Every one is modal and returns when answered.
 class Dialogs {
 public:
@@ -38,6 +48,14 @@ public:
     virtual FileSelection fileSelect(const FileSelectRequest& request) = 0;
     // Prints one page of the program (main panel or a tab page); false when cancelled or failed.
     virtual bool printPage(Page page, std::string_view title) = 0;
+
+    // A form of settings, filled in by the operator: true with the fields' new values when
+    // accepted; false when cancelled, or where there is no window.
+    virtual bool form(std::string_view title, std::span<FormField> fields) {
+        (void)title;
+        (void)fields;
+        return false;
+    }
 
     // The window's outputs of a graph control. Where there is no window (headless runs) they
     // do nothing and say so.

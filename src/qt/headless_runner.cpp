@@ -23,7 +23,8 @@ extern "C" void requestStop(int) { stopRequested = 1; }
 
 }  // namespace
 
-int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
+int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports,
+                std::function<std::unique_ptr<station::BrokerLink>()> makeLink) {
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
 #ifndef _WIN32
@@ -66,6 +67,7 @@ int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports) {
     });
     app::Host host(panel, dialogs, ports, clock, [] { QCoreApplication::quit(); });
     PanelTimers timers(panel);
+    host.station().setLinkMaker(std::move(makeLink));
     app::Headless headless(host, clock, dialogs, options, out, err);
     session = &headless;
 

@@ -1,6 +1,10 @@
 #pragma once
+#include <functional>
+#include <memory>
+
 #include "app/cli.h"
 #include "platform/serial_ports.h"
+#include "station/broker_link.h"
 
 namespace qtui {
 
@@ -8,6 +12,8 @@ namespace qtui {
 // process exit status: 0 after a clean stop (SIGINT, SIGTERM or --duration), non-zero when a
 // port or a file asked for could not be used.
 // A QCoreApplication must exist.
-int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports);
+// makeLink is the program's MQTT client for --mqtt.
+int runHeadless(const app::CliOptions& options, platform::SerialPorts& ports,
+                std::function<std::unique_ptr<station::BrokerLink>()> makeLink);
 
 }  // namespace qtui

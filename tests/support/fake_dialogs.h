@@ -32,6 +32,10 @@ public:
     int lastPromptMax = 0;
     // When set, questions go to it instead of the scripted replies (a real message box).
     std::function<bool(std::string_view, std::string_view)> askWith;
+    // Forms: each reply is the fields' new values (nullopt: cancelled); the fields shown are
+    // kept as they were offered.
+    std::deque<std::optional<std::vector<std::string>>> formReplies;
+    std::vector<std::vector<platform::FormField>> formsShown;
 
     void message(std::string_view title, std::string_view text) override {
         shown.push_back({"message", std::string(title), std::string(text)});
@@ -63,6 +67,21 @@ public:
     }
     bool printPage(platform::Page page, std::string_view) override {
         printed.push_back(page);
+        return true;
+    }
+
+    bool form(std::string_view title, std::span<platform::FormField> fields) override {
+        shown.push_back({"form", std::string(title), ""});
+        formsShown.emplace_back(fields.begin(), fields.end());
+        if (formReplies.empty() || !formReplies.front()) {
+            if (!formReplies.empty()) formReplies.pop_front();
+            return false;
+        }
+        const std::vector<std::string> values = *formReplies.front();
+        formReplies.pop_front();
+        for (std::size_t i = 0; i < fields.size() && i < values.size(); ++i) {
+            fields[i].value = values[i];
+        }
         return true;
     }
 
