@@ -181,12 +181,14 @@ void Station::addRecord(std::span<const char> record) {
              " record(s) were not kept for the broker.");
         problem_.clear();
         recordsLost_ = 0;
+        showStatus();
     }
 }
 
 void Station::queueProblem(const std::string& why) {
     if (!problem_.empty()) return;
     problem_ = why;
+    showStatus();
     tell("Records cannot be kept for the broker: " + why +
          ".\nThe recording itself goes on. Records are kept for the broker again as soon as "
          "the queue has room; the archive will lack the ones in between.");
