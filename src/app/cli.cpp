@@ -361,7 +361,13 @@ const WindowSystemOption* windowSystemOption(std::string_view arg) {
 }
 
 // Where an option does something: options missing here work everywhere.
-enum class Scope : std::uint8_t { Window, Headless, HeadlessOrScreenshot, HeadlessOrExport };
+enum class Scope : std::uint8_t {
+    Window,
+    Headless,
+    HeadlessOrScreenshot,
+    HeadlessOrExport,
+    RecordingOrArchive,  // --headless, --screenshot or --collect
+};
 struct OptionScope {
     std::string_view name;
     Scope scope;
@@ -377,7 +383,7 @@ constexpr OptionScope kScopes[] = {
     {"--reopen-ports", Scope::Window},
     {"--record", Scope::HeadlessOrScreenshot},
     {"--capture", Scope::HeadlessOrScreenshot},
-    {"--interval", Scope::HeadlessOrScreenshot},
+    {"--interval", Scope::RecordingOrArchive},
     {"--overwrite", Scope::Headless},
     {"--broadcast-power", Scope::Headless},
     {"--auto-sync", Scope::Headless},
@@ -405,6 +411,10 @@ std::string outOfScope(std::string_view name, const CliOptions& o) {
                 if (!o.headless && o.screenshot.empty())
                     return join({name, " goes with --headless or --screenshot"});
                 break;
+            case Scope::RecordingOrArchive:
+                if (!o.headless && o.screenshot.empty() && o.collect.empty())
+                    return join({name, " goes with --headless, --screenshot or --collect"});
+                break;
             case Scope::HeadlessOrExport:
                 if (!o.headless && !o.exportNetcdf)
                     return join({name, " goes with --headless or --export-netcdf"});
@@ -425,8 +435,8 @@ std::string pointless(const CliOptions& o) {
         if (std::string why = outOfScope(name, o); !why.empty()) return why;
     }
     if (has(given, "--to") && !has(given, "--upload-file")) return "--to goes with --upload-file";
-    if (has(given, "--interval") && o.record.empty() && o.capture.empty())
-        return "--interval goes with --record or --capture";
+    if (has(given, "--interval") && o.record.empty() && o.capture.empty() && o.collect.empty())
+        return "--interval goes with --record, --capture or --collect";
     if (has(given, "--screenshot-after") && o.screenshot.empty())
         return "--screenshot-after goes with --screenshot";
     if (has(given, "--time-limit") && o.showConfig < 0 && o.uploadFile < 0)

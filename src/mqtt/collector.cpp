@@ -184,7 +184,7 @@ int runCollector(const CollectorOptions& o, const std::function<void(const std::
                 if (w != lastWhy) complain("cannot connect to " + o.url + ": " + w + "; trying again");
                 lastWhy = w;
                 retryAt = now + pause;
-                pause = std::min(pause * 2, 30.0);
+                pause = std::min(pause * 2, 10.0);
             }
         }
         if (connected) {

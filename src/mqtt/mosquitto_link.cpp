@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -13,6 +14,9 @@ namespace {
 
 // The certificate authorities the system trusts (Debian and most Linux systems).
 constexpr const char* kSystemCertificates = "/etc/ssl/certs";
+
+// The longest pause between two attempts to connect.
+constexpr double kLongestPause = 10;
 
 // libmosquitto's global set-up, once for the program.
 void initLibrary() {
@@ -145,9 +149,13 @@ void MosquittoLink::run(station::BrokerUrl url, int keepAlive) {
         }
         if (!why.empty()) push({Event::Disconnected, 0, why});
         if (wasConnected) pause = 1;
+        // A pause that grows, with some spread, so that the stations of a broker that comes
+        // back do not all knock at the same instant.
         std::unique_lock<std::mutex> lock(mutex_);
-        wake_.wait_for(lock, std::chrono::duration<double>(pause), [this] { return stopping_.load(); });
-        pause = std::min(pause * 2, 30.0);
+        const double spread = 0.8 + 0.4 * static_cast<double>(std::rand() % 1000) / 1000.0;
+        wake_.wait_for(lock, std::chrono::duration<double>(pause * spread),
+                       [this] { return stopping_.load(); });
+        pause = std::min(pause * 2, kLongestPause);
     }
 }
 

@@ -15,7 +15,7 @@ namespace mqtt {
 
 // The station's broker link on libmosquitto. A thread of its own runs the network: it connects
 // (never blocking the program on a broker that does not answer), connects again after a
-// pause that grows to 30 s whenever the link fails, and the library sends again what the
+// pause that grows to 10 s whenever the link fails, and the library sends again what the
 // broker has not acknowledged. What happens is queued and handed to the program's thread by
 // poll(), each failure with its reason.
 class MosquittoLink : public station::BrokerLink {

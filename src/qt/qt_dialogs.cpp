@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "qt/form_dialog.h"
 #include "qt/plot_export.h"
 
 namespace qtui {
@@ -39,6 +40,13 @@ std::optional<std::string> QtDialogs::prompt(std::string_view title, std::string
     if (auto* edit = dlg.findChild<QLineEdit*>()) edit->setMaxLength(maxLength);
     if (dlg.exec() != QDialog::Accepted) return std::nullopt;
     return dlg.textValue().left(maxLength).toStdString();
+}
+
+bool QtDialogs::form(std::string_view title, std::span<platform::FormField> fields) {
+    FormDialog dlg(parent_, title, fields);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    dlg.values(fields);
+    return true;
 }
 
 platform::FileSelection QtDialogs::fileSelect(const platform::FileSelectRequest& r) {

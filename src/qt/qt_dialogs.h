@@ -24,6 +24,7 @@ public:
                                       int maxLength) override;
     platform::FileSelection fileSelect(const platform::FileSelectRequest& request) override;
     bool printPage(platform::Page page, std::string_view title) override;
+    bool form(std::string_view title, std::span<platform::FormField> fields) override;
     bool copyText(std::string_view text) override;
     std::string saveGraph(platform::Ctl graph, const std::string& path) override;
     bool printGraph(platform::Ctl graph, std::string_view title,

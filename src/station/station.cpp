@@ -271,8 +271,9 @@ void Station::disconnectedNow(const std::string& why) {
     // Each new reason once: a broker that stays away is not told every few seconds.
     if (why != lastTold_) {
         lastTold_ = why;
-        const std::string text = (was ? "the link to " : "cannot connect to ") + settings_.url +
-                                 ": " + why + ". Records wait in the queue.";
+        const std::string text = (was ? "the link to " + settings_.url + " is down: "
+                                      : "cannot connect to " + settings_.url + ": ") +
+                                 why + ". Records wait in the queue.";
         if (report) {
             report("network: " + text);
         } else if (!everConnected_) {

@@ -131,7 +131,7 @@ TEST(CommandLine, OptionsThatWouldDoNothingAreRefused) {
         return parse(args).error;
     };
     EXPECT_EQ(headless({"--to", "x.DAT"}), "--to goes with --upload-file");
-    EXPECT_EQ(headless({"--interval", "1"}), "--interval goes with --record or --capture");
+    EXPECT_EQ(headless({"--interval", "1"}), "--interval goes with --record, --capture or --collect");
     EXPECT_EQ(headless({"--interval", "1", "--capture", "raw"}), "");
     EXPECT_NE(headless({"--sync-lengths", "5,5"}).find("unit type 7"), std::string::npos);
     EXPECT_EQ(headless({"--sync-lengths", "5,5"}, "7"), "");
@@ -189,6 +189,40 @@ TEST(CommandLine, ExportNetcdfTakesFilesAndItsOwnOptions) {
     EXPECT_NE(parse({"--utc-offset", "1"}).error, "");
     EXPECT_NE(parse({"--netcdf"}).error, "");
     EXPECT_NE(parse({"--output", "x"}).error, "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CommandLine, TheStationNetworksOptionsGoTogetherAndNeverTakeAPassword) {
+    auto o = parse({"--headless", "--unit-type", "0", "--port", "SIM1", "--mqtt",
+                    "mqtts://b:8883", "--station", "pier-7", "--mqtt-user", "st",
+                    "--mqtt-password-file", "/etc/pw", "--mqtt-ca", "ca.pem", "--mqtt-queue",
+                    "/q", "--mqtt-queue-limit", "50"});
+    EXPECT_EQ(o.error, "");
+    EXPECT_EQ(o.mqtt, "mqtts://b:8883");
+    EXPECT_EQ(o.station, "pier-7");
+    EXPECT_EQ(o.mqttQueueLimit, 50);
+    o = parse({"--collect", "mqtt://b", "--archive", "/a", "--share", "g1", "--interval", "7"});
+    EXPECT_EQ(o.error, "");
+    EXPECT_EQ(o.share, "g1");
+    EXPECT_TRUE(o.intervalGiven);
+
+    EXPECT_NE(parse({"--mqtt-password", "x"}).error.find("--mqtt-password-file"),
+              std::string::npos);
+    EXPECT_EQ(parse({"--mqtt", "mqtt://b"}).error, "--mqtt needs --station NAME");
+    EXPECT_NE(parse({"--mqtt", "mqtt://b", "--station", "../x"}).error.find("slashes"),
+              std::string::npos);
+    EXPECT_NE(parse({"--mqtt-user", "u"}).error, "");
+    EXPECT_NE(parse({"--mqtt-queue", "/q"}).error, "");
+    EXPECT_EQ(parse({"--collect", "mqtt://b"}).error, "--collect needs --archive DIR");
+    EXPECT_NE(parse({"--archive", "/a"}).error, "");
+    EXPECT_NE(parse({"--collect", "mqtt://b", "--archive", "/a", "--mqtt", "mqtt://b",
+                     "--station", "s"})
+                  .error,
+              "");
+    EXPECT_NE(parse({"--collect", "mqtt://b", "--archive", "/a", "--share", "a/b"}).error, "");
 }
 
 }  // namespace
