@@ -15,6 +15,8 @@ using platform::FormField;
 namespace {
 
 constexpr std::string_view kTitle = "STATION NETWORK";
+// The longest reason the status-bar field shows.
+constexpr std::size_t kShortReason = 36;
 
 std::string clockText(const platform::CalendarTime& t) {
     char buf[16];
@@ -328,11 +330,20 @@ void Station::everySecond() {
 
 std::string Station::statusText() const {
     if (!link_) return "";
-    std::string s = connected_ ? "Broker connected" : "Broker not connected";
-    if (!connected_ && !lastError_.empty()) s += " (" + lastError_ + ")";
+    std::string s = connected_ ? "Broker connected" : "Broker NOT connected";
+    // The reason's first words: the whole of it is said in the pop-up or the log.
+    if (!connected_ && !lastError_.empty()) {
+        std::string_view reason = lastError_;
+        for (std::string_view lead : {"the broker's ", "the broker "}) {
+            if (reason.starts_with(lead)) reason.remove_prefix(lead.size());
+        }
+        reason = reason.substr(0, std::min(reason.find_first_of(":("), kShortReason));
+        while (!reason.empty() && reason.back() == ' ') reason.remove_suffix(1);
+        s.append(" (").append(reason).append(")");
+    }
     s += ", " + std::to_string(queue_.waiting().size()) + " waiting";
-    s += lastDelivery_.empty() ? ", nothing delivered yet" : ", last delivery " + lastDelivery_;
-    if (!problem_.empty()) s += ", QUEUE NOT KEEPING RECORDS";
+    s += lastDelivery_.empty() ? ", none delivered yet" : ", last delivered " + lastDelivery_;
+    if (!problem_.empty()) s += ", QUEUE FULL";
     return s;
 }
 

@@ -100,7 +100,7 @@ TEST_F(StationTest, RecordsArePublishedOnceASecondWithoutARecording) {
     EXPECT_EQ(st.waiting(), 0u);
     EXPECT_EQ(records().size(), 1u);  // a second without records sends nothing
     EXPECT_EQ(panel.text(Ctl::StationStatus),
-              "Broker connected, 0 waiting, last delivery 12:00:01");
+              "Broker connected, 0 waiting, last delivered 12:00:01");
 }
 
 // The broker away: records wait on disk. Back: the second just ended goes at once, the
@@ -117,7 +117,7 @@ TEST_F(StationTest, ABrokerOutageLeavesABacklogThatIsSentInOrderBesideLiveData) 
     EXPECT_TRUE(records().empty());
     EXPECT_EQ(st.waiting(), 60u);
     EXPECT_NE(panel.text(Ctl::StationStatus)
-                  .find("Broker not connected (the connection was lost), 60 waiting"),
+                  .find("Broker NOT connected (the connection was lost), 60 waiting"),
               std::string::npos);
     EXPECT_EQ(panel.textColor(Ctl::StationStatus), platform::Rgb{0xCC0000});
 
@@ -194,7 +194,7 @@ TEST_F(StationTest, AFullQueueIsSaidInWordsOnceAndItsEndToo) {
     const std::string said = dialogs.shown.back().text;
     EXPECT_NE(said.find("Records cannot be kept for the broker"), std::string::npos);
     EXPECT_NE(said.find("limit of 1 MB"), std::string::npos);
-    EXPECT_NE(panel.text(Ctl::StationStatus).find("QUEUE NOT KEEPING RECORDS"), std::string::npos);
+    EXPECT_NE(panel.text(Ctl::StationStatus).find("QUEUE FULL"), std::string::npos);
     link->connect();
     run(1.1);  // the second's message is sealed and sent
     while (st.waiting() > 0) {
