@@ -458,12 +458,7 @@ QGroupBox* PageBuilder::buildWarnings(const FrameRows& frame, QWidget* parent) {
 void PageBuilder::buildStatusBar(QStatusBar* bar) {
     for (const FrameRows& f : framesOf(Page::Main)) {
         if (f.name != kStatusBarFrame) continue;
-        for (const ControlSpec* s : f.controls) {
-            QWidget* w = binder_.createWidget(s->id, bar);
-            // A field whose text may grow long wraps rather than widen the window.
-            if (auto* l = qobject_cast<QLabel*>(w); l && s->wraps) l->setWordWrap(true);
-            bar->addWidget(w, 1);
-        }
+        for (const ControlSpec* s : f.controls) bar->addWidget(binder_.createWidget(s->id, bar), 1);
     }
 }
 

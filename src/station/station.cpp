@@ -342,9 +342,8 @@ std::string Station::statusText() const {
         s.append(" (").append(reason).append(")");
     }
     s += ", " + std::to_string(queue_.waiting().size()) + " waiting";
-    s += lastDelivery_.empty() ? ", none delivered yet" : ", last delivered " + lastDelivery_;
-    if (!problem_.empty()) s += ", QUEUE FULL";
-    return s;
+    if (!problem_.empty()) return s + ", QUEUE FULL";  // the pop-up or the log says more
+    return s + (lastDelivery_.empty() ? ", none delivered yet" : ", last " + lastDelivery_);
 }
 
 void Station::showStatus() {

@@ -97,7 +97,7 @@ class Station : public app::ClosesOnExit {
     bool connected() const { return connected_; }
     std::size_t waiting() const { return queue_.waiting().size(); }
     std::uint64_t delivered() const { return delivered_; }
-    // "Broker connected, 0 waiting, last delivered 12:00:03" and the like.
+    // "Broker connected, 0 waiting, last 12:00:03" and the like.
     std::string statusText() const;
 
     void closeOnExit() override { stop(); }

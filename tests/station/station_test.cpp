@@ -100,7 +100,7 @@ TEST_F(StationTest, RecordsArePublishedOnceASecondWithoutARecording) {
     EXPECT_EQ(st.waiting(), 0u);
     EXPECT_EQ(records().size(), 1u);  // a second without records sends nothing
     EXPECT_EQ(panel.text(Ctl::StationStatus),
-              "Broker connected, 0 waiting, last delivered 12:00:01");
+              "Broker connected, 0 waiting, last 12:00:01");
 }
 
 // The broker away: records wait on disk. Back: the second just ended goes at once, the
