@@ -3,7 +3,7 @@ BUILD ?= build
 TYPE ?= Release
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run test bench sanitize fuzz soak clean
+.PHONY: all bootstrap configure build run test bench anchors sanitize fuzz soak clean
 
 all: build
 
@@ -23,9 +23,18 @@ test: build
 	@JOBS=$(JOBS) bash scripts/fuzz.sh $(FUZZ_SMOKE_SECONDS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The benchmarks, then the same inputs through the tools users would otherwise pick
+# (bench/anchors: SciPy, pandas, the xbee-api npm package), each figure beside its peer's.
+# Debian's python3 carries python3-scipy; a peer not installed is skipped with how to install it.
+ANCHOR_PYTHON ?= $(firstword $(wildcard /usr/bin/python3) python3)
 bench:
-	@$(MAKE) build BUILD=build-bench CMAKE_ARGS=-DFATHOM_BENCH=ON
+	@$(MAKE) build BUILD=build-bench CMAKE_ARGS="-DFATHOM_BENCH=ON $(CMAKE_ARGS)"
 	@for b in build-bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@$(MAKE) --no-print-directory anchors
+
+anchors:
+	@$(MAKE) build BUILD=build-bench CMAKE_ARGS="-DFATHOM_BENCH=ON $(CMAKE_ARGS)" >/dev/null
+	@$(ANCHOR_PYTHON) bench/anchors/anchors.py --build build-bench $(if $(ROUNDS),--rounds $(ROUNDS))
 
 sanitize:
 	@$(MAKE) test BUILD=build-asan TYPE=Debug CMAKE_ARGS=-DFATHOM_SANITIZE=ON

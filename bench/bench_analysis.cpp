@@ -10,6 +10,7 @@
 
 #include "analysis/wave_pipeline.h"
 #include "analysis/wave_statistics.h"
+#include "bench_main.h"
 #include "chart/trace_buffer.h"
 
 namespace {
@@ -61,4 +62,11 @@ BENCHMARK(BM_WaveStatisticsOnly)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// The peer gets the full trace as little-endian doubles.
+int main(int argc, char** argv) {
+    return bench::runBenchmarks(argc, argv, [](const std::filesystem::path& dir) {
+        const std::vector<double> x = sea(chart::kTracePoints, 32.0);
+        bench::writeFile(dir / "wave_trace.f64",
+                         std::span(reinterpret_cast<const char*>(x.data()), x.size() * sizeof(double)));
+    });
+}

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "analysis/batch_analysis.h"
+#include "bench_main.h"
 
 namespace {
 
@@ -58,4 +59,7 @@ BENCHMARK(BM_AnalyzeADayOfRecordings)->Unit(benchmark::kMillisecond)->Iterations
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return bench::runBenchmarks(argc, argv,
+                                [](const std::filesystem::path& dir) { dayOfRecordings(dir); });
+}

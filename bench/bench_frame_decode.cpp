@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_main.h"
 #include "link/api_frame_codec.h"
 
 namespace {
@@ -91,4 +92,11 @@ void BM_FrameDecodeByteByByte(benchmark::State& state) {
 BENCHMARK(BM_FrameDecodeByteByByte);
 
 }  // namespace
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv) {
+    return bench::runBenchmarks(argc, argv, [](const std::filesystem::path& dir) {
+        const std::vector<std::uint8_t> bytes = stream();
+        bench::writeFile(dir / "frames.bin",
+                         std::span(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    });
+}
