@@ -30,6 +30,7 @@ private:
         double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
     };
     std::array<Section, 3> sections_{};
+    double gain_ = 0;  // of the three sections together; 0 until designed
     double rate_ = 1;
 };
 

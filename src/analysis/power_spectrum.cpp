@@ -29,13 +29,18 @@ void PowerSpectrum::planFor(int n) {
     planned_ = n;
 }
 
-double PowerSpectrum::AutoPowerSpectrum(std::span<const double> x, double dt,
-                                        std::span<double> out) {
+double PowerSpectrum::AutoPowerSpectrum(std::span<const double> x, double dt, std::span<double> out,
+                                        std::span<const double> window) {
     const auto n = static_cast<int>(x.size());
     const std::size_t half = x.size() / 2;
     if (n < 2 || n > max_ || !(dt > 0) || out.size() < half) return 0;
+    if (!window.empty() && window.size() != x.size()) return 0;
     planFor(n);
-    std::copy(x.begin(), x.end(), in_);
+    if (window.empty()) {
+        std::copy(x.begin(), x.end(), in_);
+    } else {
+        for (std::size_t i = 0; i < x.size(); ++i) in_[i] = x[i] * window[i];
+    }
     fftw_execute(static_cast<fftw_plan>(plan_));
     const auto* X = static_cast<const fftw_complex*>(out_);
     const double scale = 1.0 / (static_cast<double>(n) * static_cast<double>(n));

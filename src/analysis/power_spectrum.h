@@ -20,10 +20,13 @@ public:
     // of x into out and returns the frequency step df = 1 / (n dt). Bin 0 holds the squared
     // mean, bin k the power of frequency k df: a sine of amplitude A on bin k gives A^2 / 2.
     // Refused (returns 0, writes nothing) for fewer than 2 or more than maxPoints values, a
-    // dt that is not positive, or an out shorter than n/2.
-    double AutoPowerSpectrum(std::span<const double> x, double dt, std::span<double> out);
+    // dt that is not positive, or an out shorter than n/2. A window of n values, when given,
+    // multiplies x on its way into the transform (x itself is left as it is); a window of
+    // another length is refused too.
+    double AutoPowerSpectrum(std::span<const double> x, double dt, std::span<double> out,
+                             std::span<const double> window = {});
 
-private:
+  private:
     void planFor(int n);
 
     int max_;

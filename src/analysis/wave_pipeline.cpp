@@ -42,10 +42,15 @@ WaveResult WaveAnalyzer::run(std::span<double> work, double sampleRate,
     if (settings.tideFilter && Bssl_HPF(work, sampleRate, kTideCutoffHz)) s = StdDev(work);
     r.hmo = 4 * s.sdev;
     r.waves = crossings_.run(work, sampleRate);
-    const WindowConstants w = ScaledWindowEx(work, settings.window);
+    if (window_.size() != work.size() || windowType_ != settings.window) {
+        window_.assign(work.size(), 1.0);
+        windowType_ = settings.window;
+        windowConstants_ = ScaledWindowEx(window_, settings.window);
+    }
+    const WindowConstants& w = windowConstants_;
     count_ = work.size() / 2;
     const std::span<double> power(power_.data(), count_);
-    r.df = fft_.AutoPowerSpectrum(work, 1.0 / sampleRate, power);
+    r.df = fft_.AutoPowerSpectrum(work, 1.0 / sampleRate, power, window_);
     r.spectral = spectralMoments(power, r.df, w.enbw);
     r.unit = SpectrumUnitConversion(power, SpectrumType::Power, settings.scaling, settings.unit,
                                     r.df, w, std::span(converted_.data(), count_));

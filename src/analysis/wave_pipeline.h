@@ -48,8 +48,9 @@ class WaveAnalyzer {
   public:
     explicit WaveAnalyzer(int maxPoints);
 
-    // Works in place on `work`. Refused (points = 0) for fewer than 2 values, more than
-    // maxPoints, or a sampling rate that is not positive.
+    // Works in place on `work`, which ends up holding the record after mean removal and tide
+    // filter. Refused (points = 0) for fewer than 2 values, more than maxPoints, or a sampling
+    // rate that is not positive.
     WaveResult run(std::span<double> work, double sampleRate, const WaveSettings& settings);
     // The converted spectrum of the last run: n/2 values from 0 Hz in steps of df.
     std::span<const double> spectrum() const { return {converted_.data(), count_}; }
@@ -60,6 +61,10 @@ class WaveAnalyzer {
     std::vector<double> converted_;
     std::size_t count_ = 0;
     ZeroCrossing crossings_;
+    // The scaled window of the last run's length and type, made again only when either changes.
+    std::vector<double> window_;
+    WindowType windowType_ = WindowType::Uniform;
+    WindowConstants windowConstants_;
 };
 
 }  // namespace analysis

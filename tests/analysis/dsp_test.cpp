@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <numbers>
 #include <random>
 #include <vector>
@@ -204,6 +205,53 @@ TEST(BesselHighPass, PrototypeAndDigitalResponse) {
     std::vector<double> x{1.0, 2.0};
     EXPECT_FALSE(Bssl_HPF(x, 1.0, 0.0));
     EXPECT_EQ(x[1], 2.0);
+}
+
+TEST(BesselHighPass, FilteringFollowsTheDesignedResponse) {
+    // The filter runs its three sections in one pass with their gains taken together; what it
+    // does to an impulse must still be the designed response at every frequency. The impulse
+    // response has died away (below 1e-15) well before the record ends, so its transform at a
+    // frequency is the sum over the record.
+    for (const double rate : {4.0, 32.0}) {
+        BesselHighPass f;
+        ASSERT_TRUE(f.design(rate, kTideCutoffHz));
+        std::vector<double> h(65536, 0.0);
+        h[0] = 1;
+        f.apply(h);
+        for (const double hz : {0.0, 0.002, 0.005, 0.01, 0.02, 0.1, 0.3, 1.0, rate / 2}) {
+            std::complex<double> sum = 0;
+            for (std::size_t i = 0; i < h.size(); ++i) {
+                sum += h[i] * std::polar(1.0, -2 * kPi * hz * static_cast<double>(i) / rate);
+            }
+            EXPECT_LT(std::abs(sum - f.response(hz)), 1e-9)
+                << rate << " samples/s, " << hz << " Hz";
+        }
+    }
+}
+
+TEST(WaveAnalyzer, TheKeptWindowFollowsTheLengthAndTheWindowType) {
+    // The analyzer keeps its last window for the next record; a record of another length or
+    // another window must get its own, giving what a fresh analyzer gives.
+    const std::vector<double> record = sine(4096, 0.5, 101.3);
+    WaveAnalyzer kept(4096);
+    const std::pair<std::size_t, WindowType> runs[] = {{4096, WindowType::Hann},
+                                                       {4096, WindowType::FlatTop},
+                                                       {3000, WindowType::FlatTop},
+                                                       {4096, WindowType::Hann}};
+    for (const auto& [n, type] : runs) {
+        std::vector<double> a(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(n));
+        std::vector<double> b = a;
+        WaveAnalyzer fresh(4096);
+        const WaveSettings settings{.window = type};
+        const WaveResult r = kept.run(a, 4, settings);
+        const WaveResult want = fresh.run(b, 4, settings);
+        EXPECT_EQ(r.spectral.m0, want.spectral.m0) << n;
+        EXPECT_EQ(r.spectral.peakFrequency, want.spectral.peakFrequency) << n;
+        ASSERT_EQ(kept.spectrum().size(), n / 2);
+        EXPECT_TRUE(
+            std::equal(kept.spectrum().begin(), kept.spectrum().end(), fresh.spectrum().begin()))
+            << n;
+    }
 }
 
 TEST(BesselHighPass, TakesOutATideAndKeepsTheWavesInTime) {
