@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
+#include <new>
 
 #include "chart/playback_parser.h"
 #include "chart/record_apply.h"
@@ -29,12 +31,20 @@ struct DeviceState {
 };
 
 // Stores values at pos as the chart's trace store does; the record grows as far as needed.
-void store(RecordedDevice& d, std::int64_t pos, std::span<const float> values) {
+// room: how many points to make room for when the record first outgrows its place.
+void store(RecordedDevice& d, std::int64_t pos, std::span<const float> values, std::int64_t room) {
     const auto end = pos + static_cast<std::int64_t>(values.size());
     const std::int64_t kept = std::min(end, kMaxRecordPoints);
     if (kept < end) d.dropped += end - std::max(kept, pos);
     if (pos >= kept) return;
     if (static_cast<std::int64_t>(d.data.size()) < kept) {
+        if (d.data.capacity() == 0) {
+            try {
+                d.data.reserve(static_cast<std::size_t>(std::max(kept, room)));
+            } catch (const std::bad_alloc&) {
+                // then it grows step by step
+            }
+        }
         d.data.resize(static_cast<std::size_t>(kept), chart::kNoData);
     }
     for (std::int64_t i = pos; i < kept; ++i) {
@@ -68,6 +78,17 @@ Recording readRecording(std::istream& in, const std::function<void(std::int64_t)
     std::array<float, live::kMaxBurstValues> values{};
     std::vector<char> block(kReadBlock);
     std::int64_t total = 0, reported = 0;
+    // A day's record is megabytes. Growing it step by step copies it again and again and
+    // touches twice its memory; so each device is given room at once for what the rest of the
+    // file could hold at four bytes a sample (address space only, until written).
+    std::int64_t room = 0;
+    if (const std::streamoff at = in.tellg(); at >= 0) {
+        in.seekg(0, std::ios::end);
+        const std::streamoff size = in.tellg();
+        in.seekg(at);
+        if (!in) in.clear();  // not seekable after all: read on without the hint
+        if (size > at) room = std::min<std::int64_t>(kMaxRecordPoints, (size - at) / 4);
+    }
 
     auto onLine = [&](std::string_view text) {
         if (!chart::parseCsvLine(text, r)) return;
@@ -92,7 +113,7 @@ Recording readRecording(std::istream& in, const std::function<void(std::int64_t)
         const double at = sample ? seconds * rate + e.SampleCount : seconds * rate;
         const auto pos = static_cast<std::int64_t>(std::min(at, 1e15));
         const std::size_t count = sample ? 1 : std::min<std::size_t>(e.SampleCount, values.size());
-        store(d.record, pos, std::span<const float>(values.data(), count));
+        store(d.record, pos, std::span<const float>(values.data(), count), room);
     };
 
     while (in) {
@@ -113,9 +134,19 @@ Recording readRecording(std::istream& in, const std::function<void(std::int64_t)
     return rec;
 }
 
+namespace {
+
+// What one device's analysis needs beyond its samples, kept from one device and file to the
+// next: a day of samples makes a work array of megabytes and an FFT plan whose twiddle
+// factors cost more to make than the transform.
+struct AnalysisBuffers {
+    std::unique_ptr<WaveAnalyzer> analyzer;
+    std::vector<double> work;
+};
+
 std::string analyseDevice(const Recording& recording, const RecordedDevice& device,
                           const BatchOptions& options, ResultRow& row,
-                          std::vector<double>& spectrum) {
+                          std::span<const double>& spectrum, AnalysisBuffers& kept) {
     const int rate = device.rate;
     const auto size = static_cast<int>(device.data.size());
     int from = 0, to = device.writeLoc;
@@ -128,7 +159,8 @@ std::string analyseDevice(const Recording& recording, const RecordedDevice& devi
         to = std::min(position(options.sectionEnd), size);
     }
     // The work array covers the positions up to the section's end, as a trace's does.
-    std::vector<double> work(static_cast<std::size_t>(std::max(0, to)));
+    std::vector<double>& work = kept.work;
+    work.resize(static_cast<std::size_t>(std::max(0, to)));
     int gaps = 0;
     const int n =
         copySection(std::span(device.data).first(static_cast<std::size_t>(std::max(to, 0))), from,
@@ -140,7 +172,10 @@ std::string analyseDevice(const Recording& recording, const RecordedDevice& devi
                       kMinAnalysisPoints);
         return text;
     }
-    WaveAnalyzer analyzer(n);
+    if (!kept.analyzer || kept.analyzer->maxPoints() < n) {
+        kept.analyzer = std::make_unique<WaveAnalyzer>(n);
+    }
+    WaveAnalyzer& analyzer = *kept.analyzer;
     const WaveSettings settings{.window = options.window,
                                 .scaling = Scaling::Linear,
                                 .unit = DisplayUnit::PowerDensity,
@@ -160,9 +195,20 @@ std::string analyseDevice(const Recording& recording, const RecordedDevice& devi
                       row.warning.empty() ? "" : " ", static_cast<long long>(device.dropped));
         row.warning += text;
     }
-    const std::span<const double> s = analyzer.spectrum();
-    spectrum.assign(s.begin(), s.end());
+    spectrum = analyzer.spectrum();
     return {};
+}
+
+}  // namespace
+
+std::string analyseDevice(const Recording& recording, const RecordedDevice& device,
+                          const BatchOptions& options, ResultRow& row,
+                          std::vector<double>& spectrum) {
+    AnalysisBuffers buffers;
+    std::span<const double> s;
+    std::string why = analyseDevice(recording, device, options, row, s, buffers);
+    if (why.empty()) spectrum.assign(s.begin(), s.end());
+    return why;
 }
 
 int runBatch(const BatchOptions& options, std::ostream& log) {
@@ -178,7 +224,9 @@ int runBatch(const BatchOptions& options, std::ostream& log) {
     results << resultsHeader();
     int status = 0, rows = 0;
     const auto count = options.files.size();
-    std::vector<double> spectrum;
+    std::span<const double> spectrum;  // the analyzer's, until the next device
+    AnalysisBuffers buffers;
+    SpectrumCsvWriter spectra;
     std::vector<ResultRow> written;
     for (std::size_t i = 0; i < count; ++i) {
         const std::string& file = options.files[i];
@@ -218,7 +266,7 @@ int runBatch(const BatchOptions& options, std::ostream& log) {
             ++wanted;
             ResultRow row;
             row.file = file;
-            const std::string why = analyseDevice(rec, d, options, row, spectrum);
+            const std::string why = analyseDevice(rec, d, options, row, spectrum, buffers);
             if (!why.empty()) {
                 fail(why);
                 continue;
@@ -227,7 +275,7 @@ int runBatch(const BatchOptions& options, std::ostream& log) {
             const fs::path spectrumPath = dir / (fs::path(file).stem().string() + "_device" +
                                                  std::to_string(d.device) + "_spectrum.csv");
             std::ofstream out(spectrumPath, std::ios::binary | std::ios::trunc);
-            writeSpectrumCsv(out, spectrum, row.result.df, row.result.unit);
+            spectra.write(out, spectrum, row.result.df, row.result.unit);
             out.close();
             if (!out) fail("cannot write " + spectrumPath.string());
             if (options.spectrumWritten) {

@@ -3,7 +3,10 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
+
+#include "analysis/number_text.h"
 
 namespace analysis {
 
@@ -42,10 +45,8 @@ constexpr std::array<ResultColumn, 27> kColumns{{
 }};
 
 std::string number(double v) {
-    if (!std::isfinite(v)) return {};  // no value: an empty field
-    char text[40];
-    std::snprintf(text, sizeof text, "%.10g", v);
-    return text;
+    char text[kNumberTextSize];
+    return {text, formatGeneral10(v, text)};  // not finite: no value, an empty field
 }
 
 std::string quoted(std::string_view s) {
@@ -143,10 +144,44 @@ std::string resultsForClipboard(const ResultRow& row) {
 
 void writeSpectrumCsv(std::ostream& out, std::span<const double> spectrum, double df,
                       std::string_view unit) {
-    out << "frequency_hz," << quoted(unit) << '\n';
-    for (std::size_t k = 0; k < spectrum.size(); ++k) {
-        out << number(static_cast<double>(k) * df) << ',' << number(spectrum[k]) << '\n';
+    SpectrumCsvWriter().write(out, spectrum, df, unit);
+}
+
+void SpectrumCsvWriter::write(std::ostream& out, std::span<const double> spectrum, double df,
+                              std::string_view unit) {
+    if (df != df_ || ends_.size() < spectrum.size()) {
+        df_ = df;
+        frequencies_.clear();
+        ends_.clear();
+        char text[kNumberTextSize];
+        for (std::size_t k = 0; k < spectrum.size(); ++k) {
+            frequencies_.append(text, formatGeneral10(static_cast<double>(k) * df, text));
+            frequencies_ += ',';
+            ends_.push_back(static_cast<std::uint32_t>(frequencies_.size()));
+        }
+        frequencies_.append(kNumberTextSize, ' ');  // room for the fixed-size copies below
     }
+    out << "frequency_hz," << quoted(unit) << '\n';
+    // Formatted into a block and written a block at a time: a day's spectrum is hundreds of
+    // thousands of lines.
+    std::array<char, 1 << 16> block;
+    char* at = block.data();
+    std::size_t from = 0;
+    for (std::size_t k = 0; k < spectrum.size(); ++k) {
+        const std::size_t length = ends_[k] - from;
+        if (block.data() + block.size() - at <
+            static_cast<std::ptrdiff_t>(length + 2 * kNumberTextSize + 1)) {
+            out.write(block.data(), at - block.data());
+            at = block.data();
+        }
+        // A frequency's text is shorter than kNumberTextSize: a copy of that fixed size is a
+        // few moves, where one of the exact length is a library call.
+        std::memcpy(at, frequencies_.data() + from, kNumberTextSize);
+        at = formatGeneral10(spectrum[k], at + length);
+        *at++ = '\n';
+        from = ends_[k];
+    }
+    out.write(block.data(), at - block.data());
 }
 
 std::string timeText(platform::AbsTime t) {

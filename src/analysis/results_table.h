@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <ostream>
 #include <span>
 #include <string>
@@ -49,6 +50,19 @@ std::string resultsForClipboard(const ResultRow& row);
 // A spectrum as CSV: "frequency_hz,<unit>" and one line per bin from 0 Hz in steps of df.
 void writeSpectrumCsv(std::ostream& out, std::span<const double> spectrum, double df,
                       std::string_view unit);
+
+// The same for many spectra: keeps the frequency column's text, so the spectra of the devices
+// of one recording (same bin width) format it once.
+class SpectrumCsvWriter {
+  public:
+    void write(std::ostream& out, std::span<const double> spectrum, double df,
+               std::string_view unit);
+
+  private:
+    std::string frequencies_;          // "<frequency>," of each bin, one after another
+    std::vector<std::uint32_t> ends_;  // where each bin's text ends in frequencies_
+    double df_ = 0;
+};
 
 // A time as the results show it: "YYYY-MM-DDThh:mm:ss.sss".
 std::string timeText(platform::AbsTime t);

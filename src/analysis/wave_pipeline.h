@@ -52,6 +52,7 @@ class WaveAnalyzer {
     // filter. Refused (points = 0) for fewer than 2 values, more than maxPoints, or a sampling
     // rate that is not positive.
     WaveResult run(std::span<double> work, double sampleRate, const WaveSettings& settings);
+    int maxPoints() const { return fft_.maxPoints(); }
     // The converted spectrum of the last run: n/2 values from 0 Hz in steps of df.
     std::span<const double> spectrum() const { return {converted_.data(), count_}; }
 

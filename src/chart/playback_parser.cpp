@@ -1,6 +1,7 @@
 #include "chart/playback_parser.h"
 
 #include <charconv>
+#include <cstdint>
 
 namespace chart {
 
@@ -43,6 +44,42 @@ bool numberField(std::string_view field, double& v) {
     const char* last = field.data() + e;
     auto r = std::from_chars(first, last, v);
     return r.ec == std::errc() && r.ptr == last;
+}
+
+// The common field at once: blanks, an optional minus, at most 15 digits with at most one
+// decimal point, blanks, then the comma or the line's end. Such a number is exact as an
+// integer and a power of ten, so one division rounds it as from_chars does. False (and
+// nothing taken) for anything else, which numberField then reads.
+bool plainNumber(std::string_view line, std::size_t from, std::size_t& end, double& v,
+                 bool& point) {
+    static constexpr double kPow10[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = line.data() + from;
+    const char* const last = line.data() + line.size();
+    while (p < last && *p == ' ') ++p;
+    const bool negative = p < last && *p == '-';
+    if (negative) ++p;
+    const char* const first = p;
+    const char* dot = nullptr;
+    std::uint64_t digits = 0;  // wraps past 19 digits, which are refused below anyway
+    for (; p < last; ++p) {
+        const auto d = static_cast<unsigned>(*p - '0');
+        if (d <= 9) {
+            digits = digits * 10 + d;
+            continue;
+        }
+        if (*p != '.' || dot != nullptr) break;
+        dot = p;
+    }
+    const auto count = (p - first) - (dot != nullptr ? 1 : 0);
+    const auto decimals = dot != nullptr ? p - dot - 1 : 0;
+    while (p < last && *p == ' ') ++p;
+    if (count == 0 || count > 15 || (p < last && *p != ',')) return false;
+    point = dot != nullptr;
+    v = static_cast<double>(digits) / kPow10[decimals];
+    if (negative) v = -v;
+    end = static_cast<std::size_t>(p - line.data());
+    return true;
 }
 
 // A number at the start of the field, the rest ignored.
@@ -121,12 +158,17 @@ bool blockLine(std::string_view line, CsvRecord& r) {
     while (at < line.size()) {
         if (count == live::kMaxBurstValues) return false;
         const std::size_t from = at + 1;
-        std::size_t to = line.find(',', from);
-        if (to == std::string_view::npos) to = line.size();
-        const std::string_view field = line.substr(from, to - from);
+        std::size_t to = 0;
         double v = 0;
-        if (!numberField(field, v)) return false;
-        if (field.find('.') == std::string_view::npos) v /= 1000.0;
+        bool point = false;
+        if (!plainNumber(line, from, to, v, point)) {
+            to = line.find(',', from);
+            if (to == std::string_view::npos) to = line.size();
+            const std::string_view field = line.substr(from, to - from);
+            if (!numberField(field, v)) return false;
+            point = field.find('.') != std::string_view::npos;
+        }
+        if (!point) v /= 1000.0;
         r.values[static_cast<std::size_t>(count++)] = static_cast<float>(v);
         at = to;
     }

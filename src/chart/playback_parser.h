@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -91,6 +92,21 @@ class CsvLineAssembler {
         return b == 'A' || b == 'F' || b == 'I' || b == 'i' || b == 'C' || b == 'f' || b == 'G';
     }
     static constexpr bool endsLine(std::uint8_t b) { return b == '\r' || b == '\n'; }
+    // The first CR or LF from `from` on, or the end of the bytes. Eight bytes at a time: a
+    // word holds neither when no byte of it equals either (the borrow of the zero-byte test
+    // can only mark bytes above a true match).
+    static std::size_t lineEnd(std::span<const std::uint8_t> bytes, std::size_t from) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+        auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
+        std::size_t i = from;
+        for (; i + 8 <= bytes.size(); i += 8) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, bytes.data() + i, sizeof w);
+            if (hasZero(w ^ (kOnes * '\r')) | hasZero(w ^ (kOnes * '\n'))) break;
+        }
+        while (i < bytes.size() && !endsLine(bytes[i])) ++i;
+        return i;
+    }
 
     std::array<char, kLineSize> RxCSV{};
     std::size_t length_ = 0;
@@ -156,12 +172,10 @@ bool CsvLineAssembler::feed(std::span<const std::uint8_t> bytes, OnLine&& onLine
             continue;
         }
         // Inside a line: copy up to its end.
-        std::size_t end = i;
-        while (end < n && !endsLine(bytes[end])) ++end;
+        const std::size_t end = lineEnd(bytes, i);
         const std::size_t take = end - i;
         if (!overflow_ && length_ + take < kLineSize) {
-            for (std::size_t k = 0; k < take; ++k)
-                RxCSV[length_ + k] = static_cast<char>(bytes[i + k]);
+            std::memcpy(RxCSV.data() + length_, bytes.data() + i, take);
             length_ += take;
         } else {
             overflow_ = true;
