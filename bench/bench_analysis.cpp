@@ -1,6 +1,7 @@
 // Wave analysis of a whole trace: mean removal, tide filter, window, power spectrum and unit
 // conversion of 55,296 points, now with the wave statistics (zero-up-crossing count and
-// spectral moments). Budget: 2 ms with the statistics (1.5 ms before them).
+// spectral moments). Budget: 2 ms with the statistics (1.5 ms before them), and 3x as fast as
+// SciPy doing the same steps without the statistics (bench/anchors).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 // fathomhost --analyze on a day of recordings: four units' "A" bursts at 4 samples a second
 // for 24 hours (about 11 MB), read, analysed per device and written (results and spectra).
-// Reported as megabytes of recording per second.
+// Reported as megabytes of recording per second; budget 200 MB/s (bench/anchors sets it beside
+// pandas and SciPy).
 #include <benchmark/benchmark.h>
 
 #include <cmath>

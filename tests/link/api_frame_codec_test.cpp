@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -177,6 +179,74 @@ TEST(ApiFrameDecode, AStartByteInsideAFrameStartsTheNextOne) {
         frames += complete ? 1 : 0;
     }
     EXPECT_EQ(frames, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// The block path copies eight bytes at a time until a delimiter or an escape comes. These
+// streams put delimiters, escapes and the bytes that must be escaped at every offset within
+// those eight, cut frames short, spoil checksums and lengths, and are fed in blocks of every
+// size: the frames found, the frames thrown away and the state at the end must be those of
+// feeding byte by byte.
+TEST(ApiFrameDecode, BlocksOfAnySizeFindWhatByteByByteFinds) {
+    std::mt19937 random(23);
+    auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const std::uint8_t special[] = {0x7E, 0x7D, 0x11, 0x13, 0x5E, 0x5D, 0x00, 0xFF};
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::uint8_t> stream;
+        for (int f = 0; f < 12; ++f) {
+            std::vector<std::uint8_t> data(
+                static_cast<std::size_t>(4 + below(round % 3 ? 60 : 400)));
+            for (std::uint8_t& b : data) {
+                b = below(5) == 0 ? special[below(8)] : static_cast<std::uint8_t>(random());
+            }
+            std::vector<std::uint8_t> frame;
+            writeFrame(std::span(data).first(1), std::span(data).subspan(1),
+                       [&frame](std::uint8_t b) { frame.push_back(b); });
+            switch (below(6)) {
+                case 0:  // cut short
+                    frame.resize(
+                        static_cast<std::size_t>(1 + below(static_cast<int>(frame.size()))));
+                    break;
+                case 1:  // a byte spoilt: checksum, length or a plain delimiter inside
+                    frame[static_cast<std::size_t>(1 + below(static_cast<int>(frame.size()) - 1))] =
+                        special[below(2)] ^ static_cast<std::uint8_t>(below(2));
+                    break;
+                case 2:  // noise before it
+                    for (int k = below(20); k > 0; --k)
+                        frame.insert(frame.begin(), special[below(8)]);
+                    break;
+                default:
+                    break;
+            }
+            stream.insert(stream.end(), frame.begin(), frame.end());
+        }
+        FrameDecoder one;
+        const auto expected = decodeAll(one, stream);
+        for (const std::size_t blockSize : {1, 5, 8, 9, 16, 61, 4096}) {
+            FrameDecoder block;
+            std::vector<std::vector<std::uint8_t>> got;
+            std::span<const std::uint8_t> all(stream);
+            for (std::size_t at = 0; at < all.size(); at += blockSize) {
+                std::span<const std::uint8_t> rest =
+                    all.subspan(at, std::min(blockSize, all.size() - at));
+                bool complete = false;
+                while (!rest.empty()) {
+                    rest = rest.subspan(block.feed(rest, complete));
+                    if (complete) {
+                        const RxFrame& f = block.frame();
+                        got.emplace_back(f.data.begin(), f.data.begin() + f.length + 1);
+                    }
+                }
+            }
+            ASSERT_EQ(got, expected) << "round " << round << ", blocks of " << blockSize;
+            EXPECT_EQ(block.badChecksums(), one.badChecksums());
+            EXPECT_EQ(block.badLengths(), one.badLengths());
+            EXPECT_EQ(block.insideFrame(), one.insideFrame());
+        }
+    }
 }
 
 }  // namespace
