@@ -106,7 +106,7 @@ void collectorLoad() {
     constexpr int kSeconds = 10;
     int largest = 0;
     int seq = 1;
-    for (int stations : {250, 500, 1000, 1500, 2000, 3000, 4000}) {
+    for (int stations : {250, 500, 1000, 2000, 4000, 6000, 8000, 12000, 16000}) {
         const std::uint64_t before = archivedBytes(archive);
         const auto t0 = std::chrono::steady_clock::now();
         const std::uint64_t sent = generate(broker.port(), stations, kSeconds, seq);
