@@ -25,13 +25,18 @@ void onSignal(int) { stopRequested = true; }
 void usage() {
     std::fprintf(
         stderr,
-        "usage: fathomsim [--type N | --scenario NAME] [--seed N] [--link PATH] [--log FILE]\n"
+        "usage: fathomsim [--type N | --scenario NAME] [--variant NAME] [--seed N] [--link PATH]\n"
+        "                 [--log FILE]\n"
         "  --type N         unit type 0-9 (0, 1, 2: a radio network of that type;\n"
         "                   8 a data logger; 3-6, 9 a wired unit; 7 the synchronizer)\n"
         "  --scenario NAME  one of:");
     for (const std::string& name : sim::scenarioNames()) std::fprintf(stderr, " %s", name.c_str());
+    std::fprintf(stderr, "\n  --variant NAME   how the units depart from the plain ones:\n");
+    for (const std::string& name : sim::variantNames())
+        std::fprintf(stderr, "      %-18s %s\n", name.c_str(), sim::variantNamed(name)->summary.c_str());
     std::fprintf(stderr,
-                 "\n  --seed N         another sea and other unit details\n"
+                 "  --seed N         another sea, other unit details and the variant's other\n"
+                 "                   choices; the same seed plays the same run\n"
                  "  --link PATH      also make PATH a symbolic link to the terminal\n"
                  "  --log FILE       write every byte sent to the terminal, unchanged, to FILE\n"
                  "  --drop-block N   the data logger's flash card loses block N (from 0) of every\n"
@@ -61,6 +66,7 @@ platform::AbsTime localNow() {
 
 int main(int argc, char** argv) {
     std::string scenario = "radio";
+    std::string variantName = "plain";
     std::string link;
     std::string log;
     unsigned seed = 1;
@@ -74,6 +80,8 @@ int main(int argc, char** argv) {
             scenario = sim::scenarioForType(std::atoi(argv[++i]));
         } else if (arg == "--scenario" && hasValue) {
             scenario = argv[++i];
+        } else if (arg == "--variant" && hasValue) {
+            variantName = argv[++i];
         } else if (arg == "--seed" && hasValue) {
             seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
         } else if (arg == "--link" && hasValue) {
@@ -92,6 +100,12 @@ int main(int argc, char** argv) {
             usage();
             return arg == "--help" ? 0 : 2;
         }
+    }
+    const std::optional<sim::Variant> variant = sim::variantNamed(variantName, seed);
+    if (!variant) {
+        std::fprintf(stderr, "fathomsim: unknown variant \"%s\"\n", variantName.c_str());
+        usage();
+        return 2;
     }
     // FATHOM_CLOCK: the calendar warped as fathomhost warps it with the same text, so that
     // both live the same midnights.
@@ -113,7 +127,7 @@ int main(int argc, char** argv) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - steadyStart).count();
         return warp ? warp->map(real) : real;
     };
-    auto device = sim::makeScenario(scenario, now(), seed);
+    auto device = sim::makeScenario(scenario, now(), seed, *variant);
     if (!device) {
         std::fprintf(stderr, "fathomsim: unknown scenario \"%s\"\n", scenario.c_str());
         usage();
@@ -154,8 +168,9 @@ int main(int argc, char** argv) {
 
     std::printf("%s\n", bridge.path().c_str());
     std::fflush(stdout);
-    std::fprintf(stderr, "fathomsim: %s at %d baud on %s\n", device->description().c_str(),
-                 device->baud(), bridge.path().c_str());
+    std::fprintf(stderr, "fathomsim: %s at %d baud on %s, variant %s, seed %u\n",
+                 device->description().c_str(), device->baud(), bridge.path().c_str(),
+                 variant->name.c_str(), seed);
     bridge.run(*device, stopRequested, now);
     if (!link.empty()) unlink(link.c_str());
     if (logFd >= 0) ::close(logFd);

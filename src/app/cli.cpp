@@ -104,6 +104,12 @@ const std::vector<OptionDef>& options() {
         flagOption("--simulate",
                    "Offer the built-in instrument simulator's ports beside the real ones.",
                    &CliOptions::simulate),
+        pathOption("--variant", "NAME",
+                   "With --simulate: the simulated units play this variant (fathomsim\n"
+                   "                         --help lists them; README \"Simulator variants\").",
+                   &CliOptions::variant),
+        intOption("--seed", "N", "With --simulate: the sea and the variant's choices (default 1).",
+                  &CliOptions::seed, 0, 1000000000),
         flagOption("--plot", "Start plotting at once; the traces take the units as they report.",
                    &CliOptions::plot),
         flagOption("--no-settings",
@@ -536,6 +542,8 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     if (o.error.empty()) o.error = stationNetworkError(o);
     if (o.error.empty() && o.noSettings && (!o.settingsFile.empty() || o.reopenPorts))
         o.error = "--no-settings cannot go with --settings or --reopen-ports";
+    if (o.error.empty() && !o.simulate && (!o.variant.empty() || o.seed != 1))
+        o.error = "--variant and --seed go with --simulate";
     if (o.error.empty() && o.headless) {
         if (o.unitType < 0)
             o.error = "--headless needs --unit-type";

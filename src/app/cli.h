@@ -13,6 +13,8 @@ struct CliOptions {
     int tab = 0;               // --tab N: the tab page shown (0-4)
     bool startupTime = false;  // --startup-time: print the time to the first paint and exit
     bool simulate = false;     // --simulate: offer simulated instruments beside the real ports
+    std::string variant;       // --variant NAME: how the simulated units behave ("plain")
+    int seed = 1;              // --seed N: the simulated units' sea and the variant's choices
     double screenshotAfter = 0;  // --screenshot-after S: run S seconds before the screenshot
     bool plot = false;         // --plot: chart from the start, traces taking units as they report
     std::string error;         // non-empty when the command line is wrong

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "analysis/batch_analysis.h"
 #include "netcdf/recording_export.h"
@@ -31,6 +32,7 @@
 #include "qt/qt_serial_ports.h"
 #include "qt/qt_settings_store.h"
 #include "qt/simulated_ports.h"
+#include "sim/variant.h"
 
 namespace {
 
@@ -126,6 +128,14 @@ int main(int argc, char** argv) {
         std::fputs(app::cliError(options).c_str(), stderr);
         return 2;
     }
+    // --variant and --seed: how the simulated units behave.
+    const std::optional<sim::Variant> variant = sim::variantNamed(
+        options.variant.empty() ? "plain" : options.variant, static_cast<std::uint32_t>(options.seed));
+    if (!variant) {
+        std::fprintf(stderr, "fathomhost: unknown simulator variant \"%s\" (fathomsim --help lists them)\n",
+                     options.variant.c_str());
+        return 2;
+    }
     if (options.version) {
         std::printf("fathomhost %s\n", FATHOM_VERSION);
         return 0;
@@ -177,7 +187,7 @@ int main(int argc, char** argv) {
         qtui::QtSerialPorts realPorts;
         const qtui::QtClock traceClock;
         const auto trace = openTrace(options, traceClock, realPorts);
-        qtui::SimulatedPorts simulated(realPorts, options.simulate);
+        qtui::SimulatedPorts simulated(realPorts, options.simulate, *variant);
         return qtui::runHeadless(options, simulated.ports(), brokerLink);
     }
 
@@ -206,7 +216,7 @@ int main(int argc, char** argv) {
     qtui::QtClock clock;
     const auto trace = openTrace(options, clock, realPorts);
     // --simulate: simulated instruments in the port lists, moved on in real time.
-    qtui::SimulatedPorts simulated(realPorts, options.simulate);
+    qtui::SimulatedPorts simulated(realPorts, options.simulate, *variant);
     platform::SerialPorts& ports = simulated.ports();
     app::Host host(panel, dialogs, ports, clock, [] { QApplication::quit(); });
 

@@ -174,7 +174,7 @@ void ReceivePaths::wiredByte(PortId p, std::uint8_t byte) {
             // The temperature is complete with the record's ninth character: its four digits
             // from k + 5. The place after them still holds a byte of an earlier line.
             const auto digits = r.wired.at(k + 5, WiredLineParser::kTemperatureWidth);
-            if (!isNumberText(digits)) {
+            if (!isNumberText(digits, true)) {
                 if (!r.lineDropped) dropNoise(p);
                 r.lineDropped = true;
                 break;
@@ -187,8 +187,8 @@ void ReceivePaths::wiredByte(PortId p, std::uint8_t byte) {
         }
         case WiredEvent::Sample:
             // Noise on the line reaches the sample's place as easily as a record does: only
-            // a number there is a sample.
-            if (isNumberText(r.wired.at(0, WiredLineParser::sampleWidth(type)))) {
+            // a number there (blank-padded or not, the unit's choice) is a sample.
+            if (isNumberText(r.wired.at(0, WiredLineParser::sampleWidth(type)), true)) {
                 wiredSample(p);
             } else {
                 dropNoise(p);

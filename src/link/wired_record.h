@@ -37,9 +37,10 @@ double readDecimal(std::span<const std::uint8_t> chars);  // as atof, bounded th
 // least one digit, and nothing else; leading blanks allowed where a field is padded.
 bool isNumberText(std::span<const std::uint8_t> text, bool leadingBlanks = false);
 
-// The reading fields of a synchronizer data line: six or eight readings of four digits, one
-// blank between them, from the line's start; whatever follows the last one (a line end, a
-// time tag) is not judged. 0 when the line is not such a line.
+// The reading fields of a synchronizer data line: six or eight readings of four characters
+// (digits, blank-padded on the left at most), one character of the board's choosing between
+// them, from the line's start; whatever follows the last one (a line end, a time tag) is not
+// judged unless it is a digit. 0 when the line is not such a line.
 int syncReadingCount(std::span<const std::uint8_t> line);
 
 // A synchronizer channel's staff length as the operator typed it into the staff-length table

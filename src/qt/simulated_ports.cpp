@@ -5,10 +5,11 @@
 
 namespace qtui {
 
-SimulatedPorts::SimulatedPorts(platform::SerialPorts& real, bool simulate, QObject* parent)
+SimulatedPorts::SimulatedPorts(platform::SerialPorts& real, bool simulate,
+                               const sim::Variant& variant, QObject* parent)
     : QObject(parent), real_(real), simulate_(simulate), sim_(&real) {
     if (!simulate_) return;
-    sim::addDefaultPorts(sim_, QtClock().absNow());
+    sim::addDefaultPorts(sim_, QtClock().absNow(), variant);
     last_ = std::chrono::steady_clock::now();
     connect(&timer_, &QTimer::timeout, this, [this] {
         const auto now = std::chrono::steady_clock::now();

@@ -14,7 +14,9 @@ namespace qtui {
 class SimulatedPorts : public QObject {
     Q_OBJECT
 public:
-    SimulatedPorts(platform::SerialPorts& real, bool simulate, QObject* parent = nullptr);
+    // With simulate, the simulated units play the variant given.
+    SimulatedPorts(platform::SerialPorts& real, bool simulate, const sim::Variant& variant = {},
+                   QObject* parent = nullptr);
     platform::SerialPorts& ports();
 
 private:

@@ -153,22 +153,36 @@ bool DataLogger::flashCommand(platform::AbsTime host, std::string_view text, std
     if (text.empty() || text[0] != 'O') return false;
     const CommandText cmd = splitCommand(text);
     const std::string m(cmd.mnemonic);
-    // Data blocks carry no line end: the host takes their length from the frame.
-    auto block = [&](const std::string& data) { out.push_back("$" + m + "," + data); };
+    const Variant& v = variant();
+    // Data blocks carry no line end: the host takes their length from the frame. A slow
+    // logger sends them some time after the request.
+    auto block = [&](std::optional<std::string> data) {
+        if (!data) return;
+        // A file of whole blocks ends with an empty one, unless this logger leaves it out.
+        if (data->empty() && v.noClosingBlock) return;
+        std::string reply = "$" + m + "," + *data;
+        if (v.blockDelay > 0) {
+            later(host + v.blockDelay, std::move(reply));
+        } else {
+            out.push_back(std::move(reply));
+        }
+    };
     if (m == "OF") {
         out.push_back(replyText(m, std::to_string(flash_.activeFile())));
     } else if (m == "ON") {
         flash_.startNewFile();
         out.push_back(replyText(m, std::to_string(flash_.activeFile())));
     } else if (m == "OI") {
-        out.push_back(replyText(m, std::to_string(flash_.size(toInt(cmd.value)))));
+        const std::string size = replyText(m, std::to_string(flash_.size(toInt(cmd.value))));
+        out.push_back(size);
+        if (v.secondSizeReply >= 0) later(host + v.secondSizeReply, size);
     } else if (m == "OO") {
         flash_.open(toInt(cmd.value));
-        if (auto b = flash_.nextBlock(host)) block(*b);
+        block(flash_.nextBlock(host));
     } else if (m == "OR") {
-        if (auto b = flash_.nextBlock(host)) block(*b);
+        block(flash_.nextBlock(host));
     } else if (m == "OA") {
-        if (auto b = flash_.repeatBlock(host)) block(*b);
+        block(flash_.repeatBlock(host, v.repeatOnOa ? 0 : FlashCard::kRepeatHoldOff));
     } else if (m == "OC") {
         flash_.close();
         out.push_back(replyText(m, "1"));

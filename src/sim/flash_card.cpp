@@ -62,8 +62,8 @@ std::optional<std::string> FlashCard::nextBlock(platform::AbsTime now) {
     return last_;
 }
 
-std::optional<std::string> FlashCard::repeatBlock(platform::AbsTime now) const {
-    if (!open_ || dropped() || now - lastSent_ < kRepeatHoldOff) return std::nullopt;
+std::optional<std::string> FlashCard::repeatBlock(platform::AbsTime now, double holdOff) const {
+    if (!open_ || dropped() || now - lastSent_ < holdOff) return std::nullopt;
     return last_;
 }
 

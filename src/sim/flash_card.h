@@ -33,17 +33,20 @@ class FlashCard {
     bool open(int number);
     bool isOpen() const { return open_ != 0; }
     std::optional<std::string> nextBlock(platform::AbsTime now);
-    // The block last read, again; refused (nullopt) while that block is still on its way,
-    // since a repeat the host asked for during a flowing upload would be written twice.
-    std::optional<std::string> repeatBlock(platform::AbsTime now) const;
+    // The block last read, again; refused (nullopt) for holdOff seconds after it was sent,
+    // while it is still on its way (a repeat the host asked for during a flowing upload would
+    // be written twice). Some loggers repeat it at once: a hold-off of 0.
+    std::optional<std::string> repeatBlock(platform::AbsTime now,
+                                           double holdOff = kRepeatHoldOff) const;
     void close() { open_ = 0; }
 
     // A failing card: block n (from 0) of every upload never arrives, nor does anything after
     // it, as when the logger's link drops in the middle of an upload. -1: none is lost.
     int dropBlock = -1;
 
-  private:
     static constexpr double kRepeatHoldOff = 1.0;  // seconds
+
+  private:
     bool dropped() const { return dropBlock >= 0 && block_ >= dropBlock; }
 
     int active_;

@@ -119,6 +119,18 @@ void RadioUnit::advance(platform::AbsTime host, std::vector<std::string>& out) {
     }
 }
 
+void RadioUnit::later(platform::AbsTime at, std::string text) {
+    auto it = later_.begin();
+    while (it != later_.end() && it->first <= at) ++it;
+    later_.insert(it, {at, std::move(text)});
+}
+
+void RadioUnit::sendDue(platform::AbsTime host, std::vector<std::string>& out) {
+    auto due = later_.begin();
+    while (due != later_.end() && due->first <= host) out.push_back(std::move((due++)->second));
+    later_.erase(later_.begin(), due);
+}
+
 void RadioUnit::takeSample(platform::AbsTime t, std::vector<std::string>& out) {
     if (!sampling(t)) {
         burst_.clear();

@@ -2,11 +2,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sim/radio_settings.h"
 #include "sim/sampling_schedule.h"
 #include "sim/unit_clock.h"
+#include "sim/variant.h"
 #include "sim/wave_signal.h"
 
 namespace sim {
@@ -59,6 +61,13 @@ public:
     void broadcastPower(platform::AbsTime host, int value);
     // Sends the samples that fall due up to host time.
     virtual void advance(platform::AbsTime host, std::vector<std::string>& out);
+    // Replies sent some time after their command (a slow unit, a repeated answer), in the
+    // order they fall due.
+    void later(platform::AbsTime at, std::string text);
+    void sendDue(platform::AbsTime host, std::vector<std::string>& out);
+
+    void setVariant(const Variant& v) { variant_ = v; }
+    const Variant& variant() const { return variant_; }
 
     // Something changed how samples are taken: start a fresh burst.
     void restartSampling(platform::AbsTime host);
@@ -82,6 +91,8 @@ private:
     static constexpr double kAwakeAfterCommand = 60.0;
     void takeSample(platform::AbsTime t, std::vector<std::string>& out);
 
+    Variant variant_;
+    std::vector<std::pair<platform::AbsTime, std::string>> later_;
     int unitType_;
     std::uint64_t address_;
     std::uint64_t panId_;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "sim/variant.h"
 
 namespace sim {
 
@@ -46,6 +47,9 @@ public:
     std::vector<std::string> takeNotes() { return std::exchange(notes_, {}); }
     // Sets where the device's clocks stand against the computer's and how fast they run.
     virtual void setClocks(double /*aheadSeconds*/, double /*driftPpm*/) {}
+    // How this device departs from the plain one (sim/variant.h).
+    virtual void setVariant(const Variant& v) { variant_ = v; }
+    const Variant& variant() const { return variant_; }
 
 protected:
     virtual void step() = 0;
@@ -56,6 +60,7 @@ protected:
     }
 
 private:
+    Variant variant_;
     platform::AbsTime now_;
     std::vector<std::uint8_t> output_;
     std::vector<std::string> notes_;

@@ -118,8 +118,10 @@ std::unique_ptr<XBeeAdapter> makeRadioNetwork(platform::AbsTime start, std::span
     return adapter;
 }
 
-std::unique_ptr<SimDevice> makeScenario(const std::string& name, platform::AbsTime start,
-                                        std::uint32_t seed) {
+namespace {
+
+std::unique_ptr<SimDevice> scenarioDevice(const std::string& name, platform::AbsTime start,
+                                          std::uint32_t seed) {
     if (name == "radio") {
         constexpr std::array<int, 4> kMixed{0, 0, 1, 2};
         return makeRadioNetwork(start, kMixed, seed);
@@ -148,6 +150,15 @@ std::unique_ptr<SimDevice> makeScenario(const std::string& name, platform::AbsTi
     return nullptr;
 }
 
+}  // namespace
+
+std::unique_ptr<SimDevice> makeScenario(const std::string& name, platform::AbsTime start,
+                                        std::uint32_t seed, const Variant& variant) {
+    auto device = scenarioDevice(name, start, seed);
+    if (device) device->setVariant(variant);
+    return device;
+}
+
 std::string scenarioForType(int unitType) {
     if (unitType >= 0 && unitType <= 2) return std::to_string(unitType);
     for (const Scenario& s : kScenarios)
@@ -155,19 +166,18 @@ std::string scenarioForType(int unitType) {
     return "radio";
 }
 
-void addDefaultPorts(SimSerialPorts& ports, platform::AbsTime start) {
+void addDefaultPorts(SimSerialPorts& ports, platform::AbsTime start, const Variant& variant) {
     constexpr const char* kPorts[] = {"radio", "staff3", "staff4", "tide5",
                                       "tide6", "gauge9", "sync8",  "logger"};
-    std::uint32_t seed = 1;
-    for (const char* name : kPorts) ports.add(makeScenario(name, start, seed++));
-    ports.add(makeScenario("staff3", start, seed));
+    std::uint32_t seed = variant.seed;
+    for (const char* name : kPorts) ports.add(makeScenario(name, start, seed++, variant));
+    ports.add(makeScenario("staff3", start, seed, variant));
 }
 
 std::vector<std::string> scenarioNames() {
     std::vector<std::string> names;
     for (const Scenario& s : kScenarios) names.emplace_back(s.name);
-    for (const char* more : {"radio", "radio24", "logger", "sync8", "sync6"})
-        names.emplace_back(more);
+    names.emplace_back("radio24");
     return names;
 }
 

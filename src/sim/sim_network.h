@@ -24,7 +24,7 @@ std::unique_ptr<XBeeAdapter> makeRadioNetwork(platform::AbsTime start, std::span
 // every data format), "logger" (a data logger), "staff3", "staff4", "tide5", "tide6",
 // "gauge9", "sync8", "sync6". Null for an unknown name.
 std::unique_ptr<SimDevice> makeScenario(const std::string& name, platform::AbsTime start,
-                                        std::uint32_t seed = 1);
+                                        std::uint32_t seed = 1, const Variant& variant = {});
 // The scenario that shows a unit type: 0, 1, 2 a radio network of that type, 8 "logger", the
 // wired types their unit, 7 "sync8".
 std::string scenarioForType(int unitType);
@@ -32,7 +32,8 @@ std::vector<std::string> scenarioNames();
 
 class SimSerialPorts;
 // The simulated ports "fathomhost --simulate" offers: SIM1 the radio network, then one port per
-// wired unit type, the synchronizer, a data logger network and a second wired staff for port B.
-void addDefaultPorts(SimSerialPorts& ports, platform::AbsTime start);
+// wired unit type, the synchronizer, a data logger network and a second wired staff for port B;
+// every one plays the variant given.
+void addDefaultPorts(SimSerialPorts& ports, platform::AbsTime start, const Variant& variant = {});
 
 }  // namespace sim

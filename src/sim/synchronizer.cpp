@@ -130,8 +130,9 @@ std::string Synchronizer::dataLine(platform::AbsTime t) const {
     for (std::size_t c = 0; c < signals_.size(); ++c) {
         const double fraction = level(static_cast<int>(c), t) / lengths_[c];
         char field[8];
-        std::snprintf(field, sizeof field, "%s%04ld", c ? " " : "",
+        std::snprintf(field, sizeof field, "%04ld",
                       std::clamp(std::lround(fraction * 4095.0), 0L, 4095L));
+        if (c) line += variant().separatorOr(" ");
         line += field;
     }
     return line + "\r\n";

@@ -196,7 +196,8 @@ std::string WiredUnit::record(platform::AbsTime t) const {
     }
     std::string r = text;
     if (block_.field[WiredBlock::Mode] & WiredBlock::kAirTemperature) {
-        std::snprintf(text, sizeof text, ",%04ld", std::lround(temperature(t) / kTemperatureStep));
+        std::snprintf(text, sizeof text, "%04ld", std::lround(temperature(t) / kTemperatureStep));
+        r += variant().separatorOr(",");
         r += text;
     }
     return r + "\r\n";

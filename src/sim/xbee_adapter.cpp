@@ -193,6 +193,7 @@ void XBeeAdapter::step() {
     std::vector<std::string> texts;
     for (auto& u : units_) {
         texts.clear();
+        u->sendDue(now(), texts);
         u->advance(now(), texts);
         if (reachable(*u)) sendFromUnit(*u, texts);
     }
@@ -204,6 +205,11 @@ namespace sim {
 
 void XBeeAdapter::setClocks(double aheadSeconds, double driftPpm) {
     for (auto& u : units_) u->clock().reset(now(), aheadSeconds, driftPpm);
+}
+
+void XBeeAdapter::setVariant(const Variant& v) {
+    SimDevice::setVariant(v);
+    for (auto& u : units_) u->setVariant(v);
 }
 
 }  // namespace sim

@@ -29,6 +29,7 @@ public:
 
     int baud() const override { return 115200; }
     void setClocks(double aheadSeconds, double driftPpm) override;
+    void setVariant(const Variant& v) override;
     std::string description() const override { return "simulated radio network"; }
     void receive(std::span<const std::uint8_t> bytes) override;
     using SimDevice::receive;

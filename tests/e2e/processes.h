@@ -11,12 +11,16 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
+#include <ostream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -184,6 +188,37 @@ class Simulator {
     std::optional<Child> child_;
     std::string log_, link_, path_;
 };
+
+// A simulated instrument's variant and seed, which an end-to-end test runs across. The seeds
+// are 1 and 2 (`make test`), or 1 to FATHOM_SEEDS when that is set (`make variants SEEDS=N`).
+struct Play {
+    std::string variant;
+    unsigned seed = 1;
+    // fathomsim's options for it.
+    std::vector<std::string> args() const {
+        return {"--variant", variant, "--seed", std::to_string(seed)};
+    }
+};
+
+inline std::vector<Play> plays(std::initializer_list<const char*> variants) {
+    unsigned seeds = 2;
+    if (const char* n = std::getenv("FATHOM_SEEDS"); n && std::atoi(n) > 0)
+        seeds = static_cast<unsigned>(std::atoi(n));
+    std::vector<Play> all;
+    for (const char* v : variants)
+        for (unsigned seed = 1; seed <= seeds; ++seed) all.push_back({v, seed});
+    return all;
+}
+
+// Test names such as "comma_seed2", so that a failure names the variant and seed to replay.
+inline std::string playName(const ::testing::TestParamInfo<Play>& info) {
+    std::string name = info.param.variant + "_seed" + std::to_string(info.param.seed);
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
+inline void PrintTo(const Play& p, std::ostream* os) {
+    *os << "--variant " << p.variant << " --seed " << p.seed;
+}
 
 // fathomhost --headless with the given options.
 inline std::vector<std::string> hostArgs(std::vector<std::string> options) {

@@ -3,6 +3,7 @@
 // must hold, in order, the lines worked out here from the bytes the units sent.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 
 #include "e2e/expected_records.h"
@@ -150,11 +151,16 @@ TEST(WiredUnits, GaugesOnBothPortsAndTheirDifference) {
     EXPECT_EQ(differences, recordsOfDevice(got, 2).size() / 2);
 }
 
-// The synchronizer's data lines carry eight readings, one per staff: devices 001 to 008.
-TEST(WiredUnits, SynchronizerRecordsEightChannels) {
+// The synchronizer's data lines carry eight readings, one per staff: devices 001 to 008,
+// whatever the board puts between the readings.
+struct Synchronizer : ::testing::TestWithParam<Play> {};
+
+TEST_P(Synchronizer, RecordsEightChannels) {
     ScratchDir dir;
     ASSERT_TRUE(dir.ok());
-    Simulator sync(dir, "sync", {"--scenario", "sync8"});
+    std::vector<std::string> args{"--scenario", "sync8"};
+    for (const std::string& a : GetParam().args()) args.push_back(a);
+    Simulator sync(dir, "sync", args);
     ASSERT_FALSE(sync.path().empty()) << sync.child().err();
     // The staff lengths the operator would type into the table, in metres.
     const double lengths[8] = {5, 5, 3.5, 3.5, 8, 8, 2, 2};
@@ -168,7 +174,8 @@ TEST(WiredUnits, SynchronizerRecordsEightChannels) {
     bool streaming = false;
     for (const std::string& line : linesAfter(sync.log(), "Serial Number")) {
         if (line.size() == 17 && line[2] == '-' && line[5] == '-' && line[11] == ':') streaming = true;
-        if (!streaming || line.size() < 39 || line[4] != ' ') continue;
+        if (!streaming || line.size() < 39 || !std::isdigit(static_cast<unsigned char>(line[0])))
+            continue;
         for (int c = 0; c < 8; ++c) {
             const long reading = std::stol(line.substr(static_cast<std::size_t>(5 * c), 4));
             // The staff's length in whole millimetres first, then the fraction of it, as the
@@ -181,7 +188,11 @@ TEST(WiredUnits, SynchronizerRecordsEightChannels) {
     const std::vector<std::string> got = withoutClock(run.records);
     EXPECT_GE(got.size(), 8u * 8);
     EXPECT_TRUE(isNearlyAll(got, want, 8 * 3));
+    EXPECT_EQ(run.out.find("noise"), std::string::npos) << run.out;
 }
+
+INSTANTIATE_TEST_SUITE_P(Variants, Synchronizer, ::testing::ValuesIn(plays({"plain", "comma", "tab"})),
+                         playName);
 
 }  // namespace
 }  // namespace e2e

@@ -570,6 +570,23 @@ TEST_F(SyncStreaming, DamagedLinesAndLinesOfTheOtherWidthAreNoise) {
     EXPECT_EQ(sink.frames.size(), 24u);
 }
 
+// The board's choice of the character between readings is not noise: only a reading that is
+// not four digits (blank-padded at most) or a separator that runs two readings together is.
+TEST_F(SyncStreaming, ReadingsSeparatedByCommasTabsOrSemicolonsAreData) {
+    stream("22222222");
+    for (const char* line : {"2048,2048,0003,0004,0005,0006,0007,0008\r\n",
+                             "2048\t2048\t0003\t0004\t0005\t0006\t0007\t0008\n",
+                             "2048;2048;0003;0004;0005;0006;0007;0008;\r\n",
+                             "2048, 204,   3,   4,   5,   6,   7,   8\r\n"})
+        ports.receive(kPortA, line);
+    EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 0);
+    ASSERT_EQ(sink.frames.size(), 32u);
+    EXPECT_EQ(sink.frames[25].text, "C002,D1,S00,00099\r\n");  // 204 of 4095 over 2 m
+    ports.receive(kPortA, "2048,2048,0003,0004,0005,0006,0007,00081\r\n");
+    ports.receive(kPortA, "2048,2048,0003,0004,0005,0006,0007\r0008\n");
+    EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 2);
+}
+
 TEST_F(SyncStreaming, UnsetStaffLengthsAreToldOnceNamingTheChannels) {
     stream("55");
     // Texts that are no staff length count as unset (and never reach the arithmetic).

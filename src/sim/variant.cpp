@@ -1,0 +1,57 @@
+#include "sim/variant.h"
+
+#include <array>
+
+namespace sim {
+
+namespace {
+
+struct Named {
+    const char* name;
+    const char* summary;
+    void (*apply)(Variant& v);
+};
+
+// One row per variant; new behaviours are new rows.
+constexpr auto kVariants = std::to_array<Named>({
+    {"plain", "the units as first written: blanks between readings, CR LF, prompt replies",
+     [](Variant&) {}},
+    {"comma", "readings and record fields separated by commas",
+     [](Variant& v) { v.separator.assign(1, ','); }},
+    {"tab", "readings and record fields separated by tabs", [](Variant& v) { v.separator.assign(1, '\t'); }},
+    {"oa-repeat", "the data logger answers every \"OA\" at once with the block it sent last",
+     [](Variant& v) { v.repeatOnOa = true; }},
+    {"slow-logger",
+     "the data logger takes 2.5 s over each block and answers \"OA\" with the block it sent last",
+     [](Variant& v) {
+         v.repeatOnOa = true;
+         v.blockDelay = 2.5;
+     }},
+    {"no-closing-block", "a file of whole 512-byte blocks ends without an empty block",
+     [](Variant& v) { v.noClosingBlock = true; }},
+    {"second-size-reply", "the data logger answers a file size request twice, 1.5 s apart",
+     [](Variant& v) { v.secondSizeReply = 1.5; }},
+});
+
+}  // namespace
+
+std::optional<Variant> variantNamed(const std::string& name, std::uint32_t seed) {
+    for (const Named& n : kVariants) {
+        if (name != n.name) continue;
+        Variant v;
+        v.name = n.name;
+        v.seed = seed;
+        v.summary = n.summary;
+        n.apply(v);
+        return v;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> variantNames() {
+    std::vector<std::string> names;
+    for (const Named& n : kVariants) names.emplace_back(n.name);
+    return names;
+}
+
+}  // namespace sim

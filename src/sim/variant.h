@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// How a simulated unit departs from the plain one: a freedom the units' wire formats leave open
+// (the character between readings, line ends) or a way real units misbehave (a logger that
+// answers "OA" with the block it just sent). Chosen by name; the seed makes a run reproducible
+// and picks whatever the variant leaves to chance.
+struct Variant {
+    std::string name = "plain";
+    std::uint32_t seed = 1;
+
+    // Wired records and synchronizer data lines: what stands between two readings (and between
+    // a wired record's sample and its temperature); empty for the unit's own (a blank between
+    // a synchronizer's readings, a comma before a wired unit's temperature).
+    std::string separator;
+    std::string separatorOr(const char* own) const { return separator.empty() ? own : separator; }
+
+    // The data logger's flash-card upload.
+    bool repeatOnOa = false;       // "OA" is answered at once with the block last sent
+    bool noClosingBlock = false;   // a file of whole blocks ends with its last full block
+    double secondSizeReply = -1;   // seconds after the first when "OI" is answered again; -1 never
+    double blockDelay = 0;         // seconds the logger takes to answer "OO", "OR" and "OA"
+
+    // A short word on what it plays, for --help and the logs.
+    std::string summary;
+};
+
+// The variant of that name with the seed's choices; nullopt for an unknown name.
+std::optional<Variant> variantNamed(const std::string& name, std::uint32_t seed = 1);
+// Every variant's name, "plain" first.
+std::vector<std::string> variantNames();
+
+}  // namespace sim
