@@ -459,6 +459,7 @@ void Host::wireUpload() {
         if (e == Event::TimerTick) flashUpload_.UpLoadTimer();
     });
     replyParser_.hooks.OpenUpLoadFile = [this] { flashUpload_.OpenUpLoadFile(); };
+    replyParser_.hooks.takeSizeReply = [this] { return flashUpload_.takeSizeReply(); };
     replyParser_.hooks.UpLoadReadFile = [this] { flashUpload_.UpLoadReadFile(); };
     flashUpload_.radioScanMayRun = [this](bool allow) { allowRadioScan(allow); };
 }

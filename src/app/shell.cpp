@@ -54,11 +54,18 @@ void Shell::exitStep() {
     // "g" ends the wired connect handshake and sets the unit streaming, so a unit left stopped
     // by the handshake or by configuration streams again after the program has gone. A second
     // unit on port B is stopped by its own handshake just the same, so it gets its "g" too.
-    if (!platform::isWiredType(session_.UnitType)) return;
-    const int first = links_.OpenComPortNum;
-    if (first != 0) ports_.writeByte(first, 'g');
-    for (int port : {links_.OpenComPortNum_A, links_.OpenComPortNum_B}) {
-        if (port != 0 && port != first) ports_.writeByte(port, 'g');
+    if (platform::isWiredType(session_.UnitType)) {
+        const int first = links_.OpenComPortNum;
+        if (first != 0) ports_.writeByte(first, 'g');
+        for (int port : {links_.OpenComPortNum_A, links_.OpenComPortNum_B}) {
+            if (port != 0 && port != first) ports_.writeByte(port, 'g');
+        }
+    }
+    // The program ends next, and the ports with it: what is still on its way to a unit (this
+    // "g", a logger's "OC", a setting just written) goes out first.
+    for (int port : {links_.OpenComPortNum_A, links_.OpenComPortNum_B,
+                     links_.OpenComPortNumOutput}) {
+        if (port != 0) ports_.drainOutput(port, platform::kDrainMs);
     }
 }
 

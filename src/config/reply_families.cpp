@@ -119,6 +119,7 @@ void ReplyParser::flashReply(char m) {
     switch (m) {
         case 'I':
             TxWait = 0;
+            if (hooks.takeSizeReply && !hooks.takeSizeReply()) return;
             upload_.UpLoadfileSize = v;
             upload_.UpLoadDiv100Size = v / 100;
             if (v > kLargeUpload &&

@@ -17,6 +17,8 @@ namespace config {
 struct ParserHooks {
     // The flash-card upload: the file size is known, and a data block has arrived.
     std::function<void()> OpenUpLoadFile;
+    // Whether a file size reply is taken (false: one came already for this upload).
+    std::function<bool()> takeSizeReply;
     std::function<void()> UpLoadReadFile;
     // A reply has shown a setting in this control (for read-outs that follow the scan).
     std::function<void(platform::Ctl)> shown;

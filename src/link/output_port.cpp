@@ -44,7 +44,7 @@ void OutputPort::ComOutPutCallback(int number) {
 
 void OutputPort::ChangeComportOutput() {
     if (links_.OpenComPortNumOutput != 0) {
-        ports_.close(links_.OpenComPortNumOutput);
+        platform::drainAndClose(ports_, links_.OpenComPortNumOutput);
         clock_.delay(0.5);
     }
     links_.OpenComPortNumOutput = 0;

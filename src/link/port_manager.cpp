@@ -113,7 +113,7 @@ void PortManager::openPort(PortId p) {
 void PortManager::releasePort(PortId p) {
     PortRefs s = refs(links_, p);
     if (s.number != 0) {
-        ports_.close(s.number);
+        platform::drainAndClose(ports_, s.number);
         clock_.delay(kReleaseWait);
     }
     portClosed(p);
@@ -163,7 +163,7 @@ void PortManager::SetUnitType() {
 
     for (int* number : {&links_.OpenComPortNum, &links_.OpenComPortNum_A, &links_.OpenComPortNum_B,
                         &links_.OpenComPortNumOutput}) {
-        if (*number != 0) ports_.close(*number);
+        if (*number != 0) platform::drainAndClose(ports_, *number);
     }
     clock_.delay(kReleaseWait);
     links_.OpenComPortNum = links_.OpenComPortNum_A = links_.OpenComPortNum_B =

@@ -45,10 +45,16 @@ public:
 
     virtual int writeByte(int number, std::uint8_t byte) = 0;
     virtual int write(int number, std::span<const std::uint8_t> bytes) = 0;
+    // Discards what is still waiting to be sent (the bytes before a handshake step).
     virtual void flushOutput(int number) = 0;
     // Bytes written to the port that have not left it yet (waiting in the program or the
     // driver for a slow line or a reader that has stopped). Ports that cannot tell say 0.
     virtual std::size_t outputPending(int /*number*/) const { return 0; }
+
+    // Waits until every byte written has left for the line, at most maxMs; false when some
+    // had not. Closing a port or ending the program drops what is still waiting, so both
+    // drain first: the last command ("OC", the exit "g") must reach the unit.
+    virtual bool drainOutput(int number, int maxMs) = 0;
 
     // Reading: -1 when nothing is waiting.
     virtual int readByte(int number) = 0;
@@ -67,5 +73,14 @@ public:
     // Called when an open port disappears (adapter unplugged); the port is already closed.
     virtual void onLost(std::function<void(int number, const std::string& reason)> callback) = 0;
 };
+
+// How long a port may take to send what is still waiting before it is closed anyway.
+inline constexpr int kDrainMs = 2000;
+
+// Closes a port once what was written to it has left (within kDrainMs).
+inline void drainAndClose(SerialPorts& ports, int number) {
+    ports.drainOutput(number, kDrainMs);
+    ports.close(number);
+}
 
 }  // namespace platform

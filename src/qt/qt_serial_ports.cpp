@@ -1,5 +1,6 @@
 #include "qt/qt_serial_ports.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -232,6 +233,26 @@ void QtSerialPorts::flushOutput(int number) {
 std::size_t QtSerialPorts::outputPending(int number) const {
     const Port* p = find(number);
     return p ? static_cast<std::size_t>(std::max<std::int64_t>(0, p->pendingOut.load())) : 0;
+}
+
+bool QtSerialPorts::drainOutput(int number, int maxMs) {
+    Port* p = find(number);
+    if (!p) return true;
+    bool drained = false;
+    p->run(
+        [p, maxMs, &drained] {
+            if (!p->serial) return;
+            // QSerialPort holds what was written until its thread's event loop passes it to
+            // the system; here that loop is this thread, waiting for it in place.
+            const QDeadlineTimer deadline(maxMs);
+            while (p->serial->bytesToWrite() > 0 && !deadline.hasExpired()) {
+                const auto left = static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
+                if (!p->serial->waitForBytesWritten(left)) break;
+            }
+            drained = p->serial->bytesToWrite() == 0;
+        },
+        true);
+    return drained;
 }
 
 int QtSerialPorts::readByte(int number) {

@@ -35,6 +35,7 @@ class QtSerialPorts : public QObject, public platform::SerialPorts {
     int write(int number, std::span<const std::uint8_t> bytes) override;
     void flushOutput(int number) override;
     std::size_t outputPending(int number) const override;
+    bool drainOutput(int number, int maxMs) override;
     int readByte(int number) override;
     int read(int number, std::span<std::uint8_t> out) override;
     int inputLength(int number) const override;

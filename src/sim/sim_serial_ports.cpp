@@ -111,6 +111,12 @@ std::size_t SimSerialPorts::outputPending(int number) const {
     return !sim(number) && real_ ? real_->outputPending(number) : 0;
 }
 
+// A simulated device hears every byte as it is written: nothing is ever waiting.
+bool SimSerialPorts::drainOutput(int number, int maxMs) {
+    if (!sim(number) && real_) return real_->drainOutput(number, maxMs);
+    return true;
+}
+
 int SimSerialPorts::readByte(int number) {
     Port* p = sim(number);
     if (!p) return real_ ? real_->readByte(number) : -1;

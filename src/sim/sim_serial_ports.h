@@ -37,6 +37,7 @@ public:
     int write(int number, std::span<const std::uint8_t> bytes) override;
     void flushOutput(int number) override;
     std::size_t outputPending(int number) const override;
+    bool drainOutput(int number, int maxMs) override;
     int readByte(int number) override;
     int inputLength(int number) const override;
     void onReceive(int number, std::function<void(int number)> callback) override;

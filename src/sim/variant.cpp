@@ -19,18 +19,25 @@ constexpr auto kVariants = std::to_array<Named>({
     {"comma", "readings and record fields separated by commas",
      [](Variant& v) { v.separator.assign(1, ','); }},
     {"tab", "readings and record fields separated by tabs", [](Variant& v) { v.separator.assign(1, '\t'); }},
-    {"oa-repeat", "the data logger answers every \"OA\" at once with the block it sent last",
-     [](Variant& v) { v.repeatOnOa = true; }},
+    {"oa-repeat", "the data logger takes 0.9 s over a block and repeats the last on \"OA\"",
+     [](Variant& v) {
+         v.repeatOnOa = true;
+         v.blockDelay = 0.9;
+     }},
     {"slow-logger",
-     "the data logger takes 2.5 s over each block and answers \"OA\" with the block it sent last",
+     "the data logger takes 2.5 s over a block and repeats the last at once on \"OA\"",
      [](Variant& v) {
          v.repeatOnOa = true;
          v.blockDelay = 2.5;
      }},
     {"no-closing-block", "a file of whole 512-byte blocks ends without an empty block",
      [](Variant& v) { v.noClosingBlock = true; }},
-    {"second-size-reply", "the data logger answers a file size request twice, 1.5 s apart",
-     [](Variant& v) { v.secondSizeReply = 1.5; }},
+    {"second-size-reply",
+     "the data logger answers a size request twice, 0.5 s apart, and a block in 0.3 s",
+     [](Variant& v) {
+         v.secondSizeReply = 0.5;
+         v.blockDelay = 0.3;
+     }},
 });
 
 }  // namespace

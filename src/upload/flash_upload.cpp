@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace upload {
 
@@ -14,6 +16,7 @@ constexpr int kBlock = 512;              // a shorter block is the file's last
 constexpr int kPrefix = 4;               // "$OR," before the block's bytes
 constexpr int kSilentTicks = 7;          // the 8th upload tick without a block gives up
 constexpr int kRepeatIntervalMs = 2000;  // upload timer period after its first tick
+constexpr int kTicksAfterAllIn = 2;      // silent ticks before a file of whole blocks ends
 
 std::string seconds(double s) {
     char text[32];
@@ -42,6 +45,9 @@ std::string UploadResult::describe() const {
         case End::Short:
             what += " INCOMPLETE, the logger ended the file early: ";
             break;
+        case End::Over:
+            what += " INCOMPLETE, more bytes came than the logger announced (a block repeated?): ";
+            break;
         case End::Stopped:
             what += " stopped by the operator, INCOMPLETE: ";
             break;
@@ -52,7 +58,9 @@ std::string UploadResult::describe() const {
             what += ": ";
             break;
     }
-    return what + bytes + " in " + path;
+    what += bytes + (" in " + path);
+    if (sizeRepeated) what += " (the logger answered the size request twice; the second answer was ignored)";
+    return what;
 }
 
 FlashUpload::FlashUpload(platform::Panel& panel, platform::Dialogs& dialogs, platform::Clock& clock,
@@ -92,9 +100,22 @@ void FlashUpload::UpLoadFile() {
         return;
     }
     UpLoadFileNumber = panel_.intValue(Ctl::UpLoadFileNumber);
+    sizeTaken_ = false;
+    sizeRepeated_ = false;
     panel_.setText(Ctl::UploadStatus, "Asking the logger for the size of file " +
                                           std::to_string(UpLoadFileNumber) + " ...");
     sender_.send(config::Cmd::ReadFileSize, config::Args::of(UpLoadFileNumber), 0);
+}
+
+bool FlashUpload::takeSizeReply() {
+    if (UpLoading != 0 && !sizeTaken_) {
+        sizeTaken_ = true;
+        return true;
+    }
+    // A second answer would open a second file dialog in the middle of the upload, and the same
+    // file again would be cut short under the blocks still coming.
+    if (UpLoading != 0) sizeRepeated_ = true;
+    return false;
 }
 
 void FlashUpload::OpenUpLoadFile() {
@@ -116,7 +137,9 @@ void FlashUpload::OpenUpLoadFile() {
         CloseUpLoadFile();
         return;
     }
-    const live::FileStatus opened = file_.open(chosen.path);
+    // The bytes go to a name that says the file is incomplete; it gets the chosen name (over a
+    // file the operator agreed to replace) only when every announced byte has arrived.
+    const live::FileStatus opened = file_.open(incompleteName(chosen.path));
     if (!opened.ok) {
         dialogs_.message("UPLOAD FILE NOT OPENED", opened.message);
         panel_.setValue(Ctl::UpLoadFile, 0);
@@ -130,8 +153,9 @@ void FlashUpload::OpenUpLoadFile() {
     for (Ctl c : {Ctl::UploadPath, Ctl::UploadProgress}) panel_.setDimmed(c, false);
     UpLoadPCFileOpen = 1;
     UpLoadTimeOutCount = 0;
+    allIn_ = false;
     UpLoadingAmount = 0;
-    result_ = {End::None, UpLoadFileNumber, 0, s_.UpLoadfileSize, SaveFileName};
+    result_ = {End::None, UpLoadFileNumber, 0, s_.UpLoadfileSize, incompleteName(SaveFileName)};
     startedMs_ = clock_.processorMs();
     showProgress();
     panel_.setTimerEnabled(Ctl::UpLoadTimer, true);
@@ -152,11 +176,23 @@ void FlashUpload::UpLoadReadFile() {
     UpLoadingAmount += n;
     UpLoadTimeOutCount = 0;
     showProgress();
-    if (n < kBlock) {
+    // A short block is the file's last; so is any block after the announced size was reached
+    // (it makes the file longer than announced: a block came twice).
+    if (n < kBlock || allIn_) {
         sender_.TxWait() = 0;
-        end(UpLoadingAmount >= s_.UpLoadfileSize ? End::Complete : End::Short);
+        end(End::Short);
         return;
     }
+    // A file of whole blocks may end with an empty block or with none: once the announced size
+    // is in, the upload only waits a little for a block that would say something went twice.
+    if (UpLoadingAmount == s_.UpLoadfileSize) {
+        allIn_ = true;
+        UpLoadTimeOutCount = kSilentTicks + 1 - kTicksAfterAllIn;
+    }
+    // The protocol has no block numbers: an "OA" while blocks still flow may bring the block
+    // just written a second time. So the timer starts afresh with every block, and "OA" goes
+    // only after a whole tick in which none came.
+    panel_.setTimerEnabled(Ctl::UpLoadTimer, false);
     panel_.setTimerEnabled(Ctl::UpLoadTimer, true);
     sender_.send(config::Cmd::ReadBlock, {}, 0);
     sender_.TxWait() = 0;
@@ -167,6 +203,8 @@ void FlashUpload::UpLoadTimer() {
         end(End::TimedOut);
         return;
     }
+    // With every byte in, a repeated block could only be taken for more of the file.
+    if (allIn_) return;
     sender_.send(config::Cmd::RepeatBlock, {}, 0);
     panel_.setTimerInterval(Ctl::UpLoadTimer, kRepeatIntervalMs);
 }
@@ -185,12 +223,30 @@ void FlashUpload::CloseUpLoadFile() {
 // Ends an upload that had its file open, and says how it went: only an upload that got every
 // byte the logger announced is reported as complete.
 void FlashUpload::end(End how) {
-    result_.end = how;
     result_.received = UpLoadingAmount;
+    result_.sizeRepeated = sizeRepeated_;
+    const long long size = s_.UpLoadfileSize;
+    if (how == End::Short && UpLoadingAmount > size) how = End::Over;
+    if (how != End::FileError && UpLoadingAmount == size) how = End::Complete;
+    result_.end = how;
     CloseUpLoadFile();
+    if (how == End::Complete) {
+        std::error_code failed;
+        std::filesystem::rename(result_.path, SaveFileName, failed);
+        if (failed) {
+            result_.end = End::FileError;
+            dialogs_.message("UPLOAD FILE NOT NAMED", "The upload is in " + result_.path +
+                                                          ": it could not be renamed to " +
+                                                          SaveFileName + " (" +
+                                                          failed.message() + ").");
+        } else {
+            result_.path = SaveFileName;
+        }
+    }
+    panel_.setText(Ctl::UploadPath, result_.path);
     const std::string said = result_.describe();
     panel_.setText(Ctl::UploadStatus, said);
-    if (how != End::Complete) dialogs_.message("UPLOAD INCOMPLETE", said);
+    if (result_.end != End::Complete) dialogs_.message("UPLOAD INCOMPLETE", said);
     if (finished) finished(result_);
 }
 

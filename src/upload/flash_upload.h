@@ -13,12 +13,15 @@
 namespace upload {
 
 // How an upload ended, for the operator and for headless runs.
+// An upload is complete when, and only when, the bytes received equal the size the logger
+// announced, however it ended; the other ends say why it stopped short (or went past).
 struct UploadResult {
-    enum class End { None, Complete, TimedOut, Short, Stopped, FileError } end = End::None;
+    enum class End { None, Complete, TimedOut, Short, Over, Stopped, FileError } end = End::None;
     int file = 0;
     long long received = 0;
     long long size = 0;
-    std::string path;
+    std::string path;  // where the bytes are: the chosen name only when complete
+    bool sizeRepeated = false;  // the logger answered the size request again meanwhile
     bool complete() const { return end == End::Complete; }
     // "Upload of file 2 complete: 3000 of 3000 bytes in /tmp/x.DAT" and the like.
     std::string describe() const;
@@ -42,6 +45,9 @@ class FlashUpload {
     void StartNewFile();
     void UpLoadFile();
     void UpLoadTimer();
+    // Whether a size reply is to be taken: the first after the switch went on is; a second one
+    // (the scan resends the request when the logger is slow) is not, and is reported once.
+    bool takeSizeReply();
     void OpenUpLoadFile();
     void UpLoadReadFile();
     void CloseUpLoadFile();
@@ -51,7 +57,8 @@ class FlashUpload {
     long long UpLoadingAmount = 0;
     int UpLoadTimeOutCount = 0;
     int UpLoadPCFileOpen = 0;
-    std::string SaveFileName;
+    std::string SaveFileName;  // the name chosen; the bytes go to incompleteName() until complete
+    static std::string incompleteName(const std::string& chosen) { return chosen + ".incomplete"; }
 
     const UploadResult& lastResult() const { return result_; }
 
@@ -68,6 +75,9 @@ class FlashUpload {
     const int& rxLength_;
     live::UnbufferedFile file_;
     double startedMs_ = 0;
+    bool sizeTaken_ = false;
+    bool allIn_ = false;  // every announced byte has come; only an empty block may follow
+    bool sizeRepeated_ = false;
     UploadResult result_;
 };
 

@@ -117,6 +117,23 @@ TEST_F(HostFixture, ExitSetsBothWiredUnitsStreamingAgain) {
     host.exitStep();
     EXPECT_EQ(ports.writtenText(a), "g");
     EXPECT_EQ(ports.writtenText(b), "g");
+    // ... and each "g" has left for its line before the program ends.
+    EXPECT_EQ(ports.ports[a].drained, 1u);
+    EXPECT_EQ(ports.ports[b].drained, 1u);
+}
+
+// Whatever was written to a port has left for the line before the port closes: on a change
+// of port, of unit type, and of the output port.
+TEST_F(HostFixture, APortIsClosedOnlyAfterWhatWasWrittenToItHasLeft) {
+    host.chooseUnitType(3);
+    ASSERT_TRUE(host.choosePort(Ctl::PortARing, "/dev/ttyS0"));
+    ASSERT_TRUE(host.choosePort(Ctl::PortBRing, "/dev/ttyS1"));
+    ASSERT_TRUE(host.choosePort(Ctl::OutputPortRing, "/dev/ttyS2"));
+    panel.raise(Ctl::ChangePortA, Event::Commit);
+    panel.raise(Ctl::ChangeOutputPort, Event::Commit);
+    host.chooseUnitType(4);
+    EXPECT_EQ(ports.closed.size(), 3u);
+    EXPECT_TRUE(ports.closedUndrained.empty());
 }
 
 TEST_F(HostFixture, ExitWithNoPortOpenSendsNothing) {

@@ -154,11 +154,20 @@ TEST_F(Replies, LargeUploadsAskFirst) {
     connect(8);
     int opened = 0;
     host->replyParser().hooks.OpenUpLoadFile = [&] { ++opened; };
+    const auto switchOn = [&] {
+        panel.setValue(Ctl::UpLoadFile, 1);
+        panel.raise(Ctl::UpLoadFile, platform::Event::Commit);
+    };
+    reply("OF,6");  // files 1 to 5 can be uploaded
+    reply("OI,1000");  // nobody asked: no file is opened
+    EXPECT_EQ(opened, 0);
+    switchOn();
     reply("OI,1000000");
+    reply("OI,1000000");  // the same answer again (to a resent request): one file
     EXPECT_EQ(opened, 1);
     EXPECT_TRUE(dialogs.shown.empty());
     dialogs.confirmReplies = {false};
-    panel.setValue(Ctl::UpLoadFile, 1);
+    switchOn();
     reply("OI,1000001");
     EXPECT_EQ(opened, 1);
     ASSERT_EQ(dialogs.shown.size(), 1u);

@@ -190,7 +190,8 @@ class Simulator {
 };
 
 // A simulated instrument's variant and seed, which an end-to-end test runs across. The seeds
-// are 1 and 2 (`make test`), or 1 to FATHOM_SEEDS when that is set (`make variants SEEDS=N`).
+// are 1 to ciSeeds (`make test`), or 1 to FATHOM_SEEDS when that is set (`make variants
+// SEEDS=N`).
 struct Play {
     std::string variant;
     unsigned seed = 1;
@@ -200,8 +201,8 @@ struct Play {
     }
 };
 
-inline std::vector<Play> plays(std::initializer_list<const char*> variants) {
-    unsigned seeds = 2;
+inline std::vector<Play> plays(std::initializer_list<const char*> variants, unsigned ciSeeds = 2) {
+    unsigned seeds = ciSeeds;
     if (const char* n = std::getenv("FATHOM_SEEDS"); n && std::atoi(n) > 0)
         seeds = static_cast<unsigned>(std::atoi(n));
     std::vector<Play> all;

@@ -1,5 +1,6 @@
 // fathomsim's data logger on a pseudo-terminal and fathomhost --headless --upload-file copying
-// files off its flash card: the files arrive byte for byte, and a lost block is reported.
+// files off its flash card: the files arrive byte for byte, and anything else is reported
+// incomplete and left under a name that says so.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,15 +12,20 @@
 namespace e2e {
 namespace {
 
-struct Upload {
+struct Uploaded {
     int exit = -1;
-    std::string out, err, file;
+    std::string out, err;
+    std::string file;        // under the chosen name
+    std::string incomplete;  // under the name of an incomplete upload
+    bool incompleteLeft = false;
 };
 
-// Uploads the given files one after another from one simulated logger.
-std::vector<Upload> uploads(const std::vector<int>& files, std::vector<std::string> simArgs = {}) {
+// Uploads the given files one after another from one simulated logger; `logged` gets what the
+// logger sent.
+std::vector<Uploaded> uploads(const std::vector<int>& files, std::vector<std::string> simArgs = {},
+                              std::string* logged = nullptr) {
     ScratchDir dir;
-    std::vector<Upload> done;
+    std::vector<Uploaded> done;
     if (!dir.ok()) return done;
     simArgs.insert(simArgs.begin(), {"--scenario", "logger"});
     Simulator sim(dir, "sim", simArgs);
@@ -34,16 +40,17 @@ std::vector<Upload> uploads(const std::vector<int>& files, std::vector<std::stri
                              std::to_string(n), "--to", to}),
                    dir / (name + ".out"), dir / (name + ".err"));
         EXPECT_TRUE(host.wait(120)) << "fathomhost did not finish the upload";
-        Upload u{host.exitCode(), host.out(), host.err(), {}};
-        std::ifstream in(to, std::ios::binary);
-        u.file.assign(std::istreambuf_iterator<char>(in), {});
+        Uploaded u{host.exitCode(), host.out(), host.err(), readFile(to),
+                   readFile(to + ".incomplete"), fs::exists(to + ".incomplete")};
         done.push_back(std::move(u));
     }
+    // What the logger sent in answer to the program's last bytes is in its log shortly after.
+    if (logged) waitFor([&] { return (*logged = sim.log()).find("$OC,") != std::string::npos; }, 5);
     sim.stop();
     return done;
 }
 
-TEST(Upload, ClosedFilesArriveByteForByte) {
+TEST(Uploads, ClosedFilesArriveByteForByte) {
     const auto u = uploads({2, 1});
     ASSERT_EQ(u.size(), 2u);
     EXPECT_EQ(u[0].exit, 0) << u[0].err;
@@ -52,16 +59,58 @@ TEST(Upload, ClosedFilesArriveByteForByte) {
     EXPECT_EQ(u[1].exit, 0) << u[1].err;
     EXPECT_EQ(u[1].file, sim::FlashCard::content(1));
     EXPECT_NE(u[1].out.find("complete: 1024 of 1024 bytes"), std::string::npos) << u[1].out;
+    for (const Uploaded& one : u) EXPECT_FALSE(one.incompleteLeft);
 }
 
-TEST(Upload, ALostBlockEndsIncompleteAndSaysSo) {
-    const auto u = uploads({2}, {"--drop-block", "4"});
+// Loggers that answer every "OA" with the block they sent last, that end a file of whole
+// blocks without an empty one, or that answer a size request twice: a file of three whole
+// blocks still arrives byte for byte under the chosen name, and only then is it complete.
+struct Upload : ::testing::TestWithParam<Play> {};
+
+TEST_P(Upload, AFileOfWholeBlocksArrivesByteForByte) {
+    const auto u = uploads({5}, GetParam().args());
+    ASSERT_EQ(u.size(), 1u);
+    EXPECT_EQ(u[0].exit, 0) << u[0].err;
+    EXPECT_EQ(u[0].file, sim::FlashCard::content(5));
+    EXPECT_NE(u[0].out.find("complete: 1536 of 1536 bytes"), std::string::npos) << u[0].out;
+    EXPECT_FALSE(u[0].incompleteLeft);
+}
+
+// The seed changes nothing of an upload: one seed each in `make test`.
+INSTANTIATE_TEST_SUITE_P(Variants, Upload,
+                         ::testing::ValuesIn(plays({"oa-repeat", "no-closing-block",
+                                                    "second-size-reply"},
+                                                   1)),
+                         playName);
+
+// The logger's file stays open until it hears "OC": the program sends it when it gives up,
+// and it reaches the logger although the program exits right after.
+TEST(Uploads, ALostBlockEndsIncompleteUnderANameThatSaysSo) {
+    std::string logged;
+    const auto u = uploads({2}, {"--drop-block", "4"}, &logged);
     ASSERT_EQ(u.size(), 1u);
     EXPECT_NE(u[0].exit, 0);
-    EXPECT_EQ(u[0].file, sim::FlashCard::content(2).substr(0, 4 * 512));
+    EXPECT_TRUE(u[0].file.empty()) << "nothing under the chosen name";
+    EXPECT_EQ(u[0].incomplete, sim::FlashCard::content(2).substr(0, 4 * 512));
     EXPECT_NE(u[0].err.find("INCOMPLETE"), std::string::npos) << u[0].err;
     EXPECT_NE(u[0].err.find("2048 of 3000 bytes"), std::string::npos) << u[0].err;
     EXPECT_EQ(u[0].out.find("complete:"), std::string::npos);
+    EXPECT_NE(logged.find("$OC,"), std::string::npos) << "the logger never heard \"OC\"";
+}
+
+// A logger slower than the upload timer, which answers the "OA" sent after a silent tick with
+// the block it sent last: a block arrives twice, and the program must not call the file
+// complete.
+TEST(Uploads, ABlockThatCameTwiceIsNeverReportedComplete) {
+    const auto u = uploads({5}, {"--variant", "slow-logger"});
+    ASSERT_EQ(u.size(), 1u);
+    EXPECT_NE(u[0].exit, 0);
+    EXPECT_TRUE(u[0].file.empty());
+    EXPECT_EQ(u[0].out.find("complete:"), std::string::npos) << u[0].out;
+    EXPECT_NE(u[0].err.find("INCOMPLETE"), std::string::npos) << u[0].err;
+    EXPECT_NE(u[0].err.find(std::to_string(u[0].incomplete.size()) + " of 1536 bytes"),
+              std::string::npos)
+        << u[0].err;
 }
 
 }  // namespace

@@ -175,11 +175,56 @@ TEST_F(HostUpload, ClosedFilesArriveByteForByte) {
 TEST_F(HostUpload, ADroppedBlockEndsIncompleteAndSaysSo) {
     logger->flashCard().dropBlock = 3;
     upload(2, "two.DAT");
-    EXPECT_EQ(file("two.DAT"), sim::FlashCard::content(2).substr(0, 3 * 512));
+    // What came is kept under a name that says it is incomplete, never under the chosen one.
+    EXPECT_FALSE(std::filesystem::exists(dir + "/two.DAT"));
+    EXPECT_EQ(file("two.DAT.incomplete"), sim::FlashCard::content(2).substr(0, 3 * 512));
     ASSERT_EQ(dialogs.count("UPLOAD INCOMPLETE"), 1);
     EXPECT_NE(dialogs.shown.back().text.find("1536 of 3000 bytes"), std::string::npos);
     EXPECT_EQ(host->flashUpload().lastResult().end, upload::UploadResult::End::TimedOut);
     EXPECT_EQ(panel.text(Ctl::UploadPercent), "51.2%");
+}
+
+// Loggers that repeat a block on "OA" at once: while blocks flow no "OA" goes, so nothing is
+// written twice; a slow one that lets a tick pass does repeat a block, and the byte count
+// then tells the upload is not what was announced.
+TEST_F(HostUpload, AnUploadIsCompleteOnlyWhenTheBytesEqualTheAnnouncedSize) {
+    logger->setVariant(*sim::variantNamed("oa-repeat"));
+    upload(2, "two.DAT");
+    EXPECT_EQ(file("two.DAT"), sim::FlashCard::content(2));
+    EXPECT_TRUE(host->flashUpload().lastResult().complete());
+
+    logger->setVariant(*sim::variantNamed("slow-logger"));
+    std::ofstream(dir + "/five.DAT") << "an older upload";
+    dialogs.confirmReplies = {true};  // replace it
+    upload(5, "five.DAT");
+    const upload::UploadResult& r = host->flashUpload().lastResult();
+    EXPECT_EQ(r.end, upload::UploadResult::End::Over);
+    EXPECT_EQ(r.size, 1536);
+    EXPECT_GT(r.received, 1536);
+    EXPECT_EQ(file("five.DAT"), "an older upload") << "replaced only by a complete upload";
+    EXPECT_EQ(file("five.DAT.incomplete").size(), static_cast<std::size_t>(r.received));
+    ASSERT_EQ(dialogs.count("UPLOAD INCOMPLETE"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find(std::to_string(r.received) + " of 1536 bytes"),
+              std::string::npos);
+}
+
+// A file of whole blocks is complete with its last block, whether or not the logger sends an
+// empty one after it; and a second answer to the size request opens no second file.
+TEST_F(HostUpload, WholeBlocksEndTheFileAndASecondSizeReplyIsIgnored) {
+    logger->setVariant(*sim::variantNamed("no-closing-block"));
+    upload(1, "one.DAT");
+    EXPECT_EQ(file("one.DAT"), sim::FlashCard::content(1));
+    EXPECT_NE(panel.text(Ctl::UploadStatus).find("complete: 1024 of 1024"), std::string::npos);
+
+    logger->setVariant(*sim::variantNamed("second-size-reply"));
+    upload(2, "two.DAT");
+    run(5);
+    EXPECT_EQ(dialogs.fileRequests.size(), 2u) << "one save dialog per upload";
+    EXPECT_EQ(file("two.DAT"), sim::FlashCard::content(2));
+    EXPECT_NE(panel.text(Ctl::UploadStatus).find("complete: 3000 of 3000 bytes"),
+              std::string::npos);
+    EXPECT_NE(panel.text(Ctl::UploadStatus).find("size request twice"), std::string::npos);
+    EXPECT_EQ(dialogs.count("UPLOAD INCOMPLETE"), 0);
 }
 
 TEST_F(HostUpload, ALargeFileAsksFirstAndADeclinedOneOpensNothing) {

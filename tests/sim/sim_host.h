@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,33 @@ struct TextLog : links::FrameSink {
         int n = 0;
         for (const std::string& t : texts) n += t.rfind(prefix, 0) == 0 ? 1 : 0;
         return n;
+    }
+};
+
+// The link and upload timers as the event loop runs them: each ticks a whole period after it was
+// (re)started, so a timer stopped and started again begins its period afresh.
+struct TimerClock : platform::PanelObserver {
+    static constexpr platform::Ctl kTimers[] = {
+        platform::Ctl::FRTCDeviceConnectTimer, platform::Ctl::DeviceDisplayTimer,
+        platform::Ctl::ConfigTimer, platform::Ctl::TCFRConfigTimer, platform::Ctl::UpLoadTimer};
+    platform::Panel& panel;
+    std::map<platform::Ctl, double> sinceMs;
+    explicit TimerClock(platform::Panel& p) : panel(p) { panel.addObserver(this); }
+    ~TimerClock() override { panel.removeObserver(this); }
+    void controlChanged(platform::Ctl id, platform::Attr what) override {
+        if (what == platform::Attr::Timer) sinceMs[id] = 0;
+    }
+    // Moves time on; the timers whose period has passed tick.
+    void advance(double ms) {
+        for (platform::Ctl timer : kTimers) {
+            const int period = panel.timerInterval(timer);
+            if (!panel.timerEnabled(timer) || period <= 0) continue;
+            double& since = sinceMs[timer];
+            since += ms;
+            if (since + 1e-6 < period) continue;
+            since = 0;
+            panel.raise(timer, platform::Event::TimerTick);
+        }
     }
 };
 
@@ -81,16 +109,7 @@ struct SimHost : ::testing::Test {
             // have moved on: the world does not stop while the program waits.
             clock.advance(kStepMs / 1000);
             ports.advance(std::max(0.0, (clock.t - simNow()) * 1000));
-            elapsedMs_ += kStepMs;
-            for (platform::Ctl timer :
-                 {platform::Ctl::FRTCDeviceConnectTimer, platform::Ctl::DeviceDisplayTimer,
-                  platform::Ctl::ConfigTimer, platform::Ctl::TCFRConfigTimer,
-                  platform::Ctl::UpLoadTimer}) {
-                const long long period = panel.timerInterval(timer);
-                if (panel.timerEnabled(timer) && period > 0 &&
-                    static_cast<long long>(elapsedMs_) % period == 0)
-                    panel.raise(timer, platform::Event::TimerTick);
-            }
+            timers_.advance(kStepMs);
         }
     }
 
@@ -104,7 +123,7 @@ struct SimHost : ::testing::Test {
     }
 
   private:
-    double elapsedMs_ = 0;
+    TimerClock timers_{panel};
 };
 
 }  // namespace simtest

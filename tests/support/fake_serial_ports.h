@@ -23,6 +23,7 @@ public:
         // A reader that has stopped: what is written stays pending.
         bool stalled = false;
         std::size_t pending = 0;
+        std::size_t drained = 0;  // bytes of `written` that had left when a drain returned
     };
     std::vector<platform::PortInfo> available;
     bool listFails = false;
@@ -31,6 +32,7 @@ public:
     std::map<std::string, int> paths;
     std::function<void(int, const std::string&)> lost;
     std::vector<int> closed;  // numbers in close order
+    std::vector<int> closedUndrained;  // closed with written bytes no drain had waited for
 
     platform::PortStatus list(std::vector<platform::PortInfo>& out) override {
         if (listFails) return {-1, "no serial port service"};
@@ -57,6 +59,7 @@ public:
         it->second.open = false;
         it->second.callback = nullptr;
         closed.push_back(number);
+        if (it->second.written.size() > it->second.drained) closedUndrained.push_back(number);
     }
     bool isOpen(int number) const override {
         auto it = ports.find(number);
@@ -80,6 +83,12 @@ public:
     }
     void flushOutput(int number) override {
         if (isOpen(number)) ++ports[number].flushes;
+    }
+    bool drainOutput(int number, int) override {
+        if (!isOpen(number)) return true;
+        if (ports[number].stalled) return false;  // nothing leaves for a stopped reader
+        ports[number].drained = ports[number].written.size();
+        return true;
     }
     int readByte(int number) override {
         auto it = ports.find(number);
