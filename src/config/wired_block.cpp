@@ -97,6 +97,11 @@ int alarmCountOf(float level, float staffLength) {
     return static_cast<int>(std::min(count, static_cast<double>(kAlarmFullScale)));
 }
 
+void WiredConfig::setAlarmLevel(std::size_t i, float levelMm) {
+    alarmLevel[i] = levelMm;
+    alarmCount[i] = alarmCountOf(levelMm, staffLength);
+}
+
 int encodeBlock(const WiredConfig& r, int unitType, BlockText& out) {
     if (!hasBlock(unitType)) return 0;
     out.fill('\0');
@@ -107,11 +112,9 @@ int encodeBlock(const WiredConfig& r, int unitType, BlockText& out) {
         // The short-range staff has no alarms: its enable bits always go cleared.
         const int flags = unitType == 4 ? r.alarmFlags & ~(kAlarm1 | kAlarm2) : r.alarmFlags;
         w.hex(flags);
-        for (std::size_t i = 0; i < r.alarmLevel.size(); ++i) {
-            // A staff of length 0 has no scale for its levels: what the unit holds goes back.
-            w.word(r.staffLength > 0 ? alarmCountOf(r.alarmLevel[i], r.staffLength)
-                                     : std::clamp(r.alarmCount[i], 0, kAlarmFullScale));
-        }
+        // The counts as the unit sent them, or as the operator's level made them: never a
+        // level turned back into a count, which would sink by one on every write.
+        for (int count : r.alarmCount) w.word(std::clamp(count, 0, kAlarmFullScale));
         w.zerosUntil(41);
     } else {
         // One byte each: the settings are kept within 0 to 255 by their controls.

@@ -45,10 +45,13 @@ struct WiredConfig {
     float offset = 0;
     float staffLength = 0;  // millimetres
     std::uint8_t alarmFlags = 0;
-    // Alarm 1 on, alarm 1 off, alarm 2 on, alarm 2 off: water levels in millimetres, and the
-    // counts the unit last sent, which are sent back unchanged while the staff length is 0.
+    // Alarm 1 on, alarm 1 off, alarm 2 on, alarm 2 off: the counts the block carries (of 4095
+    // over the staff), which go back to the unit exactly as it sent them unless the operator
+    // sets a level, and the levels they stand for, in millimetres, for the display.
     std::array<float, 4> alarmLevel{};
     std::array<int, 4> alarmCount{};
+    // The operator's level i: its count is the level's share of the staff, cut.
+    void setAlarmLevel(std::size_t i, float levelMm);
     int burstLength = 0, burstInterval = 0, fileInterval = 0;
     int second = 0, minute = 0, hour = 0, spare = 0, day = 0, month = 0, year = 0;  // year in full
     int startMinute = 0, startHour = 0, startDay = 0, startMonth = 0, startYear = 0;  // 2 digits

@@ -57,7 +57,7 @@ TEST(WiredBlock, StaffBlockLayoutAndChecksum) {
 
 TEST(WiredBlock, AlarmLevelsAreCountsOfTheStaffClampedToIt) {
     WiredConfig r = staff(2000);
-    r.alarmLevel = {2000.0f, 2500.0f, -10.0f, 1000.0f};
+    for (std::size_t i = 0; i < 4; ++i) r.setAlarmLevel(i, std::array{2000.0f, 2500.0f, -10.0f, 1000.0f}[i]);
     r.alarmFlags = config::kAlarm1 | config::kAlarm2 | config::kAlarmAny;
     const std::string b = encode(r, 3);
     EXPECT_EQ(field(b, 16), "07");
@@ -66,12 +66,14 @@ TEST(WiredBlock, AlarmLevelsAreCountsOfTheStaffClampedToIt) {
     // The short-range staff has no alarms: the enable bits always go cleared.
     EXPECT_EQ(field(encode(r, 4), 16), "01");
 
-    // Without a staff length there is no scale: the counts the unit sent go back unchanged,
-    // never a division by zero.
-    WiredConfig zero = staff(0);
-    zero.alarmLevel = {500.0f, 0, 0, 0};
-    zero.alarmCount = {1234, 0, 4095, 7};
-    EXPECT_EQ(encode(zero, 3).substr(51, 24), "04,D2,00,00,0F,FF,00,07,");
+    // Levels nobody set go back as the counts the unit sent, whatever they stand for: on a
+    // staff without a length (no scale, never a division by zero) as on any other.
+    for (float length : {0.0f, 5000.0f}) {
+        WiredConfig held = staff(length);
+        held.alarmLevel = {500.0f, 0, 0, 0};
+        held.alarmCount = {1234, 0, 4095, 7};
+        EXPECT_EQ(encode(held, 3).substr(51, 24), "04,D2,00,00,0F,FF,00,07,");
+    }
 }
 
 TEST(WiredBlock, LoggerLayoutCarriesDecimalClockAndStartFields) {
@@ -125,7 +127,8 @@ TEST(WiredBlock, DecodedAlarmsAndSignedWordsOfAStaff) {
     WiredConfig r = staff(3000);
     r.gain = 4100;
     r.offset = -820;
-    r.alarmLevel = {3000.0f, 1500.0f, 0, 0};
+    r.setAlarmLevel(0, 3000.0f);
+    r.setAlarmLevel(1, 1500.0f);
     r.alarmFlags = config::kAlarm1 | config::kAlarmAny;
     const std::string b = encode(r, 3);
     EXPECT_EQ(config::blockWord(bytes(b), 3), 4100);

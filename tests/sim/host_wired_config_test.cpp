@@ -133,6 +133,26 @@ TEST_F(WiredConfigure, StaffLengthAndAlarmsOfAStaff) {
     EXPECT_EQ(panel.value(Ctl::Alarm1Enable), 0);
 }
 
+// A threshold the operator did not change goes back to the unit as the very count it sent,
+// however often other settings are written: no level re-encoded through a float.
+TEST_F(WiredConfigure, AlarmCountsSurviveUnrelatedWrites) {
+    std::vector<std::unique_ptr<sim::SimDevice>> d;
+    d.push_back(sim::makeScenario("staff3", kStart));
+    auto& staff = dynamic_cast<sim::WiredUnit&>(*d.back());
+    constexpr int kCounts[] = {7, 9, 2047, 4000};
+    for (int i = 0; i < 4; ++i) {
+        staff.block().field[static_cast<std::size_t>(17 + 2 * i)] = kCounts[i] >> 8;
+        staff.block().field[static_cast<std::size_t>(18 + 2 * i)] = kCounts[i] & 0xFF;
+    }
+    start(std::move(d));
+    chooseUnitType(3);
+    open(Ctl::PortARing, 0);
+    run(6);
+    configure(1);
+    for (int write = 0; write < 10; ++write) commit(Ctl::FRTCAirTempCtrl, write % 2);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(unit().block().word(17 + 2 * i), kCounts[i]) << i;
+}
+
 TEST_F(WiredConfigure, CalibrationIsWrittenAndCheckedAgainstTheUnit) {
     startUnit("staff4", 4);
     // Readings 0.05 m high at both marks of the 1 m staff.

@@ -76,7 +76,7 @@ void WiredSettings::alarmLevel(Ctl c, std::size_t index) {
                          "cannot be set. Set the Staff Length and the Default Values first.");
         return;
     }
-    r.alarmLevel[index] = static_cast<float>(panel_.value(c) * 1000.0);
+    r.setAlarmLevel(index, static_cast<float>(panel_.value(c) * 1000.0));
     write(c);
 }
 
