@@ -225,8 +225,10 @@ void ClockSync::SyncToPC() {
 void ClockSync::CompClock() {
     switch (path()) {
         case Path::Radio:
-            panel_.setDimmed(Ctl::ClockText, true);
-            sender_.post(Cmd::CompareClock);
+            // A compare is resent like any read until the unit answers; one never answered
+            // is reported, not left dimmed without a word.
+            sender_.awaitConfirmation(Ctl::ClockText);
+            sender_.send(Cmd::CompareClock, {}, 0);
             break;
         case Path::Synchronizer:
             writer_.TCDeltaRTC = 1;
@@ -276,7 +278,10 @@ void ClockSync::WriteStartTime() {
     if (path() == Path::Radio) {
         Args a;
         a.n = {year - 2000, month, day, hour, minute, 0};
-        sender_.post(Cmd::WriteStartTime, a);
+        sender_.awaitConfirmation(Ctl::WriteStartTime,
+                                  {Ctl::SelStartYear, Ctl::SelStartMonth, Ctl::SelStartDay,
+                                   Ctl::SelStartHour, Ctl::SelStartMinute});
+        sender_.send(Cmd::WriteStartTime, a, 0);
         return;
     }
     config::WiredConfig& r = writer_.FRAll;

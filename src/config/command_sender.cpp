@@ -1,5 +1,7 @@
 #include "config/command_sender.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 namespace config {
@@ -16,14 +18,17 @@ CommandSender::CommandSender(platform::Panel& panel, platform::Clock& clock,
     : panel_(panel), clock_(clock), ports_(ports), writer_(writer), links_(links), state_(state) {}
 
 void CommandSender::transmit(std::uint64_t address, int length) {
+    sends_ = 1;
     lastRemoteAt_ = false;
     lastLength_ = length;
     writer_.ComWrtAPIFrame(static_cast<std::uint32_t>(address),
                            static_cast<std::uint32_t>(address >> 32), length);
 }
 
-void CommandSender::awaitConfirmation(platform::Ctl c) {
+void CommandSender::awaitConfirmation(platform::Ctl c,
+                                      std::initializer_list<platform::Ctl> dimmedWith) {
     panel_.setDimmed(c, true);
+    for (platform::Ctl d : dimmedWith) dimmedWith_.emplace_back(c, d);
     for (platform::Ctl a : awaited_)
         if (a == c) return;
     awaited_.push_back(c);
@@ -33,7 +38,11 @@ std::vector<platform::Ctl> CommandSender::takeUnconfirmed() {
     std::vector<platform::Ctl> left;
     for (platform::Ctl c : awaited_)
         if (panel_.dimmed(c)) left.push_back(c);
+    for (const auto& [owner, companion] : dimmedWith_)
+        if (std::find(left.begin(), left.end(), owner) != left.end())
+            panel_.setDimmed(companion, false);
     awaited_.clear();
+    dimmedWith_.clear();
     return left;
 }
 
@@ -69,15 +78,18 @@ void CommandSender::readCal(Cal c, int currentMode) {
 }
 
 void CommandSender::resend() {
+    const int before = sends_;
     if (lastRemoteAt_) {
         remoteAt(lastLength_);
-        return;
+    } else {
+        transmit(state_.ConfigDeviceAddr,
+                 static_cast<int>(strnlen(writer_.TxStr.data(), writer_.TxStr.size())));
     }
-    transmit(state_.ConfigDeviceAddr,
-             static_cast<int>(strnlen(writer_.TxStr.data(), writer_.TxStr.size())));
+    sends_ = before + 1;
 }
 
 void CommandSender::remoteAt(int length) {
+    sends_ = 1;
     lastRemoteAt_ = true;
     lastLength_ = length;
     writer_.ComWrtRemoteATCommand(static_cast<std::uint32_t>(state_.ConfigDeviceAddr),

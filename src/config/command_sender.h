@@ -1,5 +1,7 @@
 #pragma once
 #include <optional>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "config/command_set.h"
@@ -11,6 +13,10 @@
 #include "platform/serial_ports.h"
 
 namespace config {
+
+// A command that gets no answer goes out this often in all (the first send and six resends)
+// before the scan gives it up.
+inline constexpr int kMaxSends = 7;
 
 // The one send path of the configuration commands. Every command is formatted into the shared
 // TxStr and sent in a transmit-request frame to ConfigDeviceAddr; TxWait is then 1 until the
@@ -53,10 +59,14 @@ class CommandSender {
     // Writes whose control stays dimmed until the unit confirms them. A write that is never
     // confirmed (the resends gave up, or a later command took TxStr before it was answered)
     // must not leave its control dimmed without a word: the scan hands these back.
-    void awaitConfirmation(platform::Ctl c);
+    // Controls dimmed with it (a start time's fields) are undimmed with it when it is handed
+    // back unconfirmed.
+    void awaitConfirmation(platform::Ctl c, std::initializer_list<platform::Ctl> dimmedWith = {});
     // The awaited controls that are still dimmed (unconfirmed); the list is emptied.
     std::vector<platform::Ctl> takeUnconfirmed();
     bool awaitingConfirmation() const { return !awaited_.empty(); }
+    // How often TxStr has gone out: 1 for a new command, one more for each resend.
+    int sends() const { return sends_; }
 
     links::ApiFrameWriter& writer() { return writer_; }
     int& TxWait() { return writer_.TxWait; }
@@ -73,6 +83,8 @@ class CommandSender {
     const links::LinkState& links_;
     const ConfigState& state_;
     std::vector<platform::Ctl> awaited_;
+    std::vector<std::pair<platform::Ctl, platform::Ctl>> dimmedWith_;  // (awaited, companion)
+    int sends_ = 0;
     // How TxStr last went out, so that a resend repeats the same frame: a remote AT command
     // carries binary parameters and must not go again as text.
     bool lastRemoteAt_ = false;

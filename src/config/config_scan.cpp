@@ -18,7 +18,7 @@ namespace {
 // reconnected (the synchronizer sends its clock line sooner).
 constexpr int kReadTicks = 12;
 constexpr int kWriteTicks = 42;
-constexpr int kMaxResends = 6;
+constexpr int kMaxResends = kMaxSends - 1;
 constexpr int kWiredTicks = 50;
 constexpr int kSynchronizerTicks = 30;
 
@@ -170,8 +170,10 @@ void ConfigScan::ConfigTimer() {
             break;
         case 3: {
             bool gaveUp = false;
+            // Counted per command: resends of an earlier read or write do not shorten the
+            // sends a new write gets.
             if (TxWait == 1 && s_.ConfigTimeCounter > kWriteTicks) {
-                if (s_.TxRetries < kMaxResends) {
+                if (sender_.sends() < kMaxSends) {
                     sender_.resend();
                     s_.ConfigTimeCounter = 0;
                     ++s_.TxRetries;

@@ -93,11 +93,15 @@ void ReplyParser::calWriteReply(bool modeOne, char m) {
         case 'P':
         case 'N':
             if (realAt(kValue) != static_cast<float>(panel_.value(Ctl::CalPointMeters))) return;
+            // The point is stored: the write is confirmed before the re-read that follows
+            // looks for writes still unanswered.
+            panel_.setDimmed(m == 'P' ? Ctl::CalSetMeters : Ctl::CalClearPoint, false);
             calibrationPoint();
             s_.ConfigType = modeOne && (session_.UnitType == 1 || session_.UnitType == 2) ? 20 : 17;
             break;
         case 'C':
             if (v != 1) return;
+            panel_.setDimmed(Ctl::CalClearAll, false);
             calibrationPoint();
             s_.ConfigType = modeOne && (session_.UnitType == 1 || session_.UnitType == 2) ? 20 : 17;
             break;

@@ -58,7 +58,11 @@ bool RadioUnit::awake(platform::AbsTime host) const {
 
 void RadioUnit::command(platform::AbsTime host, std::string_view text, std::vector<std::string>& out) {
     lastCommand_ = host;
-    answerRadioCommand(*this, host, text, out);
+    std::vector<std::string> replies;
+    answerRadioCommand(*this, host, text, replies);
+    for (const std::string& m : variant_.unanswered)
+        if (text.substr(0, m.size()) == m) return;
+    out.insert(out.end(), replies.begin(), replies.end());
 }
 
 void RadioUnit::broadcastPower(platform::AbsTime host, int value) {

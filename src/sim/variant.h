@@ -20,6 +20,9 @@ struct Variant {
     std::string separator;
     std::string separatorOr(const char* own) const { return separator.empty() ? own : separator; }
 
+    // Radio units: commands (by mnemonic, "WQ") a unit takes but never answers.
+    std::vector<std::string> unanswered;
+
     // The data logger's flash-card upload.
     bool repeatOnOa = false;       // "OA" is answered at once with the block last sent
     bool noClosingBlock = false;   // a file of whole blocks ends with its last full block

@@ -144,6 +144,7 @@ void XBeeAdapter::remoteAt(std::span<const std::uint8_t> f) {
 
 void XBeeAdapter::transmit(std::span<const std::uint8_t> f) {
     if (f.size() < 14) return;
+    ++transmitRequests_;
     const std::uint64_t dest = readAddress(f, 2);
     const std::string_view text(reinterpret_cast<const char*>(f.data() + 14), f.size() - 14);
     std::uint8_t status = kAddressNotFound;

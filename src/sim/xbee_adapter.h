@@ -39,6 +39,8 @@ public:
     RadioUnit* find(std::uint64_t address);
     std::uint64_t panId() const { return panId_; }
     std::uint64_t savedPanId() const { return savedPanId_; }
+    // Transmit requests the adapter has taken from the host (to units or to all).
+    int transmitRequests() const { return transmitRequests_; }
 
 protected:
     void step() override;
@@ -56,6 +58,7 @@ private:
     std::uint64_t panId_;
     std::uint64_t savedPanId_;
     std::vector<std::unique_ptr<RadioUnit>> units_;
+    int transmitRequests_ = 0;
 };
 
 }  // namespace sim

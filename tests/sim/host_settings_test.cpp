@@ -2,6 +2,7 @@
 // read-out of the unit shows them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -113,6 +114,64 @@ TEST_F(HostSettings, TwoLoggerPortsSurviveANewReadOut) {
     EXPECT_EQ(panel.value(Ctl::UnitPortBaud6), 4);
     EXPECT_TRUE(panel.visible(Ctl::UnitPortBaud6));
     EXPECT_EQ(dialogs.count("SETTING NOT CONFIRMED"), 0);
+}
+
+// A start-time write and a clock compare the unit never answers are sent again like any
+// write, then reported by name with the number of sends really made; nothing stays dimmed.
+TEST_F(HostSettings, UnansweredStartTimeAndCompareAreResentThenReported) {
+    network({0});
+    run(5);
+    ASSERT_TRUE(host->selectDevice(1));
+    readOut();
+    const auto& adapter = device<sim::XBeeAdapter>(0);
+    sim::Variant deaf;  // a unit that streams on but does not answer these
+    deaf.unanswered = {"WQ"};
+    // A start time answered only after two resends is confirmed, and leaves the next command
+    // its full count of sends.
+    unit(0).setVariant(deaf);
+    panel.raise(Ctl::WriteStartTime, Event::Commit);
+    run(25);
+    unit(0).setVariant({});
+    run(15);
+    EXPECT_FALSE(panel.dimmed(Ctl::WriteStartTime));
+    EXPECT_EQ(dialogs.count("SETTING NOT CONFIRMED"), 0);
+
+    deaf.unanswered = {"WQ", "RZ"};
+    unit(0).setVariant(deaf);
+    for (Ctl button : {Ctl::CompClock, Ctl::WriteStartTime}) {
+        SCOPED_TRACE(platform::ctlName(button));
+        const int before = adapter.transmitRequests();
+        const int told = dialogs.count("SETTING NOT CONFIRMED");
+        ASSERT_FALSE(panel.dimmed(button));
+        panel.raise(button, Event::Commit);
+        run(100);
+        EXPECT_EQ(adapter.transmitRequests() - before, 7);
+        ASSERT_EQ(dialogs.count("SETTING NOT CONFIRMED"), told + 1);
+        EXPECT_NE(dialogs.shown.back().text.find("after 7 sends"), std::string::npos)
+            << dialogs.shown.back().text;
+    }
+    EXPECT_NE(dialogs.shown.back().text.find("Write Start Time"), std::string::npos);
+    for (Ctl c : {Ctl::WriteStartTime, Ctl::SelStartYear, Ctl::SelStartMinute, Ctl::ClockText})
+        EXPECT_FALSE(panel.dimmed(c)) << platform::ctlName(c);
+}
+
+// A calibration point the unit stored is confirmed: no alarm that would have the operator send
+// it again (and store it twice).
+TEST_F(HostSettings, ACalibrationPointIsStoredOnceWithoutAFalseAlarm) {
+    network({0});
+    run(5);
+    ASSERT_TRUE(host->selectDevice(1));
+    readOut();
+    panel.setValue(Ctl::CalPointMeters, 1.1);
+    panel.raise(Ctl::CalSetMeters, Event::Commit);
+    run(2);
+    readOut();
+    EXPECT_EQ(dialogs.count("SETTING NOT CONFIRMED"), 0);
+    int stored = 0;
+    for (const auto& set : unit(0).settings().calibration)
+        stored += static_cast<int>(std::count(set.points.begin(), set.points.end(), 1.1));
+    EXPECT_EQ(stored, 1);
+    EXPECT_FALSE(panel.dimmed(Ctl::CalSetMeters));
 }
 
 }  // namespace

@@ -368,8 +368,9 @@ void UnitSettings::reportUnconfirmed(const std::vector<Ctl>& controls, bool gave
         panel_.setDimmed(c, false);
     }
     dialogs_.message("SETTING NOT CONFIRMED",
-                     std::string(gaveUp ? "The unit did not answer after 7 sends:"
-                                        : "Another command was sent before the unit answered:") +
+                     (gaveUp ? "The unit did not answer after " + std::to_string(kMaxSends) +
+                                   " sends:"
+                             : std::string("Another command was sent before the unit answered:")) +
                          names +
                          "\n\nThe unit may not hold the value shown. Send it again, or press "
                          "Re-scan to read what the unit holds.");
