@@ -156,6 +156,8 @@ const CommandSpec& commandSpec(Cmd c);
 
 // The transmit buffer all senders share; a command holds at most 51 characters and a NUL.
 using TxBuffer = std::array<char, 52>;
+// The longest serial number "W\xAA," + serial + CR LF carries whole.
+inline constexpr int kMaxSerialLength = static_cast<int>(std::tuple_size_v<TxBuffer>) - 1 - 5;
 
 // Writes the command into buf, NUL-terminated, and returns its length (the bytes to send).
 int formatCommand(TxBuffer& buf, Cmd c, const Args& a = {});

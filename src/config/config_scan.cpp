@@ -81,6 +81,7 @@ void ConfigScan::DefaultAllConfig() {
         if (spec.page == platform::Page::Config) panel_.defaultCtrl(spec.id);
     });
     for (Ctl c : kDefaultedElsewhere) panel_.defaultCtrl(c);
+    panel_.setVisible(Ctl::GPSTimeIndicator, false);
     panel_.setTextColor(Ctl::RemotePanID, platform::kBlack);
     for (Ctl c : {Ctl::SelStartYear, Ctl::SelStartMonth, Ctl::SelStartDay, Ctl::SelStartHour,
                   Ctl::SelStartMinute, Ctl::SetYear, Ctl::SetMonth, Ctl::SetDay, Ctl::SetHour,
@@ -95,6 +96,8 @@ void ConfigScan::ConfigConnectDefault() {
         panel_.defaultCtrl(c);
     panel_.setTextColor(Ctl::ConfigConnectionStatus, platform::kRed);
     panel_.setVisible(Ctl::ConnectedIndicator, false);
+    // It tells of the logger that was configured; no unit is now.
+    panel_.setVisible(Ctl::GPSTimeIndicator, false);
 }
 
 void ConfigScan::checkWrites(bool gaveUp) {

@@ -66,7 +66,7 @@ float ReplyParser::realAt(int i) const {
 }
 
 void ReplyParser::show(Ctl c, double v) {
-    panel_.setValue(c, v);
+    panel_.setReportedValue(c, v);
     panel_.setDimmed(c, false);
     if (hooks.shown) hooks.shown(c);
 }
@@ -82,7 +82,7 @@ void ReplyParser::showText(Ctl c, std::string_view t) {
 // A unit that holds another value than the one sent (it kept its limits) answers with what
 // it holds: that is shown, rather than leaving the control dimmed until the next scan.
 void ReplyParser::confirm(Ctl c, double v) {
-    if (panel_.value(c) != v) panel_.setValue(c, v);
+    if (panel_.value(c) != v) panel_.setReportedValue(c, v);
     panel_.setDimmed(c, false);
     sender_.TxWait() = 0;
 }

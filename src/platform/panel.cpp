@@ -1,5 +1,7 @@
 #include "platform/panel.h"
 
+#include <cstdio>
+
 #include <algorithm>
 
 #include "platform/control_table.h"
@@ -73,6 +75,26 @@ void Panel::setValue(Ctl id, double v) {
     if (s.num == v) return;
     s.num = v;
     notify(id, Attr::Value);
+}
+
+void Panel::setReportedValue(Ctl id, double v) {
+    State& s = at(id);
+    if (s.items.empty()) {
+        setValue(id, v);
+        return;
+    }
+    const int index = indexOfValue(id, v);
+    if (s.reportedItem && index != static_cast<int>(s.items.size()) - 1) {
+        s.reportedItem = false;
+        deleteItem(id, static_cast<int>(s.items.size()) - 1);
+    }
+    if (index < 0) {
+        char label[32];
+        std::snprintf(label, sizeof label, "%g", v);
+        insertItem(id, -1, label, v);
+        s.reportedItem = true;
+    }
+    setValue(id, v);
 }
 
 std::uint64_t Panel::u64(Ctl id) const { return at(id).u64; }
@@ -171,6 +193,7 @@ const std::vector<Panel::Item>& Panel::items(Ctl id) const { return at(id).items
 void Panel::clearItems(Ctl id) {
     State& s = at(id);
     s.items.clear();
+    s.reportedItem = false;
     s.selected = -1;
     s.num = 0;
     notify(id, Attr::Items);

@@ -58,6 +58,9 @@ public:
     double value(Ctl id) const;
     int intValue(Ctl id) const;
     void setValue(Ctl id, double v);
+    // A value a unit reported: a ring that lacks it shows the number itself (as an item of its
+    // own, gone again once the ring shows one of its values), never another item.
+    void setReportedValue(Ctl id, double v);
     std::uint64_t u64(Ctl id) const;
     void setU64(Ctl id, std::uint64_t v);
     const std::string& text(Ctl id) const;
@@ -144,6 +147,7 @@ private:
         double lo = 0, hi = 0;
         std::vector<Item> items;
         int selected = -1;
+        bool reportedItem = false;  // the last item is a value a unit reported, not the ring's
         int rows = 0, cols = 0;
         std::vector<std::string> cells;
         std::vector<ColorStop> ramp;

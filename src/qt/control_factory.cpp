@@ -116,6 +116,9 @@ QWidget* makeLineEdit(const ControlSpec& spec, QWidget* parent) {
     } else {
         setCharWidth(e, 14);
     }
+    // A text entry with a maximum takes no more characters than its command can carry.
+    if (spec.kind == Kind::TextEntry && spec.maxValue > spec.minValue)
+        e->setMaxLength(static_cast<int>(spec.maxValue));
     return e;
 }
 

@@ -27,7 +27,7 @@ struct RadioSettings {
     int burstInterval = 0;
     int fileInterval = 1;
     int filter = 1;
-    int dataFormat = 1;
+    int dataFormat = 0;
     int startTimeSwitch = 0;
     platform::AbsTime startTime = 0;
     int power = 1;
@@ -58,9 +58,9 @@ struct DataFormat {
     int samples;
 };
 inline constexpr std::array<DataFormat, 4> kDataFormats{{
-    {1, 'A', 32},
-    {2, 'F', 32},
-    {3, 'I', 64},
+    {0, 'A', 32},
+    {1, 'F', 32},
+    {2, 'I', 64},
     {4, 'C', 1},
 }};
 inline constexpr int kAsciiOneSample = 4;

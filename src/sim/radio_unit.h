@@ -23,7 +23,7 @@ struct RadioUnitSpec {
     std::string firmware = "2.10";
     std::string serialNumber = "FR21001";
     int sampleRate = 4;
-    int dataFormat = 1;
+    int dataFormat = 0;
     std::uint32_t seed = 1;
     double clockOffsetSeconds = 2.4;
     double clockDriftPpm = 30.0;

@@ -29,7 +29,7 @@ struct Sending {
     int rate;
 };
 constexpr int kFastestRate = 32;  // samples per second; the units take no more
-constexpr auto kSendings = std::to_array<Sending>({{1, 8}, {4, 4}, {3, 16}, {2, 8}});
+constexpr auto kSendings = std::to_array<Sending>({{0, 8}, {4, 4}, {2, 16}, {1, 8}});
 
 struct Scenario {
     const char* name;

@@ -31,6 +31,11 @@ TEST(CommandSet, FormatsEveryKindOfValue) {
     }());
     EXPECT_EQ(serial, "W\xAA,XB123\r\n");
     EXPECT_EQ(static_cast<unsigned char>(serial[1]), 0xAA);
+    // The longest serial number the entry takes still goes with its line end.
+    const std::string nines(config::kMaxSerialLength, '9');
+    Args longest;
+    longest.text = nines;
+    EXPECT_EQ(text(Cmd::WriteSerial, longest), "W\xAA," + nines + "\r\n");
     // Clock writes carry the year less 2000.
     Args t;
     t.n = {15, 6, 1, 12, 0, 5};

@@ -139,6 +139,22 @@ TEST_F(Replies, WritesShowWhatTheUnitHolds) {
     EXPECT_EQ(host->apiFrames().TxWait, 1);
 }
 
+TEST_F(Replies, ASerialNumberTooLongForItsCommandIsRefused) {
+    connect(0);
+    commands.clear();
+    panel.setDimmed(Ctl::SaveSerialNumber, false);  // as the read-out of the serial leaves it
+    panel.setText(Ctl::SaveSerialNumber, std::string(config::kMaxSerialLength + 1, '7'));
+    panel.raise(Ctl::SaveSerialNumber, platform::Event::Commit);
+    answer();
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(dialogs.count("SERIAL NUMBER TOO LONG"), 1);
+    panel.setText(Ctl::SaveSerialNumber, std::string(config::kMaxSerialLength, '7'));
+    panel.raise(Ctl::SaveSerialNumber, platform::Event::Commit);
+    answer();
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0], "W\xAA," + std::string(config::kMaxSerialLength, '7'));
+}
+
 TEST_F(Replies, SerialNumberWriteIsReadBack) {
     answers = {{"WZ,2", "WZ,2"}};
     connect(0);
@@ -148,6 +164,35 @@ TEST_F(Replies, SerialNumberWriteIsReadBack) {
     ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0], "RD");
     EXPECT_EQ(host->apiFrames().TxWait, 1);
+}
+
+// A ring shows exactly what the unit reported: the data formats by the values "WO" writes
+// (0, 1, 2 and 4), and a value the ring lacks as its number, never as another item.
+TEST_F(Replies, RingsShowTheReportedValueOrItsNumber) {
+    connect(0);
+    const auto shown = [&] {
+        const int i = panel.selectedIndex(Ctl::SelDataFormat);
+        return i < 0 ? std::string() : panel.items(Ctl::SelDataFormat)[static_cast<std::size_t>(i)].label;
+    };
+    reply("RO,0");
+    EXPECT_EQ(shown(), "ASCII 32 Samples");
+    reply("RO,4");
+    EXPECT_EQ(shown(), "ASCII 1 Sample");
+    reply("RO,3");
+    EXPECT_EQ(shown(), "3");
+    EXPECT_EQ(panel.value(Ctl::SelDataFormat), 3);
+    reply("RO,2");
+    EXPECT_EQ(shown(), "Integer 64 Samples");
+    EXPECT_EQ(panel.itemCount(Ctl::SelDataFormat), 4) << "the number goes with the value";
+}
+
+TEST_F(Replies, TheGpsTimeIndicatorGoesWithTheLoggerThatLitIt) {
+    connect(8);
+    reply("RJ,1");
+    ASSERT_TRUE(panel.visible(Ctl::GPSTimeIndicator));
+    panel.setValue(Ctl::UnitTypeRing, 0);
+    panel.raise(Ctl::UnitTypeRing, platform::Event::Commit);
+    EXPECT_FALSE(panel.visible(Ctl::GPSTimeIndicator));
 }
 
 TEST_F(Replies, LargeUploadsAskFirst) {

@@ -219,6 +219,26 @@ TEST_F(Settings, LengthTablesTravelInHalfMetres) {
     EXPECT_FALSE(panel.dimmed(Ctl::DLDeviceLength2));
 }
 
+// A logger keeps its lengths in two digits of half-metres: text that is no length, negative or
+// past 49.5 m is refused with a word, and the table asks the logger what it holds instead.
+TEST_F(Settings, LengthTablesTakeOnlyLengthsALoggerCanHold) {
+    logger();
+    const char* refused[] = {"abc", "-3.2", "1e10", "49.6", "nan", "2.5 m", ""};
+    for (const char* text : refused) {
+        SCOPED_TRACE(text);
+        panel.setCell(Ctl::DLDeviceLength2, 2, 0, text);
+        panel.raise(Ctl::DLDeviceLength2, Event::Commit, {2, 0});
+        answer();
+        EXPECT_EQ(last(), "#1P1RL");
+        EXPECT_FALSE(panel.dimmed(Ctl::DLDeviceLength2));
+    }
+    EXPECT_EQ(dialogs.count("STAFF LENGTH"), static_cast<int>(std::size(refused)));
+    panel.setCell(Ctl::DLDeviceLength2, 2, 0, "49.5");
+    panel.raise(Ctl::DLDeviceLength2, Event::Commit, {2, 0});
+    answer();
+    EXPECT_EQ(last(), "#1P1WL,2,99");
+}
+
 TEST_F(Settings, PortTypeChoosesBaudRingOrLengthTable) {
     logger();
     for (const char* w : {"2P2WD,6", "2P2WD,3", "2P2WD,1"}) answers[std::string("#") + w] = w;

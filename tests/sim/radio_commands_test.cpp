@@ -29,7 +29,7 @@ const Case kCases[] = {
     {"RI", "WI,15", "15", nullptr, kAll},
     {"RN", "WN,7", "7", nullptr, T8},
     {"RF", "WF,0", "0", nullptr, kStaffs},
-    {"RO", "WO,3", "3", nullptr, kStaffs},
+    {"RO", "WO,2", "2", nullptr, kStaffs},
     {"RR", "WR,1", "1", nullptr, kAll},
     {"RQ", "WQ,15-12-31T23:59", "2015-12-31T23:59", "1", kAll},
     {"RT", "WT,15-06-01T12:00:00", "2015-06-01T12:00:00", "1", kAll},
@@ -109,7 +109,7 @@ TEST(RadioUnit, IdentifiesItselfSoTheHostCanTellTheModelsApart) {
 TEST(RadioUnit, RefusesValuesOutsideItsRangeAndSaysWhatItKept) {
     Network net({0});
     EXPECT_EQ(net.askOne(0, "WX,300\r\n"), "$WX,255\r\n");
-    EXPECT_EQ(net.askOne(0, "WO,9\r\n"), "$WO,1\r\n");  // no such format: unchanged
+    EXPECT_EQ(net.askOne(0, "WO,9\r\n"), "$WO,0\r\n");  // no such format: unchanged
     EXPECT_EQ(net.askOne(0, "WS,16\r\n"), "$WS,16\r\n");
     // One text per sample is limited to 8 per second.
     EXPECT_EQ(net.askOne(0, "WO,4\r\n"), "$WO,4\r\n");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/command_set.h"
 #include "platform/control_table.h"
 
 namespace platform::fragments {
@@ -25,10 +26,11 @@ constexpr std::array<RingItem, 2> kOffOn{{{"Off", 0}, {"On", 1}}};
 // The data logger's switches report 1 for on and 2 for off.
 constexpr std::array<RingItem, 2> kOnOff12{{{"On", 1}, {"Off", 2}}};
 constexpr std::array<RingItem, 2> kFreeSync{{{"Free run", 0}, {"Sync", 1}}};
+// The values "WO" writes and "RO" reports.
 constexpr std::array<RingItem, 4> kDataFormats{{
-    {"ASCII 32 Samples", 1},
-    {"Float 32 Samples", 2},
-    {"Integer 64 Samples", 3},
+    {"ASCII 32 Samples", 0},
+    {"Float 32 Samples", 1},
+    {"Integer 64 Samples", 2},
     {"ASCII 1 Sample", 4},
 }};
 constexpr std::array<RingItem, 6> kRates{
@@ -210,10 +212,12 @@ void unitPage(Rows& r) {
          "The version of the unit's firmware.");
     help(r.add(Ctl::SerialNumber, Kind::TextMsg, "Serial number"), "SERIAL NUMBER",
          "The unit's serial number.");
-    help(r.add(Ctl::SaveSerialNumber, Kind::TextEntry, "New serial number"), "SAVE SERIAL NUMBER",
-         "Save the Serial number of units to ship to customers.\nThis is for factory uses only "
-         "make invisible for customer.")
-        .startVisible = false;
+    ControlSpec& serial = help(r.add(Ctl::SaveSerialNumber, Kind::TextEntry, "New serial number"),
+                               "SAVE SERIAL NUMBER",
+                               "Save the Serial number of units to ship to customers.\nThis is for "
+                               "factory uses only make invisible for customer.");
+    serial.startVisible = false;
+    serial.maxValue = config::kMaxSerialLength;  // a text entry's maximum is its length in characters
 }
 
 void samplingFrame(Rows& r) {

@@ -185,6 +185,14 @@ void UnitSettings::NewDeviceNum(Event e) {
 
 void UnitSettings::SaveSerialNumber() {
     const std::string serial = panel_.text(Ctl::SaveSerialNumber);
+    // A longer one would be cut, and sent without its line end.
+    if (static_cast<int>(serial.size()) > kMaxSerialLength) {
+        dialogs_.message("SERIAL NUMBER TOO LONG",
+                         "A serial number has at most " + std::to_string(kMaxSerialLength) +
+                             " characters; this one has " + std::to_string(serial.size()) +
+                             ".\nIt was not sent.");
+        return;
+    }
     Args a;
     a.text = serial;
     sender_.write(Ctl::SaveSerialNumber, Cmd::WriteSerial, a);
@@ -317,12 +325,28 @@ void UnitSettings::portType(int port) {
     sender_.send(Cmd::WritePortType, Args::at(portGroup(port), port % 4, type));
 }
 
+namespace {
+constexpr double kLongestLoggerStaff = 49.5;  // metres: 99 half-metres
+}  // namespace
+
 void UnitSettings::portLength(int port, int row) {
     const Ctl table = platform::ctlAt(Ctl::DLDeviceLength1, port);
     if (row < 0 || row > 5) return;
+    // The logger keeps half-metres in two digits: 0 to 49.5 m. Anything else (no number, a
+    // negative or huge one) is refused, and the table shows again what the logger holds.
+    const std::string text = panel_.cell(table, row, 0);
+    char* end = nullptr;
+    const double metres = std::strtod(text.c_str(), &end);
+    const bool blanksAfter = end && std::string_view(end).find_first_not_of(" \t") == std::string_view::npos;
+    if (end == text.c_str() || !blanksAfter || !(metres >= 0 && metres <= kLongestLoggerStaff)) {
+        dialogs_.message("STAFF LENGTH",
+                         "A staff length is a number of metres from 0 to 49.5; \"" + text +
+                             "\" was not sent.");
+        sender_.send(Cmd::ReadPortLengths, Args::at(portGroup(port), port % 4), 0);
+        return;
+    }
     sender_.awaitConfirmation(table);
     // The logger keeps half-metres: the length times 2, truncated.
-    const double metres = std::atof(panel_.cell(table, row, 0).c_str());
     Args a = Args::at(portGroup(port), port % 4, row);
     a.n[1] = static_cast<int>(metres * 2);
     sender_.send(Cmd::WritePortLength, a);

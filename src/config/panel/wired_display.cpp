@@ -90,7 +90,7 @@ void WiredDisplay::showCommon(int type) {
     panel_.setText(Ctl::PartNumber, partNumber(type));
     panel_.setDimmed(Ctl::PartNumber, false);
     auto show = [&](Ctl c, double v) {
-        panel_.setValue(c, v);
+        panel_.setReportedValue(c, v);
         panel_.setDimmed(c, false);
     };
     auto showText = [&](Ctl c, const std::string& t) {
@@ -124,7 +124,7 @@ void WiredDisplay::staffOrLogger(int type) {
     checkCalibration(blockWord(raw, 3), blockWord(raw, 5));
     showCommon(type);
     auto show = [&](Ctl c, double v) {
-        panel_.setValue(c, v);
+        panel_.setReportedValue(c, v);
         panel_.setDimmed(c, false);
     };
     if (hasStaffLayout(type)) {
@@ -214,7 +214,7 @@ void WiredDisplay::synchronizer() {
                 info.minute, info.second, 0});
 
     auto show = [&](Ctl c, double v) {
-        panel_.setValue(c, v);
+        panel_.setReportedValue(c, v);
         panel_.setDimmed(c, false);
     };
     panel_.setText(Ctl::SerialNumber, textOf(r.identification.data(), r.identification.size()));
