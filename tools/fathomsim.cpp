@@ -33,7 +33,8 @@ void usage() {
     for (const std::string& name : sim::scenarioNames()) std::fprintf(stderr, " %s", name.c_str());
     std::fprintf(stderr, "\n  --variant NAME   how the units depart from the plain ones:\n");
     for (const std::string& name : sim::variantNames())
-        std::fprintf(stderr, "      %-18s %s\n", name.c_str(), sim::variantNamed(name)->summary.c_str());
+        std::fprintf(stderr, "      %-18s %s\n", name.c_str(),
+                     sim::variantNamed(name)->summary.c_str());
     std::fprintf(stderr,
                  "  --seed N         another sea, other unit details and the variant's other\n"
                  "                   choices; the same seed plays the same run\n"

@@ -129,10 +129,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     // --variant and --seed: how the simulated units behave.
-    const std::optional<sim::Variant> variant = sim::variantNamed(
-        options.variant.empty() ? "plain" : options.variant, static_cast<std::uint32_t>(options.seed));
+    const std::optional<sim::Variant> variant =
+        sim::variantNamed(options.variant.empty() ? "plain" : options.variant,
+                          static_cast<std::uint32_t>(options.seed));
     if (!variant) {
-        std::fprintf(stderr, "fathomhost: unknown simulator variant \"%s\" (fathomsim --help lists them)\n",
+        std::fprintf(stderr,
+                     "fathomhost: unknown simulator variant \"%s\" (fathomsim --help lists them)\n",
                      options.variant.c_str());
         return 2;
     }

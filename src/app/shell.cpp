@@ -63,8 +63,8 @@ void Shell::exitStep() {
     }
     // The program ends next, and the ports with it: what is still on its way to a unit (this
     // "g", a logger's "OC", a setting just written) goes out first.
-    for (int port : {links_.OpenComPortNum_A, links_.OpenComPortNum_B,
-                     links_.OpenComPortNumOutput}) {
+    for (int port :
+         {links_.OpenComPortNum_A, links_.OpenComPortNum_B, links_.OpenComPortNumOutput}) {
         if (port != 0) ports_.drainOutput(port, platform::kDrainMs);
     }
 }

@@ -1,7 +1,6 @@
 #include "config/command_sender.h"
 
 #include <algorithm>
-
 #include <cstring>
 
 namespace config {

@@ -1,6 +1,6 @@
 #pragma once
-#include <optional>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 #include <vector>
 

@@ -1,8 +1,7 @@
 #include "platform/panel.h"
 
-#include <cstdio>
-
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/control_table.h"
 

@@ -18,7 +18,8 @@ constexpr auto kVariants = std::to_array<Named>({
      [](Variant&) {}},
     {"comma", "readings and record fields separated by commas",
      [](Variant& v) { v.separator.assign(1, ','); }},
-    {"tab", "readings and record fields separated by tabs", [](Variant& v) { v.separator.assign(1, '\t'); }},
+    {"tab", "readings and record fields separated by tabs",
+     [](Variant& v) { v.separator.assign(1, '\t'); }},
     {"oa-repeat", "the data logger takes 0.9 s over a block and repeats the last on \"OA\"",
      [](Variant& v) {
          v.repeatOnOa = true;

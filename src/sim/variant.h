@@ -24,10 +24,10 @@ struct Variant {
     std::vector<std::string> unanswered;
 
     // The data logger's flash-card upload.
-    bool repeatOnOa = false;       // "OA" is answered at once with the block last sent
-    bool noClosingBlock = false;   // a file of whole blocks ends with its last full block
-    double secondSizeReply = -1;   // seconds after the first when "OI" is answered again; -1 never
-    double blockDelay = 0;         // seconds the logger takes to answer "OO", "OR" and "OA"
+    bool repeatOnOa = false;      // "OA" is answered at once with the block last sent
+    bool noClosingBlock = false;  // a file of whole blocks ends with its last full block
+    double secondSizeReply = -1;  // seconds after the first when "OI" is answered again; -1 never
+    double blockDelay = 0;        // seconds the logger takes to answer "OO", "OR" and "OA"
 
     // A short word on what it plays, for --help and the logs.
     std::string summary;

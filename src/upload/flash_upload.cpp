@@ -59,7 +59,8 @@ std::string UploadResult::describe() const {
             break;
     }
     what += bytes + (" in " + path);
-    if (sizeRepeated) what += " (the logger answered the size request twice; the second answer was ignored)";
+    if (sizeRepeated)
+        what += " (the logger answered the size request twice; the second answer was ignored)";
     return what;
 }
 
@@ -235,10 +236,9 @@ void FlashUpload::end(End how) {
         std::filesystem::rename(result_.path, SaveFileName, failed);
         if (failed) {
             result_.end = End::FileError;
-            dialogs_.message("UPLOAD FILE NOT NAMED", "The upload is in " + result_.path +
-                                                          ": it could not be renamed to " +
-                                                          SaveFileName + " (" +
-                                                          failed.message() + ").");
+            dialogs_.message("UPLOAD FILE NOT NAMED",
+                             "The upload is in " + result_.path + ": it could not be renamed to " +
+                                 SaveFileName + " (" + failed.message() + ").");
         } else {
             result_.path = SaveFileName;
         }

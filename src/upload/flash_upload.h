@@ -20,7 +20,7 @@ struct UploadResult {
     int file = 0;
     long long received = 0;
     long long size = 0;
-    std::string path;  // where the bytes are: the chosen name only when complete
+    std::string path;           // where the bytes are: the chosen name only when complete
     bool sizeRepeated = false;  // the logger answered the size request again meanwhile
     bool complete() const { return end == End::Complete; }
     // "Upload of file 2 complete: 3000 of 3000 bytes in /tmp/x.DAT" and the like.

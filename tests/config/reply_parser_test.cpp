@@ -172,7 +172,8 @@ TEST_F(Replies, RingsShowTheReportedValueOrItsNumber) {
     connect(0);
     const auto shown = [&] {
         const int i = panel.selectedIndex(Ctl::SelDataFormat);
-        return i < 0 ? std::string() : panel.items(Ctl::SelDataFormat)[static_cast<std::size_t>(i)].label;
+        return i < 0 ? std::string()
+                     : panel.items(Ctl::SelDataFormat)[static_cast<std::size_t>(i)].label;
     };
     reply("RO,0");
     EXPECT_EQ(shown(), "ASCII 32 Samples");
@@ -203,7 +204,7 @@ TEST_F(Replies, LargeUploadsAskFirst) {
         panel.setValue(Ctl::UpLoadFile, 1);
         panel.raise(Ctl::UpLoadFile, platform::Event::Commit);
     };
-    reply("OF,6");  // files 1 to 5 can be uploaded
+    reply("OF,6");     // files 1 to 5 can be uploaded
     reply("OI,1000");  // nobody asked: no file is opened
     EXPECT_EQ(opened, 0);
     switchOn();

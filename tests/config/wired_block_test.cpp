@@ -57,7 +57,8 @@ TEST(WiredBlock, StaffBlockLayoutAndChecksum) {
 
 TEST(WiredBlock, AlarmLevelsAreCountsOfTheStaffClampedToIt) {
     WiredConfig r = staff(2000);
-    for (std::size_t i = 0; i < 4; ++i) r.setAlarmLevel(i, std::array{2000.0f, 2500.0f, -10.0f, 1000.0f}[i]);
+    for (std::size_t i = 0; i < 4; ++i)
+        r.setAlarmLevel(i, std::array{2000.0f, 2500.0f, -10.0f, 1000.0f}[i]);
     r.alarmFlags = config::kAlarm1 | config::kAlarm2 | config::kAlarmAny;
     const std::string b = encode(r, 3);
     EXPECT_EQ(field(b, 16), "07");

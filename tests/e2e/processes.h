@@ -3,6 +3,7 @@
 // a pseudo-terminal the test holds itself, and bounded waits. Nothing here may block for
 // long: every wait has a deadline, and a child still running when its test ends is killed.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -11,8 +12,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -20,8 +19,8 @@
 #include <fstream>
 #include <functional>
 #include <initializer_list>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <thread>

@@ -40,8 +40,12 @@ std::vector<Uploaded> uploads(const std::vector<int>& files, std::vector<std::st
                              std::to_string(n), "--to", to}),
                    dir / (name + ".out"), dir / (name + ".err"));
         EXPECT_TRUE(host.wait(120)) << "fathomhost did not finish the upload";
-        Uploaded u{host.exitCode(), host.out(), host.err(), readFile(to),
-                   readFile(to + ".incomplete"), fs::exists(to + ".incomplete")};
+        Uploaded u{host.exitCode(),
+                   host.out(),
+                   host.err(),
+                   readFile(to),
+                   readFile(to + ".incomplete"),
+                   fs::exists(to + ".incomplete")};
         done.push_back(std::move(u));
     }
     // What the logger sent in answer to the program's last bytes is in its log shortly after.
@@ -77,11 +81,10 @@ TEST_P(Upload, AFileOfWholeBlocksArrivesByteForByte) {
 }
 
 // The seed changes nothing of an upload: one seed each in `make test`.
-INSTANTIATE_TEST_SUITE_P(Variants, Upload,
-                         ::testing::ValuesIn(plays({"oa-repeat", "no-closing-block",
-                                                    "second-size-reply"},
-                                                   1)),
-                         playName);
+INSTANTIATE_TEST_SUITE_P(
+    Variants, Upload,
+    ::testing::ValuesIn(plays({"oa-repeat", "no-closing-block", "second-size-reply"}, 1)),
+    playName);
 
 // The logger's file stays open until it hears "OC": the program sends it when it gives up,
 // and it reaches the logger although the program exits right after.

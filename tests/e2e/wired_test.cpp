@@ -104,7 +104,8 @@ TEST(WiredUnits, StaffOnPortARecordsEveryReadingAndHearsTheExitG) {
     const auto goes = [&] {
         const std::string log = staff.log();
         std::size_t n = 0;
-        for (auto at = log.find("GOK,"); at != std::string::npos; at = log.find("GOK,", at + 1)) ++n;
+        for (auto at = log.find("GOK,"); at != std::string::npos; at = log.find("GOK,", at + 1))
+            ++n;
         return n;
     };
     EXPECT_TRUE(waitFor([&] { return goes() == 2; }, 5)) << goes() << " GOK, in the unit's log";
@@ -202,8 +203,8 @@ TEST_P(Synchronizer, RecordsEightChannels) {
     EXPECT_EQ(run.out.find("noise"), std::string::npos) << run.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, Synchronizer, ::testing::ValuesIn(plays({"plain", "comma", "tab"})),
-                         playName);
+INSTANTIATE_TEST_SUITE_P(Variants, Synchronizer,
+                         ::testing::ValuesIn(plays({"plain", "comma", "tab"})), playName);
 
 }  // namespace
 }  // namespace e2e

@@ -217,7 +217,8 @@ void unitPage(Rows& r) {
                                "Save the Serial number of units to ship to customers.\nThis is for "
                                "factory uses only make invisible for customer.");
     serial.startVisible = false;
-    serial.maxValue = config::kMaxSerialLength;  // a text entry's maximum is its length in characters
+    serial.maxValue =
+        config::kMaxSerialLength;  // a text entry's maximum is its length in characters
 }
 
 void samplingFrame(Rows& r) {

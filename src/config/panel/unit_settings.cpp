@@ -337,11 +337,11 @@ void UnitSettings::portLength(int port, int row) {
     const std::string text = panel_.cell(table, row, 0);
     char* end = nullptr;
     const double metres = std::strtod(text.c_str(), &end);
-    const bool blanksAfter = end && std::string_view(end).find_first_not_of(" \t") == std::string_view::npos;
+    const bool blanksAfter =
+        end && std::string_view(end).find_first_not_of(" \t") == std::string_view::npos;
     if (end == text.c_str() || !blanksAfter || !(metres >= 0 && metres <= kLongestLoggerStaff)) {
-        dialogs_.message("STAFF LENGTH",
-                         "A staff length is a number of metres from 0 to 49.5; \"" + text +
-                             "\" was not sent.");
+        dialogs_.message("STAFF LENGTH", "A staff length is a number of metres from 0 to 49.5; \"" +
+                                             text + "\" was not sent.");
         sender_.send(Cmd::ReadPortLengths, Args::at(portGroup(port), port % 4), 0);
         return;
     }
@@ -391,13 +391,13 @@ void UnitSettings::reportUnconfirmed(const std::vector<Ctl>& controls, bool gave
         names += "\n  " + nameOf(c);
         panel_.setDimmed(c, false);
     }
-    dialogs_.message("SETTING NOT CONFIRMED",
-                     (gaveUp ? "The unit did not answer after " + std::to_string(kMaxSends) +
-                                   " sends:"
-                             : std::string("Another command was sent before the unit answered:")) +
-                         names +
-                         "\n\nThe unit may not hold the value shown. Send it again, or press "
-                         "Re-scan to read what the unit holds.");
+    dialogs_.message(
+        "SETTING NOT CONFIRMED",
+        (gaveUp ? "The unit did not answer after " + std::to_string(kMaxSends) + " sends:"
+                : std::string("Another command was sent before the unit answered:")) +
+            names +
+            "\n\nThe unit may not hold the value shown. Send it again, or press "
+            "Re-scan to read what the unit holds.");
 }
 
 }  // namespace config
