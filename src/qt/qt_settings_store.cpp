@@ -1,5 +1,7 @@
 #include "qt/qt_settings_store.h"
 
+#include <QFile>
+
 namespace qtui {
 
 namespace {
@@ -9,12 +11,30 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 QtSettingsStore::QtSettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                             QStringLiteral("fathomhost"),
-                                            QStringLiteral("fathomhost"))) {}
+                                            QStringLiteral("fathomhost"))) {
+    check();
+}
 
 QtSettingsStore::QtSettingsStore(const QString& file)
-    : settings_(std::make_unique<QSettings>(file, QSettings::IniFormat)) {}
+    : settings_(std::make_unique<QSettings>(file, QSettings::IniFormat)) {
+    check();
+}
+
+// QSettings reads its file only when first asked, and takes much of a damaged file (one cut
+// in the middle of a key, NUL bytes left by a crash) without a word, to call it damaged only
+// once it has rewritten it. So the file is read now, and looked at as the writer leaves it:
+// text lines, the last one ended.
+void QtSettingsStore::check() {
+    settings_->allKeys();
+    QFile file(settings_->fileName());
+    if (!file.exists() || !file.open(QIODevice::ReadOnly)) return;
+    const QByteArray bytes = file.readAll();
+    if (!bytes.isEmpty() && (bytes.contains('\0') || !bytes.endsWith('\n')))
+        damaged_ = true;
+}
 
 std::string QtSettingsStore::problem() const {
+    if (damaged_) return "the file is damaged";
     switch (settings_->status()) {
         case QSettings::NoError:
             return {};

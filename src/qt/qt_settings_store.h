@@ -24,7 +24,9 @@ class QtSettingsStore : public platform::SettingsStore {
     std::string where() const override;
 
   private:
+    void check();
     std::unique_ptr<QSettings> settings_;
+    bool damaged_ = false;
 };
 
 }  // namespace qtui
