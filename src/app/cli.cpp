@@ -148,8 +148,8 @@ const std::vector<OptionDef>& options() {
                    "                         FILE001.csv ... from the start.",
                    &CliOptions::record),
         {"--interval", "DAYS",
-         "Headless: days per recording file, 1-98; 99 = one file (default).\n"
-         "                         --collect: days per archive file (default 1).",
+         "Headless: days per recording and capture file, 1-98; 99 = one file\n"
+         "                         (default). --collect: days per archive file (default 1).",
          [](CliOptions& o, std::string_view v) {
              o.intervalGiven = true;
              return parseInt(v, o.interval) && o.interval >= 1 && o.interval <= 99;
@@ -184,13 +184,15 @@ const std::vector<OptionDef>& options() {
             "--show-config", "DEVICE",
             "Read the settings of unit DEVICE (255: a data logger) once it reports;\n"
             "                         wired units: 1 the unit on port A, 2 the unit on port B;\n"
-            "                         headless: print them as name: value lines and exit.",
+            "                         headless: print them as name: value lines and exit\n"
+            "                         (non-zero, saying why, when not done: see --time-limit).",
             &CliOptions::showConfig, 1, 255),
         intOption(
             "--upload-file", "N",
             "Headless, data logger (unit type 8): upload file N of the logger's flash card,\n"
             "                         with --to, print progress and exit; non-zero when "
-            "incomplete.\n"
+            "incomplete\n"
+            "                         or not done within its limits (see --time-limit).\n"
             "                         A file over 1,000,000 bytes is uploaded without asking.",
             &CliOptions::uploadFile, 1, 9999),
         pathOption("--to", "PATH",
