@@ -26,6 +26,11 @@ class FolderMemory : public platform::Dialogs {
         return inner_.prompt(title, message, maxLength);
     }
     platform::FileSelection fileSelect(const platform::FileSelectRequest& request) override;
+    std::vector<std::string> fileSelectMany(const platform::FileSelectRequest& request) override;
+    bool progress(std::string_view title, std::string_view text, double fraction) override {
+        return inner_.progress(title, text, fraction);
+    }
+    void endProgress() override { inner_.endProgress(); }
     bool printPage(platform::Page page, std::string_view title) override {
         return inner_.printPage(page, title);
     }
@@ -42,6 +47,10 @@ class FolderMemory : public platform::Dialogs {
     }
 
   private:
+    // The request with the folder last used for its kind of file; remembers the chosen one.
+    platform::FileSelectRequest inLastFolder(const platform::FileSelectRequest& request) const;
+    void remember(const platform::FileSelectRequest& request, const std::string& chosen);
+
     platform::Dialogs& inner_;
     RememberedSettings* settings_ = nullptr;
 };

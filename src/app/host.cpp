@@ -39,6 +39,7 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
       analysis_(panel, dialogs, chart_, ChartCtr_),
       playback_(panel, dialogs, deviceTable_, displayLines_, dataService_, ChartCtr_, chart_,
                 dataService_.WorkValue),
+      exportMenu_(panel, dialogs, clock),
       configSender_(panel, clock, ports, apiFrames_, links_, configState_),
       configScan_(panel, session_, configState_, links_, configSender_, deviceTable_),
       replyParser_(panel, dialogs, clock, session_, configState_, upload_, configSender_,
@@ -367,6 +368,10 @@ void Host::wireAnalysis() {
 void Host::wirePlayback() {
     onCommit(Ctl::MenuOpenPlotFile, [this] { playback_.OpenFile2Plot(); });
     onCommit(Ctl::MenuClosePlotFile, [this] { playback_.CloseFile2Plot(); });
+    onCommit(Ctl::MenuExportNetcdf, [this] { exportMenu_.ExportToNetcdf(); });
+    panel_.onEvent(Ctl::ExportTimer, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) exportMenu_.ExportTimer();
+    });
     onCommit(Ctl::PlotSpeedCtr, [this] { playback_.PlotSpeedCtr(); });
     onCommit(Ctl::FileKbPosition, [this] { playback_.FileKbPosition(); });
     panel_.onEvent(Ctl::ReadFileTimer, [this](Event e, const EventData&) {

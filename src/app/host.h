@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "analysis/wave_analysis.h"
+#include "app/export_menu.h"
 #include "app/shell.h"
 #include "app/unit_type_change.h"
 #include "calibration/calibration.h"
@@ -73,6 +74,13 @@ class Host {
     bool selectDevice(int device);
     // Bytes that arrived on the port of a ring and were not read yet (a backlog at a stop).
     int unreadInput(platform::Ctl ring) const;
+
+    // The File menu's export of recordings to NetCDF, whose writer lives outside the core:
+    // the menu item is shown once it is set.
+    void setRecordingExport(ExportJobFactory job, ExportNameFactory name) {
+        exportMenu_.setExporter(std::move(job), std::move(name));
+    }
+    ExportMenu& exportMenu() { return exportMenu_; }
 
     // Runs after the event loop has ended.
     void exitStep() { shell_.exitStep(); }
@@ -177,6 +185,8 @@ class Host {
     analysis::WaveAnalysis analysis_;
     // File playback through the same display and chart paths.
     chart::Playback playback_;
+    // Recordings exported to NetCDF from the File menu.
+    ExportMenu exportMenu_;
 
     // Reading a unit's settings: the send path, the scan and the reply parser.
     config::UploadState upload_;

@@ -230,6 +230,18 @@ int main(int argc, char** argv) {
 
     // 4. Start values.
     host.Initialize();
+    host.setRecordingExport(
+        [](const app::ExportRequest& r) {
+            return std::make_unique<netcdf::RecordingExport>(
+                netcdf::ExportOptions{.files = r.files,
+                                      .output = r.output,
+                                      .utcOffsetHours = r.utcOffsetHours,
+                                      .pressureInMetres = r.pressureInMetres,
+                                      .history = "exported from the fathomhost window"});
+        },
+        [](const std::vector<std::string>& files) {
+            return netcdf::defaultOutputName(files, ".");
+        });
 
     // What the operator chose last time: unit type, traces, chart and analysis settings, and
     // the ports, offered again (or opened at once with --reopen-ports). The command line's own

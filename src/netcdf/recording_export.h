@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/export_menu.h"
 #include "netcdf/grid_writer.h"
 #include "netcdf/recording_set.h"
 
@@ -34,23 +35,20 @@ std::string defaultOutputName(const std::vector<std::string>& files, const std::
 // interpolated or moved in time. Works a block at a time: the set is read once to check it
 // and find its devices, times and rates, then again to write; the file gets its name only when
 // complete, and a refused set leaves no file.
-class RecordingExport {
+class RecordingExport : public app::ExportJob {
   public:
     explicit RecordingExport(ExportOptions options);
-    ~RecordingExport();
+    ~RecordingExport() override;
 
-    // Does a little more (reads about a megabyte); false once finished, done or not.
-    bool step();
-    // Stops; the file begun is removed.
-    void cancel();
-
-    double fraction() const;  // of the whole work, 0 to 1
-    std::string activity() const;  // "Checking survey003.csv", for a progress display
-    bool finished() const { return phase_ == Phase::Done || phase_ == Phase::Failed; }
-    // Empty once done; otherwise why not, naming the file and line where it lies in a file.
-    const std::string& error() const { return error_; }
-    // What was written, in a few lines: devices, times, values, notes.
-    std::string summary() const;
+    // Each step reads about a megabyte.
+    bool step() override;
+    void cancel() override;
+    double fraction() const override;
+    std::string activity() const override;
+    bool finished() const override { return phase_ == Phase::Done || phase_ == Phase::Failed; }
+    const std::string& error() const override { return error_; }
+    // Devices, times, values and notes.
+    std::string summary() const override;
     const ExportOptions& options() const { return options_; }
 
     // What the check found, for the writing and the summary.

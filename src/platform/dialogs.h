@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/control_spec.h"
 #include "platform/ctl.h"
@@ -46,6 +47,11 @@ public:
     virtual std::optional<std::string> prompt(std::string_view title, std::string_view message,
                                               int maxLength) = 0;
     virtual FileSelection fileSelect(const FileSelectRequest& request) = 0;
+    // Several existing files at once (a recording's numbered files); empty when cancelled.
+    virtual std::vector<std::string> fileSelectMany(const FileSelectRequest& request) {
+        const FileSelection one = fileSelect(request);
+        return one.ok() ? std::vector<std::string>{one.path} : std::vector<std::string>{};
+    }
     // Prints one page of the program (main panel or a tab page); false when cancelled or failed.
     virtual bool printPage(Page page, std::string_view title) = 0;
 
@@ -56,6 +62,16 @@ public:
         (void)fields;
         return false;
     }
+    // How far a long piece of work has got (fraction 0 to 1), shown with a way to cancel it
+    // until endProgress(); false once the operator has asked to cancel. The work goes on in
+    // steps from a timer, so the window stays live meanwhile. Without a window it shows nothing.
+    virtual bool progress(std::string_view title, std::string_view text, double fraction) {
+        (void)title;
+        (void)text;
+        (void)fraction;
+        return true;
+    }
+    virtual void endProgress() {}
 
     // The window's outputs of a graph control. Where there is no window (headless runs) they
     // do nothing and say so.

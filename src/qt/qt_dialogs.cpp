@@ -1,6 +1,7 @@
 #include "qt/qt_dialogs.h"
 
 #include <QClipboard>
+#include <algorithm>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QFileInfo>
@@ -49,11 +50,46 @@ bool QtDialogs::form(std::string_view title, std::span<platform::FormField> fiel
     return true;
 }
 
-platform::FileSelection QtDialogs::fileSelect(const platform::FileSelectRequest& r) {
+namespace {
+QString filterOf(const platform::FileSelectRequest& r) {
     QString filter = r.patternName.empty() ? q(r.pattern)
                                            : q(r.patternName) + QStringLiteral(" (") + q(r.pattern) + ')';
     if (!r.typeList.empty()) filter += QStringLiteral(";;") + q(r.typeList).replace(';', ' ');
-    filter += QStringLiteral(";;All files (*)");
+    return filter + QStringLiteral(";;All files (*)");
+}
+}  // namespace
+
+std::vector<std::string> QtDialogs::fileSelectMany(const platform::FileSelectRequest& r) {
+    const QStringList chosen = QFileDialog::getOpenFileNames(parent_, q(r.title), q(r.directory), filterOf(r));
+    std::vector<std::string> paths;
+    for (const QString& path : chosen) paths.push_back(path.toStdString());
+    return paths;
+}
+
+// Window-modal: the window keeps drawing live data while the work goes on from its timer.
+bool QtDialogs::progress(std::string_view title, std::string_view text, double fraction) {
+    if (!progress_) {
+        progress_ = new QProgressDialog(parent_);
+        progress_->setWindowTitle(q(title));
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setRange(0, 1000);
+        progress_->setMinimumDuration(0);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+        progress_->setMinimumWidth(480);
+    }
+    progress_->setLabelText(q(text));
+    progress_->setValue(static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 1000));
+    return !progress_->wasCanceled();
+}
+
+void QtDialogs::endProgress() {
+    if (progress_) progress_->deleteLater();
+    progress_.clear();
+}
+
+platform::FileSelection QtDialogs::fileSelect(const platform::FileSelectRequest& r) {
+    const QString filter = filterOf(r);
     QString start = q(r.directory);
     if (!r.defaultName.empty()) start = start.isEmpty() ? q(r.defaultName) : start + '/' + q(r.defaultName);
     QString path = r.save ? QFileDialog::getSaveFileName(parent_, q(r.title), start, filter, nullptr,

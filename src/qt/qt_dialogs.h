@@ -1,4 +1,6 @@
 #pragma once
+#include <QPointer>
+#include <QProgressDialog>
 #include <QWidget>
 
 #include "platform/dialogs.h"
@@ -23,6 +25,9 @@ public:
     std::optional<std::string> prompt(std::string_view title, std::string_view message,
                                       int maxLength) override;
     platform::FileSelection fileSelect(const platform::FileSelectRequest& request) override;
+    std::vector<std::string> fileSelectMany(const platform::FileSelectRequest& request) override;
+    bool progress(std::string_view title, std::string_view text, double fraction) override;
+    void endProgress() override;
     bool printPage(platform::Page page, std::string_view title) override;
     bool form(std::string_view title, std::span<platform::FormField> fields) override;
     bool copyText(std::string_view text) override;
@@ -34,6 +39,7 @@ private:
     const platform::Graph* graphOf(platform::Ctl id) const { return graph_ ? graph_(id) : nullptr; }
 
     QWidget* parent_;
+    QPointer<QProgressDialog> progress_;
     std::function<const platform::Graph*(platform::Ctl)> graph_;
     std::function<QWidget*(platform::Page)> pageWidget_;
 };

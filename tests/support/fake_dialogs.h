@@ -36,6 +36,13 @@ public:
     // kept as they were offered.
     std::deque<std::optional<std::vector<std::string>>> formReplies;
     std::vector<std::vector<platform::FormField>> formsShown;
+    // Several files at once: the next reply (none: cancelled).
+    std::deque<std::vector<std::string>> manyReplies;
+    // Progress shown (its texts), how often it was ended, and after how many showings the
+    // operator presses cancel (-1: never).
+    std::vector<std::string> progressShown;
+    int progressEnded = 0;
+    int cancelAfter = -1;
 
     void message(std::string_view title, std::string_view text) override {
         shown.push_back({"message", std::string(title), std::string(text)});
@@ -65,6 +72,18 @@ public:
         fileReplies.pop_front();
         return r;
     }
+    std::vector<std::string> fileSelectMany(const platform::FileSelectRequest& request) override {
+        fileRequests.push_back(request);
+        if (manyReplies.empty()) return {};
+        auto r = manyReplies.front();
+        manyReplies.pop_front();
+        return r;
+    }
+    bool progress(std::string_view, std::string_view text, double) override {
+        progressShown.emplace_back(text);
+        return cancelAfter < 0 || static_cast<int>(progressShown.size()) <= cancelAfter;
+    }
+    void endProgress() override { ++progressEnded; }
     bool printPage(platform::Page page, std::string_view) override {
         printed.push_back(page);
         return true;
