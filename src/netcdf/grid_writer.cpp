@@ -94,22 +94,22 @@ class ColumnChunks {
         return replaced;
     }
 
-    // Writes and frees the chunks before `chunk`.
-    void flushBefore(std::size_t chunk) {
-        while (!chunks_.empty() && chunks_.begin()->first < chunk) flush(chunks_.begin());
+    void flushAll() {
+        while (!chunks_.empty()) flush(chunks_.begin());
     }
-    void flushAll() { flushBefore(flushed_.size()); }
 
   private:
     struct Chunk {
         std::vector<float> data;  // device by device, chunkSteps each
         std::vector<char> touched;
+        std::uint64_t lastUse = 0;
     };
 
     float& at(std::size_t step, std::size_t device) {
         const std::size_t k = step / chunkSteps_;
         if (k != currentIndex_ || current_ == nullptr) {
             current_ = &chunk(k);
+            current_->lastUse = ++uses_;
             currentIndex_ = k;
         }
         current_->touched[device] = 1;
@@ -119,6 +119,14 @@ class ColumnChunks {
     Chunk& chunk(std::size_t k) {
         auto it = chunks_.find(k);
         if (it != chunks_.end()) return it->second;
+        // Records come in about the order of their times, but a unit whose clock is hours
+        // off the others' writes far behind them: the chunk used longest ago goes to the file.
+        if (chunks_.size() >= kChunksHeld) {
+            auto oldest = chunks_.begin();
+            for (auto c = chunks_.begin(); c != chunks_.end(); ++c)
+                if (c->second.lastUse < oldest->second.lastUse) oldest = c;
+            flush(oldest);
+        }
         Chunk& c = chunks_[k];
         c.data.assign(devices_ * chunkSteps_, fill_);
         c.touched.assign(devices_, 0);
@@ -156,7 +164,9 @@ class ColumnChunks {
     std::size_t devices_, chunkSteps_, steps_;
     float fill_;
     std::vector<bool> flushed_;
+    static constexpr std::size_t kChunksHeld = 4;
     std::map<std::size_t, Chunk> chunks_;
+    std::uint64_t uses_ = 0;
     Chunk* current_ = nullptr;
     std::size_t currentIndex_ = 0;
 };
@@ -289,9 +299,6 @@ void GridWriter::add(const SetRecord& r) {
     if (!r.timed || at < 0) return;
     const auto device = static_cast<std::size_t>(at);
     const std::size_t step = stepOf(r.time);
-    const std::size_t behind = step / layout_.chunkSteps;
-    for (ColumnChunks* c : {levels_.get(), pressures_.get(), temperatures_.get(), batteries_.get()})
-        if (c != nullptr && behind > 0) c->flushBefore(behind - 1);
 
     if (!r.values.empty()) {
         ColumnChunks* to = layout_.pressure[device] ? pressures_.get() : levels_.get();

@@ -34,9 +34,8 @@ struct GlobalAttributes {
 class ColumnChunks;
 
 // Writes the time grid of a recording set: the coordinates first, then the values of each
-// record as it comes, a chunk of the time dimension at a time. Records come in about the order
-// of their times, so the chunks behind the latest are written and freed as it moves on; a
-// record that comes later than that takes its chunk back from the file.
+// record as it comes, a few chunks of the time dimension held at a time. A record for a chunk
+// already written takes it back from the file first.
 class GridWriter {
   public:
     GridWriter(const std::string& path, const GridLayout& layout, const GlobalAttributes& global);
