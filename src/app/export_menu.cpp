@@ -115,23 +115,23 @@ void ExportMenu::ExportTimer() {
         if (!job_->step()) break;
     }
     if (job_->finished()) {
-        end();
+        end(false);
         return;
     }
-    const int percent = static_cast<int>(job_->fraction() * 100);
-    if (!dialogs_.progress(kTitle, job_->activity() + " (" + std::to_string(percent) + " %)",
-                           job_->fraction())) {
+    if (!dialogs_.progress(kTitle, job_->activity(), job_->fraction())) {
         job_->cancel();
-        end();
+        end(true);
     }
 }
 
-void ExportMenu::end() {
+void ExportMenu::end(bool cancelled) {
     panel_.setTimerEnabled(Ctl::ExportTimer, false);
     dialogs_.endProgress();
     panel_.setDimmed(Ctl::MenuExportNetcdf, false);
     const std::unique_ptr<ExportJob> job = std::move(job_);
-    if (job->error().empty())
+    if (cancelled)
+        dialogs_.message(kTitle, "The export was cancelled: nothing was written.");
+    else if (job->error().empty())
         dialogs_.message(kTitle, "Wrote " + output_ + ":\n" + job->summary());
     else
         dialogs_.message(kTitle, "Nothing was written.\n" + job->error());

@@ -51,7 +51,7 @@ class ExportMenu {
     bool running() const { return job_ != nullptr; }
 
   private:
-    void end();
+    void end(bool cancelled);
 
     platform::Panel& panel_;
     platform::Dialogs& dialogs_;

@@ -125,7 +125,7 @@ void RecordingExport::failWith(std::string why) {
 }
 
 void RecordingExport::cancel() {
-    if (!finished()) failWith("cancelled: nothing was written");
+    if (!finished()) failWith("cancelled");
 }
 
 bool RecordingExport::step() {

@@ -106,7 +106,7 @@ TEST_F(ExportMenuTest, CancelWrongOffsetsAndDamagedFilesLeaveNothing) {
     const std::string big = write("day000.csv", day);
     dialogs.cancelAfter = 1;
     exportFiles({big}, "", dir.file("day.nc"));
-    EXPECT_EQ(lastMessage(), "Nothing was written.\ncancelled: nothing was written");
+    EXPECT_EQ(lastMessage(), "The export was cancelled: nothing was written.");
     EXPECT_EQ(dialogs.progressEnded, 1);
     EXPECT_FALSE(std::filesystem::exists(dir.file("day.nc")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("day.nc.part")));

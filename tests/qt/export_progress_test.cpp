@@ -49,19 +49,19 @@ TEST(ExportProgress, TheMenuItemAppearsWithTheExporterAndTheDialogCancels) {
     EXPECT_TRUE(item->isVisible());
 
     qtui::QtDialogs dialogs(&window);
-    EXPECT_TRUE(dialogs.progress("EXPORT TO NETCDF", "Checking survey003.csv (30 %)", 0.3));
+    EXPECT_TRUE(dialogs.progress("EXPORT TO NETCDF", "Checking survey003.csv", 0.3));
     QApplication::processEvents();
     auto* shown = window.findChild<QProgressDialog*>();
     ASSERT_NE(shown, nullptr);
     EXPECT_TRUE(shown->isVisible());
     EXPECT_EQ(shown->windowTitle(), QStringLiteral("EXPORT TO NETCDF"));
-    EXPECT_EQ(shown->labelText(), QStringLiteral("Checking survey003.csv (30 %)"));
+    EXPECT_EQ(shown->labelText(), QStringLiteral("Checking survey003.csv"));
     EXPECT_EQ(shown->value(), 300);
     // The operator clicks Cancel: the next report says so.
     auto* cancel = shown->findChild<QPushButton*>();
     ASSERT_NE(cancel, nullptr);
     cancel->click();
-    EXPECT_FALSE(dialogs.progress("EXPORT TO NETCDF", "Writing survey003.csv (60 %)", 0.6));
+    EXPECT_FALSE(dialogs.progress("EXPORT TO NETCDF", "Writing survey003.csv", 0.6));
     dialogs.endProgress();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(window.findChild<QProgressDialog*>(), nullptr);
