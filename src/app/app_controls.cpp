@@ -78,7 +78,7 @@ std::vector<ControlSpec> build() {
         menu(Ctl::MenuStationNetwork, "File", "Station network..."),
         {.id = Ctl::MenuExportNetcdf,
          .kind = Kind::MenuItem,
-         .caption = "Export recordings to NetCDF...",
+         .caption = "Convert recordings to NetCDF...",
          .frame = "File",
          .startVisible = false},
         menu(Ctl::MenuPrintPlot, "File", "Print plot...", false, "Ctrl+P"),

@@ -19,7 +19,7 @@ using platform::Ctl;
 
 QAction* exportAction(qtui::MainWindow& window) {
     for (QAction* a : window.menuBar()->findChildren<QAction*>())
-        if (a->text().remove('&') == QStringLiteral("Export recordings to NetCDF...")) return a;
+        if (a->text().remove('&') == QStringLiteral("Convert recordings to NetCDF...")) return a;
     return nullptr;
 }
 
