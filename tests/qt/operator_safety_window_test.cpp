@@ -86,7 +86,9 @@ struct OperatorWindow : simtest::SimHost {
     std::string dir;
 
     void SetUp() override {
-        dir = ::testing::TempDir() + "operator_window/";
+        // One folder per test process: ctest runs these tests side by side.
+        dir = ::testing::TempDir() + "operator_window_" +
+              std::to_string(QCoreApplication::applicationPid()) + "/";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }
