@@ -163,22 +163,25 @@ void ReceivePaths::wiredByte(PortId p, std::uint8_t byte) {
             s.FRTCConnectTimer = 0;
             break;
         case WiredEvent::LineEnd:
-            r.lineDropped = false;
-            panel_.setDimmed(d.temperature, true);
-            break;
         case WiredEvent::LineEndTemp:
+            // The indicator follows what the record carried: blanks a unit pads its record
+            // with reach the temperature's place but are no temperature.
             r.lineDropped = false;
-            panel_.setDimmed(d.temperature, false);
+            panel_.setDimmed(d.temperature, !r.lineTemperature);
+            r.lineTemperature = false;
             break;
         case WiredEvent::Temperature: {
             // The temperature is complete with the record's ninth character: its four digits
             // from k + 5. The place after them still holds a byte of an earlier line.
             const auto digits = r.wired.at(k + 5, WiredLineParser::kTemperatureWidth);
+            if (std::all_of(digits.begin(), digits.end(), [](std::uint8_t c) { return c == ' '; }))
+                break;
             if (!isNumberText(digits, true)) {
                 if (!r.lineDropped) dropNoise(p);
                 r.lineDropped = true;
                 break;
             }
+            r.lineTemperature = true;
             send(p, static_cast<std::uint64_t>(d.device), d.device,
                  temperatureText(d.device,
                                  static_cast<double>(readNumber(digits)) * kTemperatureStep)
@@ -352,7 +355,7 @@ void ReceivePaths::warnIfLengthsUnset(PortId p, int channels) {
 void ReceivePaths::syncData(PortId p, std::span<const std::uint8_t> line) {
     PortRx& r = rx(p);
     const PortDesc& d = desc(p);
-    const int channels = syncChannelCount(line);
+    const int channels = syncReadingCount(line);
     warnIfLengthsUnset(p, channels);
     for (int c = 0; c < channels; ++c) {
         // Each channel's staff length comes from the operator's table, in metres.

@@ -88,6 +88,7 @@ class ReceivePaths {
         std::size_t shownLength = 0;
         long dropped = 0;
         bool lineDropped = false;  // the wired record line being received was counted already
+        bool lineTemperature = false;  // it carried a temperature
         std::uint64_t received = 0;
         int syncChannels = 0;       // readings per line of the streaming synchronizer, 0 = not yet
         bool lengthsWarned = false; // the operator has been told that staff lengths are missing

@@ -37,10 +37,14 @@ void copyText(std::array<char, N>& out, std::span<const std::uint8_t> chars) {
 }  // namespace
 
 bool SyncLineParser::feed(std::uint8_t byte) {
+    // A board may end its lines with CR LF, LF or CR alone: either ends a line, and the empty
+    // line between a CR and its LF is none.
+    const bool lineEnd = byte == '\n' || byte == '\r';
+    if (lineEnd && index_ == 0) return false;
     if (index_ > kLineSize - 1) index_ = 0;
     line_[static_cast<std::size_t>(index_)] = byte;
     if (byte != 0) ++index_;
-    if (byte != '\n') return false;
+    if (!lineEnd) return false;
     line_[static_cast<std::size_t>(index_)] = 0;
     length_ = index_;
     index_ = 0;

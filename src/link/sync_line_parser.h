@@ -6,7 +6,7 @@
 
 namespace links {
 
-// Lines of the synchronizer board (unit type 7), LF-terminated.
+// Lines of the synchronizer board (unit type 7), each ended by CR, LF or both.
 enum class SyncLine : std::uint8_t {
     Other,
     Listing,     // "*..." line of the status listing
@@ -35,7 +35,8 @@ class SyncLineParser {
   public:
     static constexpr int kLineSize = 141;
 
-    // True when an LF ended a line; line() then holds it (the LF included).
+    // True when a CR or LF ended a line that is not empty; line() then holds it (the line end
+    // included).
     bool feed(std::uint8_t byte);
     std::span<const std::uint8_t> line() const {
         return std::span<const std::uint8_t>(line_).first(static_cast<std::size_t>(length_));

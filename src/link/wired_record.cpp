@@ -183,22 +183,29 @@ double syncStaffLengthMm(const std::string& metresText) {
 }
 
 int syncReadingCount(std::span<const std::uint8_t> line) {
-    // As the program reads the line: eight readings from 33 characters on (LF included). Each
-    // reading is the four characters at 5c; the character between two of them is the board's
-    // own choice (a blank, a comma, a tab), as long as it is no digit, which would make two
-    // readings one number, and ends no line.
+    // Each reading is the four characters at 5c; the character between two of them is the
+    // board's own choice (a blank, a comma, a tab), as long as it is no digit, which would make
+    // two readings one number, and ends no line.
     const auto isDigit = [](std::uint8_t c) { return c >= '0' && c <= '9'; };
-    const int channels = line.size() < 33 ? 6 : 8;
-    const std::size_t end = static_cast<std::size_t>(5 * channels - 1);
-    if (line.size() < end) return 0;
-    for (int c = 0; c < channels; ++c) {
-        const std::size_t at = static_cast<std::size_t>(5 * c);
-        if (!isNumberText(line.subspan(at, 4), true)) return 0;
-        if (c + 1 == channels) break;
-        const std::uint8_t between = line[at + 4];
-        if (isDigit(between) || between == '\r' || between == '\n') return 0;
-    }
-    return line.size() == end || !isDigit(line[end]) ? channels : 0;
+    const auto readings = [&](int channels) {
+        const std::size_t end = static_cast<std::size_t>(5 * channels - 1);
+        if (line.size() < end) return false;
+        for (int c = 0; c < channels; ++c) {
+            const std::size_t at = static_cast<std::size_t>(5 * c);
+            if (!isNumberText(line.subspan(at, 4), true)) return false;
+            if (c + 1 == channels) break;
+            const std::uint8_t between = line[at + 4];
+            if (isDigit(between) || between == '\r' || between == '\n') return false;
+        }
+        return true;
+    };
+    // Eight readings from 33 characters on (the line end included), six on shorter lines; a
+    // six-channel board that pads its line past that with blanks is still six readings, as
+    // long as no digit follows them.
+    if (line.size() < 33) return readings(6) && (line.size() == 29 || !isDigit(line[29])) ? 6 : 0;
+    if (readings(8)) return line.size() == 39 || !isDigit(line[39]) ? 8 : 0;
+    const auto rest = line.subspan(29);
+    return readings(6) && std::none_of(rest.begin(), rest.end(), isDigit) ? 6 : 0;
 }
 
 void makeReceivePacket(RxFrame& frame, std::uint64_t address, int device, std::string_view text) {

@@ -39,8 +39,9 @@ bool isNumberText(std::span<const std::uint8_t> text, bool leadingBlanks = false
 
 // The reading fields of a synchronizer data line: six or eight readings of four characters
 // (digits, blank-padded on the left at most), one character of the board's choosing between
-// them, from the line's start; whatever follows the last one (a line end, a time tag) is not
-// judged unless it is a digit. 0 when the line is not such a line.
+// them, from the line's start; whatever follows the last one (a line end, a time tag, blanks)
+// is not judged unless it is a digit. Eight from 33 characters on, unless the line holds six
+// and nothing but blanks and the like after them. 0 when the line is not such a line.
 int syncReadingCount(std::span<const std::uint8_t> line);
 
 // A synchronizer channel's staff length as the operator typed it into the staff-length table

@@ -78,12 +78,12 @@ void Synchronizer::byte(char c) {
         streaming_ = false;
         afterS_ = true;
         break;
-    case 'r': send(clockText() + "\r\n"); break;
+    case 'r': send(clockText() + variant().lineEnd); break;
     case 'f': case 'm': case 't':
         streaming_ = false;
         menu_ = c;
         line_.clear();
-        send("* enter value\r\n");
+        send("* enter value" + variant().lineEnd);
         break;
     default: break;  // line ends and stray bytes
     }
@@ -103,22 +103,23 @@ void Synchronizer::applyLine(char menu, const std::string& line) {
     }
     default: break;
     }
-    send("* ok\r\n");
+    send("* ok" + variant().lineEnd);
 }
 
 void Synchronizer::listStatus() {
+    const std::string& end = variant().lineEnd;
     char text[96];
-    send("**** WAVE STAFF SYNCHRONIZER ****\r\n");
-    std::snprintf(text, sizeof text, "Serial Number: WSS-%dCH-2016-00042\r\n", channels());
-    send(text);
-    send("Code Rev: 03.01\r\n");
-    std::snprintf(text, sizeof text, "Fsample FREQ (Hz): %02d\r\n", rate_);
-    send(text);
-    send(std::string("Sample Mode: ") + (commandMode_ ? "command" : "freerun") + "\r\n");
-    send("Time Tag: " + timeTag_ + "\r\n");
-    std::snprintf(text, sizeof text, "* channels: %d  clock: %s\r\n", channels(), clockText().c_str());
-    send(text);
-    send("System: t=time tag  f=rate  m=mode  s=clock  r=read  g=go\r\n");
+    send("**** WAVE STAFF SYNCHRONIZER ****" + end);
+    std::snprintf(text, sizeof text, "Serial Number: WSS-%dCH-2016-00042", channels());
+    send(text + end);
+    send("Code Rev: 03.01" + end);
+    std::snprintf(text, sizeof text, "Fsample FREQ (Hz): %02d", rate_);
+    send(text + end);
+    send(std::string("Sample Mode: ") + (commandMode_ ? "command" : "freerun") + end);
+    send("Time Tag: " + timeTag_ + end);
+    std::snprintf(text, sizeof text, "* channels: %d  clock: %s", channels(), clockText().c_str());
+    send(text + end);
+    send("System: t=time tag  f=rate  m=mode  s=clock  r=read  g=go" + end);
 }
 
 double Synchronizer::level(int c, platform::AbsTime t) const {
@@ -130,12 +131,13 @@ std::string Synchronizer::dataLine(platform::AbsTime t) const {
     for (std::size_t c = 0; c < signals_.size(); ++c) {
         const double fraction = level(static_cast<int>(c), t) / lengths_[c];
         char field[8];
-        std::snprintf(field, sizeof field, "%04ld",
+        std::snprintf(field, sizeof field, variant().padded ? "%4ld" : "%04ld",
                       std::clamp(std::lround(fraction * 4095.0), 0L, 4095L));
         if (c) line += variant().separatorOr(" ");
         line += field;
     }
-    return line + "\r\n";
+    return line + std::string(static_cast<std::size_t>(variant().trailingBlanks), ' ') +
+           variant().lineEnd;
 }
 
 void Synchronizer::step() {
@@ -145,7 +147,8 @@ void Synchronizer::step() {
         const platform::AbsTime unitTime = clock_.read(nextSample_);
         if (streaming_ && tag > 0) {
             const auto slot = static_cast<long long>(std::floor(unitTime / tag));
-            if (lastTag_ >= 0 && slot != lastTag_) send("T " + calendarText(unitTime) + "\r\n");
+            if (lastTag_ >= 0 && slot != lastTag_)
+                send("T " + calendarText(unitTime) + variant().lineEnd);
             lastTag_ = slot;
         }
         if (streaming_) {

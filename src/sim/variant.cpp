@@ -20,6 +20,17 @@ constexpr auto kVariants = std::to_array<Named>({
      [](Variant& v) { v.separator.assign(1, ','); }},
     {"tab", "readings and record fields separated by tabs",
      [](Variant& v) { v.separator.assign(1, '\t'); }},
+    {"semicolon", "readings and record fields separated by semicolons",
+     [](Variant& v) { v.separator.assign(1, ';'); }},
+    {"lf", "lines end in LF alone", [](Variant& v) { v.lineEnd.assign(1, '\n'); }},
+    {"cr", "lines end in CR alone", [](Variant& v) { v.lineEnd.assign(1, '\r'); }},
+    {"padded", "readings padded with blanks, not zeros, and blanks before the line end",
+     [](Variant& v) {
+         v.padded = true;
+         v.trailingBlanks = 3;
+     }},
+    {"no-temperature", "wired units send their readings without the air temperature",
+     [](Variant& v) { v.noTemperature = true; }},
     {"oa-repeat", "the data logger takes 0.9 s over a block and repeats the last on \"OA\"",
      [](Variant& v) {
          v.repeatOnOa = true;

@@ -19,6 +19,10 @@ struct Variant {
     // a synchronizer's readings, a comma before a wired unit's temperature).
     std::string separator;
     std::string separatorOr(const char* own) const { return separator.empty() ? own : separator; }
+    std::string lineEnd = "\r\n";  // of every line a wired unit or the synchronizer sends
+    bool padded = false;            // readings padded with blanks rather than leading zeros
+    int trailingBlanks = 0;         // blanks before the line end of a record or data line
+    bool noTemperature = false;     // wired units start with the air temperature off
 
     // Radio units: commands (by mnemonic, "WQ") a unit takes but never answers.
     std::vector<std::string> unanswered;

@@ -192,7 +192,8 @@ std::string WiredUnit::record(platform::AbsTime t) const {
     } else {
         const double length = staffLengthMm() / 1000.0;
         const long counts = length > 0 ? std::lround(reading(t) / length * 4095.0) : 0;
-        std::snprintf(text, sizeof text, "%04ld", std::clamp(counts, 0L, 4095L));
+        std::snprintf(text, sizeof text, variant().padded ? "%4ld" : "%04ld",
+                      std::clamp(counts, 0L, 4095L));
     }
     std::string r = text;
     if (block_.field[WiredBlock::Mode] & WiredBlock::kAirTemperature) {
@@ -200,7 +201,13 @@ std::string WiredUnit::record(platform::AbsTime t) const {
         r += variant().separatorOr(",");
         r += text;
     }
-    return r + "\r\n";
+    return r + std::string(static_cast<std::size_t>(variant().trailingBlanks), ' ') +
+           variant().lineEnd;
+}
+
+void WiredUnit::setVariant(const Variant& v) {
+    SimDevice::setVariant(v);
+    if (v.noTemperature) block_.field[WiredBlock::Mode] &= ~WiredBlock::kAirTemperature;
 }
 
 void WiredUnit::step() {

@@ -36,6 +36,7 @@ public:
     bool streaming() const { return streaming_; }
     int staffLengthMm() const;
     const UnitClock& clock() const { return clock_; }
+    void setVariant(const Variant& v) override;
     void setClocks(double aheadSeconds, double driftPpm) override {
         clock_.reset(now(), aheadSeconds, driftPpm);
     }

@@ -42,14 +42,22 @@ std::string sampleHead(int device, int rate) {
     return buf;
 }
 
-// Staff records "rrrr,tttt": the reading of 4095 steps over the staff, in whole millimetres.
+// The line without the blanks a unit may pad it with.
+std::string trimmed(std::string line) {
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+// Staff records "rrrr" or "rrrr,tttt" (any one character before the temperature, readings
+// zero- or blank-padded): the reading of 4095 steps over the staff, in whole millimetres.
 std::vector<std::string> staffRecords(const std::string& log, int device, double staffMm, int rate) {
     std::vector<std::string> records;
-    for (const std::string& line : linesAfter(log, "GOK,")) {
-        if (line.size() != 9) continue;
+    for (const std::string& padded : linesAfter(log, "GOK,")) {
+        const std::string line = trimmed(padded);
+        if (line.size() != 9 && line.size() != 4) continue;
         const auto mm = static_cast<long long>(std::atoi(line.substr(0, 4).c_str()) / 4095.0 * staffMm);
         records.push_back(sampleHead(device, rate) + fixed(static_cast<double>(mm) / 1000, 7, 4));
-        records.push_back(temperatureRecord(device, line.substr(5)));
+        if (line.size() == 9) records.push_back(temperatureRecord(device, line.substr(5)));
     }
     return records;
 }
@@ -57,7 +65,8 @@ std::vector<std::string> staffRecords(const std::string& log, int device, double
 // Pressure gauge records "p.ppppp,tttt": the reading as sent.
 std::vector<std::string> gaugeRecords(const std::string& log, int device, int rate) {
     std::vector<std::string> records;
-    for (const std::string& line : linesAfter(log, "GOK,")) {
+    for (const std::string& padded : linesAfter(log, "GOK,")) {
+        const std::string line = trimmed(padded);
         if (line.size() != 12) continue;
         records.push_back(sampleHead(device, rate) + fixed(number(line, 0, 7), 8, 5));
         records.push_back(temperatureRecord(device, line.substr(8)));
@@ -93,10 +102,15 @@ HostRun runHost(const ScratchDir& dir, const std::string& unitType, std::vector<
     return run;
 }
 
-TEST(WiredUnits, StaffOnPortARecordsEveryReadingAndHearsTheExitG) {
+// A staff on port A, whatever it puts between its fields, at its line ends or before them.
+struct Staff : ::testing::TestWithParam<Play> {};
+
+TEST_P(Staff, OnPortARecordsEveryReadingAndHearsTheExitG) {
     ScratchDir dir;
     ASSERT_TRUE(dir.ok());
-    Simulator staff(dir, "staff", {"--scenario", "staff3"});
+    std::vector<std::string> args{"--scenario", "staff3"};
+    for (const std::string& a : GetParam().args()) args.push_back(a);
+    Simulator staff(dir, "staff", args);
     ASSERT_FALSE(staff.path().empty()) << staff.child().err();
     const HostRun run = runHost(dir, "3", {"--port", staff.path()}, "8");
     // The "g" the program writes as it exits reaches the unit, which answers and streams on:
@@ -111,6 +125,7 @@ TEST(WiredUnits, StaffOnPortARecordsEveryReadingAndHearsTheExitG) {
     EXPECT_TRUE(waitFor([&] { return goes() == 2; }, 5)) << goes() << " GOK, in the unit's log";
     ASSERT_TRUE(staff.stop());
     EXPECT_NE(run.out.find("port A Connected"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("noise"), std::string::npos) << run.out;
 
     // What the unit streamed after the program had gone is not the program's to record.
     std::string sent = staff.log();
@@ -123,6 +138,11 @@ TEST(WiredUnits, StaffOnPortARecordsEveryReadingAndHearsTheExitG) {
     EXPECT_GE(got.size(), 10u);
     EXPECT_TRUE(isNearlyAll(got, want, kClosingSlack));
 }
+
+INSTANTIATE_TEST_SUITE_P(Variants, Staff,
+                         ::testing::ValuesIn(plays({"plain", "tab", "semicolon", "lf", "cr",
+                                                    "padded", "no-temperature"})),
+                         playName);
 
 // Two gauges: device 1 on port A, device 2 on port B, and after each port B sample device 3,
 // the last port A reading less the port B reading.
@@ -186,7 +206,7 @@ TEST_P(Synchronizer, RecordsEightChannels) {
     bool streaming = false;
     for (const std::string& line : linesAfter(sync.log(), "Serial Number")) {
         if (line.size() == 17 && line[2] == '-' && line[5] == '-' && line[11] == ':') streaming = true;
-        if (!streaming || line.size() < 39 || !std::isdigit(static_cast<unsigned char>(line[0])))
+        if (!streaming || line.size() < 39 || !std::isdigit(static_cast<unsigned char>(line[3])))
             continue;
         for (int c = 0; c < 8; ++c) {
             const long reading = std::stol(line.substr(static_cast<std::size_t>(5 * c), 4));
@@ -204,7 +224,9 @@ TEST_P(Synchronizer, RecordsEightChannels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, Synchronizer,
-                         ::testing::ValuesIn(plays({"plain", "comma", "tab"})), playName);
+                         ::testing::ValuesIn(plays({"plain", "comma", "tab", "semicolon", "lf",
+                                                    "cr", "padded"})),
+                         playName);
 
 }  // namespace
 }  // namespace e2e

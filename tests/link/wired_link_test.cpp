@@ -583,8 +583,14 @@ TEST_F(SyncStreaming, ReadingsSeparatedByCommasTabsOrSemicolonsAreData) {
     ASSERT_EQ(sink.frames.size(), 32u);
     EXPECT_EQ(sink.frames[25].text, "C002,D1,S00,00099\r\n");  // 204 of 4095 over 2 m
     ports.receive(kPortA, "2048,2048,0003,0004,0005,0006,0007,00081\r\n");
+    // A CR ends a line as an LF does: both halves are noise.
     ports.receive(kPortA, "2048,2048,0003,0004,0005,0006,0007\r0008\n");
-    EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 2);
+    EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 3);
+    // Line ends of every kind, and a six-channel board's blanks before them.
+    ports.receive(kPortA, "2048 2048 0003 0004 0005 0006 0007 0008\r");
+    ports.receive(kPortA, "2048 2048 0003 0004 0005 0006 0007 0008\n");
+    EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 3);
+    EXPECT_EQ(sink.frames.size(), 48u);
 }
 
 TEST_F(SyncStreaming, UnsetStaffLengthsAreToldOnceNamingTheChannels) {

@@ -183,6 +183,14 @@ TEST(SynchronizerLines, ChannelCountAndReadings) {
     EXPECT_EQ(syncChannelCount(chars(eight)), 8);
     EXPECT_EQ(syncReading(chars(eight), 7), 800);
     EXPECT_EQ(syncReading(chars("12\n"), 7), 0);  // past the line: nothing read
+    // The width: eight readings from 33 characters on, but a six-channel board's blanks before
+    // the line end do not make it eight; digits where no reading stands do make it noise.
+    EXPECT_EQ(syncReadingCount(chars(six)), 6);
+    EXPECT_EQ(syncReadingCount(chars(eight)), 8);
+    EXPECT_EQ(syncReadingCount(chars("0100 0200 0300 0400 0500 4095      \r\n")), 6);
+    EXPECT_EQ(syncReadingCount(chars(" 100  200  300  400  500 4095;\n")), 6);
+    EXPECT_EQ(syncReadingCount(chars("0100 0200 0300 0400 0500 0600 07x0 0800\r\n")), 0);
+    EXPECT_EQ(syncReadingCount(chars("0100 0200 0300 0400 0500 0600 12\r\n")), 0);
 }
 
 }  // namespace
