@@ -76,6 +76,15 @@ void CommandSender::readCal(Cal c, int currentMode) {
     writer_.TxWait = 1;
 }
 
+bool CommandSender::answersLastCommand(std::string_view reply) const {
+    const auto head = [](std::string_view t) { return t.substr(0, t.find_first_of(",\r\n")); };
+    const std::string_view sent(writer_.TxStr.data(),
+                                strnlen(writer_.TxStr.data(), writer_.TxStr.size()));
+    std::string_view command = head(sent);
+    if (!command.empty() && command.front() == '#') command.remove_prefix(1);
+    return reply.size() > 1 && head(reply.substr(1)) == command;
+}
+
 void CommandSender::resend() {
     const int before = sends_;
     if (lastRemoteAt_) {

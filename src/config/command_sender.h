@@ -2,6 +2,7 @@
 #include <initializer_list>
 #include <optional>
 #include <utility>
+#include <string_view>
 #include <vector>
 
 #include "config/command_set.h"
@@ -67,6 +68,9 @@ class CommandSender {
     bool awaitingConfirmation() const { return !awaited_.empty(); }
     // How often TxStr has gone out: 1 for a new command, one more for each resend.
     int sends() const { return sends_; }
+    // Whether a reply ("$RS,4\r\n", "$1P0RD,3\r\n") answers the command in TxStr: the same
+    // mnemonic (with its group and port), up to the first comma or line end.
+    bool answersLastCommand(std::string_view reply) const;
 
     links::ApiFrameWriter& writer() { return writer_; }
     int& TxWait() { return writer_.TxWait; }

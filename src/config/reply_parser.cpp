@@ -101,6 +101,12 @@ void ReplyParser::RxConfigData(int line) {
     length_ = static_cast<int>(strnlen(rx_.data(), rx_.size()));
     line_ = line;
     if (at(0) != '$') return;
+    // A reply to an earlier command (one that came late, after its command was sent again,
+    // or came twice) while another command is awaited would complete the other's step with
+    // its own value: it is left alone.
+    if (sender_.TxWait() == 1 &&
+        !sender_.answersLastCommand(std::string_view(rx_.data(), static_cast<std::size_t>(length_))))
+        return;
     const char family = at(1);
     switch (family) {
         case '1':

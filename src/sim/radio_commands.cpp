@@ -238,7 +238,8 @@ bool answerRadioCommand(RadioUnit& unit, platform::AbsTime host, std::string_vie
     case Op::Connect: reply(std::string(cmd.value)); break;
     case Op::ReadInt: reply(std::to_string(s.*(row->intField))); break;
     case Op::WriteInt:
-        if (cmd.hasValue) s.*(row->intField) = clampInt(value);
+        // Some units keep what they hold and say so in their answer.
+        if (cmd.hasValue && !unit.variant().keepsOldValues) s.*(row->intField) = clampInt(value);
         unit.restartSampling(host);
         reply(std::to_string(s.*(row->intField)));
         break;

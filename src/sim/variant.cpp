@@ -31,6 +31,21 @@ constexpr auto kVariants = std::to_array<Named>({
      }},
     {"no-temperature", "wired units send their readings without the air temperature",
      [](Variant& v) { v.noTemperature = true; }},
+    {"slow-replies", "radio units answer one command in three after up to 2.9 s (resent at 3.25 s)",
+     [](Variant& v) {
+         v.replyDelayMax = 2.9;
+         v.replyDelayShare = 1.0 / 3;
+     }},
+    {"late-replies", "radio units answer one command in four after 3.3 to 4.5 s, once resent",
+     [](Variant& v) {
+         v.replyDelayMin = 3.3;
+         v.replyDelayMax = 4.5;
+         v.replyDelayShare = 0.25;
+     }},
+    {"duplicate-replies", "radio units answer every command twice",
+     [](Variant& v) { v.duplicateReplies = true; }},
+    {"keeps-old-values", "radio units answer a write with the value they held, not the one sent",
+     [](Variant& v) { v.keepsOldValues = true; }},
     {"oa-repeat", "the data logger takes 0.9 s over a block and repeats the last on \"OA\"",
      [](Variant& v) {
          v.repeatOnOa = true;

@@ -26,6 +26,11 @@ struct Variant {
 
     // Radio units: commands (by mnemonic, "WQ") a unit takes but never answers.
     std::vector<std::string> unanswered;
+    // Seconds a reply to a command takes, drawn for each from [replyDelayMin, replyDelayMax].
+    double replyDelayMin = 0, replyDelayMax = 0;
+    double replyDelayShare = 1;  // the share of replies that take that time; the rest come at once
+    bool duplicateReplies = false;  // every reply comes twice
+    bool keepsOldValues = false;    // a write is answered with the value the unit held before
 
     // The data logger's flash-card upload.
     bool repeatOnOa = false;      // "OA" is answered at once with the block last sent

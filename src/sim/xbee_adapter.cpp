@@ -160,6 +160,7 @@ void XBeeAdapter::transmit(std::span<const std::uint8_t> f) {
         replies.emplace_back(u.get(), std::vector<std::string>{});
         const double before = u->clock().read(now()) - now();
         u->command(now(), text, replies.back().second);
+        delayReplies(*u, replies.back().second);
         if (text.substr(0, 3) == "ZS,") {
             char line[128];
             std::snprintf(line, sizeof line,
@@ -208,8 +209,25 @@ void XBeeAdapter::setClocks(double aheadSeconds, double driftPpm) {
     for (auto& u : units_) u->clock().reset(now(), aheadSeconds, driftPpm);
 }
 
+// A unit of a variant that answers slowly, late or twice: its replies go on its queue of
+// later replies instead of out at once.
+void XBeeAdapter::delayReplies(RadioUnit& unit, std::vector<std::string>& texts) {
+    const Variant& v = variant();
+    if (v.replyDelayMax <= 0 && !v.duplicateReplies) return;
+    std::uniform_real_distribution<double> delay(v.replyDelayMin, v.replyDelayMax);
+    std::uniform_real_distribution<double> share(0, 1);
+    for (std::string& t : texts) {
+        const bool slow = v.replyDelayMax > 0 && share(random_) < v.replyDelayShare;
+        const double at = now() + (slow ? delay(random_) : 0.0);
+        if (v.duplicateReplies) unit.later(at + 0.3, t);
+        unit.later(at, std::move(t));
+    }
+    texts.clear();
+}
+
 void XBeeAdapter::setVariant(const Variant& v) {
     SimDevice::setVariant(v);
+    random_.seed(v.seed);
     for (auto& u : units_) u->setVariant(v);
 }
 

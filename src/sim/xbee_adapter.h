@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -53,12 +54,14 @@ private:
     bool reachable(const RadioUnit& unit) const;
     void sendFrame(const std::vector<std::uint8_t>& data);
     void sendFromUnit(const RadioUnit& unit, const std::vector<std::string>& texts);
+    void delayReplies(RadioUnit& unit, std::vector<std::string>& texts);
 
     FrameLayer frames_;
     std::uint64_t panId_;
     std::uint64_t savedPanId_;
     std::vector<std::unique_ptr<RadioUnit>> units_;
     int transmitRequests_ = 0;
+    std::mt19937 random_{1};  // the variant's reply delays
 };
 
 }  // namespace sim

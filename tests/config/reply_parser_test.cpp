@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "scan_rig.h"
 
 namespace {
@@ -194,6 +196,22 @@ TEST_F(Replies, TheGpsTimeIndicatorGoesWithTheLoggerThatLitIt) {
     panel.setValue(Ctl::UnitTypeRing, 0);
     panel.raise(Ctl::UnitTypeRing, platform::Event::Commit);
     EXPECT_FALSE(panel.visible(Ctl::GPSTimeIndicator));
+}
+
+// A reply to an earlier command (late, after the resend, or a second time) does not complete
+// the step of the command now awaited, nor put its value in that step's place.
+TEST_F(Replies, AReplyToAnotherCommandDoesNotCompleteTheAwaitedOne) {
+    connect(0);
+    auto& tx = host->apiFrames();
+    tx.TxWait = 1;
+    tx.TxStr.fill('\0');
+    std::memcpy(tx.TxStr.data(), "RL\r\n", 4);
+    replyUnasked("RS,16");
+    EXPECT_EQ(tx.TxWait, 1);
+    EXPECT_NE(panel.value(Ctl::SelSampleRate), 16);
+    replyUnasked("RL,7");
+    EXPECT_EQ(tx.TxWait, 0);
+    EXPECT_EQ(panel.value(Ctl::SelBurstLength), 7);
 }
 
 TEST_F(Replies, LargeUploadsAskFirst) {

@@ -4,6 +4,8 @@
 // logged, and its reply comes back as a receive packet.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -47,7 +49,21 @@ struct ScanRig : ::testing::Test {
         answer();
         commands.clear();
     }
+    // The unit answers; a test that hands the program a reply without the program having
+    // asked for it makes it the answer to the command last sent (the program takes no reply to
+    // another command while one is awaited).
     void reply(const std::string& text) {
+        auto& sent = host->apiFrames().TxStr;
+        const std::string command = text.substr(0, text.find(',')) + "\r\n";
+        const std::string_view last(sent.data(), strnlen(sent.data(), sent.size()));
+        if (last.substr(0, last.find_first_of(",\r")) != text.substr(0, text.find(',')) &&
+            command.size() < sent.size()) {
+            sent.fill('\0');
+            std::copy(command.begin(), command.end(), sent.begin());
+        }
+        replyUnasked(text);
+    }
+    void replyUnasked(const std::string& text) {
         ports.receive(port, testing_support::receivePacket(unit, "$" + text + "\r\n"));
     }
     // The unit reports a sample, so that it can be selected by its device number.

@@ -27,10 +27,13 @@ std::map<std::string, std::string> settings(const std::string& out, std::string*
 }
 
 std::map<std::string, std::string> readSettings(const std::string& simArg, const std::string& type,
-                                                const std::string& device, std::string* first) {
+                                                const std::string& device, std::string* first,
+                                                const Play& play = {"plain"}) {
     ScratchDir dir;
     if (!dir.ok()) return {};
-    Simulator sim(dir, "sim", {simArg == "logger" ? "--scenario" : "--type", simArg});
+    std::vector<std::string> args{simArg == "logger" ? "--scenario" : "--type", simArg};
+    for (const std::string& a : play.args()) args.push_back(a);
+    Simulator sim(dir, "sim", args);
     if (sim.path().empty()) {
         ADD_FAILURE() << sim.child().err();
         return {};
@@ -43,9 +46,13 @@ std::map<std::string, std::string> readSettings(const std::string& simArg, const
     return settings(host.out(), first);
 }
 
-TEST(ShowConfig, XbStaffPrintsItsSettingsInScanOrder) {
+// Units that answer slowly, late (after the command was sent again) or twice: every setting
+// still reaches its own line.
+struct ShowConfig : ::testing::TestWithParam<Play> {};
+
+TEST_P(ShowConfig, XbStaffPrintsItsSettingsInScanOrder) {
     std::string first;
-    auto s = readSettings("0", "0", "1", &first);
+    auto s = readSettings("0", "0", "1", &first, GetParam());
     EXPECT_EQ(first, "Device number");
     EXPECT_EQ(s["Device number"], "1");
     EXPECT_EQ(s["Part number"], "FR-XB-02-021");
@@ -63,6 +70,12 @@ TEST(ShowConfig, XbStaffPrintsItsSettingsInScanOrder) {
     EXPECT_EQ(s["XB unit PAN ID"], "0000000000001234");
     EXPECT_EQ(s.count("Gain"), 0u) << "a 12-point staff has no gain to read";
 }
+
+INSTANTIATE_TEST_SUITE_P(Variants, ShowConfig,
+                         ::testing::ValuesIn(plays({"plain", "slow-replies", "late-replies",
+                                                    "duplicate-replies"},
+                                                   1)),
+                         playName);
 
 TEST(ShowConfig, SonicUnitPrintsItsReceiverSettings) {
     auto s = readSettings("1", "1", "1", nullptr);
