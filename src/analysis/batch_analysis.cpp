@@ -45,7 +45,7 @@ void store(RecordedDevice& d, std::int64_t pos, std::span<const float> values, s
                 // then it grows step by step
             }
         }
-        d.data.resize(static_cast<std::size_t>(kept), chart::kNoData);
+        d.data.resize(static_cast<std::size_t>(kept), static_cast<float>(chart::kNoData));
     }
     for (std::int64_t i = pos; i < kept; ++i) {
         d.data[static_cast<std::size_t>(i)] = values[static_cast<std::size_t>(i - pos)];

@@ -38,7 +38,7 @@ struct BatchOptions {
 struct RecordedDevice {
     int device = 0;
     int rate = 1;
-    std::vector<double> data;
+    std::vector<float> data;  // as read: samples are single precision from the line on
     int writeLoc = 0;          // where the last line written ended, as the chart's WriteLoc
     std::int64_t dropped = 0;  // samples beyond the longest record kept
 };

@@ -149,15 +149,29 @@ void writeSpectrumCsv(std::ostream& out, std::span<const double> spectrum, doubl
 
 void SpectrumCsvWriter::write(std::ostream& out, std::span<const double> spectrum, double df,
                               std::string_view unit) {
+    // The digits of a run of values are found first, then written: the processor then works
+    // on several values at once.
+    constexpr std::size_t kRun = 256;
+    std::array<Decimal10, kRun> decimals;
     if (df != df_ || ends_.size() < spectrum.size()) {
         df_ = df;
         frequencies_.clear();
         ends_.clear();
+        // Room for the longest texts at once: growing step by step would copy megabytes and
+        // touch twice the memory.
+        frequencies_.reserve(spectrum.size() * (kNumberTextSize / 2) + kNumberTextSize);
+        ends_.reserve(spectrum.size());
+        std::array<double, kRun> f;
         char text[kNumberTextSize];
-        for (std::size_t k = 0; k < spectrum.size(); ++k) {
-            frequencies_.append(text, formatGeneral10(static_cast<double>(k) * df, text));
-            frequencies_ += ',';
-            ends_.push_back(static_cast<std::uint32_t>(frequencies_.size()));
+        for (std::size_t run = 0; run < spectrum.size(); run += kRun) {
+            const std::size_t m = std::min(kRun, spectrum.size() - run);
+            for (std::size_t j = 0; j < m; ++j) f[j] = static_cast<double>(run + j) * df;
+            toDecimal10(std::span(f).first(m), decimals);
+            for (std::size_t j = 0; j < m; ++j) {
+                frequencies_.append(text, writeDecimal10(decimals[j], f[j], text));
+                frequencies_ += ',';
+                ends_.push_back(static_cast<std::uint32_t>(frequencies_.size()));
+            }
         }
         frequencies_.append(kNumberTextSize, ' ');  // room for the fixed-size copies below
     }
@@ -167,19 +181,25 @@ void SpectrumCsvWriter::write(std::ostream& out, std::span<const double> spectru
     std::array<char, 1 << 16> block;
     char* at = block.data();
     std::size_t from = 0;
-    for (std::size_t k = 0; k < spectrum.size(); ++k) {
-        const std::size_t length = ends_[k] - from;
-        if (block.data() + block.size() - at <
-            static_cast<std::ptrdiff_t>(length + 2 * kNumberTextSize + 1)) {
-            out.write(block.data(), at - block.data());
-            at = block.data();
+    for (std::size_t run = 0; run < spectrum.size(); run += kRun) {
+        const std::span<const double> values =
+            spectrum.subspan(run, std::min(kRun, spectrum.size() - run));
+        toDecimal10(values, decimals);
+        for (std::size_t j = 0; j < values.size(); ++j) {
+            const std::size_t k = run + j;
+            const std::size_t length = ends_[k] - from;
+            if (block.data() + block.size() - at <
+                static_cast<std::ptrdiff_t>(length + 2 * kNumberTextSize + 1)) {
+                out.write(block.data(), at - block.data());
+                at = block.data();
+            }
+            // A frequency's text is shorter than kNumberTextSize: a copy of that fixed size is
+            // a few moves, where one of the exact length is a library call.
+            std::memcpy(at, frequencies_.data() + from, kNumberTextSize);
+            at = writeDecimal10(decimals[j], values[j], at + length);
+            *at++ = '\n';
+            from = ends_[k];
         }
-        // A frequency's text is shorter than kNumberTextSize: a copy of that fixed size is a
-        // few moves, where one of the exact length is a library call.
-        std::memcpy(at, frequencies_.data() + from, kNumberTextSize);
-        at = formatGeneral10(spectrum[k], at + length);
-        *at++ = '\n';
-        from = ends_[k];
     }
     out.write(block.data(), at - block.data());
 }

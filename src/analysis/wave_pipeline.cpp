@@ -8,8 +8,11 @@
 
 namespace analysis {
 
-int copySection(std::span<const double> data, int from, int to, double noData,
-                std::span<double> work, int* gaps) {
+namespace {
+
+template <typename T>
+int copySamples(std::span<const T> data, int from, int to, double noData, std::span<double> work,
+                int* gaps) {
     const int size = static_cast<int>(std::min(data.size(), work.size()));
     from = std::clamp(from, 0, size);
     to = std::clamp(to, from, size);
@@ -25,10 +28,21 @@ int copySection(std::span<const double> data, int from, int to, double noData,
     return n;
 }
 
+}  // namespace
+
+int copySection(std::span<const double> data, int from, int to, double noData,
+                std::span<double> work, int* gaps) {
+    return copySamples(data, from, to, noData, work, gaps);
+}
+
+int copySection(std::span<const float> data, int from, int to, double noData,
+                std::span<double> work, int* gaps) {
+    return copySamples(data, from, to, noData, work, gaps);
+}
+
 WaveAnalyzer::WaveAnalyzer(int maxPoints)
     : fft_(maxPoints),
-      power_(static_cast<std::size_t>(fft_.maxPoints() / 2)),
-      converted_(static_cast<std::size_t>(fft_.maxPoints() / 2)) {}
+      power_(static_cast<std::size_t>(fft_.maxPoints() / 2)) {}
 
 WaveResult WaveAnalyzer::run(std::span<double> work, double sampleRate,
                              const WaveSettings& settings) {
@@ -52,8 +66,9 @@ WaveResult WaveAnalyzer::run(std::span<double> work, double sampleRate,
     const std::span<double> power(power_.data(), count_);
     r.df = fft_.AutoPowerSpectrum(work, 1.0 / sampleRate, power, window_);
     r.spectral = spectralMoments(power, r.df, w.enbw);
+    // Converted where it stands: the power is not needed once its moments are taken.
     r.unit = SpectrumUnitConversion(power, SpectrumType::Power, settings.scaling, settings.unit,
-                                    r.df, w, std::span(converted_.data(), count_));
+                                    r.df, w, power);
     return r;
 }
 

@@ -40,6 +40,8 @@ struct WaveResult {
 // the record, not the empty space before or after it.
 int copySection(std::span<const double> data, int from, int to, double noData,
                 std::span<double> work, int* gaps = nullptr);
+int copySection(std::span<const float> data, int from, int to, double noData,
+                std::span<double> work, int* gaps = nullptr);
 
 // Mean, Hmo, wave statistics and spectrum of one record: mean removed, optional tide filter,
 // zero-up-crossing count, scaled window, power spectrum, moments, unit conversion. Spectrum buffers
@@ -54,12 +56,11 @@ class WaveAnalyzer {
     WaveResult run(std::span<double> work, double sampleRate, const WaveSettings& settings);
     int maxPoints() const { return fft_.maxPoints(); }
     // The converted spectrum of the last run: n/2 values from 0 Hz in steps of df.
-    std::span<const double> spectrum() const { return {converted_.data(), count_}; }
+    std::span<const double> spectrum() const { return {power_.data(), count_}; }
 
   private:
     PowerSpectrum fft_;
-    std::vector<double> power_;
-    std::vector<double> converted_;
+    std::vector<double> power_;  // the power spectrum, then (in place) the converted one
     std::size_t count_ = 0;
     ZeroCrossing crossings_;
     // The scaled window of the last run's length and type, made again only when either changes.

@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,10 +29,12 @@ std::string printf10(double v) {
 TEST(NumberText, WritesWhatPrintfWrites) {
     std::mt19937_64 random(7);
     int wrong = 0;
+    std::vector<double> all;
     auto check = [&](double v) {
         if (fast(v) != printf10(v) && ++wrong <= 5) {
             ADD_FAILURE() << printf10(v) << " written as " << fast(v);
         }
+        all.push_back(v);
     };
     // Any bit pattern, and the spectra's range of magnitudes.
     for (int i = 0; i < 200000; ++i) {
@@ -65,6 +68,18 @@ TEST(NumberText, WritesWhatPrintfWrites) {
         check(v);
     }
     EXPECT_EQ(wrong, 0);
+    // The same values in runs, as the spectrum writer takes them: digits first, then text.
+    std::vector<analysis::Decimal10> decimals(all.size());
+    analysis::toDecimal10(all, decimals);
+    int wrongInRuns = 0;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        char text[analysis::kNumberTextSize];
+        const std::string s(text, analysis::writeDecimal10(decimals[i], all[i], text));
+        if (s != printf10(all[i]) && ++wrongInRuns <= 5) {
+            ADD_FAILURE() << printf10(all[i]) << " written in a run as " << s;
+        }
+    }
+    EXPECT_EQ(wrongInRuns, 0);
 }
 
 TEST(NumberText, NothingForAValueThatIsNotFinite) {

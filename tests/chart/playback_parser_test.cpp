@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -128,6 +131,63 @@ TEST(PlaybackParser, BlockLinesTakeMetresAsWrittenAndOldMillimetreFields) {
     EXPECT_FALSE(parseCsvLine(line('f', 32, "01.5000"), r));
     EXPECT_FALSE(parseCsvLine(line('I', 65, "01.5000"), r));
     EXPECT_FALSE(parseCsvLine(line('A', 32, "01.5000") + ",", r));
+}
+
+// A field as a reader without shortcuts takes it: blanks around a number, which is metres
+// when it has a decimal point and millimetres when not; nothing when it is no number.
+std::optional<float> plainReading(const std::string& field) {
+    const auto b = field.find_first_not_of(' ');
+    if (b == std::string::npos) return std::nullopt;
+    const auto e = field.find_last_not_of(' ') + 1;
+    double v = 0;
+    const auto r = std::from_chars(field.data() + b, field.data() + e, v);
+    if (r.ec != std::errc() || r.ptr != field.data() + e) return std::nullopt;
+    if (field.find('.') == std::string::npos) v /= 1000.0;
+    return static_cast<float>(v);
+}
+
+TEST(PlaybackParser, BlockValuesNearTheRecordersOwnFieldReadAsWritten) {
+    // The recorder writes ",dd.dddd"; fields of that length or shape that are something else
+    // must be read (or refused) as any other field, wherever they stand in the line.
+    std::vector<std::string> fields = {
+        "01.5000", "99.9999", "00.0000", "-0.1234", "1.50000", "015.000", "01.500",
+        "01.50000", "0:.5000", "01/5000", "01.5:00", "01.50/0", "01.5 00", " 1.5000",
+        "01.5000 ", "0150000", "01500", "01..500", "1e.0000", "01.5e00", "", "."};
+    std::mt19937 random(11);
+    const std::string alphabet = "0123456789.. -e:/";
+    for (int i = 0; i < 3000; ++i) {
+        std::string f(1 + random() % 9, '0');
+        for (char& c : f) c = alphabet[random() % alphabet.size()];
+        // Mostly the recorder's shape with one character changed.
+        if (i % 2 == 0) {
+            f = "12.3456";
+            f[random() % 7] = alphabet[random() % alphabet.size()];
+        }
+        fields.push_back(f);
+    }
+    int wrong = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string& f = fields[i];
+        const std::optional<float> expected = plainReading(f);
+        // Alone in every place, then between recorder fields, then last after them.
+        for (int shape = 0; shape < 3; ++shape) {
+            std::string line = "A004,S08,B2,2014-02-10T16:00:40";
+            for (int k = 0; k < 32; ++k) {
+                const bool here = shape == 0 || (shape == 1 && k % 3 == 1) || (shape == 2 && k == 31);
+                line += "," + (here ? f : std::string("07.2500"));
+            }
+            CsvRecord r;
+            const bool read = parseCsvLine(line, r);
+            bool right = read == expected.has_value();
+            for (int k = 0; right && read && k < 32; ++k) {
+                const bool here = shape == 0 || (shape == 1 && k % 3 == 1) || (shape == 2 && k == 31);
+                const float v = r.values[static_cast<std::size_t>(k)];
+                right = here ? v == *expected : v == 7.25f;
+            }
+            if (!right && ++wrong <= 5) ADD_FAILURE() << "field \"" << f << "\" in " << line;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace
