@@ -30,7 +30,8 @@ constexpr auto kPairs = [] {
 // four-digit halves, split into pairs, then into digits, every lane at once (a product and a
 // shift divide each lane by 100 or 10 exactly for lanes this small).
 constexpr std::uint64_t eightDigits(std::uint64_t n) {
-    const std::uint64_t halves = (n / 10000) | ((n % 10000) << 32);
+    const auto n32 = static_cast<std::uint32_t>(n);  // 32-bit divisions are cheaper
+    const std::uint64_t halves = (n32 / 10000) | (std::uint64_t{n32 % 10000} << 32);
     const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007FULL;
     const std::uint64_t pairs = ((halves - 100 * hundreds) << 16) + hundreds;
     std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000FULL;
@@ -115,8 +116,9 @@ Decimal10 decimalOf(double v) {
     std::uint64_t bits = 0;
     std::memcpy(&bits, &a, sizeof bits);
     const int binary = static_cast<int>(bits >> 52) - 1023;  // a = 1.f x 2^binary
-    // floor(binary log10(2)), also for a negative binary exponent
-    int x = (binary * 78913 - (binary < 0 ? 262143 : 0)) / 262144;
+    // floor(binary log10(2)), also for a negative binary exponent (the shift of a negative
+    // number rounds down)
+    int x = (binary * 78913) >> 18;
     d.kind = Decimal10::Printf;
     if (x > 9 || x < -56) return d;
     // The estimate is mostly the exponent or one below it, either about as often: both
@@ -166,8 +168,9 @@ char* writeDecimal10(const Decimal10& d, double v, char* out) {
         case Decimal10::Printf:
             return byPrintf(v, out);
     }
-    if (d.negative) *out++ = '-';
     const int x = d.exponent;
+    if (x < -99 || x > 9) return byPrintf(v, out);  // never from toDecimal10
+    if (d.negative) *out++ = '-';
     // The ten digits as the first two (from a table) and a word of eight, one digit a byte,
     // made in a register and stored whole.
     const auto pair = static_cast<std::size_t>(d.digits / 100000000);
@@ -201,14 +204,12 @@ char* writeDecimal10(const Decimal10& d, double v, char* out) {
     out[2] = kPairs[2 * pair + 1];
     storeEight(out + 3, text);
     out += count > 1 ? count + 1 : 1;
-    const int e = -x;
+    // "e-" and two digits (an exponent from -5 to -99 here).
+    const auto e = static_cast<std::size_t>(-x);
     out[0] = 'e';
     out[1] = '-';
-    out += 2;
-    if (e >= 100) *out++ = static_cast<char>('0' + e / 100);
-    out[0] = static_cast<char>('0' + e / 10 % 10);
-    out[1] = static_cast<char>('0' + e % 10);
-    return out + 2;
+    std::memcpy(out + 2, &kPairs[2 * e], 2);
+    return out + 4;
 }
 
 void toDecimal10(std::span<const double> values, std::span<Decimal10> out) {
