@@ -137,11 +137,10 @@ Recording readRecording(std::istream& in, const std::function<void(std::int64_t)
 namespace {
 
 // What one device's analysis needs beyond its samples, kept from one device and file to the
-// next: a day of samples makes a work array of megabytes and an FFT plan whose twiddle
-// factors cost more to make than the transform.
+// next: a day of samples makes buffers of megabytes and an FFT plan whose twiddle factors
+// cost more to make than the transform.
 struct AnalysisBuffers {
     std::unique_ptr<WaveAnalyzer> analyzer;
-    std::vector<double> work;
 };
 
 std::string analyseDevice(const Recording& recording, const RecordedDevice& device,
@@ -158,22 +157,23 @@ std::string analyseDevice(const Recording& recording, const RecordedDevice& devi
         from = std::min(position(options.sectionStart), size);
         to = std::min(position(options.sectionEnd), size);
     }
-    // The work array covers the positions up to the section's end, as a trace's does.
-    std::vector<double>& work = kept.work;
-    work.resize(static_cast<std::size_t>(std::max(0, to)));
+    // The samples go straight into the analyzer's buffer, which covers the positions up to
+    // the section's end, as a trace's work array does.
+    const int reach = std::max(to, 0);
+    if (!kept.analyzer || kept.analyzer->maxPoints() < reach) {
+        kept.analyzer = std::make_unique<WaveAnalyzer>(reach);
+    }
+    const std::span<double> work =
+        kept.analyzer->recordBuffer().first(static_cast<std::size_t>(reach));
     int gaps = 0;
-    const int n =
-        copySection(std::span(device.data).first(static_cast<std::size_t>(std::max(to, 0))), from,
-                    to, chart::kNoData, work, &gaps);
+    const int n = copySection(std::span(device.data).first(static_cast<std::size_t>(reach)),
+                              from, to, chart::kNoData, work, &gaps);
     char text[160];
     if (n < kMinAnalysisPoints) {
         std::snprintf(text, sizeof text, "device %d: %d samples%s: an analysis needs at least %d",
                       device.device, n, options.section ? " in the section" : "",
                       kMinAnalysisPoints);
         return text;
-    }
-    if (!kept.analyzer || kept.analyzer->maxPoints() < n) {
-        kept.analyzer = std::make_unique<WaveAnalyzer>(n);
     }
     WaveAnalyzer& analyzer = *kept.analyzer;
     const WaveSettings settings{.window = options.window,
@@ -188,7 +188,7 @@ std::string analyseDevice(const Recording& recording, const RecordedDevice& devi
     row.gaps = gaps;
     row.tideFilter = options.tideFilter;
     row.window = windowName(options.window);
-    row.result = analyzer.run(std::span(work.data(), static_cast<std::size_t>(n)), rate, settings);
+    row.result = analyzer.run(work.first(static_cast<std::size_t>(n)), rate, settings);
     row.warning = sectionWarning(row.result, gaps);
     if (device.dropped > 0) {
         std::snprintf(text, sizeof text, "%s%lld samples beyond two days were not read.",

@@ -37,7 +37,7 @@ double PowerSpectrum::AutoPowerSpectrum(std::span<const double> x, double dt, st
     if (!window.empty() && window.size() != x.size()) return 0;
     planFor(n);
     if (window.empty()) {
-        std::copy(x.begin(), x.end(), in_);
+        if (x.data() != in_) std::copy(x.begin(), x.end(), in_);
     } else {
         for (std::size_t i = 0; i < x.size(); ++i) in_[i] = x[i] * window[i];
     }

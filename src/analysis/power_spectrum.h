@@ -26,6 +26,12 @@ public:
     double AutoPowerSpectrum(std::span<const double> x, double dt, std::span<double> out,
                              std::span<const double> window = {});
 
+    // The transform's input buffer (maxPoints values). x may lie in it, from its start: it is
+    // then windowed where it stands; so may out, which is written once the transform has read
+    // its input. Whatever it held is gone after the next AutoPowerSpectrum.
+    std::span<double> input() { return {in_, static_cast<std::size_t>(max_)}; }
+    std::span<const double> input() const { return {in_, static_cast<std::size_t>(max_)}; }
+
   private:
     void planFor(int n);
 

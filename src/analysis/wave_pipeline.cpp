@@ -40,9 +40,7 @@ int copySection(std::span<const float> data, int from, int to, double noData,
     return copySamples(data, from, to, noData, work, gaps);
 }
 
-WaveAnalyzer::WaveAnalyzer(int maxPoints)
-    : fft_(maxPoints),
-      power_(static_cast<std::size_t>(fft_.maxPoints() / 2)) {}
+WaveAnalyzer::WaveAnalyzer(int maxPoints) : fft_(maxPoints) {}
 
 WaveResult WaveAnalyzer::run(std::span<double> work, double sampleRate,
                              const WaveSettings& settings) {
@@ -63,10 +61,11 @@ WaveResult WaveAnalyzer::run(std::span<double> work, double sampleRate,
     }
     const WindowConstants& w = windowConstants_;
     count_ = work.size() / 2;
-    const std::span<double> power(power_.data(), count_);
+    // The power spectrum in the transform's input, which the transform is done with by then;
+    // converted where it stands, as the power is not needed once its moments are taken.
+    const std::span<double> power = fft_.input().first(count_);
     r.df = fft_.AutoPowerSpectrum(work, 1.0 / sampleRate, power, window_);
     r.spectral = spectralMoments(power, r.df, w.enbw);
-    // Converted where it stands: the power is not needed once its moments are taken.
     r.unit = SpectrumUnitConversion(power, SpectrumType::Power, settings.scaling, settings.unit,
                                     r.df, w, power);
     return r;

@@ -51,16 +51,19 @@ class WaveAnalyzer {
     explicit WaveAnalyzer(int maxPoints);
 
     // Works in place on `work`, which ends up holding the record after mean removal and tide
-    // filter. Refused (points = 0) for fewer than 2 values, more than maxPoints, or a sampling
-    // rate that is not positive.
+    // filter (unless it lies in recordBuffer()). Refused (points = 0) for fewer than 2 values,
+    // more than maxPoints, or a sampling rate that is not positive.
     WaveResult run(std::span<double> work, double sampleRate, const WaveSettings& settings);
     int maxPoints() const { return fft_.maxPoints(); }
+    // maxPoints values where a record may be put to be analysed (run given its start): a day's
+    // record then needs no copy of its own beside the transform's. The spectrum of the run
+    // takes its place.
+    std::span<double> recordBuffer() { return fft_.input(); }
     // The converted spectrum of the last run: n/2 values from 0 Hz in steps of df.
-    std::span<const double> spectrum() const { return {power_.data(), count_}; }
+    std::span<const double> spectrum() const { return fft_.input().first(count_); }
 
   private:
     PowerSpectrum fft_;
-    std::vector<double> power_;  // the power spectrum, then (in place) the converted one
     std::size_t count_ = 0;
     ZeroCrossing crossings_;
     // The scaled window of the last run's length and type, made again only when either changes.

@@ -254,6 +254,35 @@ TEST(WaveAnalyzer, TheKeptWindowFollowsTheLengthAndTheWindowType) {
     }
 }
 
+TEST(WaveAnalyzer, ARecordInTheTransformsOwnBufferGivesWhatACopyGives) {
+    // --analyze puts a day's record straight into the transform's input buffer, where it is
+    // windowed in place and the spectrum then takes its place: the same results as a record
+    // in an array of its own, for the analyzer and for the bare spectrum (with no window).
+    const std::vector<double> record = sine(3000, 0.7, 87.6, 1.1);
+    for (const bool tide : {false, true}) {
+        WaveAnalyzer own(4096), inPlace(4096);
+        std::vector<double> a = record;
+        const WaveSettings settings{.window = WindowType::Hann, .tideFilter = tide};
+        const WaveResult want = own.run(a, 4, settings);
+        const std::span<double> buffer = inPlace.recordBuffer().first(record.size());
+        std::copy(record.begin(), record.end(), buffer.begin());
+        const WaveResult r = inPlace.run(buffer, 4, settings);
+        EXPECT_EQ(r.hmo, want.hmo);
+        EXPECT_EQ(r.spectral.m0, want.spectral.m0);
+        EXPECT_EQ(r.waves.waves, want.waves.waves);
+        ASSERT_EQ(inPlace.spectrum().size(), own.spectrum().size());
+        EXPECT_TRUE(std::equal(inPlace.spectrum().begin(), inPlace.spectrum().end(),
+                               own.spectrum().begin()));
+    }
+    PowerSpectrum fft(4096);
+    const std::span<double> in = fft.input().first(record.size());
+    std::copy(record.begin(), record.end(), in.begin());
+    const std::span<double> out = fft.input().first(record.size() / 2);
+    EXPECT_EQ(fft.AutoPowerSpectrum(in, 0.25, out), 1.0 / (3000 * 0.25));
+    const std::vector<double> want = spectrumOf(record, 0.25);
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), want.begin()));
+}
+
 TEST(BesselHighPass, TakesOutATideAndKeepsTheWavesInTime) {
     const double rate = 4;
     std::vector<double> x(static_cast<std::size_t>(rate * 3000));
