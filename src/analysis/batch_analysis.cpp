@@ -15,6 +15,7 @@
 #include "chart/record_apply.h"
 #include "chart/trace_buffer.h"
 #include "live/output_line.h"
+#include "platform/level_unit.h"
 
 namespace analysis {
 
@@ -221,7 +222,7 @@ int runBatch(const BatchOptions& options, std::ostream& log) {
         log << "fathomhost: cannot write " << resultsPath.string() << '\n';
         return 2;
     }
-    results << resultsHeader();
+    results << platform::inLevelUnit(resultsHeader(), options.levelUnit);
     int status = 0, rows = 0;
     const auto count = options.files.size();
     std::span<const double> spectrum;  // the analyzer's, until the next device
@@ -275,7 +276,8 @@ int runBatch(const BatchOptions& options, std::ostream& log) {
             const fs::path spectrumPath = dir / (fs::path(file).stem().string() + "_device" +
                                                  std::to_string(d.device) + "_spectrum.csv");
             std::ofstream out(spectrumPath, std::ios::binary | std::ios::trunc);
-            spectra.write(out, spectrum, row.result.df, row.result.unit);
+            spectra.write(out, spectrum, row.result.df,
+                          platform::inLevelUnit(row.result.unit, options.levelUnit));
             out.close();
             if (!out) fail("cannot write " + spectrumPath.string());
             if (options.spectrumWritten) {

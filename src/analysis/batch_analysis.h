@@ -24,6 +24,9 @@ struct BatchOptions {
     WindowType window = WindowType::Hann;
     bool tideFilter = false;
     std::string outputDir = ".";
+    // The unit of the recorded readings ("m", or "bar" for a Swellmeter in bar): the headers
+    // of the written files say it. Nothing is converted.
+    std::string levelUnit = "m";
     // Further files beside the CSV ones (NetCDF, whose writer the core does not link): each
     // spectrum as it is written (its row, values and the CSV's path), then the whole table
     // (its rows and the CSV's path). Each returns why it failed, or nothing.

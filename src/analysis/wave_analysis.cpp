@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "platform/entry_hint.h"
+#include "platform/level_unit.h"
 #include "platform/output_file.h"
 
 namespace analysis {
@@ -219,7 +220,7 @@ void WaveAnalysis::show(Ctl graphId, const WaveResult& r, std::span<const double
     panel_.setValue(Ctl::AnalyzedDevice, AnalyzeCtr_.DeviceNum);
     panel_.setValue(Ctl::AnalysisMean, r.mean);
     panel_.setValue(Ctl::SignifwaveHeight, r.hmo);
-    panel_.setText(Ctl::SpectrumUnit, r.unit);
+    panel_.setText(Ctl::SpectrumUnit, platform::inLevelUnit(r.unit, levelUnit_));
     for (const SpectrumGraph& g : kGraphs) panel_.setVisible(g.id, g.id == graphId);
     panel_.setVisible(Ctl::SpectrumAboveRange, graphId == Ctl::Count);
     clearSpectra();
@@ -232,13 +233,14 @@ void WaveAnalysis::show(Ctl graphId, const WaveResult& r, std::span<const double
     const auto toGraphEnd = static_cast<std::size_t>(std::ceil(g.xAxis().max / r.df)) + 1;
     const std::size_t count =
         std::max(static_cast<std::size_t>(r.points / 4), std::min(spectrum.size(), toGraphEnd));
-    g.yAxis().name = r.unit;
+    spectrumAxis_ = platform::inLevelUnit(r.unit, levelUnit_);
+    g.yAxis().name = spectrumAxis_;  // the axis keeps a view of it
     // A bin without power (the DC bin after the mean is removed, say) shows the decibel floor;
     // scaling the axis down to it would squash every real bin into the top of the graph.
     g.yAxis().floor = settings().scaling == Scaling::Decibel
                           ? kDecibelFloor
                           : -std::numeric_limits<double>::infinity();
-    g.yAxis().unit = r.unit;
+    g.yAxis().unit = g.yAxis().name;
     const int handle = g.plotWaveform(spectrum.first(std::min(count, spectrum.size())), 0.0, r.df,
                                       kSpectrumColors[static_cast<std::size_t>(AnalyzeCtr_.Trace)]);
     g.setPlotLabel(handle, "Device " + std::to_string(AnalyzeCtr_.DeviceNum));
@@ -249,7 +251,7 @@ void WaveAnalysis::CopyResults() {
         panel_.setText(Ctl::AnalysisStatus, "Nothing to copy yet: press Analyze first.");
         return;
     }
-    if (!dialogs_.copyText(resultsForClipboard(last_))) {
+    if (!dialogs_.copyText(platform::inLevelUnit(resultsForClipboard(last_), levelUnit_))) {
         panel_.setText(Ctl::AnalysisStatus, "The results could not be copied: no clipboard.");
         return;
     }
@@ -265,7 +267,7 @@ void WaveAnalysis::ExportResults() {
         dialogs_, "Export Results", "*.csv", "", "waves" + std::to_string(last_.device) + ".csv");
     if (path.empty()) return;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << resultsHeader() << resultsLine(last_);
+    out << platform::inLevelUnit(resultsHeader(), levelUnit_) << resultsLine(last_);
     out.close();
     if (!out) {
         dialogs_.message("EXPORT FAILED", "The results could not be written to " + path + ".");
@@ -287,7 +289,8 @@ void WaveAnalysis::ExportSpectrum() {
     if (platform::hasExtension(path, ".csv")) {
         // The whole spectrum of the run, up to half the sample rate, in the unit shown.
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        writeSpectrumCsv(out, analyzer_.spectrum(), last_.result.df, last_.result.unit);
+        writeSpectrumCsv(out, analyzer_.spectrum(), last_.result.df,
+                         platform::inLevelUnit(last_.result.unit, levelUnit_));
         out.close();
         if (!out) error = "The spectrum could not be written to " + path + ".";
     } else if (platform::hasExtension(path, ".png") || platform::hasExtension(path, ".svg")) {
@@ -310,19 +313,20 @@ void WaveAnalysis::SpectrumResetView() {
 std::vector<std::string> WaveAnalysis::settingsText() const {
     const WaveSettings s = settings();
     std::vector<std::string> lines;
-    lines.push_back(
+    lines.push_back(platform::inLevelUnit(
         format("Analysis: window %s, %s, tide filter %s, section %s",
                std::string(windowName(s.window)).c_str(),
                std::string(unitLabel(s.unit, s.scaling)).c_str(), s.tideFilter ? "on" : "off",
-               panel_.intValue(Ctl::XAxisCursor) != 0 ? "between the cursors" : "the whole trace"));
+               panel_.intValue(Ctl::XAxisCursor) != 0 ? "between the cursors" : "the whole trace"),
+        levelUnit_));
     if (last_.device != 0) {
         const WaveResult& r = last_.result;
-        lines.push_back(format(
+        lines.push_back(platform::inLevelUnit(format(
             "Device %d, %d samples from %s: mean %.3f m, Hmo %.3f m, Tp %.2f s, Tm01 %.2f s, "
             "Tm02 %.2f s, %d waves, Hmax %s m, H1/3 %s m, Tz %s s",
             last_.device, r.points, last_.start.c_str(), r.mean, r.hmo, r.spectral.tp,
             r.spectral.tm01, r.spectral.tm02, r.waves.waves, orDash(r.waves.hmax, 3).c_str(),
-            orDash(r.waves.h13, 3).c_str(), orDash(r.waves.tz, 2).c_str()));
+            orDash(r.waves.h13, 3).c_str(), orDash(r.waves.tz, 2).c_str()), levelUnit_));
     }
     return lines;
 }

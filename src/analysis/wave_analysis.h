@@ -46,6 +46,9 @@ class WaveAnalysis {
     const ResultRow& lastResult() const { return last_; }
     // Lines describing the analysis settings, for a printed title block.
     std::vector<std::string> settingsText() const;
+    // The unit of the readings analysed ("m", or "bar" for a Swellmeter in bar): every result,
+    // unit and header shown or written says it. Nothing is converted.
+    void setLevelUnit(std::string_view unit) { levelUnit_ = unit; }
 
   private:
     // Empty when the run succeeded, else why it was refused.
@@ -63,6 +66,8 @@ class WaveAnalysis {
     WaveAnalyzer analyzer_;
     platform::Ctl shown_ = platform::Ctl::Count;
     ResultRow last_;
+    std::string levelUnit_ = "m";
+    std::string spectrumAxis_;  // the shown spectrum's unit, in the readings' unit
 };
 
 }  // namespace analysis

@@ -175,7 +175,8 @@ const std::vector<OptionDef>& options() {
         {"--pressure-units", "bar|m",
          "Headless: Swellmeter readings in bar (default) or in metres of sea\n"
          "                         water (bar x 9.94846), for the display, files and output port;\n"
-         "                         --export-netcdf: what the Swellmeter recordings hold.",
+         "                         --analyze and --export-netcdf: what the Swellmeter recordings\n"
+         "                         hold (--analyze labels its results in it).",
          [](CliOptions& o, std::string_view v) {
              o.pressureUnits = v == "bar" ? 0 : v == "m" ? 1 : -1;
              return o.pressureUnits >= 0;
@@ -424,8 +425,8 @@ std::string outOfScope(std::string_view name, const CliOptions& o) {
                     return join({name, " goes with --headless, --screenshot or --collect"});
                 break;
             case Scope::HeadlessOrExport:
-                if (!o.headless && !o.exportNetcdf)
-                    return join({name, " goes with --headless or --export-netcdf"});
+                if (!o.headless && !o.exportNetcdf && !o.analyze)
+                    return join({name, " goes with --headless, --analyze or --export-netcdf"});
                 break;
         }
     }

@@ -57,7 +57,8 @@ Host::Host(platform::Panel& panel, platform::Dialogs& dialogs, platform::SerialP
                    dataService_.RxCharsLength),
       unitTypeChange_(panel, dialogs, session_, links_, portManager_, recorder_, frameCapture_,
                       flashUpload_),
-      station_(panel, dialogs, clock, recorder_) {
+      station_(panel, dialogs, clock, recorder_),
+      levelLabels_(panel, session_, chart_, analysis_) {
     wireCallbacks();
     wireLinks();
     wireLive();
@@ -248,7 +249,11 @@ void Host::wireLinks() {
     onCommit(Ctl::ChangePortB, [this] { portManager_.ChangeComport_B(); });
     onCommit(Ctl::OutputPortRing, [this] { outputPort_.ComPortOutput(); });
     onCommit(Ctl::ChangeOutputPort, [this] { outputPort_.ChangeComportOutput(); });
-    onCommit(Ctl::UnitTypeRing, [this] { unitTypeChange_.UnitTypeRing(); });
+    onCommit(Ctl::UnitTypeRing, [this] {
+        unitTypeChange_.UnitTypeRing();
+        levelLabels_.update();
+    });
+    onCommit(Ctl::SMI_BarMeters, [this] { levelLabels_.update(); });
     panel_.onEvent(Ctl::FRTCDeviceConnectTimer, [this](Event e, const EventData&) {
         if (e == Event::TimerTick) wiredHandshake_.FRTCDeviceConnectTimer();
     });

@@ -3,6 +3,7 @@
 
 #include "analysis/wave_analysis.h"
 #include "app/export_menu.h"
+#include "app/level_labels.h"
 #include "app/shell.h"
 #include "app/unit_type_change.h"
 #include "calibration/calibration.h"
@@ -210,6 +211,8 @@ class Host {
     UnitTypeChange unitTypeChange_;
     // The station network: records and status to an MQTT broker.
     station::Station station_;
+    // Captions in the unit of the readings (bar for a Swellmeter in bar).
+    LevelLabels levelLabels_;
 };
 
 }  // namespace app

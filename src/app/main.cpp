@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
                                      .sectionStart = options.sectionStart,
                                      .sectionEnd = options.sectionEnd,
                                      .tideFilter = options.tideFilter,
-                                     .outputDir = options.outputDir};
+                                     .outputDir = options.outputDir,
+                                     .levelUnit = options.pressureUnits == 0 ? "bar" : "m"};
         analysis::parseWindowName(options.window, batch.window);
         if (options.netcdf) {
             batch.spectrumWritten = netcdf::writeSpectrum;

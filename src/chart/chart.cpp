@@ -8,6 +8,7 @@
 
 #include "chart/record_apply.h"
 #include "platform/entry_hint.h"
+#include "platform/level_unit.h"
 #include "platform/output_file.h"
 
 namespace chart {
@@ -270,8 +271,15 @@ void Chart::ChartAutoscaleY() {
 
 void Chart::ChartResetView() { graph().resetView(); }
 
+void Chart::setLevelUnit(std::string_view unit) {
+    levelUnit_ = unit;
+    levelAxis_ = platform::inLevelUnit("Level (m)", unit);
+    graph().yAxis().name = levelAxis_;  // the axis keeps a view of it
+    graph().yAxis().unit = levelUnit_;
+}
+
 void Chart::writeSamples(std::ostream& out) const {
-    out << "device,time,seconds,level_m\n";
+    out << platform::inLevelUnit("device,time,seconds,level_m\n", levelUnit_);
     char text[96];
     for (const TraceBuffer& b : *ChartFifo_) {
         if (b.DeviceNum == 0 || b.Rate == 0) continue;

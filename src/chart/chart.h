@@ -29,6 +29,9 @@ public:
 
     // Start values: every trace off, the axes as the scale controls say.
     void Initialize();
+    // The unit of the readings charted ("m", or "bar" for a Swellmeter in bar): the level
+    // axis and the exported samples' header say it.
+    void setLevelUnit(std::string_view unit);
 
     // Trace t (0-7) follows the device number of its control. 0 when set up, 1 when switched
     // off (no device entry carries the number, or it is a generic device).
@@ -90,6 +93,8 @@ private:
     std::span<const float> WorkValue_;
     std::unique_ptr<ChartFifo> ChartFifo_;
     bool followUnits_ = false;
+    std::string levelUnit_ = "m";
+    std::string levelAxis_;
     std::array<std::uint8_t, kTraceCount> awaited_{};
 };
 

@@ -306,8 +306,13 @@ void ControlBinder::applyValue(Ctl id) {
         }
         else if (spec.kind == Kind::Hex64)
             label->setText(unused ? QString() : formatHex64(panel_.u64(id)));
-        else if (spec.kind != Kind::Decoration)
-            label->setText(label->wordWrap() ? breakable(q(panel_.text(id))) : q(panel_.text(id)));
+        else if (spec.kind != Kind::Decoration && !label->wordWrap())
+            label->setText(q(panel_.text(id)));
+        else if (spec.kind != Kind::Decoration) {
+            // A new sentence may take more lines: its frame makes room for them.
+            label->setText(breakable(q(panel_.text(id))));
+            label->updateGeometry();
+        }
     }
 }
 

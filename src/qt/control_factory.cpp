@@ -54,12 +54,13 @@ public:
     QSize minimumSizeHint() const override { return sizeHint(); }
 };
 
-// A sentence that wraps asks its layout for the height of its lines at the width it was given.
-// Layouts that do not pass a height-for-width down (a scrolling column of frames of rows) then
-// still give it every line instead of cutting the last ones off.
+// A sentence that wraps asks its layout for the height of its lines at the width it was given,
+// as its minimum height. Layouts' own height-for-width falls short for a label spanning grid
+// columns in a scrolling column of frames (the last lines were cut off), so it is not used.
 class WrapLabel : public QLabel {
 public:
     explicit WrapLabel(QWidget* parent) : QLabel(parent) { setWordWrap(true); }
+    bool hasHeightForWidth() const override { return false; }
     QSize minimumSizeHint() const override {
         QSize s = QLabel::minimumSizeHint();
         if (width() > 0 && !text().isEmpty()) s.setHeight(std::max(s.height(), heightForWidth(width())));
@@ -70,6 +71,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override {
         QLabel::resizeEvent(event);
         if (event->oldSize().width() != width()) updateGeometry();
+    }
+    // A sentence changed on a page not shown could not ask its frames for room then (a hidden
+    // layout does not pass the request up): it asks when the page comes into view.
+    void showEvent(QShowEvent* event) override {
+        QLabel::showEvent(event);
+        updateGeometry();
     }
 };
 

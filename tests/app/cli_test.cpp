@@ -97,8 +97,12 @@ TEST(CommandLine, AnalyzeTakesFilesAndItsOwnOptions) {
     EXPECT_NE(parse({"--analyze", "a.csv", "--section", "900,300"}).error, "");
     EXPECT_NE(parse({"--analyze", "a.csv", "--device", "0"}).error, "");
     EXPECT_NE(parse({"--analyze", "a.csv", "--window", "square"}).error, "");
+    // A Swellmeter's recordings in bar are analysed with results labelled in bar.
+    EXPECT_EQ(parse({"--analyze", "a.csv", "--pressure-units", "bar"}).pressureUnits, 0);
+    EXPECT_TRUE(parse({"--analyze", "a.csv", "--pressure-units", "bar"}).error.empty());
     // Its options mean nothing without it.
     EXPECT_NE(parse({"--device", "7"}).error, "");
+    EXPECT_NE(parse({"--pressure-units", "bar", "a.csv"}).error, "");
     EXPECT_NE(parse({"--analyze", "a.csv", "--headless", "--unit-type", "0"}).error, "");
 }
 

@@ -92,6 +92,19 @@ TEST(Analyze, ChoosesDeviceSectionAndWindowAndRefusesBadOptions) {
     const std::string rows = readFile(dir / "wave_results.csv");
     EXPECT_NE(rows.find(",300,900,4736,64,1,Flat top,"), std::string::npos) << rows;
 
+    // A Swellmeter's recording in bar: every header says bar; the figures are the same.
+    Child bar({(binDir() / "fathomhost").string(), "--analyze", waveFile("sine.csv"),
+               "--pressure-units", "bar", "--output", dir / "bar"},
+              dir / "out.txt", dir / "err.txt");
+    ASSERT_TRUE(bar.wait(60));
+    EXPECT_EQ(bar.exitCode(), 0) << readFile(dir / "err.txt");
+    const std::string barRows = readFile(dir / "bar/wave_results.csv");
+    EXPECT_NE(barRows.find(",mean_bar,hmo_bar,m0_bar2,m1_bar2hz,m2_bar2hz2,"), std::string::npos)
+        << barRows.substr(0, 300);
+    EXPECT_NE(barRows.find(",hmax_bar,h13_bar,hrms_bar,"), std::string::npos);
+    EXPECT_TRUE(readFile(dir / "bar/sine_device5_spectrum.csv")
+                    .starts_with("frequency_hz,bar²/Hz\n0,"));
+
     Child bad({(binDir() / "fathomhost").string(), "--analyze", "--window", "square"},
               dir / "out.txt", dir / "err.txt");
     ASSERT_TRUE(bad.wait(60));
