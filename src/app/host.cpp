@@ -260,6 +260,10 @@ void Host::wireLinks() {
     panel_.onEvent(Ctl::LinkHealthTimer, [this](Event e, const EventData&) {
         if (e == Event::TimerTick) linkHealth_.tick();
     });
+    linkHealth_.configuring = [this](links::PortId p) {
+        return platform::isWiredType(session_.UnitType) &&
+               configState_.FRTCConfigMode == (p == links::PortId::A ? 1 : 2);
+    };
     configDisplay_.setWiredHandshakeReset([this] {
         links_.FRTCConnectStatus = 0;
         links_.FRTCConnectStatus_B = 0;
@@ -423,8 +427,10 @@ void Host::wireConfig() {
     dataService_.hooks.configDeviceNumber = [this] {
         return panel_.intValue(Ctl::SelectDeviceNum);
     };
+    // Another unit type: nothing of the last unit (its identity, battery, settings) stays.
     linkHooks_.resetConfigPage = [this] {
         configScan_.DimAllConfig();
+        configScan_.DefaultAllConfig();
         configScan_.ConfigConnectDefault();
     };
     linkHooks_.ConfigXBPANVisible = [this](int show) {

@@ -39,6 +39,10 @@ constexpr std::array<Ctl, 9> kChartAndAnalysis{
     Ctl::AnalyzeMax,   Ctl::TideFilter,      Ctl::AnalyzeTraceSelect};
 
 std::string controlKey(Ctl id) { return std::string("controls/") + platform::ctlName(id); }
+
+// The synchronizer's staff lengths, channel by channel: a station's staffs stay where they are.
+constexpr std::array<Ctl, 2> kLengthTables{Ctl::SyncLengthTable, Ctl::SyncLengthTable_B};
+std::string cellKey(Ctl table, int row) { return controlKey(table) + "/" + std::to_string(row + 1); }
 std::string recentKey(int i) { return "recent/" + std::to_string(i + 1); }
 
 std::optional<double> number(const std::optional<std::string>& text) {
@@ -202,6 +206,13 @@ void RememberedSettings::restoreControls() {
         panel.raise(id, Event::Commit);
     };
     for (Ctl id : kChartAndAnalysis) apply(id);
+    for (Ctl table : kLengthTables) {
+        for (int row = 0; row < panel.tableRows(table); ++row) {
+            const auto metres = number(store_->get(cellKey(table, row)));
+            if (metres && *metres > 0 && *metres <= 100)
+                panel.setCell(table, row, 0, store_->get(cellKey(table, row)).value_or(""));
+        }
+    }
     // The units of last time's traces have not reported yet: each trace waits for its unit.
     for (int t = 0; t < chart::kTraceCount; ++t) {
         const auto v = number(store_->get(controlKey(platform::ctlAt(Ctl::TraceSelect1, t))));
@@ -228,6 +239,16 @@ void RememberedSettings::save() {
     }
     for (Ctl id : kChartAndAnalysis) store_->set(controlKey(id), numberText(panel.value(id)));
     saveStation();
+    for (Ctl table : kLengthTables) {
+        for (int row = 0; row < panel.tableRows(table); ++row) {
+            const std::string& cell = panel.cell(table, row, 0);
+            if (number(cell)) {
+                store_->set(cellKey(table, row), cell);
+            } else {
+                store_->remove(cellKey(table, row));
+            }
+        }
+    }
     for (int t = 0; t < chart::kTraceCount; ++t) {
         const Ctl id = platform::ctlAt(Ctl::TraceSelect1, t);
         store_->set(controlKey(id), numberText(panel.value(id)));

@@ -10,7 +10,7 @@ namespace app {
 
 // What the program remembers for its user between runs: the unit type, the ports chosen,
 // the trace device numbers, the chart's time axis, Y range and offset, the analysis settings,
-// the folders last used and the files last played back. Everything is applied as the operator
+// the synchronizer's staff lengths, the folders last used and the files last played back. Everything is applied as the operator
 // would set it (value, then commit), so each room checks what it is given. A store that
 // cannot be read, or holds another program's settings, is left untouched: the run starts
 // clean, says so, and does not write over it.

@@ -263,6 +263,11 @@ void ConfigScan::TCFRConfigTimer() {
     if (!platform::isWiredType(type)) return;
     const bool portA = s_.FRTCConfigMode == 1;
     int& handshake = portA ? links_.FRTCConnectStatus : links_.FRTCConnectStatus_B;
+    // One connection state, the port's: a unit the handshake has lost since its settings
+    // were read is not connected on this page either.
+    if (panel_.text(portA ? Ctl::PortAStatus : Ctl::PortBStatus) == "Not Connected" &&
+        panel_.text(Ctl::ConfigConnectionStatus) == "Connected")
+        showConnection(false);
     switch (s_.ConfigStatus) {
         case 0:
             showConnection(false);
@@ -315,7 +320,12 @@ void ConfigScan::select(int n, bool fromUpload) {
     panel_.setValue(twin, n);
     s_.ConfigStatus = 0;
     s_.LastConfigStatus = 255;
-    if (n == 0) return;
+    if (n == 0) {
+        // No unit chosen: nothing of the last one stays on the page.
+        DimAllConfig();
+        DefaultAllConfig();
+        return;
+    }
     s_.ConfigDeviceAddr = 0;
     bool found = false;
     if (session_.UnitType == 8 && n == 255) {

@@ -54,7 +54,10 @@ void LinkHealth::tick(PortId p, double nowMs) {
         s.records.fill(s.base.records);
         s.filled = 1;
     }
-    if (counters.goodFrames != s.now.goodFrames) {
+    s.configuring = configuring && configuring(p);
+    if (counters.goodFrames != s.now.goodFrames || s.configuring) {
+        // A unit being configured is silent by the program's own doing: the silence counts
+        // from when it runs again.
         s.lastGoodMs = nowMs;
         s.anyGood = true;
         receive_.sniff(p, false);
@@ -129,7 +132,8 @@ std::string LinkHealth::summary(PortId p) const {
     if (s.number == 0) return "";
     const ReceivePaths::Counters& n = s.now;
     const ReceivePaths::Counters& b = s.base;
-    std::string text = std::to_string(n.bytes - b.bytes) + " bytes, " +
+    std::string text = s.configuring ? "configure mode, " : "";
+    text += std::to_string(n.bytes - b.bytes) + " bytes, " +
                        std::to_string(n.goodFrames - b.goodFrames) + " frames, ";
     const std::uint64_t checksum = n.badChecksums - b.badChecksums;
     const std::uint64_t length = n.badLengths - b.badLengths;
@@ -140,8 +144,12 @@ std::string LinkHealth::summary(PortId p) const {
                 ", noise " + std::to_string(noise) + ")";
     }
     text += ", " + rateText(s.rate) + " records/s, ";
-    text += s.anyGood ? "last frame " + std::to_string(secondsWithoutData(p)) + " s ago"
-                      : "no frame yet";
+    if (!s.configuring) {
+        text += s.anyGood ? "last frame " + std::to_string(secondsWithoutData(p)) + " s ago"
+                          : "no frame yet";
+    } else {
+        text += "the unit does not stream while it is configured";
+    }
     return text;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "link/link_state.h"
@@ -36,6 +37,10 @@ class LinkHealth {
     // Whole seconds since the port's last good frame (or since it opened).
     int secondsWithoutData(PortId p) const;
 
+    // Whether the program has put the port's unit in configure mode (a wired unit stops
+    // streaming while it is configured): that silence is no fault, and the port says so.
+    std::function<bool(PortId)> configuring;
+
   private:
     struct Port {
         int number = 0;  // the open port this state belongs to; 0 = closed
@@ -48,6 +53,7 @@ class LinkHealth {
         std::array<double, kRateSeconds + 1> times{};
         int filled = 0;  // earlier ticks held in records and times
         double rate = 0;
+        bool configuring = false;
         std::string warning;
     };
     Port& at(PortId p) { return ports_[static_cast<std::size_t>(p)]; }

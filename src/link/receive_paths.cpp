@@ -300,7 +300,6 @@ void ReceivePaths::syncByte(PortId p, std::uint8_t byte) {
         case SyncLine::ListingEnd:
             s.FRTCConnectStatus = 2;
             r.syncChannels = 0;  // a board (again) on the line: its width is learnt anew
-            r.lengthsWarned = false;
             break;
         case SyncLine::Clock:
             s.FRTCConnectStatus = 4;
@@ -328,7 +327,8 @@ bool ReceivePaths::syncLineIsData(PortId p, std::span<const std::uint8_t> line) 
 }
 
 // A board whose staff lengths were never entered records 00.0000 on every such channel: the
-// operator is told once (again after the lengths were complete once more).
+// operator is told once a run, and again only when the lengths have changed and some are still
+// missing (a board that reconnects does not bring the question back).
 void ReceivePaths::warnIfLengthsUnset(PortId p, int channels) {
     PortRx& r = rx(p);
     const PortDesc& d = desc(p);
@@ -337,12 +337,9 @@ void ReceivePaths::warnIfLengthsUnset(PortId p, int channels) {
         if (syncStaffLengthMm(panel_.cell(d.syncLengths, c, 0)) > 0) continue;
         missing += (missing.empty() ? "" : ", ") + std::to_string(c + 1);
     }
-    if (missing.empty()) {
-        r.lengthsWarned = false;
-        return;
-    }
-    if (r.lengthsWarned) return;
-    r.lengthsWarned = true;
+    if (missing == r.lengthsWarnedFor) return;
+    r.lengthsWarnedFor = missing;
+    if (missing.empty()) return;
     if (tellOperator) {
         tellOperator(
             "STAFF LENGTHS NOT SET",

@@ -91,7 +91,7 @@ class ReceivePaths {
         bool lineTemperature = false;  // it carried a temperature
         std::uint64_t received = 0;
         int syncChannels = 0;       // readings per line of the streaming synchronizer, 0 = not yet
-        bool lengthsWarned = false; // the operator has been told that staff lengths are missing
+        std::string lengthsWarnedFor;  // the channels without a length the operator was told of
         std::uint64_t goodFrames = 0;
         std::uint64_t records = 0;
         bool sniffing = false;

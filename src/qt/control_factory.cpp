@@ -67,16 +67,22 @@ public:
         return s;
     }
 
+    // Its height follows its text and width: it asks for room again, and so does its frame
+    // (whose layout, laid out while its page was hidden, does not always pass the request on).
+    void askForRoom() {
+        updateGeometry();
+        if (parentWidget()) parentWidget()->updateGeometry();
+    }
+
 protected:
     void resizeEvent(QResizeEvent* event) override {
         QLabel::resizeEvent(event);
-        if (event->oldSize().width() != width()) updateGeometry();
+        if (event->oldSize().width() != width()) askForRoom();
     }
-    // A sentence changed on a page not shown could not ask its frames for room then (a hidden
-    // layout does not pass the request up): it asks when the page comes into view.
+    // A sentence changed on a page not shown asks for its room when the page comes into view.
     void showEvent(QShowEvent* event) override {
         QLabel::showEvent(event);
-        updateGeometry();
+        askForRoom();
     }
 };
 
@@ -89,8 +95,8 @@ QWidget* makeTable(const ControlSpec& spec, QWidget* parent) {
     if (spec.tableCols == 1) t->horizontalHeader()->hide();
     if (spec.indicator) t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
-    // A short table on a tab page (which scrolls) shows all of its rows.
-    if (spec.page != platform::Page::Main && spec.tableRows > 0 && spec.tableRows <= 12) {
+    // A short table shows all of its rows: its page or column scrolls instead.
+    if (spec.tableRows > 0 && spec.tableRows <= 12) {
         const int header = spec.tableCols == 1 ? 0 : t->horizontalHeader()->sizeHint().height();
         // Rows sized to their text, so the fixed height leaves no empty band under the last.
         t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -104,6 +104,17 @@ TEST_F(WiredConfigure, LoggerBlockIsShownChangedWrittenAndShownAgain) {
     EXPECT_NEAR(log.count("C001,D1,S08,") - before, 80, 2);
 }
 
+// The configuration page and the port show one connection state: a unit the handshake loses
+// while it is configured is not connected on the page either.
+TEST_F(WiredConfigure, ThePageAndThePortAgreeOnTheConnection) {
+    startUnit("staff3", 3);
+    ASSERT_EQ(panel.text(Ctl::ConfigConnectionStatus), "Connected");
+    EXPECT_EQ(panel.text(Ctl::PortAStatus), "Configure Mode");
+    panel.setText(Ctl::PortAStatus, "Not Connected");  // as the handshake shows a lost unit
+    panel.raise(Ctl::TCFRConfigTimer, Event::TimerTick);
+    EXPECT_EQ(panel.text(Ctl::ConfigConnectionStatus), "Not Connected");
+}
+
 TEST_F(WiredConfigure, StaffLengthAndAlarmsOfAStaff) {
     startUnit("staff3", 3);
     EXPECT_EQ(panel.text(Ctl::PartNumber), "VELM-204-011E-");
