@@ -64,9 +64,14 @@ struct OperatorWindow : simtest::SimHost {
         if (!answer) return false;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
+            // Answered once the box is up with its buttons shown and has the keyboard, as the
+            // operator meets it, however long a busy machine takes to get there.
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
+            if (!box || !box->isVisible() || box->buttons().isEmpty() ||
+                !box->buttons().front()->isVisible())
+                return;
             poll.stop();
+            QApplication::setActiveWindow(box);
             const char* shots = std::getenv("FATHOM_SCREENSHOTS");
             if (shots && !shot.isEmpty()) {
                 QPixmap page = window->grab();
@@ -86,11 +91,7 @@ struct OperatorWindow : simtest::SimHost {
     std::string dir;
 
     void SetUp() override {
-        // One folder per test process: ctest runs these tests side by side.
-        dir = ::testing::TempDir() + "operator_window_" +
-              std::to_string(QCoreApplication::applicationPid()) + "/";
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        dir = freshFolder("operator_window");
     }
     void TearDown() override {
         window.reset();

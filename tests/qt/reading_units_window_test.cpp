@@ -33,9 +33,7 @@ struct ReadingUnits : simtest::SimHost {
     std::string dir;
 
     void SetUp() override {
-        dir = ::testing::TempDir() + "reading_units/";
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        dir = freshFolder("reading_units");
     }
     void TearDown() override {
         window.reset();

@@ -25,9 +25,7 @@ std::string slurp(const std::string& path) {
 struct UnitTypeChange : SimHost {
     std::string dir;
     void SetUp() override {
-        dir = ::testing::TempDir() + "unit_type_change/";
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        dir = freshFolder("unit_type_change");
         std::vector<std::unique_ptr<sim::SimDevice>> d;
         d.push_back(sim::makeScenario(sim::scenarioForType(0), kStart));
         d.push_back(sim::makeScenario(sim::scenarioForType(3), kStart));

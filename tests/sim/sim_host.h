@@ -4,7 +4,10 @@
 // timers, its clock and the instruments together.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -83,6 +86,16 @@ struct SimHost : ::testing::Test {
         return dynamic_cast<Device&>(*ports.device(numbers.at(i)));
     }
     platform::AbsTime simNow() { return ports.device(numbers.at(0))->now(); }
+
+    // An empty folder of this test process's own: ctest runs tests side by side, and one
+    // must not remove what another is writing.
+    static std::string freshFolder(const std::string& name) {
+        const std::string dir =
+            ::testing::TempDir() + name + "_" + std::to_string(::getpid()) + "/";
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        return dir;
+    }
 
     void chooseUnitType(int type) {
         panel.setValue(platform::Ctl::UnitTypeRing, type);
