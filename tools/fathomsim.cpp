@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -22,20 +24,19 @@ namespace {
 volatile bool stopRequested = false;
 void onSignal(int) { stopRequested = true; }
 
-void usage() {
+void usage(std::FILE* to) {
     std::fprintf(
-        stderr,
+        to,
         "usage: fathomsim [--type N | --scenario NAME] [--variant NAME] [--seed N] [--link PATH]\n"
         "                 [--log FILE]\n"
         "  --type N         unit type 0-9 (0, 1, 2: a radio network of that type;\n"
         "                   8 a data logger; 3-6, 9 a wired unit; 7 the synchronizer)\n"
         "  --scenario NAME  one of:");
-    for (const std::string& name : sim::scenarioNames()) std::fprintf(stderr, " %s", name.c_str());
-    std::fprintf(stderr, "\n  --variant NAME   how the units depart from the plain ones:\n");
+    for (const std::string& name : sim::scenarioNames()) std::fprintf(to, " %s", name.c_str());
+    std::fprintf(to, "\n  --variant NAME   how the units depart from the plain ones:\n");
     for (const std::string& name : sim::variantNames())
-        std::fprintf(stderr, "      %-18s %s\n", name.c_str(),
-                     sim::variantNamed(name)->summary.c_str());
-    std::fprintf(stderr,
+        std::fprintf(to, "      %-18s %s\n", name.c_str(), sim::variantNamed(name)->summary.c_str());
+    std::fprintf(to,
                  "  --seed N         another sea, other unit details and the variant's other\n"
                  "                   choices; the same seed plays the same run\n"
                  "  --link PATH      also make PATH a symbolic link to the terminal\n"
@@ -48,6 +49,29 @@ void usage() {
                  "Clock syncs the units take are reported on standard error.\n"
                  "FATHOM_CLOCK=start=YYYY-MM-DDThh:mm:ss[,day=S][,at=...] in the environment\n"
                  "warps the calendar as it warps fathomhost's (see its README).\n");
+}
+
+// A mistake on the command line: the one thing that is wrong, and where the rest is told.
+int refuse(const std::string& what) {
+    std::fprintf(stderr, "fathomsim: %s\nRun \"fathomsim --help\" for every option.\n",
+                 what.c_str());
+    return 2;
+}
+
+// A number option's value, whole and within bounds, or nothing.
+std::optional<long> wholeNumber(const char* text, long low, long high) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0 || v < low || v > high) return std::nullopt;
+    return v;
+}
+
+std::optional<double> realNumber(const char* text) {
+    char* end = nullptr;
+    const double v = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !std::isfinite(v)) return std::nullopt;
+    return v;
 }
 
 // This computer's local time to the millisecond: the units' clocks are set against it.
@@ -76,37 +100,48 @@ int main(int argc, char** argv) {
     bool setClocks = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--type" && hasValue) {
-            scenario = sim::scenarioForType(std::atoi(argv[++i]));
-        } else if (arg == "--scenario" && hasValue) {
-            scenario = argv[++i];
-        } else if (arg == "--variant" && hasValue) {
-            variantName = argv[++i];
-        } else if (arg == "--seed" && hasValue) {
-            seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
-        } else if (arg == "--link" && hasValue) {
-            link = argv[++i];
-        } else if (arg == "--log" && hasValue) {
-            log = argv[++i];
-        } else if (arg == "--drop-block" && hasValue) {
-            dropBlock = std::atoi(argv[++i]);
-        } else if (arg == "--clock-ahead" && hasValue) {
-            clockAhead = std::strtod(argv[++i], nullptr);
-            setClocks = true;
-        } else if (arg == "--clock-drift" && hasValue) {
-            clockDrift = std::strtod(argv[++i], nullptr);
-            setClocks = true;
+        if (arg == "--help" || arg == "-h") {
+            usage(stdout);
+            return 0;
+        }
+        const bool takesValue = arg == "--type" || arg == "--scenario" || arg == "--variant" ||
+                                arg == "--seed" || arg == "--link" || arg == "--log" ||
+                                arg == "--drop-block" || arg == "--clock-ahead" ||
+                                arg == "--clock-drift";
+        if (!takesValue) return refuse("unknown option " + arg);
+        if (i + 1 >= argc) return refuse(arg + " needs a value");
+        const char* value = argv[++i];
+        const auto bad = [&] { return refuse("bad value for " + arg + ": " + value); };
+        if (arg == "--type") {
+            const auto type = wholeNumber(value, 0, 9);
+            if (!type) return bad();
+            scenario = sim::scenarioForType(static_cast<int>(*type));
+        } else if (arg == "--scenario") {
+            scenario = value;
+        } else if (arg == "--variant") {
+            variantName = value;
+        } else if (arg == "--seed") {
+            const auto n = wholeNumber(value, 0, 4294967295L);
+            if (!n) return bad();
+            seed = static_cast<unsigned>(*n);
+        } else if (arg == "--link") {
+            link = value;
+        } else if (arg == "--log") {
+            log = value;
+        } else if (arg == "--drop-block") {
+            const auto n = wholeNumber(value, 0, 1L << 30);
+            if (!n) return bad();
+            dropBlock = static_cast<int>(*n);
         } else {
-            usage();
-            return arg == "--help" ? 0 : 2;
+            const auto v = realNumber(value);
+            if (!v) return bad();
+            (arg == "--clock-ahead" ? clockAhead : clockDrift) = *v;
+            setClocks = true;
         }
     }
     const std::optional<sim::Variant> variant = sim::variantNamed(variantName, seed);
     if (!variant) {
-        std::fprintf(stderr, "fathomsim: unknown variant \"%s\"\n", variantName.c_str());
-        usage();
-        return 2;
+        return refuse("unknown variant \"" + variantName + "\"");
     }
     // FATHOM_CLOCK: the calendar warped as fathomhost warps it with the same text, so that
     // both live the same midnights.
@@ -130,9 +165,7 @@ int main(int argc, char** argv) {
     };
     auto device = sim::makeScenario(scenario, now(), seed, *variant);
     if (!device) {
-        std::fprintf(stderr, "fathomsim: unknown scenario \"%s\"\n", scenario.c_str());
-        usage();
-        return 2;
+        return refuse("unknown scenario \"" + scenario + "\"");
     }
     if (setClocks) device->setClocks(clockAhead, clockDrift);
     if (auto* adapter = dynamic_cast<sim::XBeeAdapter*>(device.get())) {

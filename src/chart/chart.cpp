@@ -25,7 +25,7 @@ constexpr std::array<platform::Rgb, kTraceCount> kTraceColors{
 // seconds and metres.
 constexpr double kXUnits = 16.0;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr std::string_view kNoStartTime = "YYYY-MM-DDThh:mm:ss";
+constexpr std::string_view kNoStartTime = "YYYY-MM-DDThh:mm:ss.sss";
 
 Ctl traceControl(int t) { return platform::ctlAt(Ctl::TraceSelect1, t); }
 
@@ -157,7 +157,7 @@ void Chart::PlotData(int line) {
             stopRun();
             return;
         }
-        restartRun(T, false);
+        restartRun(T);
         pos = 0;
     }
     // A block longer than the whole trace keeps what fits.
@@ -190,7 +190,7 @@ void Chart::PlotContData(int line) {
         }
         // The new left edge is the whole second of this sample; the sample keeps its place
         // within that second, so the samples after it join on.
-        restartRun(T + e.SampleCount / rate, true);
+        restartRun(T + e.SampleCount / rate);
         pos = position();
     }
     store(b, static_cast<int>(pos), WorkValue_.first(1));
@@ -210,13 +210,13 @@ void Chart::store(TraceBuffer& b, int pos, std::span<const float> values) {
 void Chart::beginRun(platform::AbsTime start) {
     ChartCtr_.FirstSample = 0;
     ChartCtr_.StartTime = start;
-    showStartTime(start, false);
+    showStartTime(start);
 }
 
 // A trace overflowed: every trace starts again, empty, at the left edge.
-void Chart::restartRun(platform::AbsTime start, bool showMillis) {
+void Chart::restartRun(platform::AbsTime start) {
     ChartCtr_.StartTime = start;
-    showStartTime(start, showMillis);
+    showStartTime(start);
     for (TraceBuffer& b : *ChartFifo_) {
         if (b.DeviceNum == 0) continue;
         markEmpty(b);
@@ -236,16 +236,13 @@ void Chart::markEmpty(TraceBuffer& b) {
     if (b.PlotHandle != 0) graph().fillPlotY(b.PlotHandle, kNaN);
 }
 
-void Chart::showStartTime(platform::AbsTime t, bool showMillis) {
+// One format for every start time the program shows (the analysis results and the printed
+// title block use it too), whether the run began at a whole second or within one.
+void Chart::showStartTime(platform::AbsTime t) {
     const platform::CalendarTime c = platform::toCalendar(t);
     char text[40];
-    if (showMillis) {
-        std::snprintf(text, sizeof text, "%04i-%02i-%02iT%02i:%02i:%06.3f", c.year, c.month, c.day,
-                      c.hour, c.minute, c.second + c.millisecond / 1000.0);
-    } else {
-        std::snprintf(text, sizeof text, "%04i-%02i-%02iT%02i:%02i:%02i", c.year, c.month, c.day,
-                      c.hour, c.minute, c.second);
-    }
+    std::snprintf(text, sizeof text, "%04i-%02i-%02iT%02i:%02i:%02i.%03i", c.year, c.month, c.day,
+                  c.hour, c.minute, c.second, c.millisecond);
     panel_.setText(Ctl::ChartStartTime, text);
 }
 

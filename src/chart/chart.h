@@ -79,11 +79,11 @@ public:
 private:
     int traceFor(const live::OutputLine& e);
     void beginRun(platform::AbsTime start);
-    void restartRun(platform::AbsTime start, bool showMillis);
+    void restartRun(platform::AbsTime start);
     void stopRun();
     void markEmpty(TraceBuffer& b);
     void store(TraceBuffer& b, int pos, std::span<const float> values);
-    void showStartTime(platform::AbsTime t, bool showMillis);
+    void showStartTime(platform::AbsTime t);
     void entryHint(platform::Ctl id, platform::Event e);
     platform::Graph& graph();
 

@@ -89,12 +89,17 @@ void Playback::openFile(const std::string& path) {
     seekTo(0);
     panel_.setTimerEnabled(Ctl::ReadFileTimer, true);
 
-    ChartCtr_.PlotSource = panel_.intValue(Ctl::PlotSourceSelect) != 0 ? 1 : 0;
-    if (ChartCtr_.PlotSource != 0) {
+    // A file opened to plot is what the operator wants to see: the data source turns to the
+    // file as if chosen on the ring (the live units go on being recorded meanwhile).
+    if (panel_.intValue(Ctl::PlotSourceSelect) == 0) {
+        panel_.setValue(Ctl::PlotSourceSelect, 1);
+        panel_.raise(Ctl::PlotSourceSelect, platform::Event::Commit);
+    } else {
         clearEntries();
         stopPlotting();
         chart_.ChartReset();
     }
+    ChartCtr_.PlotSource = 1;
     if (opened) opened(OpenFileName_);
 }
 

@@ -8,7 +8,7 @@ namespace platform::fragments {
 
 namespace {
 
-constexpr std::array<RingItem, 1> kNoPort{{{"Select COM? port", 0}}};
+constexpr std::array<RingItem, 1> kNoPort{{{"Select a serial port", 0}}};
 constexpr std::array<RingItem, 2> kBarMeters{{{"Bar", 0}, {"Meters", 1}}};
 
 constexpr std::string_view kSelectPortHelp =
@@ -24,9 +24,9 @@ constexpr std::string_view kChangePortHelp =
     "can use it. The unit's rows are cleared; they refill when a port is chosen again.";
 
 constexpr std::string_view kOutputHelp =
-    "Select a Com Port to begin streaming output data at 115200 baud from the \nConnected "
-    "Devices.  Deselect the Com Port to stop the output stream. The \ndata format will be an "
-    "ASCII fixed length format. The same as the Save\nOutput Data to File\n\n";
+    "Select a serial port to begin streaming output data at 115200 baud from the\nconnected "
+    "devices. Deselect the port to stop the output stream. The data format\nis an "
+    "ASCII fixed length format, the same as Save Output Data to File.\n";
 
 constexpr std::string_view kDroppedHelp =
     "Records received on this port that were not what the unit's data format allows (noise\n"
@@ -59,14 +59,14 @@ std::vector<ControlSpec> build() {
          .caption = "Port A",
          .frame = "Serial ports",
          .items = kNoPort,
-         .helpTitle = "SELECT  SERIAL COM PORT",
+         .helpTitle = "SELECT SERIAL PORT",
          .helpText = kSelectPortHelp},
         {.id = Ctl::ChangePortA,
          .kind = Kind::Button,
          .caption = "Change port A",
          .frame = "Serial ports",
          .startVisible = false,
-         .helpTitle = "CHANGE THE SERIAL COM PORT",
+         .helpTitle = "CHANGE THE SERIAL PORT",
          .helpText = kChangePortHelp},
         {.id = Ctl::PortBRing,
          .kind = Kind::Ring,
@@ -74,28 +74,28 @@ std::vector<ControlSpec> build() {
          .frame = "Serial ports",
          .items = kNoPort,
          .startVisible = false,
-         .helpTitle = "SELECT  SERIAL COM PORT",
+         .helpTitle = "SELECT SERIAL PORT",
          .helpText = kSelectPortHelp},
         {.id = Ctl::ChangePortB,
          .kind = Kind::Button,
          .caption = "Change port B",
          .frame = "Serial ports",
          .startVisible = false,
-         .helpTitle = "CHANGE THE SERIAL COM PORT",
+         .helpTitle = "CHANGE THE SERIAL PORT",
          .helpText = kChangePortHelp},
         {.id = Ctl::OutputPortRing,
          .kind = Kind::Ring,
          .caption = "Output port",
          .frame = "Serial ports",
          .items = kNoPort,
-         .helpTitle = "OUTPUT TO COM PORT",
+         .helpTitle = "OUTPUT TO A SERIAL PORT",
          .helpText = kOutputHelp},
         {.id = Ctl::ChangeOutputPort,
          .kind = Kind::Button,
          .caption = "Change output port",
          .frame = "Serial ports",
          .startVisible = false,
-         .helpTitle = "OUTPUT TO COM PORT",
+         .helpTitle = "OUTPUT TO A SERIAL PORT",
          .helpText = kOutputHelp},
         // Records that arrived on a port but were not what the unit's format allows (line
         // noise, a unit talking nonsense): dropped, never recorded or charted, and counted.
@@ -201,7 +201,7 @@ std::vector<ControlSpec> build() {
          .caption = "Adapter PAN ID",
          .frame = "Radio network",
          .startDimmed = true,
-         .helpTitle = "CHANGE THE LOCAL XSTICK PAN ID?",
+         .helpTitle = "CHANGE THE LOCAL ADAPTER PAN ID?",
          .helpText =
              "The PAN ID of the USB radio adapter. All units must share the adapter's PAN ID.\n"
              "Change the remote units first, then the adapter, to reach them with the new\n"

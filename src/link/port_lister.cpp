@@ -8,7 +8,7 @@ int PortLister::fill(platform::Ctl ring) {
     std::vector<platform::PortInfo> found;
     if (!ports_.list(found).ok()) return -1;
     panel_.clearItems(ring);
-    panel_.insertItem(ring, -1, "Select COM? port", 0);
+    panel_.insertItem(ring, -1, "Select a serial port", 0);
     for (const platform::PortInfo& port : found) {
         if (port.number <= 0) continue;
         panel_.insertItem(ring, -1, port.label, port.number);

@@ -14,7 +14,7 @@ class PortLister {
     PortLister(platform::SerialPorts& ports, platform::Panel& panel)
         : ports_(ports), panel_(panel) {}
 
-    // "Select COM? port" (value 0) and one item per port. -1 when the ports cannot be listed;
+    // "Select a serial port" (value 0) and one item per port. -1 when the ports cannot be listed;
     // the ring then keeps its items.
     int fill(platform::Ctl ring);
     // A port chosen by its path that the system's list does not show (a pseudo-terminal):

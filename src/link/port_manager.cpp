@@ -80,7 +80,7 @@ void PortManager::openPort(PortId p) {
                                       ? platform::PortStatus{-1, "it is already open here"}
                                       : ports_.open(number, {.baud = baud});
     if (!status.ok()) {
-        // The ring goes back to "Select COM? port" so it does not show a port that is not open.
+        // The ring goes back to "Select a serial port" so it does not show a port that is not open.
         panel_.setValue(d.ring, 0);
         reportOpenFailure(dialogs_, lister_.nameOf(number), status);
         return;

@@ -31,7 +31,11 @@ public:
     int baud() const override { return 115200; }
     void setClocks(double aheadSeconds, double driftPpm) override;
     void setVariant(const Variant& v) override;
-    std::string description() const override { return "simulated radio network"; }
+    // A network of one data logger is named as such: the port list tells it from the others.
+    std::string description() const override {
+        return units_.size() == 1 && units_[0]->unitType() == 8 ? "simulated data logger by radio"
+                                                                 : "simulated radio network";
+    }
     void receive(std::span<const std::uint8_t> bytes) override;
     using SimDevice::receive;
 

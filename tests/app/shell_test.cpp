@@ -188,7 +188,7 @@ TEST_F(HostFixture, RightClickShowsTheControlsHelp) {
     panel.raise(Ctl::ZeroAbs3, Event::RightClick);
     panel.raise(Ctl::OffsetID, Event::RightClick);
     ASSERT_EQ(dialogs.shown.size(), 3u);
-    EXPECT_EQ(dialogs.shown[0].title, "SELECT  SERIAL COM PORT");
+    EXPECT_EQ(dialogs.shown[0].title, "SELECT SERIAL PORT");
     EXPECT_EQ(dialogs.shown[1].title, "ZeroABS");
     EXPECT_EQ(dialogs.shown[1].text,
               "Toggle between an absolute or Zero display and plot.\nThe zero offset value is set "

@@ -50,10 +50,10 @@ TEST_F(ChartTest, BlocksLandAtTheirTimeJoinWhenContiguousAndLeaveGapsOtherwise) 
     commit(Ctl::YAxisOffset, 1.0);
     commit(Ctl::YAxisRange, 2.0);
     startPlotting();
-    EXPECT_EQ(panel.text(Ctl::ChartStartTime), "YYYY-MM-DDThh:mm:ss");
+    EXPECT_EQ(panel.text(Ctl::ChartStartTime), "YYYY-MM-DDThh:mm:ss.sss");
 
     aBurst(4, 8, kT0, 2000);  // the first block sets the start time: X = 0
-    EXPECT_EQ(panel.text(Ctl::ChartStartTime), kT0);
+    EXPECT_EQ(panel.text(Ctl::ChartStartTime), std::string(kT0) + ".000");
     EXPECT_EQ(trace(0).Data[0], 2.0);
     EXPECT_EQ(trace(0).PlotY[31], 0.5);  // (2.0 - 1.0) / 2.0
     EXPECT_EQ(trace(0).WriteLoc, 32);
@@ -86,7 +86,7 @@ TEST_F(ChartTest, AFullTraceRestartsTheChartOrStopsPlotting) {
     aBurst(5, 8, kT0);
     // 16 s at 8 Hz = 128 points: the block at 14 s (position 112) does not fit.
     aBurst(4, 8, "2014-02-10T16:00:54");
-    EXPECT_EQ(panel.text(Ctl::ChartStartTime), "2014-02-10T16:00:54");
+    EXPECT_EQ(panel.text(Ctl::ChartStartTime), "2014-02-10T16:00:54.000");
     EXPECT_EQ(stored(0), 32);
     EXPECT_EQ(trace(0).Data[0], 1.5);
     EXPECT_EQ(stored(1), 0);  // every trace starts again empty
@@ -108,7 +108,7 @@ TEST_F(ChartTest, ContinuousSamplesTakeTheirPlaceFromTimeTagAndCount) {
     selectTrace(0, 3);
     startPlotting();
     samples(3, 4, 3);  // counts 2, 3, 4
-    EXPECT_EQ(panel.text(Ctl::ChartStartTime), kT0);
+    EXPECT_EQ(panel.text(Ctl::ChartStartTime), std::string(kT0) + ".000");
     EXPECT_EQ(stored(0), 3);
     EXPECT_EQ(trace(0).Data[4], 1.0);
     EXPECT_EQ(trace(0).WriteLoc, 5);  // one past the last sample, so the analysis takes it
@@ -139,7 +139,7 @@ TEST_F(ChartTest, ContinuousTimeTagsOutOfRangeAreForcedInAndUndatedSamplesWait) 
 
     timeTag(3, "1999-13-10", "16:00:40");
     samples(3, 4, 1);
-    EXPECT_EQ(panel.text(Ctl::ChartStartTime), "2000-01-10T16:00:40");
+    EXPECT_EQ(panel.text(Ctl::ChartStartTime), "2000-01-10T16:00:40.000");
     EXPECT_EQ(stored(0), 1);
 }
 

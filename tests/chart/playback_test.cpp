@@ -354,7 +354,7 @@ TEST_F(PlaybackTest, SpeedSetsTheStepRateAndANegativeSpeedStepsBackwards) {
     tick();
     EXPECT_EQ(playback().FileLocation(), 2048);
     EXPECT_EQ(panel.value(Ctl::FileKbPosition), 2);
-    EXPECT_EQ(panel.text(Ctl::ChartStartTime), "YYYY-MM-DDThh:mm:ss");
+    EXPECT_EQ(panel.text(Ctl::ChartStartTime), "YYYY-MM-DDThh:mm:ss.sss");
     for (int i = 0; i < 5; ++i) tick();
     EXPECT_EQ(playback().FileLocation(), 0);
 
@@ -404,7 +404,7 @@ TEST_F(PlaybackTest, ClosingWhilePlayingStopsTheReaderAndTheWindowClosesTheFile)
     EXPECT_FALSE(playback().FileOpen());
 }
 
-TEST_F(PlaybackTest, SwitchingTheDataSourceClearsTheUnitsAndPausesTheRadioScan) {
+TEST_F(PlaybackTest, SwitchingTheDataSourceOrOpeningAFileClearsTheUnitsAndPausesTheRadioScan) {
     panel.setTimerEnabled(Ctl::DeviceDisplayTimer, true);  // a radio port is open
     panel.setTimerEnabled(Ctl::ConfigTimer, true);
     aBurst(4, 8, kT0);
@@ -426,11 +426,19 @@ TEST_F(PlaybackTest, SwitchingTheDataSourceClearsTheUnitsAndPausesTheRadioScan) 
     commit(Ctl::PlotSourceSelect, 0);
     EXPECT_FALSE(panel.timerEnabled(Ctl::ConfigTimer));
 
-    // A file plays only with "file" chosen.
+    // A file opened to plot turns the source to the file, as choosing it on the ring does.
+    aBurst(4, 8, kT0);
+    ASSERT_TRUE(host->deviceTable()[0].inUse());
+    panel.setTimerEnabled(Ctl::DeviceDisplayTimer, true);
+    commit(Ctl::PlotSourceSelect, 0);
     open(write("one.csv", blockLine('A', 4, 8, kT0, "01.5000")));
+    EXPECT_EQ(panel.intValue(Ctl::PlotSourceSelect), 1);
+    EXPECT_EQ(host->chartCtr().PlotSource, 1);
+    EXPECT_FALSE(host->deviceTable()[0].inUse());
+    EXPECT_FALSE(panel.timerEnabled(Ctl::ConfigTimer));
     startPlotting();
     tick();
-    EXPECT_EQ(playback().FileLocation(), 0);
+    EXPECT_GT(playback().FileLocation(), 0);
 }
 
 }  // namespace

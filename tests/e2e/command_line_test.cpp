@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <sstream>
 
 #include "e2e/processes.h"
 
@@ -73,6 +75,44 @@ TEST(StationCommandLine, AThirtyDayDurationRunsAndStopsCleanly) {
     ASSERT_TRUE(host.wait(5));
     EXPECT_EQ(host.exitCode(), 0) << host.err();
     EXPECT_EQ(host.err(), "");
+}
+
+// The simulator's command line answers as the program's does: --help on standard output, each
+// scenario named once; a mistake in one line with a pointer to --help, and nothing started.
+TEST(SimulatorCommandLine, HelpNamesEachScenarioOnceAndAMistakeIsOneLine) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    const auto runSim = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), (binDir() / "fathomsim").string());
+        Child sim(args, dir / "sim.out", dir / "sim.err");
+        EXPECT_TRUE(sim.wait(10)) << args.back();
+        return Finished{sim.exitCode(), sim.out(), sim.err()};
+    };
+    const Finished help = runSim({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.err, "");
+    const std::size_t from = help.out.find("one of:");
+    ASSERT_NE(from, std::string::npos) << help.out;
+    std::istringstream line(help.out.substr(from + 7, help.out.find('\n', from) - from - 7));
+    std::vector<std::string> names{std::istream_iterator<std::string>(line), {}};
+    EXPECT_GE(names.size(), 8u);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end()) << help.out;
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"--type", "12"},
+                                               {"--type"},
+                                               {"--seed", "1x"},
+                                               {"--clock-drift", "fast"},
+                                               {"--scenario", "nowhere"},
+                                               {"--variant", "nope"}}) {
+        const Finished r = runSim(args);
+        EXPECT_EQ(r.code, 2) << args.front();
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+        EXPECT_NE(r.err.find(args.back()), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("fathomsim --help"), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ TEST_F(PortRings, StartUpFillsAllThreeRings) {
     for (Ctl ring : {Ctl::PortARing, Ctl::PortBRing, Ctl::OutputPortRing}) {
         const auto& items = panel.items(ring);
         ASSERT_EQ(items.size(), 4u);
-        EXPECT_EQ(items[0].label, "Select COM? port");
+        EXPECT_EQ(items[0].label, "Select a serial port");
         EXPECT_EQ(items[0].value, 0);
         EXPECT_EQ(items[1].label, "ttyUSB0 (FT232R USB UART)");
         EXPECT_EQ(items[1].value, kPortA);
@@ -186,8 +186,8 @@ TEST_F(PortRings, AnOutputPortThatStopsTakingRecordsIsBoundedAndDropsTheOldest) 
 
 TEST_F(PortRings, OutputHelpIsTheStreamingText) {
     panel.raise(Ctl::ChangeOutputPort, platform::Event::RightClick);
-    ASSERT_EQ(dialogs.count("OUTPUT TO COM PORT"), 1);
-    EXPECT_EQ(dialogs.shown.back().text.substr(0, 40), "Select a Com Port to begin streaming out");
+    ASSERT_EQ(dialogs.count("OUTPUT TO A SERIAL PORT"), 1);
+    EXPECT_EQ(dialogs.shown.back().text.substr(0, 40), "Select a serial port to begin streaming ");
 }
 
 }  // namespace

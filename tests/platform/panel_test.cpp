@@ -48,7 +48,7 @@ TEST(ControlTable, NumberedFamiliesAreConsecutive) {
 TEST(Panel, StartsFromTheTableAndDefaultCtrlRestores) {
     Panel p;
     EXPECT_EQ(p.intValue(Ctl::PageSelect), 1);
-    EXPECT_EQ(p.items(Ctl::PortARing).front().label, "Select COM? port");
+    EXPECT_EQ(p.items(Ctl::PortARing).front().label, "Select a serial port");
     EXPECT_TRUE(p.dimmed(Ctl::Output1));
     EXPECT_FALSE(p.visible(Ctl::ChangePortA));
     EXPECT_EQ(p.timerInterval(Ctl::DeviceDisplayTimer), 1000);
@@ -70,7 +70,7 @@ TEST(Panel, RingOperationsKeepSelectionAndValueTogether) {
     Panel p;
     p.clearItems(Ctl::PortARing);
     EXPECT_EQ(p.selectedIndex(Ctl::PortARing), -1);
-    p.insertItem(Ctl::PortARing, -1, "Select COM? port", 0);
+    p.insertItem(Ctl::PortARing, -1, "Select a serial port", 0);
     p.insertItem(Ctl::PortARing, -1, "ttyUSB0 (FT232R USB UART)", 3);
     p.insertItem(Ctl::PortARing, -1, "ttyS0", 5);
     p.setValue(Ctl::PortARing, 5);

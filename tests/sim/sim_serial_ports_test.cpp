@@ -14,13 +14,16 @@ TEST(SimSerialPorts, ListsSimulatedPortsAfterTheRealOnes) {
     sim::SimSerialPorts ports(&real);
     const int radio = ports.add(sim::makeScenario("radio", kStart));
     const int staff = ports.add(sim::makeScenario("staff3", kStart));
+    ports.add(sim::makeScenario("logger", kStart));
     std::vector<platform::PortInfo> list;
     ASSERT_TRUE(ports.list(list).ok());
-    ASSERT_EQ(list.size(), 3u);
+    ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].number, 1);
     EXPECT_EQ(list[1].label, "SIM1 (simulated radio network)");
     EXPECT_EQ(list[1].number, radio);
     EXPECT_EQ(list[2].label, "SIM2 (simulated wired staff)");
+    // The data logger is a radio network too, but is not named like the staffs' one.
+    EXPECT_EQ(list[3].label, "SIM3 (simulated data logger by radio)");
     EXPECT_EQ(ports.numberForPath("SIM2"), staff);
     // Real ports are the real implementation's business.
     ASSERT_TRUE(ports.open(1, {}).ok());
@@ -29,7 +32,7 @@ TEST(SimSerialPorts, ListsSimulatedPortsAfterTheRealOnes) {
     // Without a working real port service the simulated ports are still offered.
     real.listFails = true;
     ASSERT_TRUE(ports.list(list).ok());
-    EXPECT_EQ(list.size(), 2u);
+    EXPECT_EQ(list.size(), 3u);
 }
 
 TEST(SimSerialPorts, CarriesBytesOnlyAtTheDevicesSpeedAndRunsTheCallback) {
