@@ -106,7 +106,7 @@ std::vector<ControlSpec> build() {
          .caption = "Stop when full", .frame = "Plotting",
          .helpTitle = "STOP PLOT IF FULL TO ANALYZE", .helpText = kStopHelp},
         {.id = Ctl::ChartStartTime, .page = Page::Plot, .kind = Kind::TextMsg,
-         .caption = "Start time", .frame = "Plotting", .defText = "YYYY-MM-DDThh:mm:ss",
+         .caption = "Start time", .frame = "Plotting", .defText = "YYYY-MM-DDThh:mm:ss.sss",
          .indicator = true},
     };
     for (int n = 0; n < 8; ++n) t.push_back(traceSelect(n));
