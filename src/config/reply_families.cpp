@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kValue = 4;
 constexpr int kAddressedValue = 7;
-constexpr int kLargeUpload = 1000000;        // bytes; a larger file asks before it is uploaded
 constexpr double kBatteryWattHours = 280.0;  // two 140 Wh packs
 constexpr double kFollowUpWait = 0.01;
 
@@ -126,13 +125,6 @@ void ReplyParser::flashReply(char m) {
             if (hooks.takeSizeReply && !hooks.takeSizeReply()) return;
             upload_.UpLoadfileSize = v;
             upload_.UpLoadDiv100Size = v / 100;
-            if (v > kLargeUpload &&
-                !dialogs_.confirm(
-                    "LARGE FILE CONFIRM UPLOAD",
-                    "Long upload time for this large file\nDo you want to continue?")) {
-                panel_.setValue(Ctl::UpLoadFile, 0);
-                return;
-            }
             if (hooks.OpenUpLoadFile) hooks.OpenUpLoadFile();
             break;
         case 'F':

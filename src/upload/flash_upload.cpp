@@ -12,11 +12,13 @@ using End = UploadResult::End;
 
 namespace {
 
-constexpr int kBlock = 512;              // a shorter block is the file's last
-constexpr int kPrefix = 4;               // "$OR," before the block's bytes
-constexpr int kSilentTicks = 7;          // the 8th upload tick without a block gives up
-constexpr int kRepeatIntervalMs = 2000;  // upload timer period after its first tick
-constexpr int kTicksAfterAllIn = 2;      // silent ticks before a file of whole blocks ends
+constexpr int kBlock = 512;                  // a shorter block is the file's last
+constexpr int kPrefix = 4;                   // "$OR," before the block's bytes
+constexpr int kSilentTicks = 7;              // the 8th upload tick without a block gives up
+constexpr int kRepeatIntervalMs = 2000;      // upload timer period after its first tick
+constexpr int kTicksAfterAllIn = 2;          // silent ticks before a file of whole blocks ends
+constexpr long long kLargeUpload = 1000000;  // bytes; a larger file asks before it is uploaded
+constexpr int kPaceBlocks = 8;  // an upload that moved fewer blocks gives no pace to go by
 
 std::string seconds(double s) {
     char text[32];
@@ -105,6 +107,7 @@ void FlashUpload::UpLoadFile() {
     sizeRepeated_ = false;
     panel_.setText(Ctl::UploadStatus, "Asking the logger for the size of file " +
                                           std::to_string(UpLoadFileNumber) + " ...");
+    sizeAskedMs_ = clock_.processorMs();
     sender_.send(config::Cmd::ReadFileSize, config::Args::of(UpLoadFileNumber), 0);
 }
 
@@ -119,7 +122,44 @@ bool FlashUpload::takeSizeReply() {
     return false;
 }
 
+std::string FlashUpload::largeFileQuestion(int file, long long size, double secondsPerBlock,
+                                           double sizeAnswerSeconds) {
+    const long long blocks = size / kBlock + 1;  // the last, shorter or empty, block too
+    char head[160];
+    std::snprintf(head, sizeof head,
+                  "File %d on the logger holds %lld bytes (%.1f MB): %lld blocks of %d bytes, "
+                  "each asked for and sent in turn.\n",
+                  file, size, static_cast<double>(size) / 1e6, blocks, kBlock);
+    std::string text = head;
+    char pace[32];
+    if (secondsPerBlock > 0) {
+        std::snprintf(pace, sizeof pace, "%.2f s", secondsPerBlock);
+        text += std::string("At the ") + pace +
+                " a block took in the last upload, this one takes about " +
+                seconds(secondsPerBlock * static_cast<double>(blocks)) + ".\n";
+    } else if (sizeAnswerSeconds > 0) {
+        std::snprintf(pace, sizeof pace, "%.2f s", sizeAnswerSeconds);
+        text += std::string("The logger took ") + pace +
+                " to answer the size request; at that for each block the upload takes about " +
+                seconds(sizeAnswerSeconds * static_cast<double>(blocks)) +
+                ", longer if the radio link is slow.\n";
+    }
+    return text + "The Upload page shows the time left while it runs.\nDo you want to continue?";
+}
+
 void FlashUpload::OpenUpLoadFile() {
+    // A large file takes long: the operator is told how long first.
+    const long long size = s_.UpLoadfileSize;
+    if (size > kLargeUpload &&
+        !dialogs_.confirm("LARGE FILE CONFIRM UPLOAD",
+                          largeFileQuestion(UpLoadFileNumber, size, secondsPerBlock_,
+                                            (clock_.processorMs() - sizeAskedMs_) / 1000.0))) {
+        panel_.setValue(Ctl::UpLoadFile, 0);
+        UpLoading = 0;
+        panel_.setText(Ctl::UploadStatus, "File " + std::to_string(UpLoadFileNumber) +
+                                              " not uploaded: the operator declined.");
+        return;
+    }
     if (radioScanMayRun) radioScanMayRun(false);
     platform::FileSelectRequest ask;
     ask.title = "Save UpLoad File To:";
@@ -176,6 +216,11 @@ void FlashUpload::UpLoadReadFile() {
     }
     UpLoadingAmount += n;
     UpLoadTimeOutCount = 0;
+    // The pace up to the last block in: what the next large file's question goes by.
+    if (UpLoadingAmount >= kPaceBlocks * kBlock) {
+        secondsPerBlock_ = (clock_.processorMs() - startedMs_) / 1000.0 /
+                           (static_cast<double>(UpLoadingAmount) / kBlock);
+    }
     showProgress();
     // A short block is the file's last; so is any block after the announced size was reached
     // (it makes the file longer than announced: a block came twice).

@@ -62,6 +62,12 @@ class FlashUpload {
 
     const UploadResult& lastResult() const { return result_; }
 
+    // The question asked before a file over a megabyte is uploaded: its size, its blocks and
+    // the time it should take, from the last upload's pace when there was one this run, or
+    // else from how long the logger took to answer the size request.
+    static std::string largeFileQuestion(int file, long long size, double secondsPerBlock,
+                                         double sizeAnswerSeconds);
+
   private:
     void end(UploadResult::End how);
     void showProgress();
@@ -75,6 +81,8 @@ class FlashUpload {
     const int& rxLength_;
     live::UnbufferedFile file_;
     double startedMs_ = 0;
+    double sizeAskedMs_ = 0;      // when the size of the file to upload was asked
+    double secondsPerBlock_ = 0;  // the pace of the last upload that moved blocks; 0 before
     bool sizeTaken_ = false;
     bool allIn_ = false;  // every announced byte has come; only an empty block may follow
     bool sizeRepeated_ = false;

@@ -230,13 +230,6 @@ TEST_F(Replies, LargeUploadsAskFirst) {
     reply("OI,1000000");  // the same answer again (to a resent request): one file
     EXPECT_EQ(opened, 1);
     EXPECT_TRUE(dialogs.shown.empty());
-    dialogs.confirmReplies = {false};
-    switchOn();
-    reply("OI,1000001");
-    EXPECT_EQ(opened, 1);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].title, "LARGE FILE CONFIRM UPLOAD");
-    EXPECT_EQ(panel.value(Ctl::UpLoadFile), 0);
     EXPECT_EQ(host->configState().ConfigStatus, 2);
 }
 
