@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -37,9 +38,8 @@ Playback::Playback(platform::Panel& panel, platform::Dialogs& dialogs, live::Dev
       WorkValue_(workValue) {}
 
 void Playback::OpenFile2Plot() {
-    const platform::FileSelection sel = dialogs_.fileSelect({.pattern = "*.csv *.DAT",
-                                                             .title = "Open Data File",
-                                                             .patternName = "Recordings"});
+    const platform::FileSelection sel = dialogs_.fileSelect(
+        {.pattern = "*.csv *.DAT", .title = "Open Data File", .patternName = "Recordings"});
     if (!sel.existed()) return;
     openFile(sel.path);
 }
@@ -80,6 +80,8 @@ void Playback::openFile(const std::string& path) {
     panel_.setRange(Ctl::FileKbPosition, 0, static_cast<double>(FileOpenSize_ / kPlaybackStep));
     FileLocation_ = 0;
     showPosition();
+    panel_.setText(Ctl::PlotFileTime, "");
+    restartPace();
 
     std::array<char, kHeaderProbe> head{};
     OpenFileHandle_.read(head.data(), head.size());
@@ -118,6 +120,7 @@ void Playback::CloseFile2Plot() {
     panel_.defaultCtrl(Ctl::FileKbPosition);
     panel_.setRange(Ctl::FileKbPosition, 0, 100);
     panel_.setText(Ctl::PlotFileHeader, "");
+    panel_.setText(Ctl::PlotFileTime, "");
 }
 
 void Playback::PlotSpeedCtr() {
@@ -126,6 +129,7 @@ void Playback::PlotSpeedCtr() {
     if (!std::isfinite(s) || s == 0) return;
     FileReadBackwards_ = s < 0 ? 1 : 0;
     s = std::fabs(s);
+    restartPace();
     panel_.setTimerInterval(Ctl::ReadFileTimer,
                             std::max(1, static_cast<int>(std::lround(1000.0 / s))));
 }
@@ -136,6 +140,7 @@ void Playback::FileKbPosition() {
     const auto kb = static_cast<std::int64_t>(std::max(0.0, panel_.value(Ctl::FileKbPosition)));
     seekTo(std::min(kb * kPlaybackStep, FileOpenSize_));
     resetReceiveState();
+    restartPace();
 }
 
 void Playback::ReadFileTimer() {
@@ -146,6 +151,8 @@ void Playback::ReadFileTimer() {
         // The next forward read starts inside some line: what was begun no longer continues.
         resetReceiveState();
         showPosition();
+        restartPace();
+        panel_.setText(Ctl::PlotFileTime, "going back: the time shows again when playing forward");
         return;
     }
     std::array<std::uint8_t, kPlaybackStep> block{};
@@ -172,6 +179,7 @@ void Playback::ReadFileTimer() {
     FileLocation_ += static_cast<std::int64_t>(n);
     showPosition();
     feedBytes(OpenFileType_, std::span(block.data(), n));
+    showPlayedTime();
 }
 
 void Playback::feedBytes(PlaybackType type, std::span<const std::uint8_t> bytes) {
@@ -222,6 +230,43 @@ void Playback::seekTo(std::int64_t location) {
 
 void Playback::showPosition() {
     panel_.setValue(Ctl::FileKbPosition, static_cast<double>(FileLocation_ / kPlaybackStep));
+}
+
+void Playback::restartPace() {
+    paceFrom_ = -1;
+    paceTicks_ = 0;
+}
+
+// The file's kilobytes told as what they hold: the latest time any unit's row shows, and how
+// fast the recording goes by at this speed (files differ widely in bytes per recorded second).
+void Playback::showPlayedTime() {
+    double latest = -1;
+    const live::OutputLine* at = nullptr;
+    for (int i = 0; i < live::kOutputLineCount; ++i) {
+        const live::OutputLine& e = table_[i];
+        if (!e.inUse() || e.DateTime[0] == '\0') continue;
+        const double t =
+            platform::toAbsTime({e.Year, e.Month, e.Day, e.Hour, e.Minute, e.Second, 0});
+        if (t > latest) {
+            latest = t;
+            at = &e;
+        }
+    }
+    if (!at) return;
+    std::string text(at->DateTime.data());
+    if (paceFrom_ < 0) {
+        paceFrom_ = latest;
+    } else {
+        ++paceTicks_;
+    }
+    const double playedSeconds = paceTicks_ * panel_.timerInterval(Ctl::ReadFileTimer) / 1000.0;
+    if (paceTicks_ >= 2 && latest > paceFrom_ && playedSeconds > 0) {
+        const double times = (latest - paceFrom_) / playedSeconds;
+        char pace[64];
+        std::snprintf(pace, sizeof pace, ", about %.*f times real time", times < 10 ? 1 : 0, times);
+        text += pace;
+    }
+    panel_.setText(Ctl::PlotFileTime, text);
 }
 
 void Playback::stopPlotting() {

@@ -1,7 +1,7 @@
 #pragma once
-#include <functional>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -66,6 +66,10 @@ class Playback : public app::ClosesOnExit {
   private:
     void seekTo(std::int64_t location);
     void showPosition();
+    // The latest recorded time the units played so far show, and the pace in recorded seconds
+    // per second of playing since the speed or the position last changed.
+    void showPlayedTime();
+    void restartPace();
     void stopPlotting();
     void clearEntries();
 
@@ -88,6 +92,8 @@ class Playback : public app::ClosesOnExit {
     CsvLineAssembler csv_;
     links::FrameDecoder frames_{links::FrameSource::File};
     CsvRecord record_;
+    double paceFrom_ = -1;  // the recorded time (seconds) the pace is counted from; -1: none
+    int paceTicks_ = 0;     // forward steps since
 };
 
 }  // namespace chart

@@ -14,14 +14,16 @@ constexpr std::string_view kOpenHelpTitle = "OPEN FILE FROM THIS COMPUTER";
 constexpr std::string_view kOpenHelp =
     "Open a file with File > Open file to plot: a sample file (*.csv) recorded by this\n"
     "program, a Plain60 file converted from a Tidecorder flash card, or a frame capture\n"
-    "(*.DAT). On the Plot tab choose \"File\" as the data source and press Start plotting\n"
-    "to play it through the display and the chart.";
+    "(*.DAT). The data source turns to \"File\" (the live units go on being recorded);\n"
+    "press Start plotting to play it through the display and the chart.";
 constexpr std::string_view kSpeedHelp =
     "Kilobytes of the file played each second. A negative speed steps backwards through\n"
-    "the file one kilobyte at a time, clearing the chart at each step.";
+    "the file one kilobyte at a time, clearing the chart at each step. \"Played up to\"\n"
+    "shows the recorded time reached and how many times faster than real time that is.";
 constexpr std::string_view kPositionHelp =
     "Position in the file, in kilobytes. Enter a position to jump there: the chart is\n"
-    "cleared and playing goes on from that point.";
+    "cleared and playing goes on from that point. \"Played up to\" shows the recorded\n"
+    "time reached there once the next kilobyte has played.";
 
 // Kilobytes per second. 0 is not offered: it would be no step at all.
 constexpr std::array<RingItem, 14> kSpeeds{{
@@ -81,6 +83,15 @@ std::vector<ControlSpec> build() {
          .startDimmed = true,
          .helpTitle = "FILE POSITION",
          .helpText = kPositionHelp},
+        {.id = Ctl::PlotFileTime,
+         .page = Page::Plot,
+         .kind = Kind::TextMsg,
+         .caption = "Played up to",
+         .frame = kFrame,
+         .helpTitle = "FILE POSITION",
+         .helpText = kPositionHelp,
+         .indicator = true,
+         .wraps = true},
     };
 }
 

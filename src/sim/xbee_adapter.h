@@ -17,7 +17,7 @@ namespace sim {
 // broadcast address) with a transmit status, and wraps everything units send in receive
 // packets. Only units on the adapter's PAN ID are heard; asleep units miss what is sent.
 class XBeeAdapter : public SimDevice {
-public:
+  public:
     // Transmit status delivery codes of the XBee firmware.
     static constexpr std::uint8_t kDelivered = 0x00;
     static constexpr std::uint8_t kNoAck = 0x21;
@@ -33,8 +33,8 @@ public:
     void setVariant(const Variant& v) override;
     // A network of one data logger is named as such: the port list tells it from the others.
     std::string description() const override {
-        return units_.size() == 1 && units_[0]->unitType() == 8 ? "simulated data logger by radio"
-                                                                 : "simulated radio network";
+        return units_.size() == 1 && units_[0]->unitType() == 8 ? "simulated data logger"
+                                                                : "simulated radio network";
     }
     void receive(std::span<const std::uint8_t> bytes) override;
     using SimDevice::receive;
@@ -47,10 +47,10 @@ public:
     // Transmit requests the adapter has taken from the host (to units or to all).
     int transmitRequests() const { return transmitRequests_; }
 
-protected:
+  protected:
     void step() override;
 
-private:
+  private:
     void handleFrame(std::span<const std::uint8_t> f);
     void localAt(std::span<const std::uint8_t> f);
     void remoteAt(std::span<const std::uint8_t> f);

@@ -366,6 +366,42 @@ TEST_F(PlaybackTest, SpeedSetsTheStepRateAndANegativeSpeedStepsBackwards) {
     EXPECT_EQ(host->chartCtr().PlotRun, 0);
 }
 
+// The kilobytes played told in recorded time: the latest time the rows show, and how much
+// faster than real time the recording goes by at this speed; going back says so.
+TEST_F(PlaybackTest, PlayedUpToShowsTheRecordedTimeAndThePaceOfTheSpeedChosen) {
+    std::string blocks;
+    for (int i = 0; i < 60; ++i) {  // a block of 32 samples at 8/s every 4 s
+        char time[24];
+        std::snprintf(time, sizeof time, "2014-02-10T16:%02d:%02d", (40 + 4 * i) / 60,
+                      (40 + 4 * i) % 60);
+        blocks += blockLine('A', 4, 8, time, "01.5000");
+    }
+    play(write("blocks.csv", blocks));
+    EXPECT_EQ(panel.text(Ctl::PlotFileTime), "");
+    commit(Ctl::PlotSpeedCtr, 2);  // a kilobyte each half second
+    tick();
+    const std::string first = panel.text(Ctl::PlotFileTime);
+    EXPECT_TRUE(first.starts_with("2014-02-10T16:00:48")) << first;
+    EXPECT_EQ(first.find("times"), std::string::npos) << "no pace from one step";
+    for (int i = 0; i < 4; ++i) tick();
+    // Four kilobytes in two seconds hold about 4 x 1024 / 285 blocks of 4 s each.
+    const std::string later = panel.text(Ctl::PlotFileTime);
+    const std::size_t about = later.find(", about ");
+    ASSERT_NE(about, std::string::npos) << later;
+    EXPECT_EQ(later.substr(0, 19), std::string(host->deviceTable()[0].DateTime.data()));
+    const double times = std::stod(later.substr(about + 8));
+    EXPECT_GT(times, 20);
+    EXPECT_LT(times, 40);
+    EXPECT_TRUE(later.ends_with(" times real time")) << later;
+
+    commit(Ctl::PlotSpeedCtr, -1);
+    tick();
+    EXPECT_TRUE(panel.text(Ctl::PlotFileTime).starts_with("going back"))
+        << panel.text(Ctl::PlotFileTime);
+    panel.raise(Ctl::MenuClosePlotFile, Event::Commit);
+    EXPECT_EQ(panel.text(Ctl::PlotFileTime), "");
+}
+
 TEST_F(PlaybackTest, TheSliderJumpsAndALineBegunBeforeTheJumpIsDropped) {
     // Line 1 spans the first kilobyte boundary; what follows the jump is a line of its own.
     std::string bytes(1000, ' ');

@@ -1,7 +1,8 @@
+#include "sim/sim_serial_ports.h"
+
 #include <gtest/gtest.h>
 
 #include "sim/sim_network.h"
-#include "sim/sim_serial_ports.h"
 #include "support/fake_serial_ports.h"
 
 namespace {
@@ -23,7 +24,7 @@ TEST(SimSerialPorts, ListsSimulatedPortsAfterTheRealOnes) {
     EXPECT_EQ(list[1].number, radio);
     EXPECT_EQ(list[2].label, "SIM2 (simulated wired staff)");
     // The data logger is a radio network too, but is not named like the staffs' one.
-    EXPECT_EQ(list[3].label, "SIM3 (simulated data logger by radio)");
+    EXPECT_EQ(list[3].label, "SIM3 (simulated data logger)");
     EXPECT_EQ(ports.numberForPath("SIM2"), staff);
     // Real ports are the real implementation's business.
     ASSERT_TRUE(ports.open(1, {}).ok());
