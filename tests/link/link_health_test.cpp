@@ -86,6 +86,19 @@ TEST_F(LinkHealthTest, NoiseAndBrokenFramesAreNotValidData) {
     EXPECT_NE(figures.find("no frame yet"), std::string::npos) << figures;
 }
 
+// The data logger streams nothing while its settings are read: the replies that come are the
+// unit answering, and silence is counted only once they stop.
+TEST_F(LinkHealthTest, ConfigurationRepliesAreValidData) {
+    open(8);
+    for (int s = 0; s < 30; ++s) {
+        if (s % 3 == 0) ports.receive(port, receivePacket(kUnit, "$RB,12.40\r\n"));
+        second();
+    }
+    EXPECT_EQ(warning(), "");
+    seconds(11);
+    EXPECT_NE(warning().find("No valid data on port A"), std::string::npos) << warning();
+}
+
 TEST_F(LinkHealthTest, TheStatusBarCountsSinceThePortOpenedAndGivesTheRecordRate) {
     open(0);
     EXPECT_TRUE(panel.visible(Ctl::PortAHealth));

@@ -109,6 +109,7 @@ TEST_F(PlaybackWindow, APlayedRecordingDrawsAllFourTraces) {
     window->binder().flushNow();
     const QImage image = chart->grab().toImage();
     if (const char* shots = std::getenv("FATHOM_SCREENSHOTS")) {
+        for (int pass = 0; pass < 5; ++pass) QApplication::processEvents();  // laid out anew
         window->grab().save(QString::fromUtf8(shots) + "/playback.png");
     }
     // Red, blue, green and black: the first four traces' colours (black beyond what the axis
