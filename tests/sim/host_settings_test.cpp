@@ -84,6 +84,59 @@ TEST_F(HostSettings, FiveStaffSettingsSurviveANewReadOut) {
     EXPECT_NE(unit(0).settings().burstInterval, 30);
 }
 
+// Each setting write against units that answer slowly, late, twice, or with the value they
+// kept: the panel ends showing what the unit holds, undimmed, and never a false alarm. The
+// format written is one sample per message, so that the unit goes on streaming and keeps its
+// entry in the device table throughout.
+using VariantSeed = std::tuple<const char*, unsigned>;
+struct SettingWrites : HostSettings, ::testing::WithParamInterface<VariantSeed> {};
+
+// "late_replies_seed2": the variant and seed to replay a failure with.
+std::string variantSeedName(const ::testing::TestParamInfo<VariantSeed>& p) {
+    std::string n = std::string(std::get<0>(p.param)) + "_seed" + std::to_string(std::get<1>(p.param));
+    std::replace(n.begin(), n.end(), '-', '_');
+    return n;
+}
+
+TEST_P(SettingWrites, ThePanelShowsWhatTheUnitHolds) {
+    const auto [name, seed] = GetParam();
+    SCOPED_TRACE(std::string("--variant ") + name + " --seed " + std::to_string(seed));
+    network({0, 0});
+    device<sim::XBeeAdapter>(0).setVariant(*sim::variantNamed(name, seed));
+    run(5);
+    ASSERT_TRUE(host->selectDevice(2));
+    readOut();
+    const sim::RadioSettings& s = unit(1).settings();
+    const struct {
+        Ctl control;
+        double value;
+        const int sim::RadioSettings::*held;
+    } writes[] = {{Ctl::SelDataFormat, 4, &sim::RadioSettings::dataFormat},
+                  {Ctl::SelSampleRate, 2, &sim::RadioSettings::sampleRate},
+                  {Ctl::SelBurstInterval, 30, &sim::RadioSettings::burstInterval},
+                  {Ctl::SelBurstLength, 10, &sim::RadioSettings::burstLength},
+                  {Ctl::AntiAliasFilter, 0, &sim::RadioSettings::filter}};
+    for (const auto& w : writes) {
+        SCOPED_TRACE(platform::ctlName(w.control));
+        ASSERT_FALSE(panel.dimmed(w.control));
+        panel.setValue(w.control, w.value);
+        panel.raise(w.control, Event::Commit);
+        run(12);  // a late answer comes before the write would be sent again
+        EXPECT_FALSE(panel.dimmed(w.control));
+        EXPECT_EQ(panel.value(w.control), s.*(w.held));
+    }
+    rescan();
+    for (const auto& w : writes) EXPECT_EQ(panel.value(w.control), s.*(w.held));
+    EXPECT_EQ(dialogs.count("SETTING NOT CONFIRMED"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, SettingWrites,
+    ::testing::Combine(::testing::Values("plain", "slow-replies", "late-replies",
+                                         "duplicate-replies", "keeps-old-values"),
+                       ::testing::Values(1u, 2u)),
+    variantSeedName);
+
 TEST_F(HostSettings, TwoLoggerPortsSurviveANewReadOut) {
     network({8});
     ASSERT_TRUE(host->selectDevice(255));
