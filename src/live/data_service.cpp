@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <string_view>
 
 namespace live {
 
@@ -78,19 +79,33 @@ void DataService::receivePacket(const MessageText& f, int scale, links::FrameSou
     const char type = f.at(kPayloadStart);
     // A file's configuration replies belong to no unit being configured now.
     if (type == '$' && from == links::FrameSource::File) return;
+    const std::string_view text(reinterpret_cast<const char*>(f.data()) + kPayloadStart,
+                                static_cast<std::size_t>(std::max(0, f.length() - kPayloadStart)));
+    // A flash-card data block is one frame, however long: its length is the frame's.
+    const bool dataBlock = type == '$' && f.at(kPayloadStart + 1) == 'O' &&
+                           std::string_view("ORA").find(f.at(kPayloadStart + 2)) != std::string_view::npos;
+    if (type == '$' && !dataBlock) {
+        replies_.start(address, text);
+        configReplies(f);
+        return;
+    }
+    // The rest of a reply the radio cut into several frames (the unit's samples may come
+    // between the parts).
+    if (from != links::FrameSource::File && replies_.continues(address) &&
+        !wellFormedUnitMessage(f)) {
+        replies_.append(text);
+        configReplies(f);
+        return;
+    }
     // Noise is not data: it takes no device entry and is never shown, recorded or charted.
     if (!wellFormedUnitMessage(f)) {
         if (hooks.noiseDropped) hooks.noiseDropped(from);
         return;
     }
     if (type == '$') {
-        // A reply carries no device number: it is from the unit being configured. It goes to
-        // the parser with that unit's entry, and never takes an entry of its own.
-        int deviceNumber = hooks.configDeviceNumber ? hooks.configDeviceNumber() : 0;
-        if (session_.UnitType == 8 && deviceNumber == 255) deviceNumber = 0;
-        const int line = table_.find(address, static_cast<std::uint8_t>(deviceNumber));
+        const int line = configLine(address);
         clockSyncTrigger(line, address, f);
-        configReply(line, f);
+        configReply(line, text);
         return;
     }
     const int deviceNumber = f.atoiAt(kDeviceNumber);
@@ -207,11 +222,29 @@ void DataService::burstMessage(int line, const MessageText& f, links::FrameSourc
     record(e, f, std::min(count, kMaxBurstValues), from);
 }
 
-void DataService::configReply(int line, const MessageText& f) {
-    const int n = std::clamp(f.length() - kPayloadStart, 0, static_cast<int>(RxChars.size()) - 1);
-    for (int i = 0; i < n; ++i) RxChars[static_cast<std::size_t>(i)] = f.at(kPayloadStart + i);
-    RxChars[static_cast<std::size_t>(n)] = '\0';
-    RxCharsLength = n;
+// A reply carries no device number: it is from the unit being configured. It goes to the
+// parser with that unit's entry, and never takes an entry of its own.
+int DataService::configLine(std::uint64_t address) const {
+    int deviceNumber = hooks.configDeviceNumber ? hooks.configDeviceNumber() : 0;
+    if (session_.UnitType == 8 && deviceNumber == 255) deviceNumber = 0;
+    return table_.find(address, static_cast<std::uint8_t>(deviceNumber));
+}
+
+// Every reply the frames of one unit have completed, one after another.
+void DataService::configReplies(const MessageText& f) {
+    const std::uint64_t address = addressAt(f, 1);
+    for (std::string_view text = replies_.next(); !text.empty(); text = replies_.next()) {
+        const int line = configLine(address);
+        clockSyncTrigger(line, address, f);
+        configReply(line, text);
+    }
+}
+
+void DataService::configReply(int line, std::string_view text) {
+    const std::size_t n = std::min(text.size(), RxChars.size() - 1);
+    std::copy_n(text.begin(), n, RxChars.begin());
+    RxChars[n] = '\0';
+    RxCharsLength = static_cast<int>(n);
     if (DeviceTable::valid(line)) {
         table_[line].SilenceTicks = 0;
     }

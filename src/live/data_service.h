@@ -11,6 +11,7 @@
 #include "live/display_lines.h"
 #include "live/pan_id_responses.h"
 #include "live/recorder.h"
+#include "live/reply_lines.h"
 #include "platform/clock.h"
 #include "platform/unit_types.h"
 
@@ -64,7 +65,9 @@ private:
     void receivePacket(const MessageText& frame, int scale, links::FrameSource from);
     void textMessage(int line, const MessageText& frame, int scale, links::FrameSource from);
     void burstMessage(int line, const MessageText& frame, links::FrameSource from);
-    void configReply(int line, const MessageText& frame);
+    int configLine(std::uint64_t address) const;
+    void configReplies(const MessageText& frame);
+    void configReply(int line, std::string_view text);
     void clockSyncTrigger(int line, std::uint64_t address, const MessageText& frame);
     void setSampleRate(OutputLine& e, int rate);
     float sampleValue(const MessageText& frame, int scale) const;
@@ -79,6 +82,7 @@ private:
     const chart::ChartCtr& chart_;
     const config::ConfigState& config_;
     platform::Clock& clock_;
+    ReplyLines replies_;
 };
 
 }  // namespace live

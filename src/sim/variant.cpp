@@ -42,6 +42,25 @@ constexpr auto kVariants = std::to_array<Named>({
          v.replyDelayMax = 4.5;
          v.replyDelayShare = 0.25;
      }},
+    {"edge-replies",
+     "radio units answer one command in three just inside its time-out (3 s a read, 10.5 s a "
+     "write)",
+     [](Variant& v) {
+         v.justInside = true;
+         v.replyDelayShare = 1.0 / 3;
+     }},
+    {"split-replies", "radio units send each reply in two or three frames, cut anywhere",
+     [](Variant& v) { v.splitReplies = true; }},
+    {"joined-replies",
+     "radio units hold one reply in three and send it in one frame with their next",
+     [](Variant& v) { v.joinShare = 1.0 / 3; }},
+    {"samples-between",
+     "radio units answer after up to 1 s, in parts 0.5 s apart, their samples between",
+     [](Variant& v) {
+         v.replyDelayMax = 1.0;
+         v.splitReplies = true;
+         v.partGap = 0.5;
+     }},
     {"duplicate-replies", "radio units answer every command twice",
      [](Variant& v) { v.duplicateReplies = true; }},
     {"keeps-old-values", "radio units answer a write with the value they held, not the one sent",

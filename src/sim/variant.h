@@ -29,7 +29,16 @@ struct Variant {
     // Seconds a reply to a command takes, drawn for each from [replyDelayMin, replyDelayMax].
     double replyDelayMin = 0, replyDelayMax = 0;
     double replyDelayShare = 1;  // the share of replies that take that time; the rest come at once
+    // Replies just inside the host's time-outs instead: a read's answer before 3 s, a write's
+    // before 10.5 s (the same share of them).
+    bool justInside = false;
     bool duplicateReplies = false;  // every reply comes twice
+    // A text reply goes out in two or three frames cut anywhere, partGap seconds apart (the
+    // unit's samples go out between them).
+    bool splitReplies = false;
+    double partGap = 0;
+    // The share of text replies the radio holds and sends in one frame with the next.
+    double joinShare = 0;
     bool keepsOldValues = false;    // a write is answered with the value the unit held before
 
     // The data logger's flash-card upload.

@@ -1,6 +1,8 @@
 #include "sim/xbee_adapter.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <string_view>
 
 #include "link/api_frame_codec.h"
@@ -160,7 +162,7 @@ void XBeeAdapter::transmit(std::span<const std::uint8_t> f) {
         replies.emplace_back(u.get(), std::vector<std::string>{});
         const double before = u->clock().read(now()) - now();
         u->command(now(), text, replies.back().second);
-        delayReplies(*u, replies.back().second);
+        delayReplies(*u, text, replies.back().second);
         if (text.substr(0, 3) == "ZS,") {
             char line[128];
             std::snprintf(line, sizeof line,
@@ -209,18 +211,67 @@ void XBeeAdapter::setClocks(double aheadSeconds, double driftPpm) {
     for (auto& u : units_) u->clock().reset(now(), aheadSeconds, driftPpm);
 }
 
-// A unit of a variant that answers slowly, late or twice: its replies go on its queue of
-// later replies instead of out at once.
-void XBeeAdapter::delayReplies(RadioUnit& unit, std::vector<std::string>& texts) {
+namespace {
+
+// A reply of text, which a radio may cut or join; the data logger's flash-card blocks are
+// one frame each, whatever their length.
+bool textReply(const std::string& t) {
+    return t.size() > 1 && t[0] == '$' &&
+           !(t.size() > 2 && t[1] == 'O' && (t[2] == 'O' || t[2] == 'R' || t[2] == 'A'));
+}
+
+// The host's time-outs: a read is sent again after 3 s, a write after 10.5 s.
+constexpr double kReadTimeout = 3.0, kWriteTimeout = 10.5;
+
+}  // namespace
+
+// A unit of a variant that answers slowly, late, twice, in parts or joined: its replies go on
+// its queue of later replies instead of out at once.
+void XBeeAdapter::delayReplies(RadioUnit& unit, std::string_view command,
+                               std::vector<std::string>& texts) {
     const Variant& v = variant();
-    if (v.replyDelayMax <= 0 && !v.duplicateReplies) return;
-    std::uniform_real_distribution<double> delay(v.replyDelayMin, v.replyDelayMax);
+    const bool delays = v.replyDelayMax > 0 || v.justInside;
+    if (!delays && !v.duplicateReplies && !v.splitReplies && v.joinShare <= 0) return;
     std::uniform_real_distribution<double> share(0, 1);
     for (std::string& t : texts) {
-        const bool slow = v.replyDelayMax > 0 && share(random_) < v.replyDelayShare;
-        const double at = now() + (slow ? delay(random_) : 0.0);
+        if (v.joinShare > 0 && textReply(t)) {
+            std::string& held = heldReplies_[unit.address()];
+            if (held.empty() && share(random_) < v.joinShare) {
+                held = std::move(t);
+                continue;
+            }
+            t = std::exchange(held, {}) + t;
+        }
+        double wait = 0;
+        if (delays && share(random_) < v.replyDelayShare) {
+            const double timeout = !command.empty() && command[0] == 'W' ? kWriteTimeout
+                                                                         : kReadTimeout;
+            wait = v.justInside
+                       ? timeout * std::uniform_real_distribution<double>(0.85, 0.97)(random_)
+                       : std::uniform_real_distribution<double>(v.replyDelayMin,
+                                                                v.replyDelayMax)(random_);
+        }
+        double at = now() + wait;
         if (v.duplicateReplies) unit.later(at + 0.3, t);
-        unit.later(at, std::move(t));
+        if (!v.splitReplies || !textReply(t) || t.size() < 3) {
+            unit.later(at, std::move(t));
+            continue;
+        }
+        // Cut at one or two places, never before the first character. A unit's radio sends
+        // in order: the parts go after whatever of the unit's is still on its way.
+        double& queued = queuedUntil_[unit.address()];
+        at = std::max(at, queued);
+        std::uniform_int_distribution<std::size_t> cut(1, t.size() - 1);
+        std::size_t first = cut(random_), second = cut(random_);
+        if (first > second) std::swap(first, second);
+        if (share(random_) < 0.5) second = first;
+        for (const auto& [from, to] : {std::pair{std::size_t{0}, first}, std::pair{first, second},
+                                      std::pair{second, t.size()}}) {
+            if (to <= from) continue;
+            unit.later(at, t.substr(from, to - from));
+            queued = at;
+            at += v.partGap;
+        }
     }
     texts.clear();
 }

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/frame_layer.h"
@@ -58,14 +60,16 @@ class XBeeAdapter : public SimDevice {
     bool reachable(const RadioUnit& unit) const;
     void sendFrame(const std::vector<std::uint8_t>& data);
     void sendFromUnit(const RadioUnit& unit, const std::vector<std::string>& texts);
-    void delayReplies(RadioUnit& unit, std::vector<std::string>& texts);
+    void delayReplies(RadioUnit& unit, std::string_view command, std::vector<std::string>& texts);
 
     FrameLayer frames_;
     std::uint64_t panId_;
     std::uint64_t savedPanId_;
     std::vector<std::unique_ptr<RadioUnit>> units_;
     int transmitRequests_ = 0;
-    std::mt19937 random_{1};  // the variant's reply delays
+    std::mt19937 random_{1};  // the variant's reply delays, cuts and joins
+    std::map<std::uint64_t, std::string> heldReplies_;  // by unit, to go with its next reply
+    std::map<std::uint64_t, double> queuedUntil_;  // by unit: when its last reply part goes
 };
 
 }  // namespace sim

@@ -46,8 +46,9 @@ std::map<std::string, std::string> readSettings(const std::string& simArg, const
     return settings(host.out(), first);
 }
 
-// Units that answer slowly, late (after the command was sent again) or twice: every setting
-// still reaches its own line.
+// Units that answer slowly, late (after the command was sent again), twice, just inside the
+// time-out, in parts, or with two replies in one frame: every setting still reaches its own
+// line.
 struct ShowConfig : ::testing::TestWithParam<Play> {};
 
 TEST_P(ShowConfig, XbStaffPrintsItsSettingsInScanOrder) {
@@ -73,7 +74,9 @@ TEST_P(ShowConfig, XbStaffPrintsItsSettingsInScanOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Variants, ShowConfig,
                          ::testing::ValuesIn(plays({"plain", "slow-replies", "late-replies",
-                                                    "duplicate-replies"},
+                                                    "duplicate-replies", "edge-replies",
+                                                    "split-replies", "joined-replies",
+                                                    "samples-between"},
                                                    1)),
                          playName);
 

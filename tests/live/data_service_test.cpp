@@ -278,12 +278,35 @@ TEST_F(DataServiceTest, ConfigurationReplyGoesToTheParserWithTheConfiguredDevice
     EXPECT_LT(lineOf(0xFFFF, 0), 0);
 
     // A reply longer than the text buffer is cut and still terminated.
-    rx(kUnit, "$" + std::string(1020, 'x'));
-    EXPECT_EQ(seen.size(), 1021u);
+    rx(kUnit, "$" + std::string(1020, 'x') + "\r\n");
+    EXPECT_EQ(seen.size(), 1023u);
     links::RxFrame huge = packet(kUnit, "$" + std::string(2000, 'y'));
     huge.length = 5000;  // a length no frame can have
     service.RxDataService(huge, 0);
     EXPECT_EQ(seen.size(), service.RxChars.size() - 1);
+}
+
+// The radio may cut a reply into several frames, with the unit's samples between the parts,
+// or carry two replies in one frame: the parser gets each whole reply once, and a reply that
+// never got its line end is never taken for a whole one.
+TEST_F(DataServiceTest, RepliesAreTakenLineByLineWhateverTheFrames) {
+    std::vector<std::string> seen;
+    service.hooks.RxConfigData = [&](int) { seen.push_back(service.RxChars.data()); };
+    rx(kUnit, "$RS,1");
+    rx(kUnit, "C037,D1,S04,01234\r\n");
+    rx(kUnit + 1, "6");  // another unit's noise is not the rest of the reply
+    EXPECT_TRUE(seen.empty());
+    rx(kUnit, "6\r\n");
+    rx(kUnit, "$RL,10\r\n$RI,");
+    rx(kUnit, "30\r\n");
+    EXPECT_EQ(seen, (std::vector<std::string>{"$RS,16\r\n", "$RL,10\r\n", "$RI,30\r\n"}));
+    EXPECT_EQ(entry(kUnit, 37).Value, 1.234f) << "the sample between the parts counts";
+
+    seen.clear();
+    rx(kUnit, "$RS,1");     // cut short: its rest never came
+    rx(kUnit, "$RS,8\n");  // the answer to the command sent again
+    rx(kUnit, "$OR,ab");     // a data block is one frame, however long
+    EXPECT_EQ(seen, (std::vector<std::string>{"$RS,8\n", "$OR,ab"}));
 }
 
 TEST_F(DataServiceTest, ClockSyncTriggerSetsSeparatorsFromTheMessageKind) {

@@ -84,8 +84,8 @@ TEST_F(HostSettings, FiveStaffSettingsSurviveANewReadOut) {
     EXPECT_NE(unit(0).settings().burstInterval, 30);
 }
 
-// Each setting write against units that answer slowly, late, twice, or with the value they
-// kept: the panel ends showing what the unit holds, undimmed, and never a false alarm. The
+// Each setting write against units that answer slowly, late, twice, just inside the time-out,
+// in parts, joined, or with the value they kept: the panel ends showing what the unit holds, undimmed, and never a false alarm. The
 // format written is one sample per message, so that the unit goes on streaming and keeps its
 // entry in the device table throughout.
 using VariantSeed = std::tuple<const char*, unsigned>;
@@ -133,7 +133,9 @@ TEST_P(SettingWrites, ThePanelShowsWhatTheUnitHolds) {
 INSTANTIATE_TEST_SUITE_P(
     Variants, SettingWrites,
     ::testing::Combine(::testing::Values("plain", "slow-replies", "late-replies",
-                                         "duplicate-replies", "keeps-old-values"),
+                                         "duplicate-replies", "keeps-old-values",
+                                         "edge-replies", "split-replies", "joined-replies",
+                                         "samples-between"),
                        ::testing::Values(1u, 2u)),
     variantSeedName);
 
