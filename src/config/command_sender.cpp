@@ -82,7 +82,14 @@ bool CommandSender::answersLastCommand(std::string_view reply) const {
                                 strnlen(writer_.TxStr.data(), writer_.TxStr.size()));
     std::string_view command = head(sent);
     if (!command.empty() && command.front() == '#') command.remove_prefix(1);
-    return reply.size() > 1 && head(reply.substr(1)) == command;
+    if (reply.size() < 2) return false;
+    const std::string_view answered = head(reply.substr(1));
+    // Every block of a flash-card file answers "OO", "OR" and "OA" alike: after an "OA" the
+    // block asked for before it is still the file's next.
+    const auto blockRequest = [](std::string_view m) {
+        return m == "OO" || m == "OR" || m == "OA";
+    };
+    return answered == command || (blockRequest(answered) && blockRequest(command));
 }
 
 void CommandSender::resend() {

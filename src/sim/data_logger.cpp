@@ -71,6 +71,7 @@ DataLogger::DataLogger(const RadioUnitSpec& spec, platform::AbsTime hostStart)
 }
 
 void DataLogger::command(platform::AbsTime host, std::string_view text, std::vector<std::string>& out) {
+    if (linkLost_) return;
     if (addressed(host, text, out) || flashCommand(host, text, out)) return;
     RadioUnit::command(host, text, out);
 }
@@ -156,11 +157,18 @@ bool DataLogger::flashCommand(platform::AbsTime host, std::string_view text, std
     const Variant& v = variant();
     // Data blocks carry no line end: the host takes their length from the frame. A slow
     // logger sends them some time after the request.
+    // The link drops at the stage the variant names: nothing is heard from then on.
+    const auto dropsAt = [&](int stage) {
+        linkLost_ = linkLost_ || v.linkLostAt == stage;
+        return linkLost_;
+    };
     auto block = [&](std::optional<std::string> data) {
         if (!data) return;
+        if (data->empty() && dropsAt(3)) return;
         // A file of whole blocks ends with an empty one, unless this logger leaves it out.
         if (data->empty() && v.noClosingBlock) return;
         std::string reply = "$" + m + "," + *data;
+        if (v.blockTwice && flash_.blocksRead() == 2) out.push_back(reply);
         if (v.blockDelay > 0) {
             later(host + v.blockDelay, std::move(reply));
         } else {
@@ -173,13 +181,19 @@ bool DataLogger::flashCommand(platform::AbsTime host, std::string_view text, std
         flash_.startNewFile();
         out.push_back(replyText(m, std::to_string(flash_.activeFile())));
     } else if (m == "OI") {
+        if (dropsAt(0)) return true;
         const std::string size = replyText(m, std::to_string(flash_.size(toInt(cmd.value))));
         out.push_back(size);
         if (v.secondSizeReply >= 0) later(host + v.secondSizeReply, size);
     } else if (m == "OO") {
+        if (dropsAt(1)) return true;
+        orsHeard_ = 0;
         flash_.open(toInt(cmd.value));
         block(flash_.nextBlock(host));
     } else if (m == "OR") {
+        ++orsHeard_;
+        if (orsHeard_ == v.lostOr) return true;  // it never reached the logger
+        if (orsHeard_ == 2 && dropsAt(2)) return true;
         block(flash_.nextBlock(host));
     } else if (m == "OA") {
         block(flash_.repeatBlock(host, v.repeatOnOa ? 0 : FlashCard::kRepeatHoldOff));
@@ -193,6 +207,7 @@ bool DataLogger::flashCommand(platform::AbsTime host, std::string_view text, std
 }
 
 void DataLogger::advance(platform::AbsTime host, std::vector<std::string>& out) {
+    if (linkLost_) return;
     for (int port = 0; port < kPorts; ++port) {
         Sampler& s = samplers_[static_cast<std::size_t>(port)];
         if (host - s.next > 600.0) s.next = host;

@@ -58,6 +58,8 @@ private:
 
     FlashCard flash_;
     std::array<Sampler, kPorts> samplers_{};
+    int orsHeard_ = 0;       // "OR"s of this upload
+    bool linkLost_ = false;  // the variant's link has dropped
 };
 
 }  // namespace sim

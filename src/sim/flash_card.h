@@ -39,6 +39,7 @@ class FlashCard {
     std::optional<std::string> repeatBlock(platform::AbsTime now,
                                            double holdOff = kRepeatHoldOff) const;
     void close() { open_ = 0; }
+    int blocksRead() const { return block_; }  // of the open file
 
     // A failing card: block n (from 0) of every upload never arrives, nor does anything after
     // it, as when the logger's link drops in the middle of an upload. -1: none is lost.

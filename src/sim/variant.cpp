@@ -84,6 +84,16 @@ constexpr auto kVariants = std::to_array<Named>({
          v.secondSizeReply = 0.5;
          v.blockDelay = 0.3;
      }},
+    {"lost-or",
+     "the data logger misses one \"OR\" of an upload (the first, second or third, by seed) "
+     "and repeats its last block on \"OA\"",
+     [](Variant& v) { v.lostOr = 1 + static_cast<int>(v.seed % 3); }},
+    {"block-twice", "the data logger sends the second block of an upload twice in a row",
+     [](Variant& v) { v.blockTwice = true; }},
+    {"link-lost",
+     "the data logger's link drops during an upload: at the size request, the open, the "
+     "second \"OR\" or the closing block (seeds 1 to 4, then round again)",
+     [](Variant& v) { v.linkLostAt = static_cast<int>((v.seed + 3) % 4); }},
 });
 
 }  // namespace

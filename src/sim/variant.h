@@ -46,6 +46,11 @@ struct Variant {
     bool noClosingBlock = false;  // a file of whole blocks ends with its last full block
     double secondSizeReply = -1;  // seconds after the first when "OI" is answered again; -1 never
     double blockDelay = 0;        // seconds the logger takes to answer "OO", "OR" and "OA"
+    int lostOr = 0;               // the logger never hears the n-th "OR" of an upload; 0 none
+    bool blockTwice = false;      // the logger sends the second block of an upload twice
+    // The logger's link drops at a stage of an upload, and it hears nothing from then on:
+    // 0 the size request, 1 the open, 2 the second "OR", 3 the empty closing block. -1 never.
+    int linkLostAt = -1;
 
     // A short word on what it plays, for --help and the logs.
     std::string summary;

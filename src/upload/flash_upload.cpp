@@ -195,6 +195,7 @@ void FlashUpload::OpenUpLoadFile() {
     UpLoadPCFileOpen = 1;
     UpLoadTimeOutCount = 0;
     allIn_ = false;
+    lastCameAgain_ = false;
     UpLoadingAmount = 0;
     result_ = {End::None, UpLoadFileNumber, 0, s_.UpLoadfileSize, incompleteName(SaveFileName)};
     startedMs_ = clock_.processorMs();
@@ -208,6 +209,26 @@ void FlashUpload::UpLoadReadFile() {
     // A block repeated after the upload ended has no file to go to.
     if (UpLoadPCFileOpen == 0) return;
     const int n = std::clamp(rxLength_ - kPrefix, 0, static_cast<int>(rx_.size()) - kPrefix);
+    // "OA" asks for a block again after a tick without one. A logger that never heard the
+    // "OR" before it (a lost "OR") answers with the block already written; one slower than the
+    // tick sends the block twice, its answer to "OA" and the one it was preparing. So two equal
+    // blocks in a row, one of them an answer to "OA", are one block sent twice, and the second
+    // is no part of the file. (Should two blocks of a file be equal, the skip leaves the file
+    // short, and the upload is reported incomplete: never a file with a block twice.)
+    const bool again = rx_[2] == 'A';
+    if ((again || lastCameAgain_) && UpLoadingAmount >= kBlock && n == kBlock &&
+        std::equal(lastBlock_.begin(), lastBlock_.end(), rx_.begin() + kPrefix)) {
+        lastCameAgain_ = false;
+        UpLoadTimeOutCount = 0;
+        panel_.setTimerEnabled(Ctl::UpLoadTimer, false);
+        panel_.setTimerEnabled(Ctl::UpLoadTimer, true);
+        // The logger that lost the "OR" waits for it; the block it was preparing was asked
+        // for already.
+        if (again) sender_.send(config::Cmd::ReadBlock, {}, 0);
+        sender_.TxWait() = 0;
+        return;
+    }
+    lastCameAgain_ = again;
     const live::FileStatus wrote = file_.write(rx_.data() + kPrefix, static_cast<std::size_t>(n));
     if (!wrote.ok) {
         dialogs_.message("UPLOAD STOPPED", wrote.message);
@@ -221,6 +242,7 @@ void FlashUpload::UpLoadReadFile() {
         secondsPerBlock_ = (clock_.processorMs() - startedMs_) / 1000.0 /
                            (static_cast<double>(UpLoadingAmount) / kBlock);
     }
+    if (n == kBlock) std::copy_n(rx_.begin() + kPrefix, kBlock, lastBlock_.begin());
     showProgress();
     // A short block is the file's last; so is any block after the announced size was reached
     // (it makes the file longer than announced: a block came twice).

@@ -85,6 +85,9 @@ class FlashUpload {
     double secondsPerBlock_ = 0;  // the pace of the last upload that moved blocks; 0 before
     bool sizeTaken_ = false;
     bool allIn_ = false;  // every announced byte has come; only an empty block may follow
+    // The last full block written, to tell a block the logger sends again from the next one.
+    std::array<char, 512> lastBlock_{};
+    bool lastCameAgain_ = false;  // the last block written was an answer to "OA"
     bool sizeRepeated_ = false;
     UploadResult result_;
 };

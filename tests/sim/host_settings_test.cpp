@@ -298,27 +298,34 @@ TEST_F(HostUpload, ADroppedBlockEndsIncompleteAndSaysSo) {
     EXPECT_EQ(panel.text(Ctl::UploadPercent), "51.2%");
 }
 
-// Loggers that repeat a block on "OA" at once: while blocks flow no "OA" goes, so nothing is
-// written twice; a slow one that lets a tick pass does repeat a block, and the byte count
-// then tells the upload is not what was announced.
+// Loggers that repeat a block on "OA" at once, that are slower than the upload's tick, or that
+// miss an "OR": a block sent again next to itself is left out, and the file arrives byte for
+// byte. A logger that sends a block twice in answer to one "OR" sends what nothing tells
+// from the next block: the byte count then tells the upload is not what
+// was announced, and the older file keeps its name.
 TEST_F(HostUpload, AnUploadIsCompleteOnlyWhenTheBytesEqualTheAnnouncedSize) {
-    logger->setVariant(*sim::variantNamed("oa-repeat"));
-    upload(2, "two.DAT");
-    EXPECT_EQ(file("two.DAT"), sim::FlashCard::content(2));
-    EXPECT_TRUE(host->flashUpload().lastResult().complete());
+    for (const char* name : {"oa-repeat", "slow-logger", "lost-or"}) {
+        SCOPED_TRACE(name);
+        logger->setVariant(*sim::variantNamed(name));
+        std::filesystem::remove(dir + "/two.DAT");
+        upload(2, "two.DAT");
+        run(10);  // what a slow logger still had on its way is gone before the next upload
+        EXPECT_EQ(file("two.DAT"), sim::FlashCard::content(2));
+        EXPECT_TRUE(host->flashUpload().lastResult().complete());
+    }
 
-    logger->setVariant(*sim::variantNamed("slow-logger"));
-    std::ofstream(dir + "/five.DAT") << "an older upload";
+    logger->setVariant(*sim::variantNamed("block-twice"));
+    std::ofstream(dir + "/two.DAT") << "an older upload";
     dialogs.confirmReplies = {true};  // replace it
-    upload(5, "five.DAT");
+    upload(2, "two.DAT");
     const upload::UploadResult& r = host->flashUpload().lastResult();
     EXPECT_EQ(r.end, upload::UploadResult::End::Over);
-    EXPECT_EQ(r.size, 1536);
-    EXPECT_GT(r.received, 1536);
-    EXPECT_EQ(file("five.DAT"), "an older upload") << "replaced only by a complete upload";
-    EXPECT_EQ(file("five.DAT.incomplete").size(), static_cast<std::size_t>(r.received));
+    EXPECT_EQ(r.size, 3000);
+    EXPECT_GT(r.received, 3000);
+    EXPECT_EQ(file("two.DAT"), "an older upload") << "replaced only by a complete upload";
+    EXPECT_EQ(file("two.DAT.incomplete").size(), static_cast<std::size_t>(r.received));
     ASSERT_EQ(dialogs.count("UPLOAD INCOMPLETE"), 1);
-    EXPECT_NE(dialogs.shown.back().text.find(std::to_string(r.received) + " of 1536 bytes"),
+    EXPECT_NE(dialogs.shown.back().text.find(std::to_string(r.received) + " of 3000 bytes"),
               std::string::npos);
 }
 
