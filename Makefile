@@ -3,7 +3,7 @@ BUILD ?= build
 TYPE ?= Release
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run test bench anchors sanitize fuzz soak soak-month clean
+.PHONY: all bootstrap configure build run test variants bench anchors sanitize fuzz soak soak-month clean
 
 all: build
 
@@ -22,6 +22,12 @@ run: build
 test: build
 	@JOBS=$(JOBS) bash scripts/fuzz.sh $(FUZZ_SMOKE_SECONDS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Not in CI: every end-to-end scenario across the simulator's variants with seeds 1 to SEEDS
+# (`make test` plays one or two seeds of each); failures name the variant and seed to replay.
+SEEDS ?= 20
+variants: build
+	@SEEDS=$(SEEDS) JOBS=$(JOBS) BUILD=$(BUILD) bash scripts/variants.sh
 
 # The benchmarks, then the same inputs through the tools users would otherwise pick
 # (bench/anchors: SciPy, pandas, the xbee-api npm package), each figure beside its peer's.

@@ -79,9 +79,13 @@ void PtyBridge::run(sim::SimDevice& device, const volatile bool& stop,
             std::fflush(stderr);
         }
         const std::vector<std::uint8_t> out = device.takeOutput();
+        // A line that delivers every byte on its own: one write each, a little apart.
+        const bool oneByOne = device.variant().byteByByte;
         std::size_t done = 0;
         while (done < out.size()) {
-            const ssize_t n = write(master_, out.data() + done, out.size() - done);
+            if (oneByOne && done > 0) usleep(100);
+            const ssize_t n =
+                write(master_, out.data() + done, oneByOne ? 1 : out.size() - done);
             if (n <= 0) break;  // line full: the rest is lost
             if (log_ >= 0) writeAll(log_, out.data() + done, static_cast<std::size_t>(n));
             done += static_cast<std::size_t>(n);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
@@ -37,8 +38,9 @@ public:
     }
     platform::AbsTime now() const { return now_; }
 
-    // Bytes the device has sent since the last call.
-    std::vector<std::uint8_t> takeOutput() { return std::exchange(output_, {}); }
+    // Bytes of the device's that have reached the computer's end of the line since the last
+    // call (the variant's line may hold them back a while).
+    std::vector<std::uint8_t> takeOutput();
     std::string takeText() {
         auto bytes = takeOutput();
         return std::string(bytes.begin(), bytes.end());
@@ -54,15 +56,17 @@ public:
 protected:
     virtual void step() = 0;
     void note(std::string text) { notes_.push_back(std::move(text)); }
-    void send(std::string_view text) { output_.insert(output_.end(), text.begin(), text.end()); }
-    void send(std::span<const std::uint8_t> bytes) {
-        output_.insert(output_.end(), bytes.begin(), bytes.end());
+    void send(std::string_view text) {
+        send(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     }
+    void send(std::span<const std::uint8_t> bytes);
 
 private:
     Variant variant_;
     platform::AbsTime now_;
     std::vector<std::uint8_t> output_;
+    // Bytes on their way and when they arrive, in the order sent (a line keeps its order).
+    std::deque<std::pair<platform::AbsTime, std::vector<std::uint8_t>>> onTheLine_;
     std::vector<std::string> notes_;
 };
 

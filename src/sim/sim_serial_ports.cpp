@@ -35,6 +35,17 @@ void SimSerialPorts::advance(double ms) {
         std::vector<std::uint8_t> bytes = p.device->takeOutput();
         // Bytes sent into a closed port, or at another speed, are lost on the line.
         if (bytes.empty() || !linked(p)) continue;
+        if (p.device->variant().byteByByte) {
+            // Each byte on its own: the program hears of every one separately.
+            for (std::uint8_t b : bytes) {
+                p.input.push_back(b);
+                if (p.open && p.callback) {
+                    auto callback = p.callback;  // the callback may close the port
+                    callback(number);
+                }
+            }
+            continue;
+        }
         p.input.insert(p.input.end(), bytes.begin(), bytes.end());
         arrived.push_back(number);
     }

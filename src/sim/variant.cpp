@@ -88,6 +88,23 @@ constexpr auto kVariants = std::to_array<Named>({
      "the data logger misses one \"OR\" of an upload (the first, second or third, by seed) "
      "and repeats its last block on \"OA\"",
      [](Variant& v) { v.lostOr = 1 + static_cast<int>(v.seed % 3); }},
+    {"byte-by-byte", "every byte reaches the computer on its own",
+     [](Variant& v) { v.byteByByte = true; }},
+    {"bursts", "what a device sends is held and let go in bursts every 0.7 s",
+     [](Variant& v) { v.burstEvery = 0.7; }},
+    {"slow-adapter", "every byte takes 0.4 s on its way to the computer",
+     [](Variant& v) { v.latency = 0.4; }},
+    {"noisy-line", "one radio frame in three has stray bytes before it",
+     [](Variant& v) { v.noiseShare = 1.0 / 3; }},
+    {"clock-drift",
+     "radio units' clocks start up to a minute off and run up to 500 ppm fast or slow",
+     [](Variant& v) { v.clocksOff = true; }},
+    {"clock-jump", "radio units' clocks jump 5 to 60 s, either way, 8 s after the start",
+     [](Variant& v) {
+         v.jumpAfter = 8;
+         v.jumpSeconds = 5 + static_cast<double>(v.seed * 7919 % 56);
+         if (v.seed % 2 == 0) v.jumpSeconds = -v.jumpSeconds;
+     }},
     {"block-twice", "the data logger sends the second block of an upload twice in a row",
      [](Variant& v) { v.blockTwice = true; }},
     {"link-lost",

@@ -52,6 +52,17 @@ struct Variant {
     // 0 the size request, 1 the open, 2 the second "OR", 3 the empty closing block. -1 never.
     int linkLostAt = -1;
 
+    // The line between a device and the computer.
+    bool byteByByte = false;  // bytes reach the computer one at a time
+    double burstEvery = 0;    // seconds: what a device sends is held and let go in bursts
+    double latency = 0;       // seconds every byte takes on its way (a slow adapter)
+    double noiseShare = 0;    // the share of radio frames with stray bytes before them
+
+    // The units' clocks: seconds ahead at the start and parts per million fast (chosen by the
+    // seed), and a step of jumpSeconds after jumpAfter seconds (0: none).
+    bool clocksOff = false;
+    double jumpAfter = 0, jumpSeconds = 0;
+
     // A short word on what it plays, for --help and the logs.
     std::string summary;
 };

@@ -78,6 +78,15 @@ void XBeeAdapter::handleFrame(std::span<const std::uint8_t> f) {
 
 void XBeeAdapter::sendFrame(const std::vector<std::uint8_t>& data) {
     std::vector<std::uint8_t> bytes;
+    // Stray bytes on a noisy line, between frames: anything but the frame start.
+    if (variant().noiseShare > 0 &&
+        std::uniform_real_distribution<double>(0, 1)(random_) < variant().noiseShare) {
+        const int n = std::uniform_int_distribution<int>(1, 5)(random_);
+        for (int i = 0; i < n; ++i) {
+            auto b = static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 255)(random_));
+            bytes.push_back(b == 0x7E ? 0x00 : b);  // 0x7E would start a frame
+        }
+    }
     FrameLayer::encode(data, bytes);
     send(bytes);
 }
@@ -194,6 +203,11 @@ void XBeeAdapter::sendFromUnit(const RadioUnit& unit, const std::vector<std::str
 }
 
 void XBeeAdapter::step() {
+    const Variant& v = variant();
+    if (v.jumpAfter > 0 && !clocksJumped_ && now() >= jumpAt_) {
+        clocksJumped_ = true;
+        for (auto& u : units_) u->clock().set(now(), u->clock().read(now()) + v.jumpSeconds);
+    }
     std::vector<std::string> texts;
     for (auto& u : units_) {
         texts.clear();
@@ -280,6 +294,11 @@ void XBeeAdapter::setVariant(const Variant& v) {
     SimDevice::setVariant(v);
     random_.seed(v.seed);
     for (auto& u : units_) u->setVariant(v);
+    jumpAt_ = now() + v.jumpAfter;
+    if (v.clocksOff) {
+        std::uniform_real_distribution<double> ahead(-60, 60), ppm(-500, 500);
+        for (auto& u : units_) u->clock().reset(now(), ahead(random_), ppm(random_));
+    }
 }
 
 }  // namespace sim

@@ -70,6 +70,8 @@ class XBeeAdapter : public SimDevice {
     std::mt19937 random_{1};  // the variant's reply delays, cuts and joins
     std::map<std::uint64_t, std::string> heldReplies_;  // by unit, to go with its next reply
     std::map<std::uint64_t, double> queuedUntil_;  // by unit: when its last reply part goes
+    platform::AbsTime jumpAt_ = 0;  // when the variant's units' clocks jump
+    bool clocksJumped_ = false;
 };
 
 }  // namespace sim

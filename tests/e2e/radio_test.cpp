@@ -32,11 +32,17 @@ std::size_t countStarting(const std::vector<std::string>& records, const std::st
         records.begin(), records.end(), [&](const std::string& r) { return r.starts_with(head); }));
 }
 
-// Staffs 1 ("A" bursts, ASCII 32 samples), 2 ("C" texts, one sample each) and 3 ("I" bursts).
-TEST(RadioNetwork, RecordsCaptureAndTraceMatchWhatTheUnitsSent) {
+// Staffs 1 ("A" bursts, ASCII 32 samples), 2 ("C" texts, one sample each) and 3 ("I" bursts),
+// over a line that delivers every byte on its own, in bursts, late, or with stray bytes
+// between the frames.
+struct RadioNetwork : ::testing::TestWithParam<Play> {};
+
+TEST_P(RadioNetwork, RecordsCaptureAndTraceMatchWhatTheUnitsSent) {
     ScratchDir dir;
     ASSERT_TRUE(dir.ok());
-    Simulator sim(dir, "radio", {"--type", "0"});
+    std::vector<std::string> args{"--type", "0"};
+    for (const std::string& a : GetParam().args()) args.push_back(a);
+    Simulator sim(dir, "radio", args);
     ASSERT_FALSE(sim.path().empty()) << sim.child().err();
     Child host(hostArgs({"--unit-type", "0", "--port", sim.path(), "--record", dir / "out.csv",
                          "--capture", dir / "raw.DAT", "--trace", dir / "trace.log"}),
@@ -85,6 +91,12 @@ TEST(RadioNetwork, RecordsCaptureAndTraceMatchWhatTheUnitsSent) {
     const std::string panIdQuery("\x7E\x00\x04\x08\x01\x49\x44\x69", 8);
     EXPECT_NE(traceBytes(trace, sim.path(), '>').find(panIdQuery), std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(Variants, RadioNetwork,
+                         ::testing::ValuesIn(plays({"plain", "byte-by-byte", "bursts",
+                                                    "slow-adapter", "noisy-line"},
+                                                   1)),
+                         playName);
 
 TEST(RadioNetwork, OutputPortCarriesExactlyTheRecordedLines) {
     ScratchDir dir;

@@ -85,9 +85,10 @@ TEST_F(HostSettings, FiveStaffSettingsSurviveANewReadOut) {
 }
 
 // Each setting write against units that answer slowly, late, twice, just inside the time-out,
-// in parts, joined, or with the value they kept: the panel ends showing what the unit holds, undimmed, and never a false alarm. The
-// format written is one sample per message, so that the unit goes on streaming and keeps its
-// entry in the device table throughout.
+// in parts, joined, or with the value they kept, and over a line that delivers byte by byte,
+// in bursts, late or with stray bytes: the panel ends showing what the unit holds, undimmed,
+// and never a false alarm. The format written is one sample per message, so that the unit
+// goes on streaming and keeps its entry in the device table throughout.
 using VariantSeed = std::tuple<const char*, unsigned>;
 struct SettingWrites : HostSettings, ::testing::WithParamInterface<VariantSeed> {};
 
@@ -135,7 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(::testing::Values("plain", "slow-replies", "late-replies",
                                          "duplicate-replies", "keeps-old-values",
                                          "edge-replies", "split-replies", "joined-replies",
-                                         "samples-between"),
+                                         "samples-between", "byte-by-byte", "bursts",
+                                         "slow-adapter", "noisy-line"),
                        ::testing::Values(1u, 2u)),
     variantSeedName);
 
