@@ -218,18 +218,25 @@ bool Headless::start() {
     return true;
 }
 
+station::StationSettings stationSettings(const CliOptions& o,
+                                         const std::string& defaultQueueFolder) {
+    station::StationSettings s{.url = o.mqtt,
+                               .station = o.station,
+                               .user = o.mqttUser,
+                               .passwordFile = o.mqttPasswordFile,
+                               .caFile = o.mqttCa,
+                               .queueFolder = o.mqttQueue,
+                               .queueLimitMb = o.mqttQueueLimit};
+    if (s.queueFolder.empty()) s.queueFolder = defaultQueueFolder;
+    return s;
+}
+
 bool Headless::startStation() {
-    station::StationSettings s{.url = o_.mqtt,
-                               .station = o_.station,
-                               .user = o_.mqttUser,
-                               .passwordFile = o_.mqttPasswordFile,
-                               .caFile = o_.mqttCa,
-                               .queueFolder = o_.mqttQueue,
-                               .queueLimitMb = o_.mqttQueueLimit};
     // The queue goes beside the recording unless told otherwise.
-    if (s.queueFolder.empty() && !o_.record.empty()) {
-        s.queueFolder = std::filesystem::path(o_.record).parent_path().string();
-    }
+    const std::string besideRecording =
+        o_.record.empty() ? std::string()
+                          : std::filesystem::path(o_.record).parent_path().string();
+    const station::StationSettings s = stationSettings(o_, besideRecording);
     station::Station& st = host_.station();
     st.report = [this](const std::string& line) { say(line); };
     std::string why;

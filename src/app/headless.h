@@ -113,4 +113,9 @@ class Headless {
     bool recording_ = false, capturing_ = false;
 };
 
+// The station network as the command line sets it (--mqtt and its companions). The queue goes
+// in defaultQueueFolder unless --mqtt-queue names one.
+station::StationSettings stationSettings(const CliOptions& options,
+                                         const std::string& defaultQueueFolder);
+
 }  // namespace app

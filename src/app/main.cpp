@@ -18,6 +18,7 @@
 #include "netcdf/results_export.h"
 #include "app/cli.h"
 #include "app/folder_memory.h"
+#include "app/headless.h"
 #include "app/headless_dialogs.h"
 #include "app/host.h"
 #include "app/remembered_settings.h"
@@ -281,14 +282,8 @@ int main(int argc, char** argv) {
 
     // --mqtt: the station network as the command line sets it, for this run.
     if (!options.mqtt.empty()) {
-        station::StationSettings s{.url = options.mqtt,
-                                   .station = options.station,
-                                   .user = options.mqttUser,
-                                   .passwordFile = options.mqttPasswordFile,
-                                   .caFile = options.mqttCa,
-                                   .queueFolder = options.mqttQueue,
-                                   .queueLimitMb = options.mqttQueueLimit};
-        if (s.queueFolder.empty()) s.queueFolder = network.defaultQueueFolder();
+        const station::StationSettings s =
+            app::stationSettings(options, network.defaultQueueFolder());
         std::string why;
         if (!network.start(s, why))
             dialogs.message("STATION NETWORK", "The station network cannot start: " + why + ".");
