@@ -183,49 +183,74 @@ TEST(WiredUnits, GaugesOnBothPortsAndTheirDifference) {
     EXPECT_EQ(differences, recordsOfDevice(got, 2).size() / 2);
 }
 
-// The synchronizer's data lines carry eight readings, one per staff: devices 001 to 008,
-// whatever the board puts between the readings.
-struct Synchronizer : ::testing::TestWithParam<Play> {};
+// The readings of a synchronizer data line: its digit runs, whatever stands between them.
+std::vector<long> digitRuns(const std::string& line) {
+    std::vector<long> runs;
+    for (std::size_t i = 0; i < line.size();) {
+        if (!std::isdigit(static_cast<unsigned char>(line[i]))) {
+            ++i;
+            continue;
+        }
+        const std::size_t from = i;
+        while (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i]))) ++i;
+        runs.push_back(std::stol(line.substr(from, i - from)));
+    }
+    return runs;
+}
 
-TEST_P(Synchronizer, RecordsEightChannels) {
+// A board on port A: its data lines carry one reading per staff, devices 001 to 006 or 008,
+// whatever the board puts between the readings and however wide it writes them.
+void recordsEveryChannel(const Play& play, int channels) {
     ScratchDir dir;
     ASSERT_TRUE(dir.ok());
-    std::vector<std::string> args{"--scenario", "sync8"};
-    for (const std::string& a : GetParam().args()) args.push_back(a);
+    std::vector<std::string> args{"--scenario", channels == 6 ? "sync6" : "sync8"};
+    for (const std::string& a : play.args()) args.push_back(a);
     Simulator sync(dir, "sync", args);
     ASSERT_FALSE(sync.path().empty()) << sync.child().err();
     // The staff lengths the operator would type into the table, in metres.
     const double lengths[8] = {5, 5, 3.5, 3.5, 8, 8, 2, 2};
-    const HostRun run = runHost(
-        dir, "7", {"--port", sync.path(), "--sync-lengths", "5,5,3.5,3.5,8,8,2,2"}, "8");
+    const std::string table = channels == 6 ? "5,5,3.5,3.5,8,8" : "5,5,3.5,3.5,8,8,2,2";
+    const HostRun run = runHost(dir, "7", {"--port", sync.path(), "--sync-lengths", table}, "8");
     ASSERT_TRUE(sync.stop());
 
-    // Data lines follow the unit's clock line ("yy-mm-dd hh:mm:ss") of the handshake. Channel c
-    // is the four-digit reading at 5c, a fraction 0-4095 of its staff's length.
+    // Data lines follow the unit's clock line ("mm-dd-yy hh:mm:ss") of the handshake; each
+    // reading is a fraction 0-4095 of its staff's length.
     std::vector<std::string> want;
     bool streaming = false;
     for (const std::string& line : linesAfter(sync.log(), "Serial Number")) {
-        if (line.size() == 17 && line[2] == '-' && line[5] == '-' && line[11] == ':') streaming = true;
-        if (!streaming || line.size() < 39 || !std::isdigit(static_cast<unsigned char>(line[3])))
+        if (line.size() == 17 && line[2] == '-' && line[5] == '-' && line[11] == ':') {
+            streaming = true;
             continue;
-        for (int c = 0; c < 8; ++c) {
-            const long reading = std::stol(line.substr(static_cast<std::size_t>(5 * c), 4));
+        }
+        const std::vector<long> readings = digitRuns(line);
+        if (!streaming || line.starts_with("T ") || readings.size() != std::size_t(channels))
+            continue;
+        for (int c = 0; c < channels; ++c) {
             // The staff's length in whole millimetres first, then the fraction of it, as the
             // unit's reading is defined; the other order rounds differently now and then.
-            const double staffMm = static_cast<double>(static_cast<long long>(lengths[c] * 1000));
-            const auto mm = static_cast<long>(static_cast<double>(reading) / 4095.0 * staffMm);
+            const double staffMm = static_cast<double>(static_cast<long long>(lengths[static_cast<std::size_t>(c)] * 1000));
+            const auto mm = static_cast<long>(static_cast<double>(readings[static_cast<std::size_t>(c)]) / 4095.0 * staffMm);
             want.push_back(sampleHead(c + 1, 4) + fixed(static_cast<double>(mm) / 1000.0, 7, 4));
         }
     }
     const std::vector<std::string> got = withoutClock(run.records);
-    EXPECT_GE(got.size(), 8u * 8);
-    EXPECT_TRUE(isNearlyAll(got, want, 8 * 3));
+    EXPECT_GE(got.size(), std::size_t(channels) * 8);
+    EXPECT_TRUE(isNearlyAll(got, want, std::size_t(channels) * 3));
     EXPECT_EQ(run.out.find("noise"), std::string::npos) << run.out;
 }
 
+
+struct Synchronizer : ::testing::TestWithParam<Play> {};
+TEST_P(Synchronizer, RecordsEightChannels) { recordsEveryChannel(GetParam(), 8); }
 INSTANTIATE_TEST_SUITE_P(Variants, Synchronizer,
                          ::testing::ValuesIn(plays({"plain", "comma", "tab", "semicolon", "lf",
                                                     "cr", "padded"})),
+                         playName);
+
+// The six-channel board goes through the same reader: a few layouts, one seed in a short run.
+struct SixChannelBoard : ::testing::TestWithParam<Play> {};
+TEST_P(SixChannelBoard, RecordsSixChannels) { recordsEveryChannel(GetParam(), 6); }
+INSTANTIATE_TEST_SUITE_P(Variants, SixChannelBoard, ::testing::ValuesIn(plays({"plain", "comma", "cr", "padded"}, 1)),
                          playName);
 
 }  // namespace
