@@ -164,40 +164,36 @@ void ReceivePaths::wiredByte(PortId p, std::uint8_t byte) {
             break;
         case WiredEvent::LineEnd:
         case WiredEvent::LineEndTemp:
-            // The indicator follows what the record carried: blanks a unit pads its record
-            // with reach the temperature's place but are no temperature.
-            r.lineDropped = false;
-            panel_.setDimmed(d.temperature, !r.lineTemperature);
-            r.lineTemperature = false;
+            wiredLineEnd(p);
             break;
         case WiredEvent::Temperature: {
             // The temperature is complete with the record's ninth character: its four digits
-            // from k + 5. The place after them still holds a byte of an earlier line.
+            // from k + 5. The place after them still holds a byte of an earlier line. A record
+            // whose sample was not in its place, or whose temperature is not four characters
+            // there, is read as a whole at its line end.
             const auto digits = r.wired.at(k + 5, WiredLineParser::kTemperatureWidth);
-            if (std::all_of(digits.begin(), digits.end(), [](std::uint8_t c) { return c == ' '; }))
-                break;
-            if (!isNumberText(digits, true)) {
-                if (!r.lineDropped) dropNoise(p);
-                r.lineDropped = true;
-                break;
-            }
+            if (!r.lineSample || r.lineDropped || !isNumberText(digits, true)) break;
             r.lineTemperature = true;
-            send(p, static_cast<std::uint64_t>(d.device), d.device,
-                 temperatureText(d.device,
-                                 static_cast<double>(readNumber(digits)) * kTemperatureStep)
-                     .view());
+            sendTemperature(p, readNumber(digits));
             break;
         }
-        case WiredEvent::Sample:
+        case WiredEvent::Sample: {
             // Noise on the line reaches the sample's place as easily as a record does: only
-            // a number there (blank-padded or not, the unit's choice) is a sample.
-            if (isNumberText(r.wired.at(0, WiredLineParser::sampleWidth(type)), true)) {
-                wiredSample(p);
-            } else {
+            // a number there (blank-padded or not, the unit's choice) is a sample. A staff
+            // that writes its reading without leading zeros has put a shorter number there and
+            // its record is read at the line end.
+            const auto chars = r.wired.at(0, WiredLineParser::sampleWidth(type));
+            if (isNumberText(chars, true)) {
+                r.lineSample = true;
+                wiredSample(p, readNumber(chars));
+            } else if (type == 9 || std::none_of(chars.begin(), chars.end(), [](std::uint8_t c) {
+                           return c >= '0' && c <= '9';
+                       })) {
                 dropNoise(p);
                 r.lineDropped = true;
             }
             break;
+        }
         case WiredEvent::None:
             break;
     }
@@ -241,14 +237,44 @@ void ReceivePaths::showRecordLine(PortId p, std::uint8_t byte) {
     r.shownLength = 0;
 }
 
-void ReceivePaths::wiredSample(PortId p) {
+// A record line is over. The indicator follows what the record carried: blanks a unit pads
+// its record with reach the temperature's place but are no temperature. What the fixed places
+// did not take is read from the whole line: a record of a staff that writes its numbers
+// without leading zeros, or a temperature not four characters wide.
+void ReceivePaths::wiredLineEnd(PortId p) {
+    PortRx& r = rx(p);
+    const int length = r.wired.lastLength();
+    if (session_.UnitType != 9 && !r.lineDropped && length > 0 && !r.lineTemperature) {
+        // The sample's place is four characters: a shorter line carries none.
+        const StaffRecord record = staffRecord(r.wired.at(0, length));
+        if (!record.ok || length < WiredLineParser::sampleWidth(session_.UnitType)) {
+            dropNoise(p);
+        } else {
+            if (!r.lineSample) wiredSample(p, record.reading);
+            if (record.hasTemperature) {
+                r.lineTemperature = true;
+                sendTemperature(p, record.temperature);
+            }
+        }
+    }
+    panel_.setDimmed(desc(p).temperature, !r.lineTemperature);
+    r.lineDropped = r.lineSample = r.lineTemperature = false;
+}
+
+void ReceivePaths::sendTemperature(PortId p, long counts) {
+    const PortDesc& d = desc(p);
+    send(p, static_cast<std::uint64_t>(d.device), d.device,
+         temperatureText(d.device, static_cast<double>(counts) * kTemperatureStep).view());
+}
+
+void ReceivePaths::wiredSample(PortId p, long reading) {
     PortRx& r = rx(p);
     const PortDesc& d = desc(p);
     ++r.goodFrames;
     ++r.records;
     const auto address = static_cast<std::uint64_t>(d.device);
     if (session_.UnitType != 9) {
-        const StaffValue v = staffValue(readNumber(r.wired.at(0, 4)), r.unit.staffLength);
+        const StaffValue v = staffValue(reading, r.unit.staffLength);
         send(p, address, d.device, staffSampleText(d.device, r.unit.sampleRate, v.value).view(),
              v.scale);
         char shown[32];
@@ -289,7 +315,8 @@ void ReceivePaths::syncByte(PortId p, std::uint8_t byte) {
     const auto line = r.sync.line();
     const SyncLine kind = classifySyncLine(line, s.FRTCConnectStatus);
     if (kind == SyncLine::Other) return;
-    if (kind == SyncLine::Data && !syncLineIsData(p, line)) return;
+    const SyncReadings readings = kind == SyncLine::Data ? syncReadings(line) : SyncReadings{};
+    if (kind == SyncLine::Data && !syncLineIsData(p, readings)) return;
     ++r.goodFrames;
     if (kind == SyncLine::Data) ++r.records;
     applySyncLine(kind, line, r.unit.sync);
@@ -305,7 +332,7 @@ void ReceivePaths::syncByte(PortId p, std::uint8_t byte) {
             s.FRTCConnectStatus = 4;
             return;
         case SyncLine::Data:
-            syncData(p, line);
+            syncData(p, readings);
             break;
         default:
             break;
@@ -315,9 +342,9 @@ void ReceivePaths::syncByte(PortId p, std::uint8_t byte) {
 
 // A data line is six or eight readings of four digits; a board keeps to one width, so once
 // it has streamed full lines, a line of the other width is a damaged one.
-bool ReceivePaths::syncLineIsData(PortId p, std::span<const std::uint8_t> line) {
+bool ReceivePaths::syncLineIsData(PortId p, const SyncReadings& readings) {
     PortRx& r = rx(p);
-    const int channels = syncReadingCount(line);
+    const int channels = readings.count;
     if (channels == 0 || (r.syncChannels != 0 && channels != r.syncChannels)) {
         dropNoise(p);
         return false;
@@ -349,15 +376,15 @@ void ReceivePaths::warnIfLengthsUnset(PortId p, int channels) {
     }
 }
 
-void ReceivePaths::syncData(PortId p, std::span<const std::uint8_t> line) {
+void ReceivePaths::syncData(PortId p, const SyncReadings& readings) {
     PortRx& r = rx(p);
     const PortDesc& d = desc(p);
-    const int channels = syncReadingCount(line);
+    const int channels = readings.count;
     warnIfLengthsUnset(p, channels);
     for (int c = 0; c < channels; ++c) {
         // Each channel's staff length comes from the operator's table, in metres.
         const double mm = syncStaffLengthMm(panel_.cell(d.syncLengths, c, 0));
-        const StaffValue v = staffValue(syncReading(line, c), mm);
+        const StaffValue v = staffValue(readings.value[static_cast<std::size_t>(c)], mm);
         const int device = d.syncFirstDevice + c;
         send(p, static_cast<std::uint64_t>(d.syncFirstAddress + c), device,
              staffSampleText(device, r.unit.sync.sampleRate, v.value).view(), v.scale);

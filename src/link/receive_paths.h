@@ -9,6 +9,7 @@
 #include "link/port_id.h"
 #include "link/sync_line_parser.h"
 #include "link/wired_line_parser.h"
+#include "link/wired_record.h"
 #include "link/wired_unit.h"
 #include "platform/clock.h"
 #include "platform/panel.h"
@@ -89,6 +90,7 @@ class ReceivePaths {
         long dropped = 0;
         bool lineDropped = false;  // the wired record line being received was counted already
         bool lineTemperature = false;  // it carried a temperature
+        bool lineSample = false;       // its sample went out (or it was dropped)
         std::uint64_t received = 0;
         int syncChannels = 0;       // readings per line of the streaming synchronizer, 0 = not yet
         std::string lengthsWarnedFor;  // the channels without a length the operator was told of
@@ -107,10 +109,12 @@ class ReceivePaths {
     void wiredByte(PortId p, std::uint8_t byte);
     void syncByte(PortId p, std::uint8_t byte);
     void blockReceived(PortId p);
-    void wiredSample(PortId p);
+    void wiredSample(PortId p, long reading);
+    void wiredLineEnd(PortId p);
+    void sendTemperature(PortId p, long counts);
     void showRecordLine(PortId p, std::uint8_t byte);
-    void syncData(PortId p, std::span<const std::uint8_t> line);
-    bool syncLineIsData(PortId p, std::span<const std::uint8_t> line);
+    void syncData(PortId p, const SyncReadings& readings);
+    bool syncLineIsData(PortId p, const SyncReadings& readings);
     void warnIfLengthsUnset(PortId p, int channels);
     void dropNoise(PortId p);
     void dateAndTime(PortId p, int device, std::uint64_t address);

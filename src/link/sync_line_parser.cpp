@@ -67,7 +67,9 @@ SyncLine classifySyncLine(std::span<const std::uint8_t> line, int connectStatus)
             return (first == '0' || first == '1') && charAt(line, 2) == '-' ? SyncLine::Clock
                                                                             : SyncLine::Other;
         case 5:
-            return first >= '0' && first <= '9' ? SyncLine::Data : SyncLine::Other;
+            // A board may pad its first reading with blanks.
+            return (first >= '0' && first <= '9') || first == ' ' ? SyncLine::Data
+                                                                  : SyncLine::Other;
         default:
             return SyncLine::Other;
     }

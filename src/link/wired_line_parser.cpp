@@ -76,6 +76,7 @@ WiredEvent WiredLineParser::record(std::uint8_t byte, int unitType) {
     if (byte == '\r' || byte == '\n') {
         const int length = index_;
         index_ = 0;
+        lastLength_ = length <= 1 ? 0 : length - 1;  // without the line end just stored
         // The LF of a CR LF pair ends an empty line: it says nothing of the temperature.
         if (length <= 1) return WiredEvent::None;
         return length > k + 6 ? WiredEvent::LineEndTemp : WiredEvent::LineEnd;

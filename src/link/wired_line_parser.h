@@ -40,6 +40,8 @@ class WiredLineParser {
 
     // Characters of the line from pos, clipped to the buffer.
     std::span<const std::uint8_t> at(int pos, int count) const;
+    // Characters of the record line the last line end closed (0 for an empty line).
+    int lastLength() const { return lastLength_; }
     // Offset of a record's fields: the pressure gauge's records are three characters longer.
     static int recordShift(int unitType) { return unitType == 9 ? 3 : 0; }
     static int sampleWidth(int unitType) { return unitType == 9 ? 7 : 4; }
@@ -53,6 +55,7 @@ class WiredLineParser {
 
     std::array<std::uint8_t, kLineSize> line_{};
     int index_ = 0;
+    int lastLength_ = 0;
 };
 
 }  // namespace links

@@ -208,6 +208,92 @@ int syncReadingCount(std::span<const std::uint8_t> line) {
     return readings(6) && std::none_of(rest.begin(), rest.end(), isDigit) ? 6 : 0;
 }
 
+namespace {
+
+bool isDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
+
+// Reads one to four digits at `at` (moved past them); -1 when there are none or more.
+long bareNumber(std::span<const std::uint8_t> line, std::size_t& at) {
+    long v = 0;
+    std::size_t n = 0;
+    for (; at < line.size() && isDigit(line[at]); ++at, ++n)
+        if (n < 4) v = v * 10 + (line[at] - '0');
+    return n >= 1 && n <= 4 ? v : -1;
+}
+
+void skipBlanks(std::span<const std::uint8_t> line, std::size_t& at) {
+    while (at < line.size() && line[at] == ' ') ++at;
+}
+
+bool endsLine(std::span<const std::uint8_t> line, std::size_t at) {
+    return at >= line.size() || line[at] == '\r' || line[at] == '\n' || line[at] == 0;
+}
+
+}  // namespace
+
+SyncReadings syncReadings(std::span<const std::uint8_t> line) {
+    SyncReadings r;
+    if (const int fixed = syncReadingCount(line); fixed > 0) {
+        r.count = fixed;
+        for (int c = 0; c < fixed; ++c)
+            r.value[static_cast<std::size_t>(c)] =
+                readNumber(line.subspan(static_cast<std::size_t>(5 * c), 4));
+        return r;
+    }
+    std::size_t at = 0;
+    skipBlanks(line, at);
+    int separator = -1;  // the board's character between readings; ' ' for blanks alone
+    int n = 0;
+    while (true) {
+        // A reading with a leading zero comes from a board that writes four digits: one
+        // shorter on such a line lost a digit on the way.
+        if (n == 8 || (at + 1 < line.size() && line[at] == '0' && isDigit(line[at + 1])))
+            return {};
+        const long v = bareNumber(line, at);
+        if (v < 0) return {};
+        r.value[static_cast<std::size_t>(n++)] = v;
+        skipBlanks(line, at);
+        if (endsLine(line, at)) break;
+        int between = ' ';
+        if (!isDigit(line[at])) {
+            between = line[at++];
+            skipBlanks(line, at);
+        }
+        if (separator >= 0 && between != separator) return {};
+        separator = between;
+        if (endsLine(line, at)) break;  // one separator after the last reading
+    }
+    if (n != 6 && n != 8) return {};
+    r.count = n;
+    return r;
+}
+
+StaffRecord staffRecord(std::span<const std::uint8_t> line) {
+    StaffRecord r;
+    std::size_t at = 0;
+    skipBlanks(line, at);
+    r.reading = bareNumber(line, at);
+    if (r.reading < 0) return {};
+    const std::size_t afterReading = at;
+    skipBlanks(line, at);
+    if (endsLine(line, at)) {
+        r.ok = true;
+        return r;
+    }
+    // One character of the unit's choosing before the temperature (a blank, already passed,
+    // or another, blanks around it allowed).
+    if (at == afterReading || (line[at] != '-' && line[at] != '+' && !isDigit(line[at]))) ++at;
+    skipBlanks(line, at);
+    bool negative = false;
+    if (at < line.size() && (line[at] == '-' || line[at] == '+')) negative = line[at++] == '-';
+    const long t = bareNumber(line, at);
+    skipBlanks(line, at);
+    if (t < 0 || !endsLine(line, at)) return {};
+    r.ok = r.hasTemperature = true;
+    r.temperature = negative ? -t : t;
+    return r;
+}
+
 void makeReceivePacket(RxFrame& frame, std::uint64_t address, int device, std::string_view text) {
     auto& d = frame.data;
     d[0] = kReceivePacket;

@@ -44,6 +44,30 @@ bool isNumberText(std::span<const std::uint8_t> text, bool leadingBlanks = false
 // and nothing but blanks and the like after them. 0 when the line is not such a line.
 int syncReadingCount(std::span<const std::uint8_t> line);
 
+// The readings of a synchronizer data line. The four-character fields at 5c are the board's
+// own layout; a board that writes its readings as bare numbers (no leading zeros, so of one to
+// four digits) is read too: the line is then the readings and nothing else, each two of them
+// apart by blanks or by one character of the board's choosing (the same all along the line)
+// with blanks around it if it likes, and blanks or one last separator after the last. A
+// count of 0 when the line is neither.
+struct SyncReadings {
+    int count = 0;
+    std::array<long, 8> value{};
+};
+SyncReadings syncReadings(std::span<const std::uint8_t> line);
+
+// A wired staff's record line (without its line end) read as a whole: a reading of one to
+// four digits, blank-padded or not, and, after one character of the unit's choosing and
+// blanks, a temperature of one to four digits with an optional sign; blanks may end it.
+// Nothing else is a record.
+struct StaffRecord {
+    bool ok = false;
+    long reading = 0;
+    bool hasTemperature = false;
+    long temperature = 0;
+};
+StaffRecord staffRecord(std::span<const std::uint8_t> line);
+
 // A synchronizer channel's staff length as the operator typed it into the staff-length table
 // (metres), in whole millimetres; 0 when the text is no length a staff can have (empty, not a
 // number, not finite, not above 0 or above 100 m).

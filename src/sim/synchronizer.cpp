@@ -130,11 +130,9 @@ std::string Synchronizer::dataLine(platform::AbsTime t) const {
     std::string line;
     for (std::size_t c = 0; c < signals_.size(); ++c) {
         const double fraction = level(static_cast<int>(c), t) / lengths_[c];
-        char field[8];
-        std::snprintf(field, sizeof field, variant().padded ? "%4ld" : "%04ld",
-                      std::clamp(std::lround(fraction * 4095.0), 0L, 4095L));
         if (c) line += variant().separatorOr(" ");
-        line += field;
+        line += variant().countText(std::clamp(std::lround(fraction * 4095.0), 0L, 4095L),
+                                    static_cast<int>(c));
     }
     return line + std::string(static_cast<std::size_t>(variant().trailingBlanks), ' ') +
            variant().lineEnd;

@@ -1,6 +1,7 @@
 #include "sim/variant.h"
 
 #include <array>
+#include <cstdio>
 
 namespace sim {
 
@@ -29,6 +30,13 @@ constexpr auto kVariants = std::to_array<Named>({
          v.padded = true;
          v.trailingBlanks = 3;
      }},
+    {"bare-readings",
+     "readings and temperatures without leading zeros, one to four digits wide",
+     [](Variant& v) { v.bareReadings = true; }},
+    {"lf-cr", "lines end in LF CR, the order of the board's menu lines",
+     [](Variant& v) { v.lineEnd = "\n\r"; }},
+    {"below-zero", "wired units in water below 0 degrees: temperatures with a minus sign",
+     [](Variant& v) { v.belowZero = true; }},
     {"no-temperature", "wired units send their readings without the air temperature",
      [](Variant& v) { v.noTemperature = true; }},
     {"slow-replies", "radio units answer one command in three after up to 2.9 s (resent at 3.25 s)",
@@ -114,6 +122,17 @@ constexpr auto kVariants = std::to_array<Named>({
 });
 
 }  // namespace
+
+std::string Variant::countText(long count, int k) const {
+    char text[24];
+    if (bareReadings) {
+        for (int i = 0; i < k % 4; ++i) count /= 10;
+        std::snprintf(text, sizeof text, "%ld", count);
+    } else {
+        std::snprintf(text, sizeof text, padded ? "%4ld" : "%04ld", count);
+    }
+    return text;
+}
 
 std::optional<Variant> variantNamed(const std::string& name, std::uint32_t seed) {
     for (const Named& n : kVariants) {

@@ -21,6 +21,11 @@ struct Variant {
     std::string separatorOr(const char* own) const { return separator.empty() ? own : separator; }
     std::string lineEnd = "\r\n";  // of every line a wired unit or the synchronizer sends
     bool padded = false;            // readings padded with blanks rather than leading zeros
+    // Readings (and wired temperatures) as bare numbers, no leading zeros: the k-th of them
+    // (a record's, a channel's) reads k % 4 decades lower, so widths of one to four digits
+    // all come up.
+    bool bareReadings = false;
+    bool belowZero = false;         // wired units' water is about -1 degree: signed temperatures
     int trailingBlanks = 0;         // blanks before the line end of a record or data line
     bool noTemperature = false;     // wired units start with the air temperature off
 
@@ -62,6 +67,9 @@ struct Variant {
     // seed), and a step of jumpSeconds after jumpAfter seconds (0: none).
     bool clocksOff = false;
     double jumpAfter = 0, jumpSeconds = 0;
+
+    // A count (a reading, a temperature) as the unit writes it into a record or data line.
+    std::string countText(long count, int k = 0) const;
 
     // A short word on what it plays, for --help and the logs.
     std::string summary;

@@ -182,23 +182,27 @@ double WiredUnit::reading(platform::AbsTime t) const {
 }
 
 double WiredUnit::temperature(platform::AbsTime t) const {
-    return waterTemperature_ + 1.5 * std::sin(t / 86400.0 * 6.283185307);
+    // Below zero: sea water about to freeze, a degree or so under.
+    const double mean = variant().belowZero ? -1.0 - 0.1 * (waterTemperature_ - 14.0) : waterTemperature_;
+    return mean + 1.5 * std::sin(t / 86400.0 * 6.283185307);
 }
 
-std::string WiredUnit::record(platform::AbsTime t) const {
-    char text[32];
+std::string WiredUnit::record(platform::AbsTime t, int k) const {
+    std::string r;
     if (type_ == 9) {
+        char text[32];
         std::snprintf(text, sizeof text, "%07.5f", std::clamp(reading(t), 0.0, 9.99999));
+        r = text;
     } else {
         const double length = staffLengthMm() / 1000.0;
         const long counts = length > 0 ? std::lround(reading(t) / length * 4095.0) : 0;
-        std::snprintf(text, sizeof text, variant().padded ? "%4ld" : "%04ld",
-                      std::clamp(counts, 0L, 4095L));
+        r = variant().countText(std::clamp(counts, 0L, 4095L), k);
     }
-    std::string r = text;
     if (block_.field[WiredBlock::Mode] & WiredBlock::kAirTemperature) {
-        std::snprintf(text, sizeof text, "%04ld", std::lround(temperature(t) / kTemperatureStep));
+        const long counts = std::lround(temperature(t) / kTemperatureStep);
         r += variant().separatorOr(",");
+        char text[24];
+        std::snprintf(text, sizeof text, variant().bareReadings ? "%ld" : "%04ld", counts);
         r += text;
     }
     return r + std::string(static_cast<std::size_t>(variant().trailingBlanks), ' ') +
@@ -227,7 +231,7 @@ void WiredUnit::step() {
     const bool serialOut = (block_.field[WiredBlock::Mode] & WiredBlock::kSerialOut) != 0;
     while (nextRecord_ <= now()) {
         if (streaming_ && serialOut && schedule.samplingAt(clock_.read(nextRecord_))) {
-            send(record(nextRecord_));
+            send(record(nextRecord_, recordsSent_++));
             lastRecord_ = nextRecord_;
         }
         nextRecord_ += period;

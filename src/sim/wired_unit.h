@@ -46,8 +46,8 @@ public:
     // is rounded), or bar; and its temperature sensor in degrees.
     double reading(platform::AbsTime t) const;
     double temperature(platform::AbsTime t) const;
-    // The record the unit sends for a measurement at time t.
-    std::string record(platform::AbsTime t) const;
+    // The record the unit sends for a measurement at time t, its k-th.
+    std::string record(platform::AbsTime t, int k = 0) const;
     // When the last record it sent was measured.
     platform::AbsTime lastRecordTime() const { return lastRecord_; }
 
@@ -74,6 +74,7 @@ private:
     platform::AbsTime blockDeadline_ = 0;
     platform::AbsTime nextRecord_;
     platform::AbsTime lastRecord_ = 0;
+    int recordsSent_ = 0;
 };
 
 }  // namespace sim

@@ -29,10 +29,10 @@ int blockField(const std::string& log, int k) {
     return std::stoi(log.substr(at + 4 + 3 * k, 2), nullptr, 16);
 }
 
-std::string temperatureRecord(int device, const std::string& counts) {
+std::string temperatureRecord(int device, long counts) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%s,D4,%04.1f", device3(device).c_str(),
-                  std::atoi(counts.c_str()) * 0.0625);
+                  static_cast<double>(counts) * 0.0625);
     return padded(buf, 13);
 }
 
@@ -48,16 +48,34 @@ std::string trimmed(std::string line) {
     return line;
 }
 
-// Staff records "rrrr" or "rrrr,tttt" (any one character before the temperature, readings
-// zero- or blank-padded): the reading of 4095 steps over the staff, in whole millimetres.
+// The numbers of a record line, a minus sign kept with the digits after it.
+std::vector<long> numbersIn(const std::string& line) {
+    std::vector<long> numbers;
+    for (std::size_t i = 0; i < line.size();) {
+        const bool sign = line[i] == '-' && i + 1 < line.size() &&
+                          std::isdigit(static_cast<unsigned char>(line[i + 1]));
+        if (!sign && !std::isdigit(static_cast<unsigned char>(line[i]))) {
+            ++i;
+            continue;
+        }
+        std::size_t used = 0;
+        numbers.push_back(std::stol(line.substr(i), &used));
+        i += used;
+    }
+    return numbers;
+}
+
+// Staff records: a reading, then perhaps a temperature (in 1/16 degrees), whatever stands
+// between them and however wide the unit writes them; the reading is 4095 steps over the
+// staff, recorded in whole millimetres.
 std::vector<std::string> staffRecords(const std::string& log, int device, double staffMm, int rate) {
     std::vector<std::string> records;
-    for (const std::string& padded : linesAfter(log, "GOK,")) {
-        const std::string line = trimmed(padded);
-        if (line.size() != 9 && line.size() != 4) continue;
-        const auto mm = static_cast<long long>(std::atoi(line.substr(0, 4).c_str()) / 4095.0 * staffMm);
+    for (const std::string& line : linesAfter(log, "GOK,")) {
+        const std::vector<long> numbers = numbersIn(line);
+        if (numbers.empty() || numbers.size() > 2) continue;
+        const auto mm = static_cast<long long>(static_cast<double>(numbers[0]) / 4095.0 * staffMm);
         records.push_back(sampleHead(device, rate) + fixed(static_cast<double>(mm) / 1000, 7, 4));
-        if (line.size() == 9) records.push_back(temperatureRecord(device, line.substr(5)));
+        if (numbers.size() == 2) records.push_back(temperatureRecord(device, numbers[1]));
     }
     return records;
 }
@@ -69,7 +87,7 @@ std::vector<std::string> gaugeRecords(const std::string& log, int device, int ra
         const std::string line = trimmed(padded);
         if (line.size() != 12) continue;
         records.push_back(sampleHead(device, rate) + fixed(number(line, 0, 7), 8, 5));
-        records.push_back(temperatureRecord(device, line.substr(8)));
+        records.push_back(temperatureRecord(device, std::atol(line.substr(8).c_str())));
     }
     return records;
 }
@@ -141,7 +159,8 @@ TEST_P(Staff, OnPortARecordsEveryReadingAndHearsTheExitG) {
 
 INSTANTIATE_TEST_SUITE_P(Variants, Staff,
                          ::testing::ValuesIn(plays({"plain", "tab", "semicolon", "lf", "cr",
-                                                    "padded", "no-temperature"})),
+                                                    "lf-cr", "padded", "bare-readings",
+                                                    "below-zero", "no-temperature"})),
                          playName);
 
 // Two gauges: device 1 on port A, device 2 on port B, and after each port B sample device 3,
@@ -244,13 +263,13 @@ struct Synchronizer : ::testing::TestWithParam<Play> {};
 TEST_P(Synchronizer, RecordsEightChannels) { recordsEveryChannel(GetParam(), 8); }
 INSTANTIATE_TEST_SUITE_P(Variants, Synchronizer,
                          ::testing::ValuesIn(plays({"plain", "comma", "tab", "semicolon", "lf",
-                                                    "cr", "padded"})),
+                                                    "cr", "lf-cr", "padded", "bare-readings"})),
                          playName);
 
 // The six-channel board goes through the same reader: a few layouts, one seed in a short run.
 struct SixChannelBoard : ::testing::TestWithParam<Play> {};
 TEST_P(SixChannelBoard, RecordsSixChannels) { recordsEveryChannel(GetParam(), 6); }
-INSTANTIATE_TEST_SUITE_P(Variants, SixChannelBoard, ::testing::ValuesIn(plays({"plain", "comma", "cr", "padded"}, 1)),
+INSTANTIATE_TEST_SUITE_P(Variants, SixChannelBoard, ::testing::ValuesIn(plays({"plain", "comma", "cr", "padded", "bare-readings"}, 1)),
                          playName);
 
 }  // namespace

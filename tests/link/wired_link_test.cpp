@@ -538,6 +538,26 @@ TEST_F(WiredLink, NoiseOnAStaffLineIsDroppedAndCountedWhileTheUnitsRecordsAllGet
     EXPECT_EQ(panel.intValue(Ctl::PortADropped), dropped);
 }
 
+// A staff may write its reading and temperature without leading zeros, and the temperature
+// below zero with a sign: such a record is read whole at its line end, in the order a record
+// of four-digit fields gives. A line too short to hold a sample, or one that is no record, is
+// noise.
+TEST_F(WiredLink, RecordsOfAnyWidthAndSignedTemperaturesAreReadWhole) {
+    connect(3, kPortA, Ctl::PortARing, 178, 8);  // a 5 m staff
+    sink.frames.clear();
+    for (const char* line : {"12,240\r\n", "2048,-16\r\n", "2048 7\r\n", "7\r\n", "12,x\r\n",
+                             " 512 ;  -8  \n", "2048,-016\r\n"})
+        ports.receive(kPortA, line);
+    std::vector<std::string> texts;
+    for (const auto& f : sink.frames) texts.push_back(f.text);
+    const std::vector<std::string> want = {
+        "C001,D1,S04,00014\r\n", "C001,D4,15.0", "C001,D1,S04,02500\r\n", "C001,D4,-1.0",
+        "C001,D1,S04,02500\r\n", "C001,D4,00.4", "C001,D1,S04,00625\r\n", "C001,D4,-0.5",
+        "C001,D1,S04,02500\r\n", "C001,D4,-1.0"};
+    EXPECT_EQ(texts, want);
+    EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 2);
+}
+
 struct SyncStreaming : WiredLink {
     void stream(const char* lengths) {
         chooseUnitType(7);
@@ -591,6 +611,28 @@ TEST_F(SyncStreaming, ReadingsSeparatedByCommasTabsOrSemicolonsAreData) {
     ports.receive(kPortA, "2048 2048 0003 0004 0005 0006 0007 0008\n");
     EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 3);
     EXPECT_EQ(sink.frames.size(), 48u);
+}
+
+// A board that writes its readings as bare numbers, one to four digits wide: the readings
+// are taken in order whatever their width. The line must still be readings and nothing else,
+// apart by one and the same separator; a short reading on a line whose others carry leading
+// zeros lost a digit.
+TEST_F(SyncStreaming, ReadingsWithoutLeadingZerosAreDataAtAnyWidth) {
+    stream("22222222");
+    for (const char* line : {"2048 204 3 4 5 6 7 8\r\n", "  12,4095,0,7,1000,99,3,5\r\n",
+                             "2048 ; 204 ; 3 ; 4 ; 5 ; 6 ; 7 ; 8 ;\n"})
+        ports.receive(kPortA, line);
+    EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 0);
+    ASSERT_EQ(sink.frames.size(), 24u);
+    EXPECT_EQ(sink.frames[1].text, "C002,D1,S00,00099\r\n");
+    EXPECT_EQ(sink.frames[9].text, "C002,D1,S00,02000\r\n");
+    EXPECT_EQ(sink.frames[23].text, "C008,D1,S00,00003\r\n");
+    for (const char* line : {"2048 204 3 4 5 6 7\r\n", "2048,204;3,4,5,6,7,8\r\n",
+                             "0204 20 0003 0004 0005 0006 0007 0008\r\n",
+                             "20481 2 3 4 5 6 7 8\r\n", "12-09-26 10:00:00 1 2\r\n"})
+        ports.receive(kPortA, line);
+    EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 5);
+    EXPECT_EQ(sink.frames.size(), 24u);
 }
 
 TEST_F(SyncStreaming, UnsetStaffLengthsAreToldOnceNamingTheChannels) {
