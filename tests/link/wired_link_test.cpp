@@ -629,9 +629,10 @@ TEST_F(SyncStreaming, ReadingsWithoutLeadingZerosAreDataAtAnyWidth) {
     EXPECT_EQ(sink.frames[23].text, "C008,D1,S00,00003\r\n");
     for (const char* line : {"2048 204 3 4 5 6 7\r\n", "2048,204;3,4,5,6,7,8\r\n",
                              "0204 20 0003 0004 0005 0006 0007 0008\r\n",
-                             "20481 2 3 4 5 6 7 8\r\n", "12-09-26 10:00:00 1 2\r\n"})
+                             "20481 2 3 4 5 6 7 8\r\n", "22222222222222222222222 2 3 4 5 6 7 8\r\n",
+                             "12-09-26 10:00:00 1 2\r\n"})
         ports.receive(kPortA, line);
-    EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 5);
+    EXPECT_EQ(host->receivePaths().droppedRecords(links::PortId::A), 6);
     EXPECT_EQ(sink.frames.size(), 24u);
 }
 
