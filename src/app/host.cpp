@@ -383,6 +383,10 @@ void Host::wirePlayback() {
     });
     onCommit(Ctl::PlotSpeedCtr, [this] { playback_.PlotSpeedCtr(); });
     onCommit(Ctl::FileKbPosition, [this] { playback_.FileKbPosition(); });
+    onCommit(Ctl::PlotGoToTime, [this] { playback_.PlotGoToTime(); });
+    panel_.onEvent(Ctl::FileTimeIndexTimer, [this](Event e, const EventData&) {
+        if (e == Event::TimerTick) playback_.FileTimeIndexTimer();
+    });
     panel_.onEvent(Ctl::ReadFileTimer, [this](Event e, const EventData&) {
         if (e == Event::TimerTick) playback_.ReadFileTimer();
     });

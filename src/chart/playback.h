@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,6 +12,7 @@
 #include "chart/chart.h"
 #include "chart/chart_state.h"
 #include "chart/playback_parser.h"
+#include "chart/recorded_time.h"
 #include "link/api_frame.h"
 #include "link/api_frame_codec.h"
 #include "live/device_table.h"
@@ -24,8 +27,13 @@ inline constexpr int kPlaybackStep = 1024;  // bytes read per timer tick
 // Plays a recorded file back through the display and chart paths of live data: sample lines
 // (.csv, also Plain60 files converted from a flash card) are placed on device entries here,
 // raw radio frames (.DAT) go to the data service as if the radio had sent them. The playback
-// timer reads one kilobyte per tick while the chart's source is the file and plotting is on;
-// the speed control sets the ticks per second and a negative speed steps backwards.
+// timer reads the file in kilobyte steps while the chart's source is the file and plotting is
+// on. The speed is a multiple of real time, the recording's own pace: each tick moves the
+// playing clock on by the speed times the tick, and as many kilobytes are read as it takes
+// the recorded time to reach it (a gap in the recording is skipped, not waited out). A
+// negative speed steps backwards. A file with no time in it goes by kilobytes: speed s reads
+// s kilobytes a second. An index of the file's times, read once in the background, lets the
+// operator go to a recorded time and step backwards by time.
 class Playback : public app::ClosesOnExit {
   public:
     // workValue: the data service's value array, which the chart reads for the line charted.
@@ -46,6 +54,10 @@ class Playback : public app::ClosesOnExit {
     void ReadFileTimer();
     void PlotSpeedCtr();
     void FileKbPosition();
+    // The operator's "go to" time: the file plays on from where that time was recorded.
+    void PlotGoToTime();
+    // Reads the next part of the file for the index of its times.
+    void FileTimeIndexTimer();
 
     // One sample-file line onto its device entry, shown and charted.
     void RxCSVFileService(std::string_view line);
@@ -62,10 +74,19 @@ class Playback : public app::ClosesOnExit {
     std::int64_t FileOpenSize() const { return FileOpenSize_; }
     std::int64_t FileLocation() const { return FileLocation_; }
     bool FileReadBackwards() const { return FileReadBackwards_ != 0; }
+    // The index of the open file's times (none while no file is open).
+    const FileTimeIndex* timeIndex() const { return index_.get(); }
 
   private:
     void seekTo(std::int64_t location);
+    // A jump to location: the chart cleared, the line or frame begun dropped, the playing
+    // clock set from the index.
+    void jumpTo(std::int64_t location);
+    void stepBack();
+    bool readStep();
     void showPosition();
+    void showSpan();
+    void stopIndex();
     // The latest recorded time the units played so far show, and the pace in recorded seconds
     // per second of playing since the speed or the position last changed.
     void showPlayedTime();
@@ -92,6 +113,11 @@ class Playback : public app::ClosesOnExit {
     CsvLineAssembler csv_;
     links::FrameDecoder frames_{links::FrameSource::File};
     CsvRecord record_;
+    RecordedClock played_;                   // the time reached by what has been played
+    std::unique_ptr<FileTimeIndex> index_;   // the file's times, read in the background
+    std::ifstream indexFile_;
+    double speed_ = 1;                       // multiple of real time (magnitude)
+    std::optional<double> playClock_;        // the recorded time playing has come to
     double paceFrom_ = -1;  // the recorded time (seconds) the pace is counted from; -1: none
     int paceTicks_ = 0;     // forward steps since
 };

@@ -17,30 +17,34 @@ constexpr std::string_view kOpenHelp =
     "(*.DAT). The data source turns to \"File\" (the live units go on being recorded);\n"
     "press Start plotting to play it through the display and the chart.";
 constexpr std::string_view kSpeedHelp =
-    "Kilobytes of the file played each second. A negative speed steps backwards through\n"
-    "the file one kilobyte at a time, clearing the chart at each step. \"Played up to\"\n"
-    "shows the recorded time reached and how many times faster than real time that is.";
+    "How fast the recording plays, as a multiple of real time (the pace it was recorded at):\n"
+    "1x plays a minute of recording in a minute, 60x an hour in a minute. A gap in the\n"
+    "recording is skipped, not waited out. A negative speed goes backwards through the\n"
+    "recording at that pace, clearing the chart at each step. A file holding no recorded\n"
+    "times plays by kilobytes: 1x reads one kilobyte a second. \"Played up to\" shows the\n"
+    "recorded time reached and how many times faster than real time it goes by.";
 constexpr std::string_view kPositionHelp =
-    "Position in the file, in kilobytes. Enter a position to jump there: the chart is\n"
-    "cleared and playing goes on from that point. \"Played up to\" shows the recorded\n"
-    "time reached there once the next kilobyte has played.";
+    "Where the file plays from. \"Recorded\" shows the times the file spans once they have\n"
+    "been read (a large file shows how far that has come). Type a time into \"Go to time\" as\n"
+    "hh:mm:ss (the first such time in the file) or YYYY-MM-DD hh:mm:ss and press Enter, or\n"
+    "move the Position slider, which counts the file's kilobytes: the chart is cleared and\n"
+    "playing goes on from there. \"Played up to\" shows the recorded time reached.";
 
-// Kilobytes per second. 0 is not offered: it would be no step at all.
-constexpr std::array<RingItem, 14> kSpeeds{{
-    {"-20 KB/s (back)", -20},
-    {"-5 KB/s (back)", -5},
-    {"-2 KB/s (back)", -2},
-    {"-1 KB/s (back)", -1},
-    {"1 KB/s", 1},
-    {"2 KB/s", 2},
-    {"5 KB/s", 5},
-    {"10 KB/s", 10},
-    {"20 KB/s", 20},
-    {"50 KB/s", 50},
-    {"100 KB/s", 100},
-    {"200 KB/s", 200},
-    {"500 KB/s", 500},
-    {"1000 KB/s", 1000},
+// Multiples of real time. 0 is not offered: it would be no step at all.
+constexpr std::array<RingItem, 13> kSpeeds{{
+    {"-60x (back)", -60},
+    {"-10x (back)", -10},
+    {"-2x (back)", -2},
+    {"-1x (back)", -1},
+    {"1x (real time)", 1},
+    {"2x", 2},
+    {"5x", 5},
+    {"10x", 10},
+    {"30x", 30},
+    {"60x", 60},
+    {"300x", 300},
+    {"1000x", 1000},
+    {"3600x", 3600},
 }};
 
 std::vector<ControlSpec> build() {
@@ -63,6 +67,15 @@ std::vector<ControlSpec> build() {
          .helpText = kOpenHelp,
          .indicator = true,
          .wraps = true},
+        {.id = Ctl::PlotFileSpan,
+         .page = Page::Plot,
+         .kind = Kind::TextMsg,
+         .caption = "Recorded",
+         .frame = kFrame,
+         .helpTitle = "FILE POSITION",
+         .helpText = kPositionHelp,
+         .indicator = true,
+         .wraps = true},
         {.id = Ctl::PlotSpeedCtr,
          .page = Page::Plot,
          .kind = Kind::Ring,
@@ -83,6 +96,14 @@ std::vector<ControlSpec> build() {
          .startDimmed = true,
          .helpTitle = "FILE POSITION",
          .helpText = kPositionHelp},
+        {.id = Ctl::PlotGoToTime,
+         .page = Page::Plot,
+         .kind = Kind::TextEntry,
+         .caption = "Go to time",
+         .frame = kFrame,
+         .startDimmed = true,
+         .helpTitle = "FILE POSITION",
+         .helpText = kPositionHelp},
         {.id = Ctl::PlotFileTime,
          .page = Page::Plot,
          .kind = Kind::TextMsg,
@@ -92,6 +113,8 @@ std::vector<ControlSpec> build() {
          .helpText = kPositionHelp,
          .indicator = true,
          .wraps = true},
+        {.id = Ctl::FileTimeIndexTimer, .kind = Kind::Timer, .caption = "FileTimeIndexTimer",
+         .timerMs = 10},
     };
 }
 

@@ -11,15 +11,14 @@ namespace live {
 
 namespace {
 
-constexpr std::uint8_t kReceivePacket = 0x90;
 constexpr std::uint8_t kAtResponse = 0x88;
 constexpr std::uint8_t kRemoteAtResponse = 0x97;
 
 // Offsets of a "C" text message.
-constexpr int kDeviceNumber = 13;
-constexpr int kSubType = 18;
-constexpr int kField = 20;
-constexpr int kSampleRate = 21;
+constexpr int kDeviceNumber = kTextDeviceNumber;
+constexpr int kSubType = kTextSubType;
+constexpr int kField = kTextField;
+constexpr int kSampleRate = kTextSampleRate;
 constexpr int kSampleValue = 24;
 
 std::uint64_t addressAt(const MessageText& f, int at) {

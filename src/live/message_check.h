@@ -3,6 +3,15 @@
 
 namespace live {
 
+// Offsets in a received frame: the first byte, the sender's 64-bit address and, in a "C" text
+// message, its device number, sub-type, field and (sub-type 1) sample rate.
+inline constexpr std::uint8_t kReceivePacket = 0x90;
+inline constexpr int kSenderAddress = 1;
+inline constexpr int kTextDeviceNumber = 13;
+inline constexpr int kTextSubType = 18;
+inline constexpr int kTextField = 20;
+inline constexpr int kTextSampleRate = 21;
+
 // Noise is not data. Whether a unit message holds in every field only what its format allows,
 // so that a frame that passed its checksum by chance, or line noise turned into a record,
 // is dropped instead of becoming a made-up sample. Frame offsets as received (the payload

@@ -21,12 +21,14 @@ using platform::FileSelection;
 struct RecordingAnalysisTest : ChartRig {
     live_test::TempDir dir;
 
-    // Source "file", the recording opened and played to its end at the given X scale.
+    // Source "file", the recording opened and played to its end at the given X scale, an hour
+    // of it a minute.
     void playBack(const std::string& path, int xScale) {
         commit(Ctl::PlotSourceSelect, 1);
         commit(Ctl::RawPlotXAsis, xScale);
         dialogs.fileReplies.push_back({FileSelection::Status::Existing, path});
         panel.raise(Ctl::MenuOpenPlotFile, Event::Commit);
+        commit(Ctl::PlotSpeedCtr, 60);
         startPlotting();
         for (int ticks = 0; host->chartCtr().PlotRun != 0 && ticks < 1000; ++ticks) {
             panel.raise(Ctl::ReadFileTimer, Event::TimerTick);

@@ -366,33 +366,50 @@ TEST_F(PlaybackTest, SpeedSetsTheStepRateAndANegativeSpeedStepsBackwards) {
     EXPECT_EQ(host->chartCtr().PlotRun, 0);
 }
 
-// The kilobytes played told in recorded time: the latest time the rows show, and how much
-// faster than real time the recording goes by at this speed; going back says so.
-TEST_F(PlaybackTest, PlayedUpToShowsTheRecordedTimeAndThePaceOfTheSpeedChosen) {
+// Blocks of 32 samples at 8/s every 4 s from kT0 on, with a pause of the recording.
+std::string fourSecondBlocks(int count, int pauseAfter = -1, int pauseSeconds = 0) {
     std::string blocks;
-    for (int i = 0; i < 60; ++i) {  // a block of 32 samples at 8/s every 4 s
-        char time[24];
-        std::snprintf(time, sizeof time, "2014-02-10T16:%02d:%02d", (40 + 4 * i) / 60,
-                      (40 + 4 * i) % 60);
-        blocks += blockLine('A', 4, 8, time, "01.5000");
+    for (int i = 0; i < count; ++i) {
+        const double t = platform::toAbsTime({2014, 2, 10, 16, 0, 40, 0}) + 4 * i +
+                         (pauseAfter >= 0 && i > pauseAfter ? pauseSeconds : 0);
+        blocks += blockLine('A', 4, 8, chart::timeText(t).c_str(), "01.5000");
     }
-    play(write("blocks.csv", blocks));
+    return blocks;
+}
+
+// The time the "Played up to" line shows, and the pace it gives (0: none yet).
+std::pair<std::string, double> playedUpTo(const std::string& text) {
+    const std::size_t about = text.find(", about ");
+    return {text.substr(0, 19), about == std::string::npos ? 0 : std::stod(text.substr(about + 8))};
+}
+
+// The speed is a multiple of real time: the recording goes by at that pace whatever its
+// bytes per second, "Played up to" says how fast it goes and going back says so.
+TEST_F(PlaybackTest, PlayedUpToShowsTheRecordedTimeAndThePaceOfTheSpeedChosen) {
+    play(write("blocks.csv", fourSecondBlocks(240)));  // 16 minutes
     EXPECT_EQ(panel.text(Ctl::PlotFileTime), "");
-    commit(Ctl::PlotSpeedCtr, 2);  // a kilobyte each half second
+    EXPECT_EQ(panel.items(Ctl::PlotSpeedCtr)[4].label, "1x (real time)");
+    commit(Ctl::PlotSpeedCtr, 2);
+    EXPECT_EQ(panel.timerInterval(Ctl::ReadFileTimer), 500);
     tick();
     const std::string first = panel.text(Ctl::PlotFileTime);
-    EXPECT_TRUE(first.starts_with("2014-02-10T16:00:48")) << first;
-    EXPECT_EQ(first.find("times"), std::string::npos) << "no pace from one step";
-    for (int i = 0; i < 4; ++i) tick();
-    // Four kilobytes in two seconds hold about 4 x 1024 / 285 blocks of 4 s each.
-    const std::string later = panel.text(Ctl::PlotFileTime);
-    const std::size_t about = later.find(", about ");
-    ASSERT_NE(about, std::string::npos) << later;
-    EXPECT_EQ(later.substr(0, 19), std::string(host->deviceTable()[0].DateTime.data()));
-    const double times = std::stod(later.substr(about + 8));
-    EXPECT_GT(times, 20);
-    EXPECT_LT(times, 40);
-    EXPECT_TRUE(later.ends_with(" times real time")) << later;
+    EXPECT_EQ(first, "2014-02-10T16:00:48") << "no pace from one step";
+    for (int i = 0; i < 60; ++i) tick();  // 30 s
+    auto [time, pace] = playedUpTo(panel.text(Ctl::PlotFileTime));
+    EXPECT_EQ(time, std::string(host->deviceTable()[0].DateTime.data()));
+    EXPECT_GT(pace, 1.5);
+    EXPECT_LT(pace, 2.5);
+    EXPECT_TRUE(panel.text(Ctl::PlotFileTime).ends_with(" times real time"));
+    const std::int64_t at2x = playback().FileLocation();
+
+    // An hour a minute: ticks of 50 ms, three recorded seconds each.
+    commit(Ctl::PlotSpeedCtr, 60);
+    EXPECT_EQ(panel.timerInterval(Ctl::ReadFileTimer), 50);
+    for (int i = 0; i < 40; ++i) tick();  // 2 s
+    std::tie(time, pace) = playedUpTo(panel.text(Ctl::PlotFileTime));
+    EXPECT_GT(pace, 50);
+    EXPECT_LT(pace, 70);
+    EXPECT_GT(playback().FileLocation() - at2x, 7 * 1024) << "two minutes of blocks";
 
     commit(Ctl::PlotSpeedCtr, -1);
     tick();
@@ -400,6 +417,73 @@ TEST_F(PlaybackTest, PlayedUpToShowsTheRecordedTimeAndThePaceOfTheSpeedChosen) {
         << panel.text(Ctl::PlotFileTime);
     panel.raise(Ctl::MenuClosePlotFile, Event::Commit);
     EXPECT_EQ(panel.text(Ctl::PlotFileTime), "");
+}
+
+// A pause of two hours in the recording is played over, not waited out at real time.
+TEST_F(PlaybackTest, AGapInTheRecordingIsSkippedAndSaidSo) {
+    play(write("paused.csv", fourSecondBlocks(60, 20, 7200)));
+    int ticks = 0;
+    while (panel.text(Ctl::PlotFileTime).find("gap") == std::string::npos && ticks < 200) {
+        tick();
+        ++ticks;
+    }
+    EXPECT_LT(ticks, 200);
+    const std::string text = panel.text(Ctl::PlotFileTime);
+    EXPECT_TRUE(text.starts_with("2014-02-10T18:0")) << text;
+    EXPECT_TRUE(text.ends_with("(a gap in the recording was skipped)")) << text;
+}
+
+// The file's times are read in the background; then a time typed in "Go to time" starts the
+// playing there, the slider shows where that is, going back steps by recorded time, and a
+// time the file does not hold is refused with the times it does.
+TEST_F(PlaybackTest, GoToTimeAndGoingBackFollowTheIndexOfTheFilesTimes) {
+    const std::string blocks = fourSecondBlocks(240);
+    play(write("blocks.csv", blocks));
+    panel.setText(Ctl::PlotGoToTime, "16:05:00");
+    panel.raise(Ctl::PlotGoToTime, Event::Commit);
+    ASSERT_EQ(dialogs.count("GO TO TIME"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find("still being read"), std::string::npos);
+
+    EXPECT_TRUE(panel.text(Ctl::PlotFileSpan).starts_with("reading the file's times: 0 %"));
+    EXPECT_TRUE(panel.timerEnabled(Ctl::FileTimeIndexTimer));
+    panel.raise(Ctl::FileTimeIndexTimer, Event::TimerTick);
+    EXPECT_FALSE(panel.timerEnabled(Ctl::FileTimeIndexTimer));
+    EXPECT_EQ(panel.text(Ctl::PlotFileSpan),
+              "2014-02-10T16:00:40 to 2014-02-10T16:16:36 (15 min 56 s)");
+
+    panel.setText(Ctl::PlotGoToTime, "16:05:00");
+    panel.raise(Ctl::PlotGoToTime, Event::Commit);
+    EXPECT_EQ(dialogs.count("GO TO TIME"), 1);
+    const std::int64_t there = playback().FileLocation();
+    EXPECT_EQ(there % 1024, 0);
+    EXPECT_NEAR(static_cast<double>(there), 65.0 * blocks.size() / 240, 1024);  // block 65
+    EXPECT_EQ(panel.value(Ctl::FileKbPosition), static_cast<double>(there / 1024));
+    tick();
+    EXPECT_EQ(panel.value(Ctl::Output1), 1.5);
+    const std::string reached = panel.text(Ctl::PlotFileTime);
+    EXPECT_GE(reached, "2014-02-10T16:05:00");
+    EXPECT_LE(reached, "2014-02-10T16:05:20") << "within a kilobyte of blocks";
+
+    // Back at an hour a minute: three recorded seconds a tick of 50 ms, from 16:05:01.
+    commit(Ctl::PlotSpeedCtr, -60);
+    for (int i = 0; i < 20; ++i) tick();
+    EXPECT_EQ(panel.text(Ctl::PlotFileTime), "going back: 2014-02-10T16:04:01");
+    EXPECT_LT(playback().FileLocation(), there - 3 * 1024);
+
+    // The slider shows its time as soon as it is let go.
+    commit(Ctl::FileKbPosition, 1);
+    EXPECT_EQ(panel.text(Ctl::PlotGoToTime), "2014-02-10T16:00:48");
+
+    for (const char* bad : {"16:20:00", "2014-02-11 16:05:00", "five past four"}) {
+        panel.setText(Ctl::PlotGoToTime, bad);
+        panel.raise(Ctl::PlotGoToTime, Event::Commit);
+        EXPECT_EQ(playback().FileLocation(), 1024) << bad;
+    }
+    EXPECT_EQ(dialogs.count("GO TO TIME"), 4);
+    EXPECT_NE(dialogs.shown.back().text.find("is not a time"), std::string::npos);
+    EXPECT_NE(dialogs.shown[dialogs.shown.size() - 2].text.find(
+                  "The file was recorded from 2014-02-10T16:00:40 to 2014-02-10T16:16:36"),
+              std::string::npos);
 }
 
 TEST_F(PlaybackTest, TheSliderJumpsAndALineBegunBeforeTheJumpIsDropped) {
