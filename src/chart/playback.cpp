@@ -205,6 +205,7 @@ void Playback::PlotGoToTime() {
     jumpTo(*at);
     playClock_ = std::max(*t, index_->timeAt(*at).value_or(*t));
     panel_.setText(Ctl::PlotFileTime, "going to " + timeText(*t));
+    panel_.setText(Ctl::PlotGoToTime, timeText(*t));  // as typed, written out whole
 }
 
 void Playback::jumpTo(std::int64_t location) {
@@ -333,6 +334,10 @@ void Playback::FileTimeIndexTimer() {
         index_->finish();
         indexFile_.close();
         panel_.setTimerEnabled(Ctl::FileTimeIndexTimer, false);
+        // Where the file starts, to edit into a time to go to.
+        if (index_->first() && panel_.text(Ctl::PlotGoToTime).empty()) {
+            panel_.setText(Ctl::PlotGoToTime, timeText(*index_->first()));
+        }
     }
     showSpan();
 }
@@ -344,9 +349,11 @@ void Playback::showSpan() {
     }
     if (!index_->complete()) {
         char text[96];
-        std::snprintf(text, sizeof text, "reading the file's times: %d %% of %.1f MB",
+        const bool large = FileOpenSize_ >= 1000000;
+        std::snprintf(text, sizeof text, "reading the file's times: %d %% of %.*f %s",
                       static_cast<int>(FileOpenSize_ > 0 ? 100 * index_->bytesRead() / FileOpenSize_ : 0),
-                      static_cast<double>(FileOpenSize_) / 1e6);
+                      large ? 1 : 0, static_cast<double>(FileOpenSize_) / (large ? 1e6 : 1e3),
+                      large ? "MB" : "KB");
         panel_.setText(Ctl::PlotFileSpan, text);
         return;
     }

@@ -62,6 +62,9 @@ struct ControlSpec {
     bool indicator = false; // shows a value the program writes; the operator cannot edit it
     bool wraps = false;     // text messages: a sentence that wraps rather than widen its frame
     std::string_view shortcut = {};  // menu items: the key sequence shown beside it, "Ctrl+O"
+    // Rings whose items come and go (serial ports): the closed box widens to show the longest
+    // item whole, up to a limit, and in a frame of A and B columns it spans both.
+    bool fitsItems = false;
 };
 
 }  // namespace platform

@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QRegularExpressionValidator>
@@ -28,6 +30,29 @@ using platform::Kind;
 namespace {
 
 constexpr const char* kChars = "fathomChars";
+// The widest a ring of ports grows, in letters x: wide enough for every simulated port's
+// name, narrow enough to keep the window within a 1280 px screen.
+constexpr int kFittedRingLetters = 41;
+
+// A ring as wide as its longest item, up to its maximum width: the column it stands in sizes
+// itself by its fields' least widths, so the least width is the one that shows the items.
+class FittedRing : public QComboBox {
+  public:
+    using QComboBox::QComboBox;
+    QSize minimumSizeHint() const override {
+        QStyleOptionComboBox opt;
+        initStyleOption(&opt);
+        const QRect field =
+            style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
+        int longest = 0;
+        for (int i = 0; i < count(); ++i) {
+            longest = std::max(longest, fontMetrics().horizontalAdvance(itemText(i)));
+        }
+        const int need = width() - field.width() + longest;
+        return {std::min(std::max(need, QComboBox::minimumSizeHint().width()), maximumWidth()),
+                QComboBox::minimumSizeHint().height()};
+    }
+};
 
 QString q(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
@@ -179,7 +204,7 @@ QWidget* makeControlWidget(const ControlSpec& spec, platform::Graph* graph,
             // than the screen because of a port's name. The items of the table (unit types,
             // windows) are known: the closed ring shows the longest of them whole, and no
             // wider, measured in the font rather than counted in average letters.
-            auto* ring = new QComboBox(parent);
+            auto* ring = spec.fitsItems ? new FittedRing(parent) : new QComboBox(parent);
             const QFontMetrics fm = ring->fontMetrics();
             int longest = fm.horizontalAdvance(QString(16, 'x'));
             for (const platform::RingItem& item : spec.items) {
@@ -188,6 +213,12 @@ QWidget* makeControlWidget(const ControlSpec& spec, platform::Graph* graph,
             ring->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
             ring->setMinimumContentsLength(
                 (longest + fm.horizontalAdvance('x') - 1) / fm.horizontalAdvance('x'));
+            if (spec.fitsItems) {
+                // The ports listed ("SIM12 (simulated Tidecorder, short range)") are shown
+                // whole; a name longer than the limit is whole in the open list.
+                ring->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+                ring->setMaximumWidth(fm.horizontalAdvance(QString(kFittedRingLetters, 'x')));
+            }
             return ring;
         }
         case Kind::Switch:

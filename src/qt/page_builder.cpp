@@ -341,7 +341,9 @@ QGroupBox* PageBuilder::buildFrame(const FrameRows& frame, QWidget* parent) {
                 // A field that wraps over several lines has its caption beside its first.
                 grid->addWidget(binder_.createLabel(s.id, box), row, 0,
                                 s.wraps ? Qt::AlignTop : Qt::Alignment());
-                grid->addWidget(w, row, 1, compact ? Qt::AlignLeft : Qt::Alignment());
+                // A ring of ports has the A and B columns to itself: its names are long.
+                grid->addWidget(w, row, 1, 1, paired && s.fitsItems ? 2 : 1,
+                                compact ? Qt::AlignLeft : Qt::Alignment());
             }
             if (takesTrailer(s)) open = &s;
         }

@@ -1,10 +1,14 @@
 // A recording of the simulated radio network played back in the window: what the chart draws.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QPainter>
@@ -13,9 +17,11 @@
 #include <QWheelEvent>
 #include <QWidget>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "app/host.h"
+#include "chart/recorded_time.h"
 #include "live/live_rig.h"
 #include "qt/control_binder.h"
 #include "qt/main_window.h"
@@ -258,6 +264,88 @@ TEST_F(PlaybackWindow, ZoomPanCursorsAndLegendChangeTheViewNotTheData) {
     if (const char* shots = std::getenv("FATHOM_SCREENSHOTS")) {
         rendered.save(QString::fromUtf8(shots) + "/chart_svg.png");
     }
+}
+
+// Speed and position chosen in recorded time as an operator does: the speed picked from the
+// open list with the mouse, a time typed into "Go to time", the slider moved with the keys.
+TEST_F(PlaybackWindow, SpeedAndPositionAreChosenInRecordedTimeWithMouseAndKeys) {
+    const double t0 = platform::toAbsTime({2026, 12, 8, 10, 0, 0, 0});
+    {
+        std::ofstream out(dir.file("survey.csv"), std::ios::binary);
+        for (int i = 0; i < 450; ++i) {  // half an hour, a block every 4 s
+            out << "A004,S08,B0," << chart::timeText(t0 + 4 * i);
+            for (int k = 0; k < 32; ++k) out << ",01.5000";
+            out << "\r\n";
+        }
+    }
+    window->resize(1280, 800);
+    window->show();
+    window->tabs()->setCurrentIndex(0);
+    dialogs.fileReplies.push_back({FileSelection::Status::Existing, dir.file("survey.csv")});
+    panel.raise(Ctl::MenuOpenPlotFile, Event::Commit);
+    for (int i = 0; i < 100 && panel.timerEnabled(Ctl::FileTimeIndexTimer); ++i)
+        panel.raise(Ctl::FileTimeIndexTimer, Event::TimerTick);
+    window->binder().flushNow();
+    QApplication::processEvents();
+    auto* span = qobject_cast<QLabel*>(window->binder().widget(Ctl::PlotFileSpan));
+    ASSERT_NE(span, nullptr);
+    EXPECT_EQ(span->text(), "2026-12-08T10:00:00 to 2026-12-08T10:29:56 (29 min 56 s)");
+
+    // The speed: the ring clicked open, "60x" clicked in its list.
+    auto* speed = qobject_cast<QComboBox*>(window->binder().widget(Ctl::PlotSpeedCtr));
+    ASSERT_NE(speed, nullptr);
+    QTest::mouseClick(speed, Qt::LeftButton);
+    QAbstractItemView* list = speed->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+    const int row = speed->findText("60x");
+    ASSERT_GE(row, 0);
+    const QRect item = list->visualRect(list->model()->index(row, 0));
+    // An open list ignores a release that follows its opening press too closely.
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    window->binder().flushNow();
+    EXPECT_EQ(panel.value(Ctl::PlotSpeedCtr), 60);
+    EXPECT_EQ(panel.timerInterval(Ctl::ReadFileTimer), 50);
+
+    // A time of day typed over what the entry shows, and Enter.
+    auto* goTo = qobject_cast<QLineEdit*>(window->binder().widget(Ctl::PlotGoToTime));
+    ASSERT_NE(goTo, nullptr);
+    EXPECT_EQ(goTo->text(), "2026-12-08T10:00:00");  // the file's start, to edit
+    QTest::mouseClick(goTo, Qt::LeftButton);
+    QTest::keyClick(goTo, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(goTo, "10:15:00");
+    QTest::keyClick(goTo, Qt::Key_Return);
+    window->binder().flushNow();
+    const std::int64_t there = host->playback().FileLocation();
+    EXPECT_NEAR(static_cast<double>(there), 225.0 * 287, 1024);  // the 225th block
+    auto* slider = qobject_cast<QSlider*>(window->binder().widget(Ctl::FileKbPosition));
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->value(), there / 1024);
+    EXPECT_EQ(goTo->text(), "2026-12-08T10:15:00");
+
+    // Played at an hour a minute: two seconds of ticks are two minutes of the recording.
+    commit(Ctl::RawStartStop, 1);
+    for (int i = 0; i < 40; ++i) panel.raise(Ctl::ReadFileTimer, Event::TimerTick);
+    window->binder().flushNow();
+    QApplication::processEvents();
+    const QString played =
+        qobject_cast<QLabel*>(window->binder().widget(Ctl::PlotFileTime))->text();
+    EXPECT_TRUE(played.startsWith("2026-12-08T10:17:")) << played.toStdString();
+    EXPECT_TRUE(played.contains(" times real time")) << played.toStdString();
+    if (const char* shots = std::getenv("FATHOM_SCREENSHOTS")) {
+        for (int pass = 0; pass < 5; ++pass) QApplication::processEvents();
+        window->grab().save(QString::fromUtf8(shots) + "/playback-time.png");
+    }
+
+    // The slider moved back a page with the keyboard: the entry shows the time there.
+    commit(Ctl::RawStartStop, 0);
+    slider->setFocus();
+    const int before = slider->value();
+    QTest::keyClick(slider, Qt::Key_Home);
+    window->binder().flushNow();
+    EXPECT_LT(slider->value(), before);
+    EXPECT_EQ(host->playback().FileLocation(), 0);
+    EXPECT_EQ(goTo->text(), "2026-12-08T10:00:00");
 }
 
 }  // namespace

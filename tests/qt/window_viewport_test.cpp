@@ -45,6 +45,15 @@ const std::string kLongestSentence =
     "FILE0255_with_a_long_name.DAT. No valid data on port B for 86400 s. The bytes make no "
     "sense at 38400 baud: is the unit set to another baud rate?";
 
+// The width a ring's closed box needs to show its current item whole in its edit field.
+int closedRingNeeds(QComboBox* c) {
+    QStyleOptionComboBox opt;
+    opt.initFrom(c);
+    const QRect field =
+        c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
+    return c->width() - field.width() + c->fontMetrics().horizontalAdvance(c->currentText());
+}
+
 // Widgets on the page shown whose text is wider or taller than the room the layout gave them.
 QStringList cutTexts(QWidget* root) {
     QStringList cut;
@@ -58,13 +67,8 @@ QStringList cutTexts(QWidget* root) {
         }
         QSize need = w->minimumSizeHint();
         if (auto* c = qobject_cast<QComboBox*>(w)) {
-            // A ring's closed box shows its current item in its edit field.
             text = c->currentText();
-            QStyleOptionComboBox opt;
-            opt.initFrom(c);
-            const QRect field = c->style()->subControlRect(QStyle::CC_ComboBox, &opt,
-                                                           QStyle::SC_ComboBoxEditField, c);
-            need = {c->width() - field.width() + c->fontMetrics().horizontalAdvance(text), 0};
+            need = {closedRingNeeds(c), 0};
         }
         // A sentence that wraps needs the height of its lines at the width it was given.
         if (auto* l = qobject_cast<QLabel*>(w); l && l->wordWrap() && !l->text().isEmpty()) {
@@ -150,8 +154,9 @@ void showEverythingARunningStationShows(app::Host& host, platform::Panel& panel,
     const QString dir = QDir::temp().filePath(
         QStringLiteral("fathom_fit_%1").arg(QCoreApplication::applicationPid()));
     QDir().mkpath(dir);
-    host.choosePort(Ctl::PortARing, "/dev/ttyUSB0");
-    host.choosePort(Ctl::PortBRing, "/dev/ttyUSB1");
+    // The longest names the port rings list: the simulator's.
+    host.choosePort(Ctl::PortARing, "SIM12 (simulated Tidecorder, short range)");
+    host.choosePort(Ctl::PortBRing, "SIM13 (simulated radio network)");
     dialogs.promptReplies.push_back("1");
     dialogs.fileReplies.push_back(
         {platform::FileSelection::Status::New,
@@ -256,6 +261,16 @@ TEST(WindowViewport, EveryTabOfEveryUnitTypeShowsItsLongestTextsInsideTheWindow)
             if (QWidget* playback = window.binder().widget(Ctl::PlotFileName)->parentWidget();
                 playback->isVisible()) {
                 EXPECT_TRUE(inViewAtOnce(playback, &window, QRect(0, 0, playback->width(), 40)));
+                // And the time played up to, watched while a file plays: its first line.
+                QWidget* played = window.binder().widget(Ctl::PlotFileTime);
+                EXPECT_TRUE(inViewAtOnce(played, &window, QRect(0, 0, played->width(), 16)));
+            }
+            // The port rings show their ports' names whole, in view or scrolled away.
+            for (Ctl id : {Ctl::PortARing, Ctl::PortBRing}) {
+                auto* ring = qobject_cast<QComboBox*>(window.binder().widget(id));
+                if (ring->isVisibleTo(&window)) {
+                    EXPECT_GE(ring->width(), closedRingNeeds(ring)) << ring->currentText().toStdString();
+                }
             }
             saveShot(&window, type, tab);
         }
