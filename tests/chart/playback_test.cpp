@@ -486,6 +486,29 @@ TEST_F(PlaybackTest, GoToTimeAndGoingBackFollowTheIndexOfTheFilesTimes) {
               std::string::npos);
 }
 
+// A large file's times are read a part a tick, with progress: playing and going to a time in
+// the part read need not wait for the rest.
+TEST_F(PlaybackTest, ALargeFilesTimesAreReadAPartATickWithProgress) {
+    const std::string blocks = fourSecondBlocks(9000);  // ten hours, 2.6 MB
+    play(write("large.csv", blocks));
+    panel.raise(Ctl::FileTimeIndexTimer, Event::TimerTick);
+    EXPECT_EQ(panel.text(Ctl::PlotFileSpan), "reading the file's times: 40 % of 2.6 MB");
+    panel.setText(Ctl::PlotGoToTime, "2014-02-11 01:00:00");
+    panel.raise(Ctl::PlotGoToTime, Event::Commit);
+    ASSERT_EQ(dialogs.count("GO TO TIME"), 1);
+    EXPECT_NE(dialogs.shown.back().text.find("beyond what has been read"), std::string::npos);
+    panel.setText(Ctl::PlotGoToTime, "17:00");
+    panel.raise(Ctl::PlotGoToTime, Event::Commit);
+    EXPECT_EQ(dialogs.count("GO TO TIME"), 1);
+    EXPECT_NEAR(static_cast<double>(playback().FileLocation()), 890.0 * 289, 1024);
+    tick();
+    EXPECT_EQ(panel.value(Ctl::Output1), 1.5);
+    for (int i = 0; i < 3; ++i) panel.raise(Ctl::FileTimeIndexTimer, Event::TimerTick);
+    EXPECT_FALSE(panel.timerEnabled(Ctl::FileTimeIndexTimer));
+    EXPECT_EQ(panel.text(Ctl::PlotFileSpan),
+              "2014-02-10T16:00:40 to 2014-02-11T02:00:36 (9 h 59 min)");
+}
+
 TEST_F(PlaybackTest, TheSliderJumpsAndALineBegunBeforeTheJumpIsDropped) {
     // Line 1 spans the first kilobyte boundary; what follows the jump is a line of its own.
     std::string bytes(1000, ' ');
