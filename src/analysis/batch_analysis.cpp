@@ -54,6 +54,14 @@ void store(RecordedDevice& d, std::int64_t pos, std::span<const float> values, s
     d.writeLoc = static_cast<int>(kept);
 }
 
+// The fields a record's time is made of; `known` is false until one is seen.
+struct TimeStamp {
+    bool known = false;
+    bool sample = false;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    bool operator==(const TimeStamp&) const = default;
+};
+
 struct NamedWindow {
     std::string_view name;
     WindowType type;
@@ -91,9 +99,18 @@ Recording readRecording(std::istream& in, const std::function<void(std::int64_t)
         if (size > at) room = std::min<std::int64_t>(kMaxRecordPoints, (size - at) / 4);
     }
 
+    // Every line's device, found without a search of the map (devices are 1 to 255).
+    std::array<DeviceState*, 256> byNumber{};
+    // A continuous unit's samples share their time stamp with the ones around them: the
+    // time is worked out again only when the stamp changes.
+    TimeStamp stamp;
+    platform::AbsTime stampTime = 0;
+
     auto onLine = [&](std::string_view text) {
         if (!chart::parseCsvLine(text, r)) return;
-        DeviceState& d = devices[r.device];
+        DeviceState*& known = byNumber[static_cast<std::size_t>(r.device) & 0xFF];
+        if (known == nullptr) known = &devices[r.device];
+        DeviceState& d = *known;
         live::OutputLine& e = d.entry;
         const chart::RecordEffect effect = chart::applyRecord(e, r, values);
         // Raw "G" data holds no levels, and is never charted.
@@ -104,7 +121,12 @@ Recording readRecording(std::istream& in, const std::function<void(std::int64_t)
         d.record.device = r.device;
         d.record.rate = rate;
         const bool sample = effect == chart::RecordEffect::Sample;
-        const platform::AbsTime T = sample ? chart::sampleTime(e) : chart::blockTime(e);
+        if (const TimeStamp now{true, sample, e.Year, e.Month, e.Day, e.Hour, e.Minute, e.Second};
+            !(now == stamp)) {
+            stamp = now;
+            stampTime = sample ? chart::sampleTime(e) : chart::blockTime(e);
+        }
+        const platform::AbsTime T = stampTime;
         if (!rec.started) {
             rec.started = true;
             rec.start = T;
@@ -142,6 +164,9 @@ namespace {
 // cost more to make than the transform.
 struct AnalysisBuffers {
     std::unique_ptr<WaveAnalyzer> analyzer;
+    // The longest record of the file at hand: an analyzer made for a shorter device would
+    // be made again, its buffers faulted in afresh, for each longer one that follows.
+    int room = 0;
 };
 
 std::string analyseDevice(const Recording& recording, const RecordedDevice& device,
@@ -162,7 +187,7 @@ std::string analyseDevice(const Recording& recording, const RecordedDevice& devi
     // the section's end, as a trace's work array does.
     const int reach = std::max(to, 0);
     if (!kept.analyzer || kept.analyzer->maxPoints() < reach) {
-        kept.analyzer = std::make_unique<WaveAnalyzer>(reach);
+        kept.analyzer = std::make_unique<WaveAnalyzer>(std::max(reach, kept.room));
     }
     const std::span<double> work =
         kept.analyzer->recordBuffer().first(static_cast<std::size_t>(reach));
@@ -262,6 +287,12 @@ int runBatch(const BatchOptions& options, std::ostream& log) {
             continue;
         }
         int analysed = 0, wanted = 0;
+        buffers.room = 0;
+        for (const RecordedDevice& d : rec.devices) {
+            if (options.device == 0 || d.device == options.device) {
+                buffers.room = std::max(buffers.room, static_cast<int>(d.data.size()));
+            }
+        }
         for (const RecordedDevice& d : rec.devices) {
             if (options.device != 0 && d.device != options.device) continue;
             ++wanted;

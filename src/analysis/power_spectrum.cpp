@@ -15,18 +15,28 @@ PowerSpectrum::PowerSpectrum(int maxPoints)
 }
 
 PowerSpectrum::~PowerSpectrum() {
-    if (plan_ != nullptr) fftw_destroy_plan(static_cast<fftw_plan>(plan_));
+    for (const Plan& p : plans_) {
+        if (p.plan != nullptr) fftw_destroy_plan(static_cast<fftw_plan>(p.plan));
+    }
     fftw_free(in_);
     fftw_free(out_);
 }
 
-void PowerSpectrum::planFor(int n) {
-    if (planned_ == n) return;
-    if (plan_ != nullptr) fftw_destroy_plan(static_cast<fftw_plan>(plan_));
-    // Estimated, not measured: measuring would cost far more than the transforms it saves
-    // for section lengths the operator changes with every cursor move.
-    plan_ = fftw_plan_dft_r2c_1d(n, in_, static_cast<fftw_complex*>(out_), FFTW_ESTIMATE);
-    planned_ = n;
+void* PowerSpectrum::planFor(int n) {
+    // A day's plan costs about as much as its transform (twiddle factors by the million,
+    // and their memory faulted in afresh): planning again for every other device of a batch
+    // whose lengths alternate would double the work.
+    auto at = std::find_if(plans_.begin(), plans_.end(), [n](const Plan& p) { return p.n == n; });
+    if (at == plans_.end()) {
+        at = plans_.end() - 1;  // the one used longest ago, or an empty place
+        if (at->plan != nullptr) fftw_destroy_plan(static_cast<fftw_plan>(at->plan));
+        // Estimated, not measured: measuring would cost far more than the transforms it saves
+        // for section lengths the operator changes with every cursor move.
+        at->plan = fftw_plan_dft_r2c_1d(n, in_, static_cast<fftw_complex*>(out_), FFTW_ESTIMATE);
+        at->n = n;
+    }
+    std::rotate(plans_.begin(), at, at + 1);
+    return plans_.front().plan;
 }
 
 double PowerSpectrum::AutoPowerSpectrum(std::span<const double> x, double dt, std::span<double> out,
@@ -35,13 +45,13 @@ double PowerSpectrum::AutoPowerSpectrum(std::span<const double> x, double dt, st
     const std::size_t half = x.size() / 2;
     if (n < 2 || n > max_ || !(dt > 0) || out.size() < half) return 0;
     if (!window.empty() && window.size() != x.size()) return 0;
-    planFor(n);
+    const auto plan = static_cast<fftw_plan>(planFor(n));
     if (window.empty()) {
         if (x.data() != in_) std::copy(x.begin(), x.end(), in_);
     } else {
         for (std::size_t i = 0; i < x.size(); ++i) in_[i] = x[i] * window[i];
     }
-    fftw_execute(static_cast<fftw_plan>(plan_));
+    fftw_execute(plan);
     const auto* X = static_cast<const fftw_complex*>(out_);
     const double scale = 1.0 / (static_cast<double>(n) * static_cast<double>(n));
     out[0] = (X[0][0] * X[0][0] + X[0][1] * X[0][1]) * scale;

@@ -1,12 +1,14 @@
 #pragma once
+#include <array>
 #include <span>
 
 namespace analysis {
 
 // One-sided power spectrum by FFTW. The buffers for the longest record (a whole trace) are
 // allocated once; the FFT plan is made for a record length the first time it is needed and
-// kept until a record of another length comes, so repeated analyses of the same section
-// length plan nothing.
+// kept, with those of the last few other lengths, so repeated analyses of the same section
+// length plan nothing, nor do a batch's devices whose days hold the same few counts of
+// samples. A plan serves only its own length.
 class PowerSpectrum {
 public:
     explicit PowerSpectrum(int maxPoints);
@@ -33,13 +35,19 @@ public:
     std::span<const double> input() const { return {in_, static_cast<std::size_t>(max_)}; }
 
   private:
-    void planFor(int n);
+    // The plan for n, made if none is kept; it moves to the front.
+    void* planFor(int n);
 
     int max_;
     double* in_;
     void* out_;  // fftw_complex[max_ / 2 + 1]
-    void* plan_ = nullptr;
-    int planned_ = 0;
+    // The plans kept, the one used last first; an empty place has no plan and length 0.
+    static constexpr std::size_t kKeptPlans = 4;
+    struct Plan {
+        void* plan = nullptr;  // fftw_plan
+        int n = 0;
+    };
+    std::array<Plan, kKeptPlans> plans_{};
 };
 
 }  // namespace analysis

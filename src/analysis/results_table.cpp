@@ -1,5 +1,6 @@
 #include "analysis/results_table.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -147,34 +148,51 @@ void writeSpectrumCsv(std::ostream& out, std::span<const double> spectrum, doubl
     SpectrumCsvWriter().write(out, spectrum, df, unit);
 }
 
-void SpectrumCsvWriter::write(std::ostream& out, std::span<const double> spectrum, double df,
-                              std::string_view unit) {
-    // The digits of a run of values are found first, then written: the processor then works
-    // on several values at once.
-    constexpr std::size_t kRun = 256;
-    std::array<Decimal10, kRun> decimals;
-    if (df != df_ || ends_.size() < spectrum.size()) {
-        df_ = df;
-        frequencies_.clear();
-        ends_.clear();
+namespace {
+// The digits of a run of values are found first, then written: the processor then works on
+// several values at once.
+constexpr std::size_t kRun = 256;
+}  // namespace
+
+const SpectrumCsvWriter::Column& SpectrumCsvWriter::columnFor(double df, std::size_t bins) {
+    auto at = std::find_if(columns_.begin(), columns_.end(), [&](const Column& c) {
+        return c.df == df && c.df != 0 && c.ends.size() >= bins;
+    });
+    if (at == columns_.end()) {
+        at = columns_.end() - 1;  // the one used longest ago
+        Column& c = *at;
+        c.df = df;
+        c.text.clear();
+        c.ends.clear();
         // Room for the longest texts at once: growing step by step would copy megabytes and
         // touch twice the memory.
-        frequencies_.reserve(spectrum.size() * (kNumberTextSize / 2) + kNumberTextSize);
-        ends_.reserve(spectrum.size());
+        c.text.reserve(bins * (kNumberTextSize / 2) + kNumberTextSize);
+        c.ends.reserve(bins);
+        std::array<Decimal10, kRun> decimals;
         std::array<double, kRun> f;
         char text[kNumberTextSize];
-        for (std::size_t run = 0; run < spectrum.size(); run += kRun) {
-            const std::size_t m = std::min(kRun, spectrum.size() - run);
+        for (std::size_t run = 0; run < bins; run += kRun) {
+            const std::size_t m = std::min(kRun, bins - run);
             for (std::size_t j = 0; j < m; ++j) f[j] = static_cast<double>(run + j) * df;
             toDecimal10(std::span(f).first(m), decimals);
             for (std::size_t j = 0; j < m; ++j) {
-                frequencies_.append(text, writeDecimal10(decimals[j], f[j], text));
-                frequencies_ += ',';
-                ends_.push_back(static_cast<std::uint32_t>(frequencies_.size()));
+                c.text.append(text, writeDecimal10(decimals[j], f[j], text));
+                c.text += ',';
+                c.ends.push_back(static_cast<std::uint32_t>(c.text.size()));
             }
         }
-        frequencies_.append(kNumberTextSize, ' ');  // room for the fixed-size copies below
+        c.text.append(kNumberTextSize, ' ');  // room for the fixed-size copies in write
     }
+    std::rotate(columns_.begin(), at, at + 1);
+    return columns_.front();
+}
+
+void SpectrumCsvWriter::write(std::ostream& out, std::span<const double> spectrum, double df,
+                              std::string_view unit) {
+    const Column& column = columnFor(df, spectrum.size());
+    const char* const frequencies = column.text.data();
+    const std::vector<std::uint32_t>& ends = column.ends;
+    std::array<Decimal10, kRun> decimals;
     out << "frequency_hz," << quoted(unit) << '\n';
     // Formatted into a block and written a block at a time: a day's spectrum is hundreds of
     // thousands of lines.
@@ -187,7 +205,7 @@ void SpectrumCsvWriter::write(std::ostream& out, std::span<const double> spectru
         toDecimal10(values, decimals);
         for (std::size_t j = 0; j < values.size(); ++j) {
             const std::size_t k = run + j;
-            const std::size_t length = ends_[k] - from;
+            const std::size_t length = ends[k] - from;
             if (block.data() + block.size() - at <
                 static_cast<std::ptrdiff_t>(length + 2 * kNumberTextSize + 1)) {
                 out.write(block.data(), at - block.data());
@@ -195,10 +213,10 @@ void SpectrumCsvWriter::write(std::ostream& out, std::span<const double> spectru
             }
             // A frequency's text is shorter than kNumberTextSize: a copy of that fixed size is
             // a few moves, where one of the exact length is a library call.
-            std::memcpy(at, frequencies_.data() + from, kNumberTextSize);
+            std::memcpy(at, frequencies + from, kNumberTextSize);
             at = writeDecimal10(decimals[j], values[j], at + length);
             *at++ = '\n';
-            from = ends_[k];
+            from = ends[k];
         }
     }
     out.write(block.data(), at - block.data());

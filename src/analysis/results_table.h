@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <ostream>
 #include <span>
@@ -51,17 +52,24 @@ std::string resultsForClipboard(const ResultRow& row);
 void writeSpectrumCsv(std::ostream& out, std::span<const double> spectrum, double df,
                       std::string_view unit);
 
-// The same for many spectra: keeps the frequency column's text, so the spectra of the devices
-// of one recording (same bin width) format it once.
+// The same for many spectra: keeps the frequency columns' text of the last few bin widths,
+// so the spectra of the devices of a recording, whose days hold a few different counts of
+// samples, format each column once.
 class SpectrumCsvWriter {
   public:
     void write(std::ostream& out, std::span<const double> spectrum, double df,
                std::string_view unit);
 
   private:
-    std::string frequencies_;          // "<frequency>," of each bin, one after another
-    std::vector<std::uint32_t> ends_;  // where each bin's text ends in frequencies_
-    double df_ = 0;
+    struct Column {
+        std::string text;                 // "<frequency>," of each bin, one after another
+        std::vector<std::uint32_t> ends;  // where each bin's text ends in `text`
+        double df = 0;                    // 0: none made yet
+    };
+    // The column for df of at least `bins` bins, made if none is kept; it moves to the front,
+    // which holds the one used last.
+    const Column& columnFor(double df, std::size_t bins);
+    std::array<Column, 4> columns_;
 };
 
 // A time as the results show it: "YYYY-MM-DDThh:mm:ss.sss".

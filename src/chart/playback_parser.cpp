@@ -84,6 +84,15 @@ bool plainNumber(std::string_view line, std::size_t from, std::size_t& end, doub
     return true;
 }
 
+// A number filling the line from `from` on, as numberField reads it: the common form at
+// once, anything else (an exponent, a plus, many digits) by the library.
+bool wholeNumber(std::string_view line, std::size_t from, double& v) {
+    std::size_t end = 0;
+    bool point = false;
+    if (plainNumber(line, from, end, v, point) && end == line.size()) return true;
+    return numberField(line.substr(from), v);
+}
+
 // A number at the start of the field, the rest ignored.
 bool leadingNumber(std::string_view field, double& v) {
     std::size_t b = 0;
@@ -115,7 +124,8 @@ bool textLine(std::string_view line, CsvRecord& r) {
         case '1':
             if (line.size() <= kSampleValue) return false;
             r.rate = digitsAt(line, kSampleRate, 3);
-            if (r.rate < 0 || !numberField(line.substr(kSampleValue), v)) return false;
+            if (r.rate < 0) return false;
+            if (!wholeNumber(line, kSampleValue, v)) return false;
             r.value = static_cast<float>(v);
             return true;
         case '8':

@@ -230,14 +230,17 @@ TEST(BesselHighPass, FilteringFollowsTheDesignedResponse) {
 }
 
 TEST(WaveAnalyzer, TheKeptWindowFollowsTheLengthAndTheWindowType) {
-    // The analyzer keeps its last window for the next record; a record of another length or
-    // another window must get its own, giving what a fresh analyzer gives.
+    // The analyzer keeps its last window for the next record, and the transform plans of a few
+    // lengths; a record of another length or another window must get its own, giving what a
+    // fresh analyzer gives, also when more lengths come and go than plans are kept.
     const std::vector<double> record = sine(4096, 0.5, 101.3);
     WaveAnalyzer kept(4096);
-    const std::pair<std::size_t, WindowType> runs[] = {{4096, WindowType::Hann},
-                                                       {4096, WindowType::FlatTop},
-                                                       {3000, WindowType::FlatTop},
-                                                       {4096, WindowType::Hann}};
+    const std::pair<std::size_t, WindowType> runs[] = {
+        {4096, WindowType::Hann},    {4096, WindowType::FlatTop}, {3000, WindowType::FlatTop},
+        {4096, WindowType::Hann},    {3001, WindowType::Hann},    {2048, WindowType::Hann},
+        {1000, WindowType::Hann},    {999, WindowType::Hann},     {3000, WindowType::Hann},
+        {4096, WindowType::Hann},    {1000, WindowType::Hann},    {3001, WindowType::Hann},
+        {2048, WindowType::Uniform}, {999, WindowType::Hann},     {3000, WindowType::Hann}};
     for (const auto& [n, type] : runs) {
         std::vector<double> a(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(n));
         std::vector<double> b = a;

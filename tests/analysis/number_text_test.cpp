@@ -1,5 +1,6 @@
 // The fast "%.10g" of the results and spectrum files against printf itself.
 #include "analysis/number_text.h"
+#include "analysis/results_table.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -80,6 +82,30 @@ TEST(NumberText, WritesWhatPrintfWrites) {
         }
     }
     EXPECT_EQ(wrongInRuns, 0);
+}
+
+TEST(NumberText, ASpectrumWriterKeptForManySpectraWritesEachAsPrintfWould) {
+    // --analyze keeps one writer for every device, and with it the frequency columns of a few
+    // bin widths: whichever widths and lengths come, in whatever order, each file must hold
+    // exactly its own frequencies.
+    analysis::SpectrumCsvWriter kept;
+    std::mt19937_64 random(3);
+    std::uniform_real_distribution<double> level(-12, 2);
+    const std::pair<std::size_t, double> spectra[] = {
+        {3000, 4.0 / 6000}, {2999, 4.0 / 5998}, {3000, 4.0 / 6000}, {1000, 32.0 / 2000},
+        {2000, 32.0 / 4000}, {500, 1.0 / 1000}, {3001, 4.0 / 6002}, {1500, 32.0 / 2000},
+        {3000, 4.0 / 6000}, {2999, 4.0 / 5998}, {1000, 32.0 / 2000}, {1, 0.5}};
+    for (const auto& [n, df] : spectra) {
+        std::vector<double> values(n);
+        for (double& v : values) v = std::pow(10.0, level(random));
+        std::ostringstream out;
+        kept.write(out, values, df, "m2/Hz");
+        std::string want = "frequency_hz,m2/Hz\n";
+        for (std::size_t k = 0; k < n; ++k) {
+            want += printf10(static_cast<double>(k) * df) + "," + printf10(values[k]) + "\n";
+        }
+        EXPECT_TRUE(out.str() == want) << n << " bins of " << df << " Hz";
+    }
 }
 
 TEST(NumberText, NothingForAValueThatIsNotFinite) {

@@ -103,6 +103,20 @@ TEST(PlaybackParser, TextLinesCarryTheirFields) {
                             "C256,D1,S04,1.0", "C12,D1,S04,1.0", "C012", "G012,S01,B0"}) {
         EXPECT_FALSE(parseCsvLine(bad, r)) << bad;
     }
+    // A sample's value is whatever number fills the rest of the line, blanks around it.
+    for (const std::string value :
+         {"01.0990", " 1.5 ", "-0", "5.", ".5", "1e2", "-2.5E-1", "1234567890123456.5",
+          "0.30000000000000004", "1,5", "1 5", "+1", "- 1", "1.5,", "--1", "1..5", "inf"}) {
+        const auto b = value.find_first_not_of(' ');
+        const auto e = value.find_last_not_of(' ') + 1;
+        double want = 0;
+        const auto read = std::from_chars(value.data() + b, value.data() + e, want);
+        const bool number = read.ec == std::errc() && read.ptr == value.data() + e;
+        ASSERT_EQ(parseCsvLine("C012,D1,S04," + value, r), number) << value;
+        if (number) {
+            EXPECT_EQ(r.value, static_cast<float>(want)) << value;
+        }
+    }
 }
 
 TEST(PlaybackParser, BlockLinesTakeMetresAsWrittenAndOldMillimetreFields) {
