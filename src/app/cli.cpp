@@ -580,4 +580,17 @@ std::string cliUsage() {
     return s;
 }
 
+analysis::BatchOptions batchOptions(const CliOptions& options) {
+    analysis::BatchOptions batch{.files = options.analyzeFiles,
+                                 .device = options.analyzeDevice,
+                                 .section = options.section,
+                                 .sectionStart = options.sectionStart,
+                                 .sectionEnd = options.sectionEnd,
+                                 .tideFilter = options.tideFilter,
+                                 .outputDir = options.outputDir,
+                                 .levelUnit = options.pressureUnits == 0 ? "bar" : "m"};
+    analysis::parseWindowName(options.window, batch.window);
+    return batch;
+}
+
 }  // namespace app

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/batch_analysis.h"
+
 namespace app {
 
 // What the command line asks for. Parsed before any window system is touched, so that
@@ -93,5 +95,9 @@ std::string cliError(const CliOptions& options);
 
 // The --help text.
 std::string cliUsage();
+
+// What --analyze asks for. The NetCDF files of --netcdf are the caller's to add: the core
+// links no NetCDF.
+analysis::BatchOptions batchOptions(const CliOptions& options);
 
 }  // namespace app

@@ -150,15 +150,7 @@ int main(int argc, char** argv) {
 
     // Batch analysis needs no window system at all.
     if (options.analyze) {
-        analysis::BatchOptions batch{.files = options.analyzeFiles,
-                                     .device = options.analyzeDevice,
-                                     .section = options.section,
-                                     .sectionStart = options.sectionStart,
-                                     .sectionEnd = options.sectionEnd,
-                                     .tideFilter = options.tideFilter,
-                                     .outputDir = options.outputDir,
-                                     .levelUnit = options.pressureUnits == 0 ? "bar" : "m"};
-        analysis::parseWindowName(options.window, batch.window);
+        analysis::BatchOptions batch = app::batchOptions(options);
         if (options.netcdf) {
             batch.spectrumWritten = netcdf::writeSpectrum;
             batch.resultsWritten = netcdf::writeResults;
