@@ -3,7 +3,7 @@ BUILD ?= build
 TYPE ?= Release
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run test variants bench anchors sanitize fuzz soak soak-month clean
+.PHONY: all bootstrap configure build run test variants bench anchors analyze-command sanitize fuzz soak soak-month clean
 
 all: build
 
@@ -37,10 +37,17 @@ bench:
 	@$(MAKE) build BUILD=build-bench CMAKE_ARGS="-DFATHOM_BENCH=ON $(CMAKE_ARGS)"
 	@for b in build-bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 	@$(MAKE) --no-print-directory anchors
+	@$(MAKE) --no-print-directory analyze-command
 
 anchors:
 	@$(MAKE) build BUILD=build-bench CMAKE_ARGS="-DFATHOM_BENCH=ON $(CMAKE_ARGS)" >/dev/null
 	@$(ANCHOR_PYTHON) bench/anchors/anchors.py --build build-bench $(if $(ROUNDS),--rounds $(ROUNDS))
+
+# The whole `fathomhost --analyze` command, a new process each run, on a day of four units and
+# on a day of 24 units at 32 samples a second (bench/analyze_command.py).
+analyze-command:
+	@$(MAKE) build BUILD=build-bench CMAKE_ARGS="-DFATHOM_BENCH=ON $(CMAKE_ARGS)" >/dev/null
+	@$(ANCHOR_PYTHON) bench/analyze_command.py --build build-bench --bench-build build-bench $(if $(ROUNDS),--rounds $(ROUNDS))
 
 sanitize:
 	@$(MAKE) test BUILD=build-asan TYPE=Debug CMAKE_ARGS=-DFATHOM_SANITIZE=ON
