@@ -174,14 +174,18 @@ TEST(StationNetwork, ASecureBrokerRefusesAWrongPasswordAndAnUntrustedCertificate
     refused({"--mqtt-user", "station", "--mqtt-password-file", dir / "right"},
             "certificate is not trusted");
 
-    // A station keeps recording and says why it cannot publish.
+    // A station keeps recording and says why it cannot publish. (The bounds are generous:
+    // every wait ends as soon as what it waits for is there, and a loaded machine starts
+    // these programs and their TLS sessions slowly.)
     auto s = station(dir, "s1", broker.url(), wrong, "-wrong");
     EXPECT_TRUE(waitFor([&] { return s->out().find("refused the user name or password") !=
                                      std::string::npos; },
-                        20))
+                        60))
         << s->out();
     s->signal(SIGTERM);
-    ASSERT_TRUE(s->wait(10));
+    ASSERT_TRUE(s->wait(30));
+    // All of it waits in the station's queue.
+    const std::string refusedRun = numberedFiles(dir / "s1", "rec");
 
     std::vector<std::string> right = login;
     right.insert(right.end(), {"--mqtt-password-file", dir / "right"});
@@ -189,12 +193,23 @@ TEST(StationNetwork, ASecureBrokerRefusesAWrongPasswordAndAnUntrustedCertificate
     ::setenv("FATHOM_MQTT_PASSWORD", "s3cret", 1);
     s = station(dir, "s1", broker.url(), login, "-right");
     ::unsetenv("FATHOM_MQTT_PASSWORD");
-    // What waited in the queue from the refused run arrives too.
-    EXPECT_TRUE(grows(dir / "archive/s1/s1000.csv", 30)) << collector.child.err() << s->out();
+    // What waited in the queue from the refused run arrives too, ahead of what follows. Only
+    // then is the station stopped: a stop waits a few seconds for what is in flight, and what
+    // is still queued waits for the next start, so a backlog cut short would never arrive.
+    EXPECT_TRUE(grows(dir / "archive/s1/s1000.csv", 60)) << collector.child.err() << s->out();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            const std::string archived = numberedFiles(dir / "archive/s1", "s1");
+            return archived.size() > refusedRun.size() && archived.starts_with(refusedRun);
+        },
+        60))
+        << refusedRun.size() << " bytes recorded while refused\n" << s->out();
     s->signal(SIGTERM);
-    ASSERT_TRUE(s->wait(10));
+    ASSERT_TRUE(s->wait(30));
     const std::string recorded = numberedFiles(dir / "s1", "rec");
-    EXPECT_TRUE(waitFor([&] { return numberedFiles(dir / "archive/s1", "s1") == recorded; }, 20));
+    EXPECT_TRUE(waitFor([&] { return numberedFiles(dir / "archive/s1", "s1") == recorded; }, 60))
+        << numberedFiles(dir / "archive/s1", "s1").size() << " bytes archived of "
+        << recorded.size() << " recorded\n" << s->out() << collector.child.err();
 }
 
 // Station names that are not plain names: refused at the station's start, and refused by the
