@@ -116,6 +116,8 @@ int expectedCount(char kind, int count) {
     }
 }
 
+bool recordedField(std::string_view line, std::size_t at, double& v);
+
 bool textLine(std::string_view line, CsvRecord& r) {
     if (line.size() <= kSubType || line[5] != 'D') return false;
     r.subType = line[kSubType];
@@ -125,7 +127,12 @@ bool textLine(std::string_view line, CsvRecord& r) {
             if (line.size() <= kSampleValue) return false;
             r.rate = digitsAt(line, kSampleRate, 3);
             if (r.rate < 0) return false;
-            if (!wholeNumber(line, kSampleValue, v)) return false;
+            // The recorder's own ",dd.dddd" ending the line is read as one word; anything
+            // else the general way.
+            if (!(line.size() == kSampleValue + 7 && recordedField(line, kSampleValue - 1, v)) &&
+                !wholeNumber(line, kSampleValue, v)) {
+                return false;
+            }
             r.value = static_cast<float>(v);
             return true;
         case '8':

@@ -105,8 +105,9 @@ TEST(PlaybackParser, TextLinesCarryTheirFields) {
     }
     // A sample's value is whatever number fills the rest of the line, blanks around it.
     for (const std::string value :
-         {"01.0990", " 1.5 ", "-0", "5.", ".5", "1e2", "-2.5E-1", "1234567890123456.5",
-          "0.30000000000000004", "1,5", "1 5", "+1", "- 1", "1.5,", "--1", "1..5", "inf"}) {
+         {"01.0990", "-1.0990", " 1.0990", "01.099:", "0/.0990", "01.0990 ", " 1.5 ", "-0", "5.",
+          ".5", "1e2", "-2.5E-1", "1234567890123456.5", "0.30000000000000004", "1,5", "1 5", "+1",
+          "- 1", "1.5,", "--1", "1..5", "inf"}) {
         const auto b = value.find_first_not_of(' ');
         const auto e = value.find_last_not_of(' ') + 1;
         double want = 0;
