@@ -202,6 +202,14 @@ int runCollector(const CollectorOptions& o, const std::function<void(const std::
                 pause = 1;
                 session.subscribed = false;
             }
+            // A certificate refused during the first handshake is refused on every try, as
+            // when the connect itself says so (which of the two reports it is a matter of
+            // timing).
+            if (rc == MOSQ_ERR_TLS && !everConnected) {
+                complain("cannot connect to " + o.url + ": " + errorWords(rc, session.lastLog));
+                status = 1;
+                break;
+            }
             if (rc != MOSQ_ERR_SUCCESS && !stopRequested) {
                 connected = false;
                 const std::string w = errorWords(rc, session.lastLog);

@@ -164,7 +164,7 @@ TEST(StationNetwork, ASecureBrokerRefusesAWrongPasswordAndAnUntrustedCertificate
     auto refused = [&](std::vector<std::string> more, const std::string& words) {
         std::vector<std::string> a = Collector::args(dir, broker.url(), more);
         Child c(a, dir / "refused.out", dir / "refused.err");
-        ASSERT_TRUE(c.wait(20));
+        ASSERT_TRUE(c.wait(20)) << c.out() << c.err();
         EXPECT_EQ(c.exitCode(), 1);
         EXPECT_NE(c.err().find(words), std::string::npos) << c.err();
     };
