@@ -71,7 +71,7 @@ void PtyBridge::run(sim::SimDevice& device, const volatile bool& stop,
         if (ready > 0 && (p.revents & POLLIN)) {
             const ssize_t n = read(master_, in.data(), in.size());
             catchUp();
-            if (n > 0) device.receive(std::span(in.data(), static_cast<std::size_t>(n)));
+            if (n > 0) device.fromComputer(std::span(in.data(), static_cast<std::size_t>(n)));
         }
         catchUp();
         for (const std::string& line : device.takeNotes()) {

@@ -22,6 +22,23 @@ void SimDevice::send(std::span<const std::uint8_t> bytes) {
     }
 }
 
+void SimDevice::fromComputer(std::span<const std::uint8_t> bytes) {
+    if (variant_.latency <= 0 && toDevice_.empty()) {
+        receive(bytes);
+        return;
+    }
+    toDevice_.emplace_back(now_ + variant_.latency,
+                           std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+}
+
+void SimDevice::hearArrived() {
+    while (!toDevice_.empty() && toDevice_.front().first <= now_) {
+        const std::vector<std::uint8_t> bytes = std::move(toDevice_.front().second);
+        toDevice_.pop_front();
+        receive(bytes);
+    }
+}
+
 std::vector<std::uint8_t> SimDevice::takeOutput() {
     while (!onTheLine_.empty() && onTheLine_.front().first <= now_) {
         const auto& bytes = onTheLine_.front().second;

@@ -31,9 +31,15 @@ public:
         receive(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     }
 
-    // Moves the device's time on by ms milliseconds; it sends whatever falls due meanwhile.
+    // Bytes the computer wrote, at the computer's end of the line: they reach receive() at
+    // once, or as the device's time moves on past the variant's latency (a slow adapter).
+    void fromComputer(std::span<const std::uint8_t> bytes);
+
+    // Moves the device's time on by ms milliseconds; it hears what has come down the line by
+    // then and sends whatever falls due meanwhile.
     void advance(double ms) {
         now_ += ms / 1000.0;
+        hearArrived();
         step();
     }
     platform::AbsTime now() const { return now_; }
@@ -67,6 +73,9 @@ private:
     std::vector<std::uint8_t> output_;
     // Bytes on their way and when they arrive, in the order sent (a line keeps its order).
     std::deque<std::pair<platform::AbsTime, std::vector<std::uint8_t>>> onTheLine_;
+    // And the computer's bytes on their way to the device.
+    std::deque<std::pair<platform::AbsTime, std::vector<std::uint8_t>>> toDevice_;
+    void hearArrived();
     std::vector<std::string> notes_;
 };
 

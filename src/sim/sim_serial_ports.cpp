@@ -110,7 +110,7 @@ int SimSerialPorts::write(int number, std::span<const std::uint8_t> bytes) {
     Port* p = sim(number);
     if (!p) return real_ ? real_->write(number, bytes) : -1;
     if (!p->open) return -1;
-    if (linked(*p)) p->device->receive(bytes);
+    if (linked(*p)) p->device->fromComputer(bytes);
     return static_cast<int>(bytes.size());
 }
 

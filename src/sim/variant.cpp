@@ -100,7 +100,7 @@ constexpr auto kVariants = std::to_array<Named>({
      [](Variant& v) { v.byteByByte = true; }},
     {"bursts", "what a device sends is held and let go in bursts every 0.7 s",
      [](Variant& v) { v.burstEvery = 0.7; }},
-    {"slow-adapter", "every byte takes 0.4 s on its way to the computer",
+    {"slow-adapter", "every byte takes 0.4 s on its way, to the computer and from it",
      [](Variant& v) { v.latency = 0.4; }},
     {"noisy-line", "one radio frame in three has stray bytes before it",
      [](Variant& v) { v.noiseShare = 1.0 / 3; }},

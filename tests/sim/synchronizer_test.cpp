@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "sim/synchronizer.h"
+#include "sim/variant.h"
 
 namespace {
 
@@ -62,6 +63,26 @@ TEST(Synchronizer, StreamsSixOrEightChannelsOfCounts) {
             }
         }
     }
+}
+
+// A slow adapter holds every byte 0.4 s on its way, to the device as well as from it: the
+// clock line asked for comes 0.8 s after the request.
+TEST(Synchronizer, ASlowAdapterHoldsBytesBothWays) {
+    sim::Synchronizer sync(kStart, 8);
+    sync.setVariant(*sim::variantNamed("slow-adapter"));
+    const auto clockLineIn = [&](double seconds) {
+        bool seen = false;
+        for (int i = 0; i < static_cast<int>(seconds * 20 + 0.5); ++i) {
+            sync.advance(50);
+            for (const std::string& l : lines(sync.takeText()))
+                seen = seen || (l.size() == 17 && l[2] == '-' && l[11] == ':');
+        }
+        return seen;
+    };
+    const std::uint8_t r = 'r';
+    sync.fromComputer(std::span(&r, 1));
+    EXPECT_FALSE(clockLineIn(0.75));
+    EXPECT_TRUE(clockLineIn(0.2));
 }
 
 TEST(Synchronizer, TakesItsMenuSettings) {
