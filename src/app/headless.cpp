@@ -157,6 +157,9 @@ bool Headless::start() {
     }
     if (o_.autoSync >= 0) {
         host_.clockSync().onSync = [this](const clocks::SyncReport& r) { reportSync(r); };
+        host_.clockSync().onClockOff = [this](const clocks::ClockOffReport& r) {
+            reportClockOff(r);
+        };
         panel.setValue(Ctl::AutoTimeSync, o_.autoSync);
         panel.raise(Ctl::AutoTimeSync, Event::Commit);
         if (o_.autoSync == 1 && host_.configState().EnaAutoSync == 0)
@@ -474,6 +477,14 @@ void Headless::reportSync(const clocks::SyncReport& r) {
     // it is set to this computer's time.
     say("clock sync: unit " + std::to_string(r.device) + " (" + hex16(r.address) + ") set to " +
         r.setTo + " with " + r.command);
+}
+
+void Headless::reportClockOff(const clocks::ClockOffReport& r) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f s %s", std::abs(r.seconds),
+                  r.seconds > 0 ? "ahead of" : "behind");
+    say("clock: unit " + std::to_string(r.device) + " (" + hex16(r.address) + ") is " + text +
+        " this computer's" + (r.resync ? "; syncing it again" : ""));
 }
 
 void Headless::showConfig() {

@@ -65,6 +65,7 @@ class Headless {
     void printSettings();
     void printWiredSettings();
     void reportSync(const clocks::SyncReport& r);
+    void reportClockOff(const clocks::ClockOffReport& r);
     std::string stamp() const;
 
     Host& host_;

@@ -1,5 +1,7 @@
 #include "app/host.h"
 
+#include <cmath>
+#include <cstdio>
 #include <tuple>
 
 #include "analysis/print_title.h"
@@ -520,6 +522,19 @@ void Host::wireClock() {
     displayLines_.onNewUnit = fast;
     dataService_.hooks.autoWaitSyncFor = [this](int line) {
         return clockSync_.autoWaitSyncFor(line);
+    };
+    dataService_.hooks.unitTimeSeen = [this](int line, double after) {
+        clockSync_.unitTimeSeen(line, after);
+    };
+    // Auto Time Sync brings such a unit back by itself; without it the operator is told.
+    clockSync_.onClockOff = [this](const clocks::ClockOffReport& r) {
+        if (r.resync) return;
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "The clock of unit %d is %.1f s %s this computer's.\n"
+                      "Set it, or switch Auto Time Sync on.",
+                      r.device, std::abs(r.seconds), r.seconds > 0 ? "ahead of" : "behind");
+        dialogs_.message("UNIT CLOCK OUT OF STEP", text);
     };
     dataService_.hooks.AutoSyncFathomrodXB = [this](std::uint64_t address,
                                                     const std::array<char, 3>& sep) {

@@ -1,5 +1,6 @@
 #include "clock/clock_sync.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -330,6 +331,13 @@ void ClockSync::autoSyncCycle() {
     }
     switch (AutoSyncState) {
         case 0: {
+            // A unit seen out of step goes first: the round goes back to its line (those
+            // after it are visited again).
+            const auto due = std::find(resyncDue_.begin(), resyncDue_.end(), true);
+            if (due != resyncDue_.end()) {
+                AutoSyncLoc = static_cast<std::uint8_t>(due - resyncDue_.begin());
+                *due = false;
+            }
             const live::OutputLine& e = table_[AutoSyncLoc];
             // A data logger answers for its sensors: only its own line is synced.
             const bool armed = e.NetAddress != 0 && e.DeviceNum != 0 &&
@@ -359,7 +367,9 @@ void ClockSync::autoSyncCycle() {
             }
             break;
         default:
-            if (AutoSyncCount >= AutoSyncPeriod) {
+            // A unit whose clock has left the computer's starts the next round now.
+            if (AutoSyncCount >= AutoSyncPeriod ||
+                std::find(resyncDue_.begin(), resyncDue_.end(), true) != resyncDue_.end()) {
                 AutoSyncCount = 0;
                 AutoSyncState = 0;
             }
@@ -397,6 +407,31 @@ void ClockSync::AutoSyncFathomrodXB(std::uint64_t address, const std::array<char
                       n.millisecond);
         onSync({table_[AutoSyncLoc].DeviceNum, address, text, setTo});
     }
+}
+
+void ClockSync::unitTimeSeen(int line, double lastSampleAfter) {
+    if (line < 0 || line >= live::kOutputLineCount || lastSampleAfter < 0) return;
+    const live::OutputLine& e = table_[line];
+    if (e.Year < 2000 || e.Month < 1 || e.Month > 12 || e.Day < 1 || e.Day > 31) return;
+    const platform::AbsTime unit =
+        platform::toAbsTime({e.Year, e.Month, e.Day, e.Hour, e.Minute, e.Second, 0});
+    const double ahead = unit + lastSampleAfter - clock_.absNow();
+    // A date sent just before midnight with a time just after it: the fields are a day
+    // apart, not the clock.
+    if (std::abs(std::abs(ahead) - 86400.0) < kOutOfStep) return;
+    const auto i = static_cast<std::size_t>(line);
+    if (std::abs(ahead) <= kOutOfStep) {
+        outOfStep_[i] = resyncDue_[i] = false;
+        return;
+    }
+    if (outOfStep_[i]) return;
+    outOfStep_[i] = true;
+    const bool resync = s_.EnaAutoSync != 0 && panel_.intValue(Ctl::BroadcastPower) == 0;
+    if (resync) {
+        resyncDue_[i] = true;
+        startFastSync();
+    }
+    if (onClockOff) onClockOff({e.DeviceNum, e.NetAddress, ahead, resync});
 }
 
 }  // namespace clocks

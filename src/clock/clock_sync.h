@@ -27,6 +27,14 @@ struct SyncReport {
     std::string setTo;
 };
 
+// A radio unit's clock seen out of step with the computer's (or back in step).
+struct ClockOffReport {
+    int device = 0;
+    std::uint64_t address = 0;
+    double seconds = 0;   // how far the unit's clock is ahead (negative: behind)
+    bool resync = false;  // Auto Time Sync is on: the unit is synced again at once
+};
+
 // The units' clocks: set, read, compare and trim them, program a start time, switch GPS time,
 // and keep the radio units' clocks in step with the computer's (Auto Time Sync).
 class ClockSync {
@@ -50,6 +58,15 @@ class ClockSync {
 
     // Told of every sync sent (headless prints it).
     std::function<void(const SyncReport&)> onSync;
+
+    // A radio unit's message told the time of its clock (the date and time fields of its
+    // display line), `lastSampleAfter` seconds before the latest sample the message carries.
+    // A clock more than kOutOfStep seconds off the computer's is reported once (until seen in
+    // step again) and, with Auto Time Sync on, its unit is synced again without waiting for
+    // the next round.
+    void unitTimeSeen(int line, double lastSampleAfter);
+    std::function<void(const ClockOffReport&)> onClockOff;
+    static constexpr double kOutOfStep = 3.0;  // seconds: above a time text's whole seconds
 
     static constexpr int kFastSyncTicks = 300;
 
@@ -88,6 +105,9 @@ class ClockSync {
     config::WiredWriter& writer_;
     config::ConfigScan& scan_;
     const live::DeviceTable& table_;
+    // Lines whose unit was seen out of step, and those of them waiting for their sync.
+    std::array<bool, live::kOutputLineCount> outOfStep_{};
+    std::array<bool, live::kOutputLineCount> resyncDue_{};
 };
 
 }  // namespace clocks

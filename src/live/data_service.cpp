@@ -181,6 +181,7 @@ void DataService::textMessage(int line, const MessageText& f, int scale, links::
             GetDatesTimesFormStr(e);
             e.SampleCount = 0;
             e.DataKind = kKindTime;
+            if (hooks.unitTimeSeen) hooks.unitTimeSeen(line, 0);
             break;
         default:
             break;
@@ -216,6 +217,9 @@ void DataService::burstMessage(int line, const MessageText& f, links::FrameSourc
         e.Value = 0;
     }
     e.DataKind = kKindBurst;
+    // The time tag is the first sample's; the burst went when its last was taken.
+    if (hooks.unitTimeSeen && e.SampleRate > 0)
+        hooks.unitTimeSeen(line, static_cast<double>(count - 1) / e.SampleRate);
     display_.showMessage(line, from);
     if (chart_.PlotRun != 0 && hooks.PlotData) hooks.PlotData(line);
     record(e, f, std::min(count, kMaxBurstValues), from);

@@ -37,6 +37,9 @@ struct DataServiceHooks {
     std::function<void(int line)> PlotContData;
     // The frame has been handled: the playback reader may feed the next (FileRxStatus := 0).
     std::function<void()> frameHandled;
+    // A unit's message gave its clock's time (the line's date and time fields), so many
+    // seconds before its latest sample.
+    std::function<void(int line, double lastSampleAfter)> unitTimeSeen;
     // A unit message that was not what its format allows was dropped (counted by its port).
     std::function<void(links::FrameSource)> noiseDropped;
 };

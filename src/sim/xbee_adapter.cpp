@@ -173,11 +173,16 @@ void XBeeAdapter::transmit(std::span<const std::uint8_t> f) {
         u->command(now(), text, replies.back().second);
         delayReplies(*u, text, replies.back().second);
         if (text.substr(0, 3) == "ZS,") {
-            char line[128];
+            // When it was taken, on the computer's clock: against the time the program
+            // sent it, what the line (and the machine) took to bring it.
+            const platform::CalendarTime at = platform::toCalendar(now());
+            char line[160];
             std::snprintf(line, sizeof line,
-                          "unit %016llX clock sync: %+.3f s ahead before, %+.3f s after",
+                          "unit %016llX clock sync: %+.3f s ahead before, %+.3f s after, "
+                          "taken at %02d:%02d:%02d.%03d",
                           static_cast<unsigned long long>(u->address()), before,
-                          u->clock().read(now()) - now());
+                          u->clock().read(now()) - now(), at.hour, at.minute, at.second,
+                          at.millisecond);
             note(line);
         }
     }
@@ -207,6 +212,9 @@ void XBeeAdapter::step() {
     if (v.jumpAfter > 0 && !clocksJumped_ && now() >= jumpAt_) {
         clocksJumped_ = true;
         for (auto& u : units_) u->clock().set(now(), u->clock().read(now()) + v.jumpSeconds);
+        char text[64];
+        std::snprintf(text, sizeof text, "every unit's clock jumped %+.0f s", v.jumpSeconds);
+        note(text);
     }
     std::vector<std::string> texts;
     for (auto& u : units_) {

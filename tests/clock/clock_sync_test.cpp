@@ -81,6 +81,63 @@ TEST_F(ClockSyncTest, CycleWalksEveryLineThenWaitsFastThenSlow) {
     EXPECT_EQ(sync().AutoSyncCount, 0);
 }
 
+// A radio unit's date and time texts tell where its clock stands. One more than 3 s off the
+// computer's is told to the operator once (until it is seen in step again); with Auto Time
+// Sync on it is synced again at once instead of at the next round.
+TEST_F(ClockSyncTest, AUnitClockOutOfStepIsToldOnceOrSyncedAgainAtOnce) {
+    start(0);
+    report(7);
+    clock.set({2026, 12, 8, 12, 0, 0, 0});
+    const auto unitSays = [&](double ahead) {
+        const platform::CalendarTime c = platform::toCalendar(clock.absNow() + ahead);
+        char text[64];
+        std::snprintf(text, sizeof text, "C007,D8,%04d-%02d-%02d\r\n", c.year, c.month, c.day);
+        ports.receive(port, testing_support::receivePacket(unit, text));
+        std::snprintf(text, sizeof text, "C007,D9,%02d:%02d:%02d\r\n", c.hour, c.minute, c.second);
+        ports.receive(port, testing_support::receivePacket(unit, text));
+    };
+    const auto told = [&] {
+        std::vector<std::string> texts;
+        for (const auto& d : dialogs.shown)
+            if (d.title == "UNIT CLOCK OUT OF STEP") texts.push_back(d.text);
+        return texts;
+    };
+    // Whole seconds of a time text, and a date a day apart at midnight, are no jump.
+    unitSays(-0.9);
+    clock.set({2026, 12, 8, 23, 59, 59, 900});
+    unitSays(-86399.9 + 0.2);
+    EXPECT_TRUE(told().empty());
+    clock.set({2026, 12, 8, 12, 0, 0, 0});
+    unitSays(30);
+    unitSays(31);
+    ASSERT_EQ(told().size(), 1u);
+    EXPECT_NE(told()[0].find("unit 7 is 30.0 s ahead of"), std::string::npos) << told()[0];
+    unitSays(0);
+    unitSays(-12);
+    ASSERT_EQ(told().size(), 2u);
+    EXPECT_NE(told()[1].find("12.0 s behind"), std::string::npos) << told()[1];
+
+    // Auto Time Sync on: the round is over and waits (state 3) when the unit jumps; the next
+    // round starts at once at its line and its next message is synced. Nothing is shown.
+    unitSays(0);
+    autoSync(1);
+    displayTick();
+    report(7);
+    answer();
+    ASSERT_EQ(commands.size(), 1u);
+    displayTick(24 * 3);
+    ASSERT_EQ(sync().AutoSyncState, 3);
+    unitSays(-20);
+    displayTick(2);
+    EXPECT_EQ(sync().AutoSyncState, 1);
+    EXPECT_TRUE(sync().autoWaitSyncFor(0));
+    report(7);
+    answer();
+    EXPECT_EQ(commands.size(), 2u);
+    EXPECT_TRUE(last().starts_with("ZS,")) << last();
+    EXPECT_EQ(told().size(), 2u);
+}
+
 TEST_F(ClockSyncTest, ManualClockCommandsOfARadioUnit) {
     answers = configtest::staffAnswers("2.10");
     answers["WT,21-02-03T04:05:06"] = "WT,1";
