@@ -327,17 +327,24 @@ void ClockSync::autoSyncCycle() {
         AutoSyncCount = 0;
         AutoWaitSync = 0;
         AutoSyncState = 0;
+        resumeLoc_ = -1;
+        betweenRounds_ = false;
         return;
     }
     switch (AutoSyncState) {
         case 0: {
-            // A unit seen out of step goes first: the round goes back to its line (those
-            // after it are visited again).
+            // A unit seen out of step goes first. The round then takes up where it was, so
+            // the lines it had not reached yet still get their sync; between rounds it waits
+            // again for the next.
             const auto due = std::find(resyncDue_.begin(), resyncDue_.end(), true);
             if (due != resyncDue_.end()) {
-                AutoSyncLoc = static_cast<std::uint8_t>(due - resyncDue_.begin());
+                const auto line = static_cast<std::uint8_t>(due - resyncDue_.begin());
                 *due = false;
+                if (resumeLoc_ < 0 && (line != AutoSyncLoc || betweenRounds_))
+                    resumeLoc_ = betweenRounds_ ? live::kOutputLineCount : AutoSyncLoc;
+                AutoSyncLoc = line;
             }
+            betweenRounds_ = false;
             const live::OutputLine& e = table_[AutoSyncLoc];
             // A data logger answers for its sensors: only its own line is synced.
             const bool armed = e.NetAddress != 0 && e.DeviceNum != 0 &&
@@ -357,10 +364,13 @@ void ClockSync::autoSyncCycle() {
             break;
         case 2:
             if (AutoSyncCount >= kLingerTicks || AutoWaitSync == 0) {
-                if (++AutoSyncLoc >= live::kOutputLineCount) {
+                const int next = resumeLoc_ >= 0 ? resumeLoc_ : AutoSyncLoc + 1;
+                resumeLoc_ = -1;
+                if (next >= live::kOutputLineCount) {
                     AutoSyncLoc = 0;
                     AutoSyncState = 3;
                 } else {
+                    AutoSyncLoc = static_cast<std::uint8_t>(next);
                     AutoSyncState = 0;
                 }
                 AutoSyncCount = 0;
@@ -368,10 +378,14 @@ void ClockSync::autoSyncCycle() {
             break;
         default:
             // A unit whose clock has left the computer's starts the next round now.
-            if (AutoSyncCount >= AutoSyncPeriod ||
-                std::find(resyncDue_.begin(), resyncDue_.end(), true) != resyncDue_.end()) {
+            if (AutoSyncCount >= AutoSyncPeriod) {
                 AutoSyncCount = 0;
                 AutoSyncState = 0;
+            } else if (std::find(resyncDue_.begin(), resyncDue_.end(), true) !=
+                       resyncDue_.end()) {
+                AutoSyncCount = 0;
+                AutoSyncState = 0;
+                betweenRounds_ = true;
             }
             break;
     }

@@ -108,6 +108,10 @@ class ClockSync {
     // Lines whose unit was seen out of step, and those of them waiting for their sync.
     std::array<bool, live::kOutputLineCount> outOfStep_{};
     std::array<bool, live::kOutputLineCount> resyncDue_{};
+    // Where the round takes up again after such a sync (kOutputLineCount: it waits for the
+    // next round); -1 when the round is not interrupted.
+    int resumeLoc_ = -1;
+    bool betweenRounds_ = false;  // the round was over when the unit went out of step
 };
 
 }  // namespace clocks

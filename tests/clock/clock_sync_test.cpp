@@ -136,6 +136,23 @@ TEST_F(ClockSyncTest, AUnitClockOutOfStepIsToldOnceOrSyncedAgainAtOnce) {
     EXPECT_EQ(commands.size(), 2u);
     EXPECT_TRUE(last().starts_with("ZS,")) << last();
     EXPECT_EQ(told().size(), 2u);
+
+    // In the middle of a round (about to visit line 5) the unit jumps again: it is synced
+    // first, and the round then takes up at line 5, so units it had not reached yet are not
+    // left for the next round (minutes later).
+    unitSays(0);
+    for (int i = 0; i < 2000 && !(sync().AutoSyncState == 0 && sync().AutoSyncLoc == 5); ++i)
+        displayTick();
+    ASSERT_EQ(sync().AutoSyncLoc, 5);
+    unitSays(25);
+    displayTick();
+    EXPECT_EQ(sync().AutoSyncLoc, 0);
+    report(7);
+    answer();
+    EXPECT_EQ(commands.size(), 3u);
+    for (int i = 0; i < 10 && sync().AutoSyncState != 0; ++i) displayTick();
+    EXPECT_EQ(sync().AutoSyncState, 0);
+    EXPECT_EQ(sync().AutoSyncLoc, 5);
 }
 
 TEST_F(ClockSyncTest, ManualClockCommandsOfARadioUnit) {

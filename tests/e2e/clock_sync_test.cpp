@@ -80,10 +80,12 @@ std::vector<Taken> syncsTaken(const SyncRun& run, const std::string& from = "") 
 
 // The unit ends within 0.02 s of the time the program's command set it to, counted from when
 // the command reached it: the program's part of the error. The time the command took on its
-// way (a few milliseconds, much more when the machine is busy) is the line's.
+// way (a few milliseconds, much more when the machine is busy) is the line's. The simulator
+// keeps time from the steady clock since its start, the program from the system clock; the two
+// have been seen up to 9 ms apart on this VM, so a transit slightly below zero is no fault.
 void expectInStep(const Taken& t) {
     EXPECT_NEAR(t.after + t.transit, 0.0, 0.02) << t.unit << " took " << t.transit << " s";
-    EXPECT_GT(t.transit, -0.005) << t.unit;
+    EXPECT_GT(t.transit, -0.015) << t.unit;
     EXPECT_LT(t.transit, 1.0) << t.unit;
 }
 
